@@ -1,0 +1,40 @@
+# make run   : install what is missing, build, start Kitchora
+# make test  : install what is missing, build under ASan/UBSan, run every test
+# make bench : build optimised and run the benchmarks
+JOBS ?= $(shell nproc)
+TEST_DIR := build/test
+RUN_DIR := build/release
+BENCH_DIR := build/bench
+GENERATOR := -G Ninja
+
+export QT_QPA_PLATFORM ?= offscreen
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
+export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+
+.PHONY: deps test run bench format clean
+
+deps:
+	@./scripts/install-deps
+
+test: deps
+	cmake -S . -B $(TEST_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DKITCHORA_SANITIZE=ON -DKITCHORA_TESTS=ON
+	cmake --build $(TEST_DIR) -j $(JOBS)
+	cd $(TEST_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: deps
+	cmake -S . -B $(RUN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKITCHORA_TESTS=OFF
+	cmake --build $(RUN_DIR) -j $(JOBS)
+	@if [ -x $(RUN_DIR)/app/kitchora ]; then env -u QT_QPA_PLATFORM $(RUN_DIR)/app/kitchora; \
+	else echo "kitchora: the program is not built yet; the libraries and their tests are (make test)."; fi
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKITCHORA_TESTS=OFF -DKITCHORA_BENCH=ON
+	cmake --build $(BENCH_DIR) -j $(JOBS)
+	@for b in $(BENCH_DIR)/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" || exit 1; done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build
