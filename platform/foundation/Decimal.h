@@ -50,6 +50,7 @@ public:
     bool operator<(const Decimal& other) const { return compare(other) == ComparisonResult::OrderedAscending; }
 
 private:
+    friend struct DecimalParts;
     // value = (negative ? -1 : 1) × mantissa × 10^exponent, mantissa < 10^38
     unsigned __int128 m_mantissa = 0;
     int m_exponent = 0;
