@@ -1,0 +1,67 @@
+#include "OFTrieNode.h"
+
+#include "OFTrieBucket.h"
+
+#include <algorithm>
+
+OFTrieNode::~OFTrieNode()
+{
+    // A long shared prefix makes a deep chain of nodes; tear it down with a work list instead of
+    // recursion so that no key length can exhaust the stack.
+    std::vector<std::shared_ptr<OFTrieNode>> pending;
+    const auto harvest = [&pending](std::vector<OFTrieChild>& children) {
+        for (OFTrieChild& child : children) {
+            if (auto* node = std::get_if<std::shared_ptr<OFTrieNode>>(&child))
+                pending.push_back(std::move(*node));
+        }
+        children.clear();
+    };
+    harvest(m_children);
+    while (!pending.empty()) {
+        std::shared_ptr<OFTrieNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (node && node.use_count() == 1) {
+            node->m_characters.clear();
+            harvest(node->m_children);
+        }
+    }
+}
+
+quint32 OFTrieNode::indexOfCharacter(char16_t character) const
+{
+    return quint32(
+        std::lower_bound(m_characters.begin(), m_characters.end(), character) - m_characters.begin());
+}
+
+const OFTrieChild* OFTrieNode::childForCharacter(char16_t character) const
+{
+    const quint32 index = indexOfCharacter(character);
+    if (index < m_characters.size() && m_characters[index] == character)
+        return &m_children[index];
+    return nullptr;
+}
+
+void OFTrieNode::addChild(OFTrieChild child, char16_t character)
+{
+    if (!nodeOf(child) && !bucketOf(child))
+        return;
+    const quint32 index = indexOfCharacter(character);
+    if (index < m_characters.size() && m_characters[index] == character) {
+        m_children[index] = std::move(child);
+        return;
+    }
+    m_characters.insert(m_characters.begin() + index, character);
+    m_children.insert(m_children.begin() + index, std::move(child));
+}
+
+OFTrieNode* OFTrieNode::nodeOf(const OFTrieChild& child)
+{
+    const auto* node = std::get_if<std::shared_ptr<OFTrieNode>>(&child);
+    return node ? node->get() : nullptr;
+}
+
+OFTrieBucket* OFTrieNode::bucketOf(const OFTrieChild& child)
+{
+    const auto* bucket = std::get_if<std::shared_ptr<OFTrieBucket>>(&child);
+    return bucket ? bucket->get() : nullptr;
+}
