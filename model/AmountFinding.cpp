@@ -6,7 +6,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 struct VulgarFraction {
     char16_t character;
@@ -14,21 +15,21 @@ struct VulgarFraction {
 };
 
 constexpr VulgarFraction kVulgarFractions[] = {
-    {u'\u00BC', "1/4"},
-    {u'\u00BD', "1/2"},
-    {u'\u00BE', "3/4"},
-    {u'\u2153', "1/3"},
-    {u'\u2154', "2/3"},
-    {u'\u2155', "1/5"},
-    {u'\u2156', "2/5"},
-    {u'\u2157', "3/5"},
-    {u'\u2158', "4/5"},
-    {u'\u2159', "1/6"},
-    {u'\u215A', "5/6"},
-    {u'\u215B', "1/8"},
-    {u'\u215C', "3/8"},
-    {u'\u215D', "5/8"},
-    {u'\u215E', "7/8"},
+    { u'\u00BC', "1/4" },
+    { u'\u00BD', "1/2" },
+    { u'\u00BE', "3/4" },
+    { u'\u2153', "1/3" },
+    { u'\u2154', "2/3" },
+    { u'\u2155', "1/5" },
+    { u'\u2156', "2/5" },
+    { u'\u2157', "3/5" },
+    { u'\u2158', "4/5" },
+    { u'\u2159', "1/6" },
+    { u'\u215A', "5/6" },
+    { u'\u215B', "1/8" },
+    { u'\u215C', "3/8" },
+    { u'\u215D', "5/8" },
+    { u'\u215E', "7/8" },
 };
 
 bool isMinus(QChar c)
@@ -110,7 +111,8 @@ Decimal readLeniently(const QString& text, const QLocale& locale)
 
 } // namespace
 
-namespace AmountFinding {
+namespace AmountFinding
+{
 
 Decimal amountDecimalNumberValue(const QString& text)
 {

@@ -5,7 +5,8 @@
 #include <QString>
 
 // Amount text as the user typed it ("1 1/2", "½", "2.5", "about 3 cups") to a number and back.
-namespace AmountFinding {
+namespace AmountFinding
+{
 
 // The amount in the text; text with no digits at all counts as one. Never invalid.
 Decimal amountDecimalNumberValue(const QString& text);

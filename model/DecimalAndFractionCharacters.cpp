@@ -1,6 +1,7 @@
 #include "DecimalAndFractionCharacters.h"
 
-namespace DecimalAndFractionCharacters {
+namespace DecimalAndFractionCharacters
+{
 
 bool CharacterSet::characterIsMember(QChar character) const
 {

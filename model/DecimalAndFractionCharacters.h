@@ -4,9 +4,11 @@
 
 // The characters an amount is made of: the decimal digits of every script and the fifteen
 // vulgar-fraction characters (¼ ½ ¾ and ⅓ to ⅞).
-namespace DecimalAndFractionCharacters {
+namespace DecimalAndFractionCharacters
+{
 
-class CharacterSet {
+class CharacterSet
+{
 public:
     bool characterIsMember(QChar character) const;
 };

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 constexpr double kTolerance = 1e-6;
 constexpr int kMaxTerms = 30;
@@ -43,7 +44,8 @@ double greatestCommonDivisor(double a, double b)
 
 // Reads text the way the amount reader needs: white space is skipped before each item, and a
 // failed read leaves the position unchanged.
-class TextScanner {
+class TextScanner
+{
 public:
     explicit TextScanner(const QString& text)
         : m_text(text)
@@ -71,8 +73,8 @@ public:
             return false;
         }
         const qint64 signedValue = isNegative ? -magnitude : magnitude;
-        value = static_cast<qint32>(std::clamp<qint64>(signedValue, std::numeric_limits<qint32>::min(),
-            std::numeric_limits<qint32>::max()));
+        value = static_cast<qint32>(std::clamp<qint64>(
+            signedValue, std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()));
         if (negative)
             *negative = isNegative;
         return true;
@@ -179,8 +181,8 @@ RRFractionNumber::RRFractionNumber(qint32 integerPart, qint32 numerator, qint32 
 {
 }
 
-RRFractionNumber RRFractionNumber::fractionNumberWithIntegerPart(qint32 integerPart, qint32 numerator,
-    qint32 denominator)
+RRFractionNumber RRFractionNumber::fractionNumberWithIntegerPart(
+    qint32 integerPart, qint32 numerator, qint32 denominator)
 {
     return RRFractionNumber(integerPart, numerator, denominator);
 }
@@ -272,7 +274,8 @@ float RRFractionNumber::floatValue() const
 {
     if (m_denominator == 0)
         return static_cast<float>(m_integerPart);
-    return static_cast<float>(m_integerPart) + static_cast<float>(m_numerator) / static_cast<float>(m_denominator);
+    return static_cast<float>(m_integerPart)
+        + static_cast<float>(m_numerator) / static_cast<float>(m_denominator);
 }
 
 Decimal RRFractionNumber::decimalNumberValue() const

@@ -9,7 +9,8 @@
 // A mixed kitchen fraction: whole part plus numerator/denominator, such as 1 1/2. A negative
 // value carries its sign in the whole part (and in the numerator: -1.5 is (-1, -1, 2)). A
 // denominator of 0 means a whole number only. Immutable; copy freely.
-class RRFractionNumber {
+class RRFractionNumber
+{
 public:
     // Fractions with a larger denominator are not printed: sixteenths and finer are left out.
     static constexpr qint32 largestPrintedDenominator = 8;
@@ -18,7 +19,8 @@ public:
     // The fields as given: no reduction, no normalisation.
     RRFractionNumber(qint32 integerPart, qint32 numerator, qint32 denominator);
 
-    static RRFractionNumber fractionNumberWithIntegerPart(qint32 integerPart, qint32 numerator, qint32 denominator);
+    static RRFractionNumber fractionNumberWithIntegerPart(
+        qint32 integerPart, qint32 numerator, qint32 denominator);
     // The nearest continued-fraction convergent within 1e-6. Values whose whole part does not fit
     // 32 bits, infinities and NaN give (0, 0, 0), which prints empty.
     static RRFractionNumber fractionNumberWithFloat(float value);

@@ -9,7 +9,8 @@
 // Arithmetic works on exact decimal digit strings and rounds once at the end, so every
 // result is the exact answer rounded half to even at 38 significant digits.
 
-namespace {
+namespace
+{
 
 constexpr int kMaxDigits = 38;
 // Smallest representable step is 10^kMinExponent; the largest value is (10^38 - 1) × 10^kMaxExponent.
@@ -165,7 +166,10 @@ struct DecimalParts {
     Digits digits;
     long long exponent = 0;
 
-    static DecimalParts of(const Decimal& d) { return {d.m_negative, digitsOf(d.m_mantissa), d.m_exponent}; }
+    static DecimalParts of(const Decimal& d)
+    {
+        return { d.m_negative, digitsOf(d.m_mantissa), d.m_exponent };
+    }
 
     // Rounds to 38 digits and to the smallest step; beyond the largest value gives NaN.
     Decimal finish() &&
@@ -173,7 +177,8 @@ struct DecimalParts {
         stripLeadingZeros(digits);
         if (digits.empty())
             return Decimal();
-        const long long drop = std::max(static_cast<long long>(digits.size()) - kMaxDigits, kMinExponent - exponent);
+        const long long drop
+            = std::max(static_cast<long long>(digits.size()) - kMaxDigits, kMinExponent - exponent);
         roundAway(digits, exponent, drop);
         if (digits.size() > static_cast<size_t>(kMaxDigits)) { // rounding carried into a new digit: 10…0
             digits.pop_back();
@@ -269,7 +274,8 @@ struct DecimalParts {
         } else {
             const qsizetype fraction = -static_cast<qsizetype>(d.m_exponent);
             if (fraction >= digits.size())
-                text = QLatin1Char('0') + separator + QString(fraction - digits.size(), QLatin1Char('0')) + digits;
+                text = QLatin1Char('0') + separator + QString(fraction - digits.size(), QLatin1Char('0'))
+                    + digits;
             else
                 text = digits.left(digits.size() - fraction) + separator + digits.right(fraction);
         }
@@ -289,8 +295,8 @@ struct DecimalParts {
         const size_t length = std::max(da.size(), db.size());
         da.resize(length, 0);
         db.resize(length, 0);
-        return std::lexicographical_compare(da.begin(), da.end(), db.begin(), db.end())   ? -1
-            : std::lexicographical_compare(db.begin(), db.end(), da.begin(), da.end()) ? 1
+        return std::lexicographical_compare(da.begin(), da.end(), db.begin(), db.end()) ? -1
+            : std::lexicographical_compare(db.begin(), db.end(), da.begin(), da.end())  ? 1
                                                                                         : 0;
     }
 
@@ -352,7 +358,8 @@ Decimal Decimal::decimalNumberWithString(const QString& text, const QLocale& loc
 
 Decimal Decimal::decimalNumberWithMantissa(qint64 mantissa, int exponent, bool isNegative)
 {
-    const quint64 magnitude = mantissa < 0 ? 0 - static_cast<quint64>(mantissa) : static_cast<quint64>(mantissa);
+    const quint64 magnitude
+        = mantissa < 0 ? 0 - static_cast<quint64>(mantissa) : static_cast<quint64>(mantissa);
     DecimalParts parts { isNegative != (mantissa < 0), digitsOf(magnitude), exponent };
     return std::move(parts).finish();
 }
@@ -415,8 +422,8 @@ Decimal Decimal::decimalNumberByDividingBy(const Decimal& other) const
     DecimalParts a = DecimalParts::of(*this), b = DecimalParts::of(other);
     // Scale the dividend so the quotient has at least two digits beyond the 38 kept; a
     // non-zero remainder then only needs a trailing sticky digit for correct rounding.
-    const long long scale = std::max<long long>(0, kMaxDigits + 2 + static_cast<long long>(b.digits.size())
-            - static_cast<long long>(a.digits.size()));
+    const long long scale = std::max<long long>(0,
+        kMaxDigits + 2 + static_cast<long long>(b.digits.size()) - static_cast<long long>(a.digits.size()));
     a.digits.resize(a.digits.size() + static_cast<size_t>(scale), 0);
     bool exact = true;
     DecimalParts quotient { a.negative != b.negative, divideMagnitude(a.digits, b.digits, exact),
@@ -479,7 +486,8 @@ qint64 Decimal::longLongValue() const
     if (m_exponent < 0) {
         magnitude = -m_exponent > kMaxDigits ? 0 : magnitude / powerOfTen(-m_exponent);
     } else {
-        const unsigned __int128 limit = static_cast<unsigned __int128>(std::numeric_limits<qint64>::max()) + 1;
+        const unsigned __int128 limit
+            = static_cast<unsigned __int128>(std::numeric_limits<qint64>::max()) + 1;
         for (int i = 0; i < m_exponent && magnitude <= limit; ++i)
             magnitude *= 10;
     }
@@ -491,8 +499,8 @@ qint64 Decimal::longLongValue() const
 
 int Decimal::intValue() const
 {
-    return static_cast<int>(std::clamp<qint64>(longLongValue(), std::numeric_limits<int>::min(),
-        std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp<qint64>(
+        longLongValue(), std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 QString Decimal::stringValue() const
