@@ -117,3 +117,18 @@ TEST(ImageCoding, JpegDataFollowsTheFactorAndFlattensAlphaOntoWhite)
     EXPECT_TRUE(ImageCoding::jpegData(QImage(), 0.8, &error).isEmpty());
     EXPECT_EQ(error.code, ImagingErrors::InvalidImage);
 }
+
+TEST(ImageCoding, JpegOrientationIsApplied)
+{
+    // An Exif segment saying "rotate 90 degrees clockwise to show", right after the start marker.
+    const QByteArray exif("\xFF\xE1\x00\x22"
+                          "Exif\x00\x00"
+                          "MM\x00\x2A\x00\x00\x00\x08"
+                          "\x00\x01"
+                          "\x01\x12\x00\x03\x00\x00\x00\x01\x00\x06\x00\x00"
+                          "\x00\x00\x00\x00",
+        36);
+    QByteArray data = encoded(photoLike(40, 20, QImage::Format_RGB32), "JPEG");
+    data.insert(2, exif);
+    EXPECT_EQ(ImageCoding::imageFromData(data).size(), QSize(20, 40));
+}
