@@ -186,7 +186,7 @@ TEST(Jpeg2000, RefusesWhatCannotBeWritten)
 namespace
 {
 
-struct ComponentSpec {
+struct ComponentLayout {
     OPJ_UINT32 step; // sample spacing on both axes
     OPJ_UINT32 precision;
     bool isSigned;
@@ -194,20 +194,20 @@ struct ComponentSpec {
 
 // A lossless bare codestream written by the codec itself, for layouts our writer never makes.
 // `value(component, x, y)` gives each sample in component coordinates.
-QByteArray foreignCodestream(OPJ_UINT32 width, OPJ_UINT32 height, const std::vector<ComponentSpec>& specs,
+QByteArray foreignCodestream(OPJ_UINT32 width, OPJ_UINT32 height, const std::vector<ComponentLayout>& layouts,
     const std::function<int(int, OPJ_UINT32, OPJ_UINT32)>& value)
 {
-    std::vector<opj_image_cmptparm_t> parameters(specs.size());
-    for (size_t i = 0; i < specs.size(); ++i) {
+    std::vector<opj_image_cmptparm_t> parameters(layouts.size());
+    for (size_t i = 0; i < layouts.size(); ++i) {
         parameters[i] = {};
-        parameters[i].dx = parameters[i].dy = specs[i].step;
-        parameters[i].w = (width + specs[i].step - 1) / specs[i].step;
-        parameters[i].h = (height + specs[i].step - 1) / specs[i].step;
-        parameters[i].prec = specs[i].precision;
-        parameters[i].sgnd = specs[i].isSigned;
+        parameters[i].dx = parameters[i].dy = layouts[i].step;
+        parameters[i].w = (width + layouts[i].step - 1) / layouts[i].step;
+        parameters[i].h = (height + layouts[i].step - 1) / layouts[i].step;
+        parameters[i].prec = layouts[i].precision;
+        parameters[i].sgnd = layouts[i].isSigned;
     }
     opj_image_t* image
-        = opj_image_create(OPJ_UINT32(specs.size()), parameters.data(), OPJ_CLRSPC_UNSPECIFIED);
+        = opj_image_create(OPJ_UINT32(layouts.size()), parameters.data(), OPJ_CLRSPC_UNSPECIFIED);
     if (!image)
         return {};
     image->x1 = width;
@@ -249,7 +249,7 @@ TEST(Jpeg2000, ConvertsForeignLayouts)
 {
     const struct {
         const char* name;
-        std::vector<ComponentSpec> components;
+        std::vector<ComponentLayout> components;
         std::function<int(int, OPJ_UINT32, OPJ_UINT32)> value;
         QImage::Format format;
         QRgb left, right; // expected at (0, 0) and (15, 9)
