@@ -1,5 +1,6 @@
 #include "Expression.h"
 
+#include "Decimal.h"
 #include "KeyValueCoding.h"
 #include "PredicateParser.h"
 #include "StringFolding.h"
@@ -8,6 +9,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -60,8 +62,53 @@ bool isFloatingType(int id)
     return id == QMetaType::Double || id == QMetaType::Float;
 }
 
+bool isDecimal(const QVariant& value)
+{
+    return value.metaType() == QMetaType::fromType<Decimal>();
+}
+
+Decimal toDecimal(const QVariant& value)
+{
+    if (isDecimal(value))
+        return value.value<Decimal>();
+    const int type = value.metaType().id();
+    if (isUnsignedType(type))
+        return Decimal::decimalNumberWithString(QString::number(value.toULongLong()));
+    if (isIntegralType(type))
+        return Decimal::fromInt(value.toLongLong());
+    return Decimal::fromDouble(value.toDouble());
+}
+
+int orderOf(Decimal::ComparisonResult result)
+{
+    return result == Decimal::ComparisonResult::OrderedAscending ? -1
+        : result == Decimal::ComparisonResult::OrderedDescending ? 1
+                                                                 : 0;
+}
+
+std::optional<int> compareWithDecimal(const QVariant& a, const QVariant& b)
+{
+    // Infinities have no decimal form but still order against every decimal.
+    for (const QVariant* side : {&a, &b}) {
+        if (isFloatingType(side->metaType().id()) && std::isinf(side->toDouble())) {
+            const Decimal other = toDecimal(side == &a ? b : a);
+            if (!other.isValid())
+                return std::nullopt;
+            const int infinity = side->toDouble() > 0 ? 1 : -1;
+            return side == &a ? infinity : -infinity;
+        }
+    }
+    const Decimal x = toDecimal(a);
+    const Decimal y = toDecimal(b);
+    if (!x.isValid() || !y.isValid())
+        return std::nullopt;
+    return orderOf(x.compare(y));
+}
+
 std::optional<int> compareNumbers(const QVariant& a, const QVariant& b)
 {
+    if (isDecimal(a) || isDecimal(b))
+        return compareWithDecimal(a, b);
     const int ta = a.metaType().id();
     const int tb = b.metaType().id();
     if (isIntegralType(ta) && isIntegralType(tb)) {
@@ -177,6 +224,10 @@ QString formatConstant(const QVariant& value)
         return isUnsignedType(type) ? QString::number(value.toULongLong()) : QString::number(value.toLongLong());
     if (isFloatingType(type))
         return formatDouble(value.toDouble());
+    if (isDecimal(value)) {
+        const Decimal decimal = value.value<Decimal>();
+        return decimal.isValid() ? decimal.stringValue() : QStringLiteral("nil");
+    }
     switch (type) {
     case QMetaType::QString:
         return quoteString(value.toString());
@@ -232,8 +283,25 @@ QVariantList elementsOf(const QVariant& value, bool* isCollection)
     }
 }
 
+QVariant decimalSumOf(const QVariantList& values, int* count)
+{
+    Decimal sum = Decimal::zero();
+    *count = 0;
+    for (const QVariant& v : values) {
+        if (Expression::isNullValue(v))
+            continue;
+        if (!Expression::isNumberValue(v))
+            return {};
+        ++*count;
+        sum = sum.decimalNumberByAdding(toDecimal(v));
+    }
+    return QVariant::fromValue(sum);
+}
+
 QVariant sumOf(const QVariantList& values, int* count)
 {
+    if (std::any_of(values.begin(), values.end(), isDecimal))
+        return decimalSumOf(values, count);
     qint64 integral = 0;
     long double floating = 0;
     bool useFloating = false;
@@ -304,6 +372,8 @@ QVariant applyFunction(const QString& function, const QVariant& operandValue, co
         const QVariant sum = sumOf(elements, &count);
         if (!sum.isValid() || count == 0)
             return {};
+        if (isDecimal(sum))
+            return QVariant::fromValue(sum.value<Decimal>().decimalNumberByDividingBy(Decimal::fromInt(count)));
         return sum.toDouble() / count;
     }
     if (function == QLatin1String("@min"))
@@ -550,7 +620,7 @@ bool Expression::isNullValue(const QVariant& value)
 bool Expression::isNumberValue(const QVariant& value)
 {
     const int type = value.metaType().id();
-    return isIntegralType(type) || isFloatingType(type);
+    return isIntegralType(type) || isFloatingType(type) || isDecimal(value);
 }
 
 bool Expression::valuesEqual(const QVariant& a, const QVariant& b, bool caseInsensitive, bool diacriticInsensitive)

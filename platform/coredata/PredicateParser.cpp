@@ -1,5 +1,6 @@
 #include "PredicateParser.h"
 
+#include "Decimal.h"
 #include "Predicate.h"
 
 #include <QByteArray>
@@ -259,7 +260,12 @@ private:
                 return true;
             }
         }
-        m_token.value = std::strtod(text.constData(), nullptr);
+        const double value = std::strtod(text.constData(), nullptr);
+        m_token.value = value;
+        // A literal with more digits than a double holds keeps them as a decimal.
+        const Decimal exact = Decimal::decimalNumberWithString(QString::fromLatin1(text));
+        if (std::isfinite(value) && exact.isValid() && exact != Decimal::fromDouble(value))
+            m_token.value = QVariant::fromValue(exact);
         return true;
     }
 

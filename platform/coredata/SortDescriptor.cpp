@@ -1,5 +1,6 @@
 #include "SortDescriptor.h"
 
+#include "Decimal.h"
 #include "Expression.h"
 
 #include <algorithm>
@@ -24,6 +25,13 @@ int kindRank(const QVariant& value)
     default:
         return 5;
     }
+}
+
+bool isNotANumber(const QVariant& number)
+{
+    if (number.metaType() == QMetaType::fromType<Decimal>())
+        return !number.value<Decimal>().isValid();
+    return std::isnan(number.toDouble());
 }
 
 } // namespace
@@ -58,8 +66,8 @@ int SortDescriptor::compareValues(const QVariant& a, const QVariant& b, Selector
         return *order;
     // NaN among numbers sorts below every number; the rest have no order of their own.
     if (rankA == 1) {
-        const bool nanA = std::isnan(a.toDouble());
-        const bool nanB = std::isnan(b.toDouble());
+        const bool nanA = isNotANumber(a);
+        const bool nanB = isNotANumber(b);
         if (nanA != nanB)
             return nanA ? -1 : 1;
     }

@@ -1,3 +1,4 @@
+#include "Decimal.h"
 #include "FakeObject.h"
 #include "Predicate.h"
 
@@ -308,6 +309,58 @@ TEST_F(PredicateObjectGraphTest, TemplatesAndObjectConstants)
     EXPECT_EQ(matching("SELF IN %@", {QVariant(QVariantList{salad->asVariant(), odd->asVariant()})}),
               QStringList({"Green Salad", "Toast"}));
     EXPECT_EQ(matching("ANY ingredients.baseIngredient.name BEGINSWITH 'sal'"), QStringList({"Salmon", "Toast"}));
+}
+
+} // namespace
+
+namespace {
+
+QVariant decimal(const char* text)
+{
+    return QVariant::fromValue(Decimal::decimalNumberWithString(QString::fromLatin1(text)));
+}
+
+TEST(PredicateDecimalTest, DecimalsCompareWithEveryNumberType)
+{
+    const QVariantMap line{{"quantity", decimal("2.50")},
+                           {"precise", decimal("0.12345678901234567890123")},
+                           {"parts", QVariantList{decimal("0.1"), decimal("0.2")}},
+                           {"floats", QVariantList{0.1, 0.2}},
+                           {"bad", QVariant::fromValue(Decimal::notANumber())}};
+    const QList<EvaluationCase> cases = {
+        {"quantity == 2.5", {}, true},
+        {"quantity == %@", {decimal("2.5")}, true},
+        {"quantity > 2", {}, true},
+        {"quantity < %@", {qint64(3)}, true},
+        {"quantity < %@", {std::numeric_limits<double>::infinity()}, true},
+        {"quantity BETWEEN {2, 3}", {}, true},
+        {"quantity IN {1, 2.5}", {}, true},
+        {"precise == 0.12345678901234567890123", {}, true},
+        {"precise == 0.12345678901234567890124", {}, false},
+        {"precise > 0.1234567890123456", {}, true},
+        {"parts.@sum == 0.3", {}, true},
+        {"floats.@sum == 0.3", {}, false}, // binary floating point, as stored
+        {"parts.@avg == 0.15", {}, true},
+        {"parts.@max == 0.2", {}, true},
+        {"bad == bad", {}, false},
+        {"bad < 1", {}, false},
+        {"bad == nil", {}, false},
+    };
+    for (const EvaluationCase& c : cases)
+        EXPECT_EQ(evaluate(c.format, c.args, line), c.expected) << c.format.toStdString();
+}
+
+TEST(PredicateDecimalTest, LongDecimalsPrintAndReadBackExactly)
+{
+    const std::optional<Predicate> p = Predicate::predicateWithFormat("a == %@ AND b == 123456789012345678901234567890",
+                                                                      {decimal("-0.12345678901234567890123")});
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->predicateFormat(), "a == -0.12345678901234567890123 AND b == 123456789012345678901234567890");
+    const std::optional<Predicate> again = Predicate::predicateWithFormat(p->predicateFormat());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(*again == *p);
+    EXPECT_FALSE(*again == *Predicate::predicateWithFormat("a == -0.12345678901234567890124 AND b == 1.2345678901234568e29"));
+    EXPECT_EQ(p->subpredicates().at(1).rightExpression().constantValue().metaType(), QMetaType::fromType<Decimal>());
 }
 
 } // namespace

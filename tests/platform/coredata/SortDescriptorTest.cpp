@@ -1,4 +1,5 @@
 #include "FakeObject.h"
+#include "Decimal.h"
 #include "Expression.h"
 #include "SortDescriptor.h"
 
@@ -73,6 +74,19 @@ TEST(SortDescriptorTest, SortsObjectsThroughKeyValueCoding)
                                   graph.make({{"name", "Plain"}}).asVariant()};
     EXPECT_EQ(names(SortDescriptor::sortedArrayUsingDescriptors(recipes, {SortDescriptor("category.name")})),
               QStringList({"Plain", "Rye", "Leek"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(SortDescriptorTest, DecimalsSortAmongOtherNumbers)
+{
+    auto d = [](const char* text) { return QVariant::fromValue(Decimal::decimalNumberWithString(text)); };
+    const QVariantList items = {item("a", d("2.5")), item("b", 2), item("c", d("0.25")), item("d", 3.0),
+                                item("e", QVariant::fromValue(Decimal::notANumber()))};
+    EXPECT_EQ(names(SortDescriptor::sortedArrayUsingDescriptors(items, {SortDescriptor("rank")})),
+              QStringList({"e", "c", "b", "a", "d"}));
 }
 
 } // namespace
