@@ -400,6 +400,8 @@ Expression Expression::expressionForConstantValue(const QVariant& value)
     auto node = std::make_shared<Node>();
     node->type = Type::ConstantValue;
     node->constant = value;
+    if (value.metaType().id() == QMetaType::QStringList) // one list type, which prints as {...}
+        node->constant = QVariant(QVariantList(value.toStringList().cbegin(), value.toStringList().cend()));
     return Expression(std::move(node));
 }
 
@@ -613,7 +615,9 @@ bool Expression::isNullValue(const QVariant& value)
     case QMetaType::QDateTime:
         return !value.toDateTime().isValid();
     default:
-        return false;
+        // A null object pointer is no object.
+        return (value.metaType().flags() & QMetaType::IsPointer)
+            && *static_cast<void* const*>(value.constData()) == nullptr;
     }
 }
 

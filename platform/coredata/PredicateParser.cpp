@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -770,8 +771,17 @@ std::optional<Expression> PredicateParser::keyPathExpression(const QString& keyP
                 *problem = QStringLiteral("a key path without empty keys");
             return std::nullopt;
         }
-        if (!component.startsWith(QLatin1Char('@')))
+        if (!component.startsWith(QLatin1Char('@'))) {
+            // Only keys that the text syntax can write, so that the predicate prints back.
+            const bool writable = isIdentifierStart(component.front())
+                && std::all_of(component.begin(), component.end(), isIdentifierPart);
+            if (!writable) {
+                if (problem)
+                    *problem = QStringLiteral("keys of letters, digits and \"_\"");
+                return std::nullopt;
+            }
             continue;
+        }
         if (i == 0 || !collectionOperators().contains(component)) {
             if (problem)
                 *problem = QStringLiteral("one of @count, @sum, @avg, @min, @max after a key");

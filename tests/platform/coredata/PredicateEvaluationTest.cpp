@@ -309,6 +309,9 @@ TEST_F(PredicateObjectGraphTest, TemplatesAndObjectConstants)
     EXPECT_EQ(matching("SELF IN %@", {QVariant(QVariantList{salad->asVariant(), odd->asVariant()})}),
               QStringList({"Green Salad", "Toast"}));
     EXPECT_EQ(matching("ANY ingredients.baseIngredient.name BEGINSWITH 'sal'"), QStringList({"Salmon", "Toast"}));
+    // An object slot holding a null pointer is nil.
+    salad->values["category"] = QVariant::fromValue<KeyValueCoding*>(nullptr);
+    EXPECT_EQ(matching("category == nil"), QStringList({"Salmon", "Green Salad", "Toast"}));
 }
 
 } // namespace
