@@ -200,25 +200,41 @@ bool MeasurementUnit::matchesExactly(QStringView text) const
     return false;
 }
 
-bool MeasurementUnit::isEqualToString(const QString& text) const
+bool MeasurementUnit::forEachMatchingCandidate(QStringView text, const std::function<bool(QStringView)>& candidate)
 {
     // An empty text names nothing, even a unit with an empty spelling.
-    QStringView candidate(text);
-    while (!candidate.isEmpty()) {
-        if (matchesExactly(candidate))
+    while (!text.isEmpty()) {
+        if (candidate(text))
             return true;
-        if (!candidate.endsWith(u's'))
+        if (!text.endsWith(u's'))
             return false;
         // "boxes": "boxe" can only match as it stands, then "box" is tried in full.
-        if (candidate.endsWith(u"es")) {
-            if (matchesExactly(candidate.chopped(1)))
+        if (text.endsWith(u"es")) {
+            if (candidate(text.chopped(1)))
                 return true;
-            candidate.chop(2);
+            text.chop(2);
         } else {
-            candidate.chop(1);
+            text.chop(1);
         }
     }
     return false;
+}
+
+bool MeasurementUnit::isEqualToString(const QString& text) const
+{
+    return forEachMatchingCandidate(text, [this](QStringView candidate) { return matchesExactly(candidate); });
+}
+
+QStringList MeasurementUnit::exactSpellings() const
+{
+    QStringList spellings;
+    if (!m_preferredDisplayName.isNull())
+        spellings.append(m_preferredDisplayName);
+    spellings.append(m_trimmedName);
+    if (!m_pluralName.isNull())
+        spellings.append(m_pluralName);
+    spellings.append(m_trimmedAbbreviations);
+    return spellings;
 }
 
 QStringList MeasurementUnit::allNames() const

@@ -67,6 +67,11 @@ public:
 
     // Whether the text (case-sensitively) names this unit, allowing a plural "s" or "es".
     bool isEqualToString(const QString& text) const;
+    // The texts that name the unit as they stand, before plural endings are tried.
+    QStringList exactSpellings() const;
+    // Calls `candidate` with the text and with each plural-stripped form that name matching tries,
+    // in order, until it answers true.
+    static bool forEachMatchingCandidate(QStringView text, const std::function<bool(QStringView)>& candidate);
     // Every spelling of the unit, sorted case-insensitively.
     QStringList allNames() const;
 

@@ -107,12 +107,33 @@ std::optional<Decimal> UnitsEngine::convertAmount(const std::optional<Decimal>& 
 
 MeasurementUnitPtr UnitsEngine::unitForName(const QString& text) const
 {
+    // Same answer as asking every unit's isEqualToString in registry order, through one table.
     const QString name = trimmedForLookup(text);
-    for (const MeasurementUnitPtr& unit : m_units) {
-        if (unit->isEqualToString(name))
-            return unit;
+    const std::shared_ptr<const LookupIndex> index = lookupIndex();
+    qsizetype first = -1;
+    MeasurementUnit::forEachMatchingCandidate(name, [&](QStringView candidate) {
+        const auto found = index->firstUnitBySpelling.constFind(candidate.toString());
+        if (found != index->firstUnitBySpelling.constEnd() && (first < 0 || *found < first))
+            first = *found;
+        return first == 0;
+    });
+    return first >= 0 && first < m_units.size() ? m_units.at(first) : nullptr;
+}
+
+std::shared_ptr<const UnitsEngine::LookupIndex> UnitsEngine::lookupIndex() const
+{
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
+    const quint64 generation = MeasurementUnit::namesGeneration();
+    if (m_lookupIndex && m_lookupIndex->generation == generation)
+        return m_lookupIndex;
+    auto index = std::make_shared<LookupIndex>();
+    index->generation = generation;
+    for (qsizetype i = 0; i < m_units.size(); ++i) {
+        for (const QString& spelling : m_units.at(i)->exactSpellings())
+            index->firstUnitBySpelling.insert(spelling, std::min(i, index->firstUnitBySpelling.value(spelling, i)));
     }
-    return nullptr;
+    m_lookupIndex = index;
+    return index;
 }
 
 bool UnitsEngine::shouldConvertUnitToDefaultMeasurementSystem(const MeasurementUnit* unit) const
@@ -216,7 +237,7 @@ void UnitsEngine::addSimpleMeasures(const QStringList& names)
         const QString name = rawName.trimmed();
         if (name.isEmpty() || unitForName(name))
             continue;
-        m_units.append(MeasurementUnit::measurementUnitWithName(name));
+        addUnit(MeasurementUnit::measurementUnitWithName(name));
     }
     clearNameCache();
 }
@@ -276,6 +297,7 @@ QStringList UnitsEngine::simpleMeasuresFromFile(const QString& path)
 
 QStringList UnitsEngine::unitNames() const
 {
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
     const quint64 generation = MeasurementUnit::namesGeneration();
     if (m_cachedNamesGeneration != generation) {
         QStringList names;
@@ -304,8 +326,10 @@ void UnitsEngine::updateMeasurementSystem()
 
 void UnitsEngine::clearNameCache()
 {
+    std::lock_guard<std::mutex> guard(m_cacheMutex);
     m_cachedUnitNames.clear();
     m_cachedNamesGeneration = 0;
+    m_lookupIndex.reset();
 }
 
 quint64 UnitsEngine::measurementSystemFromDefaults()

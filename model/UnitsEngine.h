@@ -3,10 +3,13 @@
 #include "MeasurementUnit.h"
 #include "NotificationCenter.h"
 
+#include <QHash>
 #include <QList>
 #include <QRecursiveMutex>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <mutex>
 #include <optional>
 
 // The registry of measurement units: which unit a text names, the user's default measurement
@@ -80,12 +83,22 @@ public:
     void updateMeasurementSystem();
 
 private:
+    // Every spelling that unit matching compares against, with the first unit that has it.
+    struct LookupIndex {
+        QHash<QString, qsizetype> firstUnitBySpelling;
+        quint64 generation = 0;
+    };
+    std::shared_ptr<const LookupIndex> lookupIndex() const;
     void clearNameCache();
     static quint64 measurementSystemFromDefaults();
 
     QList<MeasurementUnitPtr> m_units;
     mutable QStringList m_cachedUnitNames;
     mutable quint64 m_cachedNamesGeneration = 0; // 0: no cache
+    // Lookups may come from a reader thread holding the engine lock while the main thread reads
+    // without it; the caches are built under their own mutex.
+    mutable std::mutex m_cacheMutex;
+    mutable std::shared_ptr<const LookupIndex> m_lookupIndex;
     QRecursiveMutex m_engineLock;
     quint64 m_currentMeasurementSystem = MeasurementUnit::SystemMetric;
     ScopedObserver m_systemObserver;

@@ -290,3 +290,40 @@ TEST(UnitsEngine, LockIsRecursive)
     std::lock_guard<UnitsEngine> inner(engine);
     SUCCEED();
 }
+
+namespace {
+
+MeasurementUnitPtr scanForName(const UnitsEngine& engine, const QString& text)
+{
+    QString name = text.trimmed();
+    while (!name.isEmpty() && name.front().isPunct())
+        name.remove(0, 1);
+    while (!name.isEmpty() && name.back().isPunct())
+        name.chop(1);
+    for (const MeasurementUnitPtr& u : engine.units()) {
+        if (u->isEqualToString(name))
+            return u;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// Lookup goes through a table; it must answer exactly what asking each unit in turn answers.
+TEST(UnitsEngine, TableLookupAgreesWithAskingEveryUnit)
+{
+    QList<MeasurementUnitPtr> units = kitchenUnits();
+    units.append(unit("box", 3, 0, "1", { "bx." }));
+    units.append(unit("boxe", 3, 0, "1", {}));
+    units.append(unit("glass", 0, 0, nullptr, {}));
+    units.append(unit("...", 0, 0, nullptr, { "." }));
+    units.append(unit("dup", 0, 0, nullptr, { "cup" }));
+    UnitsEngine engine(units);
+    QStringList texts { "", " ", "s", "es", "ses", "boxes", "boxess", "glasses", "glass", "glas", "...", "Tes" };
+    for (const QString& name : engine.unitNames()) {
+        for (const char* ending : { "", "s", "es", "ss", "ess", "." })
+            texts << name + ending << name.toUpper() + ending << " " + name + ending + ". ";
+    }
+    for (const QString& text : texts)
+        EXPECT_EQ(nameOf(engine.unitForName(text)), nameOf(scanForName(engine, text))) << text.toStdString();
+}
