@@ -19,6 +19,11 @@ bool isEmpty(const QImage& image)
     return image.size().isEmpty();
 }
 
+bool isEmpty(const AttributedString& text)
+{
+    return isEmpty(text.string());
+}
+
 bool isEmpty(const QVariant& value)
 {
     if (!value.isValid() || value.isNull())
@@ -43,6 +48,10 @@ bool isEmpty(const QVariant& value)
     case QMetaType::Nullptr:
         return true;
     default:
+        if (value.metaType() == QMetaType::fromType<AttributedString>())
+            return isEmpty(*static_cast<const AttributedString*>(value.constData()));
+        if (value.metaType() == QMetaType::fromType<MutableAttributedString>())
+            return isEmpty(*static_cast<const MutableAttributedString*>(value.constData()));
         return false;
     }
 }

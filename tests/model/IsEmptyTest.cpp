@@ -1,5 +1,7 @@
 #include "IsEmpty.h"
 
+#include "AttributedString.h"
+
 #include <QDateTime>
 #include <gtest/gtest.h>
 
@@ -14,6 +16,9 @@ TEST(IsEmpty, EmptyValues)
         QVariant(QByteArray()),
         QVariant::fromValue(nullptr),
         QVariant(QImage()),
+        QVariant::fromValue(AttributedString()),
+        QVariant::fromValue(AttributedString("(null)", {{"k", 1}})),
+        QVariant::fromValue(MutableAttributedString("")),
     };
     for (const QVariant& v : empty)
         EXPECT_TRUE(isEmpty(v)) << v.typeName();
@@ -31,7 +36,18 @@ TEST(IsEmpty, NonEmptyValues)
         QVariant(QVariantList{1}),
         QVariant(QDateTime::currentDateTime()),
         QVariant(QImage(1, 1, QImage::Format_RGB32)),
+        QVariant::fromValue(AttributedString(" ")),
+        QVariant::fromValue(MutableAttributedString("(null)x")),
     };
     for (const QVariant& v : full)
         EXPECT_FALSE(isEmpty(v)) << v.typeName() << " " << v.toString().toStdString();
+}
+
+TEST(IsEmpty, AttributedStrings)
+{
+    EXPECT_TRUE(isEmpty(AttributedString()));
+    EXPECT_TRUE(isEmpty(AttributedString("(null)")));
+    EXPECT_TRUE(isEmpty(MutableAttributedString("")));
+    EXPECT_FALSE(isEmpty(AttributedString("x")));
+    EXPECT_FALSE(isEmpty(MutableAttributedString("(null)x")));
 }
