@@ -2,14 +2,13 @@
 
 #include "OFTrieBucket.h"
 
-#include <algorithm>
 
 OFTrieNode::~OFTrieNode()
 {
     // A long shared prefix makes a deep chain of nodes; tear it down with a work list instead of
     // recursion so that no key length can exhaust the stack.
     std::vector<std::shared_ptr<OFTrieNode>> pending;
-    const auto harvest = [&pending](std::vector<OFTrieChild>& children) {
+    const auto harvest = [&pending](auto& children) {
         for (OFTrieChild& child : children) {
             if (auto* node = std::get_if<std::shared_ptr<OFTrieNode>>(&child))
                 pending.push_back(std::move(*node));
@@ -27,20 +26,6 @@ OFTrieNode::~OFTrieNode()
     }
 }
 
-quint32 OFTrieNode::indexOfCharacter(char16_t character) const
-{
-    return quint32(
-        std::lower_bound(m_characters.begin(), m_characters.end(), character) - m_characters.begin());
-}
-
-const OFTrieChild* OFTrieNode::childForCharacter(char16_t character) const
-{
-    const quint32 index = indexOfCharacter(character);
-    if (index < m_characters.size() && m_characters[index] == character)
-        return &m_children[index];
-    return nullptr;
-}
-
 void OFTrieNode::addChild(OFTrieChild child, char16_t character)
 {
     if (!nodeOf(child) && !bucketOf(child))
@@ -52,16 +37,4 @@ void OFTrieNode::addChild(OFTrieChild child, char16_t character)
     }
     m_characters.insert(m_characters.begin() + index, character);
     m_children.insert(m_children.begin() + index, std::move(child));
-}
-
-OFTrieNode* OFTrieNode::nodeOf(const OFTrieChild& child)
-{
-    const auto* node = std::get_if<std::shared_ptr<OFTrieNode>>(&child);
-    return node ? node->get() : nullptr;
-}
-
-OFTrieBucket* OFTrieNode::bucketOf(const OFTrieChild& child)
-{
-    const auto* bucket = std::get_if<std::shared_ptr<OFTrieBucket>>(&child);
-    return bucket ? bucket->get() : nullptr;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QVarLengthArray>
 #include <QtGlobal>
+#include <algorithm>
 #include <memory>
 #include <variant>
 #include <vector>
@@ -28,16 +30,36 @@ public:
     const OFTrieChild& childAt(quint32 index) const { return m_children[index]; }
 
     // How many entries have a code unit below character (the lower bound).
-    quint32 indexOfCharacter(char16_t character) const;
+    quint32 indexOfCharacter(char16_t character) const
+    {
+        return quint32(std::lower_bound(m_characters.begin(), m_characters.end(), character) - m_characters.begin());
+    }
     // The entry under character, or nullptr.
-    const OFTrieChild* childForCharacter(char16_t character) const;
+    const OFTrieChild* childForCharacter(char16_t character) const
+    {
+        const quint32 index = indexOfCharacter(character);
+        if (index < quint32(m_characters.size()) && m_characters[index] == character)
+            return &m_children[index];
+        return nullptr;
+    }
     // Stores child under character, replacing what was there; a null child is ignored.
     void addChild(OFTrieChild child, char16_t character);
 
-    static OFTrieNode* nodeOf(const OFTrieChild& child);
-    static OFTrieBucket* bucketOf(const OFTrieChild& child);
+    static OFTrieNode* nodeOf(const OFTrieChild& child)
+    {
+        const auto* node = std::get_if<std::shared_ptr<OFTrieNode>>(&child);
+        return node ? node->get() : nullptr;
+    }
+    static OFTrieBucket* bucketOf(const OFTrieChild& child)
+    {
+        const auto* bucket = std::get_if<std::shared_ptr<OFTrieBucket>>(&child);
+        return bucket ? bucket->get() : nullptr;
+    }
 
 private:
-    std::vector<char16_t> m_characters;
-    std::vector<OFTrieChild> m_children;
+    // Most nodes lead to one or two children, that is two or four entries with their twins:
+    // those stay inside the node, so a lookup touches one allocation per level.
+    static constexpr qsizetype InlineEntries = 4;
+    QVarLengthArray<char16_t, InlineEntries> m_characters;
+    QVarLengthArray<OFTrieChild, InlineEntries> m_children;
 };
