@@ -1,11 +1,12 @@
 #pragma once
 
 #include "AttributedString.h"
+#include "SortDescriptor.h"
 
 #include <QString>
 #include <QVariantMap>
 
-// Factories that answer an instance of the class asked for:
+// Short factories. The attributed-string ones answer an instance of the class asked for:
 // attributedStringWithString<MutableAttributedString>(text) gives a mutable string.
 namespace ClassMethodAdditions {
 
@@ -20,5 +21,8 @@ StringClass attributedStringWithString(const QString& string, const QVariantMap&
 {
     return StringClass(string, attributes);
 }
+
+// A plain descriptor comparing the key's values with compare.
+SortDescriptor descriptorWithKey(const QString& key, bool ascending);
 
 } // namespace ClassMethodAdditions

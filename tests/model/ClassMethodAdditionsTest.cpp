@@ -22,3 +22,17 @@ TEST(ClassMethodAdditions, AttributedStringOfTheClassAskedFor)
     EXPECT_EQ(range.length, plain.length());
     EXPECT_TRUE(attributedStringWithString("").string().isEmpty());
 }
+
+TEST(ClassMethodAdditions, DescriptorSortsByTheKeyInTheDirectionAsked)
+{
+    const SortDescriptor ascending = ClassMethodAdditions::descriptorWithKey("index", true);
+    EXPECT_EQ(ascending, SortDescriptor("index", true, SortDescriptor::Selector::Compare));
+    EXPECT_EQ(ClassMethodAdditions::descriptorWithKey("name", false).ascending(), false);
+
+    const QVariantList items = { QVariantMap { { "index", 3 } }, QVariantMap { { "index", 1 } },
+                                 QVariantMap { { "index", 2 } } };
+    const QVariantList sorted = SortDescriptor::sortedArrayUsingDescriptors(items, { ascending });
+    ASSERT_EQ(sorted.size(), 3);
+    EXPECT_EQ(sorted[0].toMap().value("index"), 1);
+    EXPECT_EQ(sorted[2].toMap().value("index"), 3);
+}
