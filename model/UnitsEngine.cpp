@@ -4,9 +4,13 @@
 #include "SearchEngineAccess.h"
 #include "UnitsPlistValues.h"
 
+#include "PropertyList.h"
+
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace {
@@ -26,20 +30,36 @@ QString trimmedForLookup(const QString& text)
     return trimmed.mid(begin, end - begin);
 }
 
-// The property-list and user-defaults layers are wired in below.
 std::optional<QVariantList> readUnitsList(const QString& path, QString* errorDescription)
 {
-    Q_UNUSED(path);
-    *errorDescription = QStringLiteral("property lists cannot be read yet");
-    return std::nullopt;
+    Error error;
+    std::optional<QVariantList> entries = PropertyList::arrayWithContentsOfFile(path, &error);
+    if (!entries)
+        *errorDescription = error.localizedDescription;
+    return entries;
 }
 
 bool writeUnitsList(const QString& path, const QVariantList& entries, bool atomically)
 {
-    Q_UNUSED(path);
-    Q_UNUSED(entries);
-    Q_UNUSED(atomically);
-    return false;
+    Error error;
+    const QByteArray data = PropertyList::dataWithPropertyList(entries, PropertyList::Format::Xml, &error);
+    if (data.isEmpty()) {
+        QString description;
+        QDebug(&description).nospace() << entries;
+        Log::logf(QStringLiteral("%1\n %2\n"), error.localizedDescription, description);
+        return false;
+    }
+    bool written = false;
+    if (atomically) {
+        QSaveFile file(path);
+        written = file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    } else {
+        QFile file(path);
+        written = file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+    }
+    if (!written)
+        Log::logf(QStringLiteral("UnitsController: Unable to write units plist to file: %1\n"), path);
+    return written;
 }
 
 std::optional<qint64> storedDefaultMeasurementSystem()
