@@ -130,6 +130,13 @@ TEST_F(ShippedUnits, RoundTripUnchanged)
     UnitsEngine reread(path);
     EXPECT_EQ(entriesOf(reread), entriesOf(resource));
 
+    // The shipped file is exactly what the engine writes.
+    QFile shipped(QStringLiteral(":/units.plist"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), shipped.readAll());
+
     QTemporaryDir again;
     ASSERT_TRUE(reread.writeUnitsToFile(again.filePath("units.plist"), false));
     QFile first(path);
