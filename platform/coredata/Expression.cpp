@@ -611,9 +611,9 @@ bool Expression::isNullValue(const QVariant& value)
     case QMetaType::Nullptr:
         return true;
     case QMetaType::QString:
-        return value.toString().isNull();
+        return static_cast<const QString*>(value.constData())->isNull();
     case QMetaType::QDateTime:
-        return !value.toDateTime().isValid();
+        return !static_cast<const QDateTime*>(value.constData())->isValid();
     default:
         // A null object pointer is no object.
         return (value.metaType().flags() & QMetaType::IsPointer)
@@ -712,13 +712,14 @@ QVariant Expression::valueForKeyPath(const QVariant& object, const QString& keyP
     case QMetaType::QVariantHash: {
         const qsizetype dot = keyPath.indexOf(QLatin1Char('.'));
         const QString key = dot < 0 ? keyPath : keyPath.left(dot);
-        const QVariant value = object.metaType().id() == QMetaType::QVariantMap ? object.toMap().value(key)
-                                                                                : object.toHash().value(key);
+        const QVariant value = object.metaType().id() == QMetaType::QVariantMap
+            ? static_cast<const QVariantMap*>(object.constData())->value(key)
+            : static_cast<const QVariantHash*>(object.constData())->value(key);
         return dot < 0 ? value : valueForKeyPath(value, keyPath.mid(dot + 1));
     }
     case QMetaType::QVariantList: {
         QVariantList result;
-        for (const QVariant& element : object.toList()) {
+        for (const QVariant& element : *static_cast<const QVariantList*>(object.constData())) {
             const QVariant value = valueForKeyPath(element, keyPath);
             if (value.metaType().id() == QMetaType::QVariantList)
                 result.append(value.toList());

@@ -183,6 +183,48 @@ bool compareOne(const QVariant& left, const QVariant& right, Predicate::Operator
     return false;
 }
 
+// Strings folded, lists of them element by element; other values as they are.
+QVariant foldValue(const QVariant& value, bool caseInsensitive, bool diacriticInsensitive)
+{
+    if (isString(value))
+        return StringFolding::fold(value.toString(), caseInsensitive, diacriticInsensitive);
+    if (!isList(value))
+        return value;
+    QVariantList folded = value.toList();
+    for (QVariant& element : folded)
+        element = foldValue(element, caseInsensitive, diacriticInsensitive);
+    return folded;
+}
+
+// Folds the right value once per evaluation instead of once per element compared.
+class Comparator {
+public:
+    Comparator(const QVariant& right, Predicate::Operator op, int options)
+        : m_op(op)
+        , m_options(options)
+        , m_caseInsensitive(options & Predicate::CaseInsensitive)
+        , m_diacriticInsensitive(options & Predicate::DiacriticInsensitive)
+        , m_foldsOperands(options != 0 && op != Predicate::Operator::Matches)
+        , m_right(m_foldsOperands ? foldValue(right, m_caseInsensitive, m_diacriticInsensitive) : right)
+    {
+    }
+
+    bool operator()(const QVariant& left) const
+    {
+        if (!m_foldsOperands)
+            return compareOne(left, m_right, m_op, m_options);
+        return compareOne(foldValue(left, m_caseInsensitive, m_diacriticInsensitive), m_right, m_op, 0);
+    }
+
+private:
+    Predicate::Operator m_op;
+    int m_options;
+    bool m_caseInsensitive;
+    bool m_diacriticInsensitive;
+    bool m_foldsOperands;
+    QVariant m_right;
+};
+
 QVariantList elementsForModifier(const QVariant& value)
 {
     if (Expression::isNullValue(value))
@@ -375,25 +417,25 @@ bool Predicate::evaluateWithObject(const QVariant& object, const QVariantMap& su
         break;
     }
     const QVariant left = d->left.expressionValueWithObject(object, substitutionVariables);
-    const QVariant right = d->right.expressionValueWithObject(object, substitutionVariables);
+    const Comparator matches(d->right.expressionValueWithObject(object, substitutionVariables), d->op, d->options);
     switch (d->modifier) {
     case Modifier::Direct:
-        return compareOne(left, right, d->op, d->options);
+        return matches(left);
     case Modifier::Any:
         for (const QVariant& element : elementsForModifier(left)) {
-            if (compareOne(element, right, d->op, d->options))
+            if (matches(element))
                 return true;
         }
         return false;
     case Modifier::All:
         for (const QVariant& element : elementsForModifier(left)) {
-            if (!compareOne(element, right, d->op, d->options))
+            if (!matches(element))
                 return false;
         }
         return true;
     case Modifier::None:
         for (const QVariant& element : elementsForModifier(left)) {
-            if (compareOne(element, right, d->op, d->options))
+            if (matches(element))
                 return false;
         }
         return true;

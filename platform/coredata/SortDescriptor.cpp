@@ -2,6 +2,7 @@
 
 #include "Decimal.h"
 #include "Expression.h"
+#include "StringFolding.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,14 +97,20 @@ QVariantList SortDescriptor::sortedArrayUsingDescriptors(const QVariantList& obj
     for (qsizetype i = 0; i < objects.size(); ++i) {
         Row row{i, {}};
         row.keys.reserve(descriptors.size());
-        for (const SortDescriptor& descriptor : descriptors)
-            row.keys << Expression::valueForKeyPath(objects.at(i), descriptor.key());
+        for (const SortDescriptor& descriptor : descriptors) {
+            QVariant key = Expression::valueForKeyPath(objects.at(i), descriptor.key());
+            // Fold once here rather than in every comparison.
+            if (descriptor.selector() == Selector::CaseInsensitiveCompare
+                && key.metaType().id() == QMetaType::QString && !key.toString().isNull())
+                key = StringFolding::fold(key.toString(), true, false);
+            row.keys << key;
+        }
         rows.push_back(std::move(row));
     }
     std::stable_sort(rows.begin(), rows.end(), [&descriptors](const Row& x, const Row& y) {
         for (qsizetype k = 0; k < descriptors.size(); ++k) {
             const SortDescriptor& descriptor = descriptors.at(k);
-            const int order = compareValues(x.keys.at(k), y.keys.at(k), descriptor.selector());
+            const int order = compareValues(x.keys.at(k), y.keys.at(k), Selector::Compare);
             if (order != 0)
                 return descriptor.ascending() ? order < 0 : order > 0;
         }

@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <memory>
+
 namespace StringFolding {
 
 namespace {
@@ -32,6 +34,39 @@ inline int codePointOrderKey(char16_t unit)
     return unit;
 }
 
+QString foldByNormalizing(const QString& text, bool caseInsensitive, bool diacriticInsensitive);
+
+// Below this, every character is a starter that composes with no neighbour, so folding a
+// text is folding its characters one by one: a table lookup instead of three normalizations.
+constexpr char16_t tableLimit = 0x250;
+
+struct FoldTable {
+    QString folded[tableLimit];
+};
+
+const FoldTable& foldTable(bool caseInsensitive, bool diacriticInsensitive)
+{
+    auto make = [](bool c, bool d) {
+        auto table = std::make_unique<FoldTable>();
+        for (char16_t unit = 0; unit < tableLimit; ++unit)
+            table->folded[unit] = foldByNormalizing(QString(QChar(unit)), c, d);
+        return table;
+    };
+    static const std::unique_ptr<FoldTable> caseOnly = make(true, false);
+    static const std::unique_ptr<FoldTable> diacriticsOnly = make(false, true);
+    static const std::unique_ptr<FoldTable> both = make(true, true);
+    return caseInsensitive ? (diacriticInsensitive ? *both : *caseOnly) : *diacriticsOnly;
+}
+
+bool isInTable(const QString& text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= tableLimit)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString fold(const QString& text, bool caseInsensitive, bool diacriticInsensitive)
@@ -40,7 +75,21 @@ QString fold(const QString& text, bool caseInsensitive, bool diacriticInsensitiv
         return text;
     if (isAscii(text))
         return caseInsensitive ? text.toLower() : text;
+    if (isInTable(text)) {
+        const FoldTable& table = foldTable(caseInsensitive, diacriticInsensitive);
+        QString result;
+        result.reserve(text.size());
+        for (QChar c : text)
+            result += table.folded[c.unicode()];
+        return result;
+    }
+    return foldByNormalizing(text, caseInsensitive, diacriticInsensitive);
+}
 
+namespace {
+
+QString foldByNormalizing(const QString& text, bool caseInsensitive, bool diacriticInsensitive)
+{
     QString decomposed = text.normalized(QString::NormalizationForm_D);
     if (caseInsensitive)
         decomposed = decomposed.toCaseFolded().normalized(QString::NormalizationForm_D);
@@ -61,6 +110,8 @@ QString fold(const QString& text, bool caseInsensitive, bool diacriticInsensitiv
     }
     return decomposed.normalized(QString::NormalizationForm_C);
 }
+
+} // namespace
 
 int compareCodePoints(const QString& a, const QString& b)
 {

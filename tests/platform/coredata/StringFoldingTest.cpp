@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 struct FoldCase {
@@ -44,6 +46,30 @@ TEST(StringFoldingTest, ComparesByCodePointNotUtf16Unit)
     EXPECT_LT(StringFolding::compareCodePoints(QStringLiteral("ab"), QStringLiteral("abc")), 0);
     EXPECT_EQ(StringFolding::compareCodePoints(QStringLiteral("abc"), QStringLiteral("abc")), 0);
     EXPECT_GT(StringFolding::compareCodePoints(QStringLiteral("b"), QStringLiteral("abc")), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Latin text takes a table; appending a CJK character (unchanged by folding) sends the same
+// text through full normalization, which must agree.
+TEST(StringFoldingTest, LatinShortcutAgreesWithFullNormalization)
+{
+    const QString cjk = QString::fromUtf16(u"\u4E00");
+    std::mt19937 random(99);
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = 1 + int(random() % 6);
+        for (int i = 0; i < length; ++i)
+            text += QChar(char16_t(random() % 0x250));
+        for (int flags = 1; flags < 4; ++flags) {
+            const bool c = flags & 1;
+            const bool d = flags & 2;
+            ASSERT_EQ(StringFolding::fold(text, c, d) + cjk, StringFolding::fold(text + cjk, c, d))
+                << text.toStdString() << " c=" << c << " d=" << d;
+        }
+    }
 }
 
 } // namespace
