@@ -1,0 +1,173 @@
+#pragma once
+
+#include "KeyValueCoding.h"
+#include "ManagedObjectID.h"
+
+#include <QHash>
+#include <QList>
+#include <QMetaType>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVariantMap>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class AttributeDescription;
+class EntityDescription;
+class ManagedObjectContext;
+class MutableObjectSet;
+class RelationshipDescription;
+
+// One object of a context. Subclasses register a factory under their model class name so that
+// the context makes them for their entity. An object belongs to its context, which deletes it
+// when the context is reset or destroyed.
+class ManagedObject : public KeyValueCoding {
+public:
+    using Factory = std::function<ManagedObject*()>;
+    // Told key, old value and new value after a change of an observed key.
+    using Observer = std::function<void(ManagedObject* object, const QString& key, const QVariant& oldValue,
+                                        const QVariant& newValue)>;
+
+    ManagedObject();
+    ~ManagedObject() override;
+    ManagedObject(const ManagedObject&) = delete;
+    ManagedObject& operator=(const ManagedObject&) = delete;
+
+    static void registerClass(const QString& className, Factory factory);
+    template <class T>
+    static void registerClass(const QString& className)
+    {
+        registerClass(className, [] { return new T; });
+    }
+    // A new object of the registered class, or a plain ManagedObject for an unknown name.
+    static ManagedObject* createInstance(const QString& className);
+
+    ManagedObjectContext* managedObjectContext() const { return m_context; }
+    const EntityDescription* entity() const { return m_entity; }
+    ManagedObjectID objectID() const { return m_objectID; }
+    bool isInserted() const { return m_inserted; }
+    bool isDeleted() const { return m_deleted; }
+    bool isUpdated() const;
+    bool isFault() const { return m_fault; }
+    bool hasChanges() const { return m_inserted || m_deleted || isUpdated(); }
+    // Persistent keys changed since the last save, with their new values.
+    QVariantMap changedValues() const;
+    // Values as last fetched or saved, for the given keys (all persistent keys when empty).
+    QVariantMap committedValuesForKeys(const QStringList& keys) const;
+
+    // Key-value coding. To-many relationships read as a QVariantList of ManagedObject* variants.
+    QVariant valueForKey(const QString& key) const override;
+    virtual void setValueForKey(const QVariant& value, const QString& key);
+    virtual QVariant valueForUndefinedKey(const QString& key) const;
+    virtual void setValueForUndefinedKey(const QVariant& value, const QString& key);
+    // The live set behind a to-many relationship: changes through it keep inverses in step.
+    MutableObjectSet mutableSetValueForKey(const QString& key);
+
+    // Direct storage access: no observer notification, no inverse upkeep; still recorded for
+    // save and undo.
+    QVariant primitiveValueForKey(const QString& key) const;
+    void setPrimitiveValue(const QVariant& value, const QString& key);
+
+    // Change notification; a setter brackets its primitive change with these.
+    void willChangeValueForKey(const QString& key);
+    void didChangeValueForKey(const QString& key);
+    virtual void willAccessValueForKey(const QString& key) const;
+    virtual void didAccessValueForKey(const QString& key) const;
+
+    // Observers per key (our stand-in for key-value observing).
+    quint64 addObserver(const QString& key, Observer observer);
+    void removeObserver(quint64 token);
+    // Keys whose changes also change `key`; observers of `key` hear of them.
+    virtual QStringList keyPathsForValuesAffectingValueForKey(const QString& key) const;
+
+    // Life-cycle hooks for subclasses.
+    virtual void awakeFromInsert() { }
+    virtual void awakeFromFetch() { }
+    virtual void willSave() { }
+    virtual void didSave() { }
+    virtual void willTurnIntoFault() { }
+    virtual void didTurnIntoFault() { }
+
+    // Convenience for a to-many relationship's members.
+    QList<ManagedObject*> objectsForKey(const QString& key) const;
+    ManagedObject* objectForKey(const QString& key) const;
+
+private:
+    friend class ManagedObjectContext;
+    friend class MutableObjectSet;
+    friend class PersistentStore;
+
+    struct Members {
+        QList<ManagedObject*> list;
+        QSet<ManagedObject*> set;
+        void add(ManagedObject* object);
+        void remove(ManagedObject* object);
+        bool contains(ManagedObject* object) const { return set.contains(object); }
+    };
+    struct RelationSlot {
+        ManagedObject* object = nullptr;      // to-one, when resolved
+        qint64 pendingKey = 0;                // to-one row not yet made into an object
+        const EntityDescription* pendingEntity = nullptr;
+        std::unique_ptr<Members> members;     // to-many, once loaded
+    };
+    struct ObserverEntry {
+        quint64 token;
+        QString key;
+        Observer observer;
+    };
+    struct PendingNotice {
+        QString key;
+        QVariant oldValue;
+    };
+
+    void attach(ManagedObjectContext* context, const EntityDescription* entity, const ManagedObjectID& id);
+    void fireFault() const;
+    void ensureLoaded() const { if (m_fault) fireFault(); }
+
+    QVariant attributeValue(const AttributeDescription* attribute) const;
+    ManagedObject* toOneValue(const RelationshipDescription* relationship) const;
+    const Members& toManyMembers(const RelationshipDescription* relationship) const;
+    Members& mutableMembers(const RelationshipDescription* relationship);
+
+    // Recorded primitive changes (save, undo, change notification).
+    void storeAttribute(const AttributeDescription* attribute, const QVariant& value);
+    void storeToOne(const RelationshipDescription* relationship, ManagedObject* target);
+    void storeAdd(const RelationshipDescription* relationship, ManagedObject* target);
+    void storeRemove(const RelationshipDescription* relationship, ManagedObject* target);
+    // Relationship changes that keep the inverse in step.
+    void setToOne(const RelationshipDescription* relationship, ManagedObject* target);
+    void addToMany(const RelationshipDescription* relationship, ManagedObject* target);
+    void removeToMany(const RelationshipDescription* relationship, ManagedObject* target);
+    void setToMany(const RelationshipDescription* relationship, const QList<ManagedObject*>& targets);
+    void inverseLink(const RelationshipDescription* relationship, ManagedObject* target, bool link);
+
+    void noteChange(const QString& key);
+    void notifyObservers(const QString& key, const QVariant& oldValue);
+    void clearChanges();
+    void turnIntoFault();
+
+    ManagedObjectContext* m_context = nullptr;
+    ManagedObjectContext* m_owner = nullptr; // the context that deletes this object
+    const EntityDescription* m_entity = nullptr;
+    ManagedObjectID m_objectID;
+    bool m_inserted = false;
+    bool m_deleted = false;
+    mutable bool m_fault = false;
+    bool m_invalid = false; // its row or its store is gone
+    bool m_pendingDelete = false;
+
+    mutable std::vector<QVariant> m_attributes;
+    mutable std::vector<RelationSlot> m_relations;
+    // Values before the first change since the last save, by property name.
+    QHash<int, QVariant> m_originalAttributes;
+    QHash<int, ManagedObject*> m_originalToOne;
+    QHash<int, QList<ManagedObject*>> m_originalToMany;
+
+    std::vector<ObserverEntry> m_observers;
+    std::vector<PendingNotice> m_pendingNotices;
+};
+
+Q_DECLARE_METATYPE(ManagedObject*)

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "Error.h"
+#include "FetchRequest.h"
+#include "ManagedObject.h"
+#include "ManagedObjectID.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QThread>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class EntityDescription;
+class PersistentStore;
+class PersistentStoreCoordinator;
+class RelationshipDescription;
+class UndoManager;
+struct Notification;
+
+// A scratch pad of managed objects on one coordinator, used from the thread that made it.
+// It owns its objects: pointers stay valid until reset() or the context's end.
+class ManagedObjectContext {
+public:
+    enum class MergePolicy { PropertyObjectTrump, PropertyStoreTrump };
+
+    // Posted on NotificationCenter::defaultCenter() with this context as sender. The user info
+    // holds QVariantLists of ManagedObject* under the keys below; "did save" also carries the
+    // object IDs (QVariantList of ManagedObjectID) under the *ObjectIDs keys.
+    static const QString ObjectsDidChangeNotification;
+    static const QString DidSaveNotification;
+    static const QString InsertedObjectsKey;
+    static const QString UpdatedObjectsKey;
+    static const QString DeletedObjectsKey;
+    static const QString InvalidatedObjectsKey;
+    static const QString InsertedObjectIDsKey;
+    static const QString UpdatedObjectIDsKey;
+    static const QString DeletedObjectIDsKey;
+
+    ManagedObjectContext();
+    ~ManagedObjectContext();
+    ManagedObjectContext(const ManagedObjectContext&) = delete;
+    ManagedObjectContext& operator=(const ManagedObjectContext&) = delete;
+
+    void setPersistentStoreCoordinator(PersistentStoreCoordinator* coordinator);
+    PersistentStoreCoordinator* persistentStoreCoordinator() const { return m_coordinator; }
+    // Not owned; nullptr switches undo off.
+    void setUndoManager(UndoManager* undoManager);
+    UndoManager* undoManager() const { return m_undoManager; }
+    void setMergePolicy(MergePolicy policy) { m_mergePolicy = policy; }
+    MergePolicy mergePolicy() const { return m_mergePolicy; }
+
+    // Takes a new object (made with ManagedObject::createInstance or a subclass) into the context.
+    void insertObject(ManagedObject* object, const EntityDescription* entity);
+    // Marks an object deleted; delete rules run at processPendingChanges or save.
+    void deleteObject(ManagedObject* object);
+
+    std::optional<QList<ManagedObject*>> executeFetchRequest(const FetchRequest& request, Error* error = nullptr);
+    // -1 on error.
+    qint64 countForFetchRequest(const FetchRequest& request, Error* error = nullptr);
+
+    // The registered object, or a fault for it (not checked against the store).
+    ManagedObject* objectWithID(const ManagedObjectID& objectID);
+    // The object when it exists (in this context or in its store), else nullptr.
+    ManagedObject* existingObjectWithID(const ManagedObjectID& objectID, Error* error = nullptr);
+    ManagedObject* objectRegisteredForID(const ManagedObjectID& objectID) const;
+
+    bool hasChanges() const;
+    QList<ManagedObject*> insertedObjects() const { return m_inserted.list; }
+    QList<ManagedObject*> updatedObjects() const;
+    QList<ManagedObject*> deletedObjects() const { return m_deleted.list; }
+    QList<ManagedObject*> registeredObjects() const { return m_registered.values(); }
+
+    // Validates, then writes every change in one transaction. On failure the store and this
+    // context's changes stay as they were.
+    bool save(Error* error = nullptr);
+    // Discards every unsaved change (and the undo stack).
+    void rollback();
+    // Forgets every object: pointers to this context's objects become invalid.
+    void reset();
+    // Without merging: drops the object's changes and makes it a fault. With merging: reloads
+    // its stored values and keeps its own changes on top.
+    void refreshObject(ManagedObject* object, bool mergeChanges);
+    // Applies delete rules, registers the group's undo and posts "objects did change".
+    void processPendingChanges();
+    // Brings the changes another context saved into this one (this context's changes win).
+    void mergeChangesFromContextDidSaveNotification(const Notification& notification);
+
+    // The thread whose work this context is.
+    QThread* thread() const { return m_thread; }
+
+private:
+    friend class ManagedObject;
+    friend class PersistentStoreCoordinator;
+
+    struct ObjectList {
+        QList<ManagedObject*> list;
+        QSet<ManagedObject*> set;
+        void add(ManagedObject* object)
+        {
+            if (!set.contains(object)) {
+                set.insert(object);
+                list.append(object);
+            }
+        }
+        void remove(ManagedObject* object)
+        {
+            if (set.remove(object))
+                list.removeOne(object);
+        }
+        bool contains(ManagedObject* object) const { return set.contains(object); }
+        void clear()
+        {
+            list.clear();
+            set.clear();
+        }
+    };
+
+    void checkThread() const;
+    ManagedObject* makeObject(const EntityDescription* entity, const ManagedObjectID& id);
+    ManagedObject* objectForRow(const EntityDescription* entity, quint32 storeNumber, qint64 key);
+    void fulfillFault(ManagedObject* object);
+    void loadToMany(ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members);
+    void registerUndo(std::function<void()> action);
+    void objectDidChange(ManagedObject* object);
+    void schedulePendingChanges();
+    void applyDeleteRules(ManagedObject* object);
+    bool validate(Error* error);
+    void undelete(ManagedObject* object);
+    void reinsert(ManagedObject* object);
+    void forgetObject(ManagedObject* object);
+    void storeWillBeRemoved(PersistentStore* store);
+    PersistentStore* storeForNewObjects() const;
+    std::optional<QList<ManagedObject*>> fetchObjects(const FetchRequest& request, const EntityDescription* entity,
+                                                      Error* error);
+
+    PersistentStoreCoordinator* m_coordinator = nullptr;
+    UndoManager* m_undoManager = nullptr;
+    MergePolicy m_mergePolicy = MergePolicy::PropertyObjectTrump;
+    QThread* m_thread;
+
+    std::vector<std::unique_ptr<ManagedObject>> m_owned;
+    QHash<ManagedObjectID, ManagedObject*> m_registered;
+    ObjectList m_inserted;
+    ObjectList m_deleted;
+    ObjectList m_changed; // objects with recorded changes since the last save
+    // Since the last processPendingChanges.
+    ObjectList m_pendingInserted;
+    ObjectList m_pendingUpdated;
+    ObjectList m_pendingDeleted;
+    bool m_processing = false;
+    bool m_processScheduled = false;
+    std::unique_ptr<QObject> m_scheduler; // target of the queued processPendingChanges
+};

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "Error.h"
+#include "EntityDescription.h"
+#include "SqlConnection.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QVariantList>
+#include <QVariantMap>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class AttributeDescription;
+class EntityDescription;
+class ManagedObject;
+class ManagedObjectModel;
+class PersistentStoreCoordinator;
+class RelationshipDescription;
+
+// One SQLite store file. Sub-entities share their root entity's table; a to-one relationship is
+// a key column on its own side, a to-many with a to-one inverse lives in that inverse's column,
+// other to-many relationships get a table of pairs. Metadata sits in a table of its own so that
+// it can be read from the file alone.
+class PersistentStore {
+public:
+    ~PersistentStore();
+    PersistentStore(const PersistentStore&) = delete;
+    PersistentStore& operator=(const PersistentStore&) = delete;
+
+    QString type() const;
+    // The store's UUID, kept in the file.
+    QString identifier() const { return m_identifier; }
+    QString path() const { return m_path; }
+    QVariantMap metadata() const;
+    PersistentStoreCoordinator* persistentStoreCoordinator() const { return m_coordinator; }
+    quint32 storeNumber() const { return m_storeNumber; }
+
+    // Moves the write-ahead log into the main file, so the file alone is the whole store
+    // (before copying or replacing it).
+    bool checkpoint(Error* error = nullptr);
+
+    // Process-wide lookup of open stores by their number, and of the UUID of any number handed out.
+    static PersistentStore* storeForNumber(quint32 number);
+    static QString identifierForNumber(quint32 number);
+
+    // Metadata keys.
+    static const QString StoreTypeKey;
+    static const QString StoreUUIDKey;
+    static const QString ModelVersionKey;
+    static const QString ModelVersionHashKey;
+
+    static std::optional<QVariantMap> readMetadata(const QString& path, Error* error);
+
+private:
+    friend class PersistentStoreCoordinator;
+    friend class ManagedObjectContext;
+
+    struct TableLayout;
+    struct EntityLayout {
+        const EntityDescription* entity = nullptr;
+        TableLayout* table = nullptr;
+        std::vector<int> attributeColumns;    // per attribute index; -1 when not stored
+        std::vector<int> relationshipColumns; // per relationship index; key column of a to-one, else -1
+        qint64 storeEntityID = 0;
+    };
+    struct TableLayout {
+        const EntityDescription* root = nullptr;
+        QString name;
+        QStringList columns; // after "pk" and "ent"
+        QString selectList;  // "pk","ent",columns...
+    };
+    struct JoinTable {
+        QString name;
+        const RelationshipDescription* owner = nullptr; // the side whose objects go in column "a"
+    };
+    // The result of a save: keys given to inserted objects.
+    using KeyMap = QHash<ManagedObject*, qint64>;
+    using RowHandler = std::function<void(const EntityDescription* entity, qint64 key, SqlStatement& row)>;
+
+    PersistentStore(PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model, const QString& path);
+    bool open(const QVariantMap& options, Error* error);
+    bool createSchema(QString* message);
+    bool loadEntityIDs(QString* message);
+    bool migrate(int storeVersion, QString* message);
+    void buildLayout();
+    void close();
+
+    const EntityLayout& layout(const EntityDescription* entity) const { return m_entityLayouts[size_t(entity->entityIndex())]; }
+    const EntityDescription* entityForStoreID(qint64 id) const { return m_entitiesByStoreID.value(id); }
+    QString joinTableName(const RelationshipDescription* relationship, bool* ownerSide) const;
+
+    // Reading (callers hold the coordinator's lock).
+    bool fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
+                   const QVariantList& bindings, const RowHandler& handler, QString* message);
+    void fillObject(ManagedObject* object, SqlStatement& row) const;
+    bool loadObject(ManagedObject* object);
+    bool loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,
+                    const std::function<void(const EntityDescription*, qint64)>& handler);
+    // Writing: one transaction.
+    bool saveChanges(const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated,
+                     const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error);
+
+    QVariant encode(const AttributeDescription* attribute, const QVariant& value) const;
+    QVariant decode(const AttributeDescription* attribute, SqlStatement& row, int column) const;
+    QString entityList(const EntityDescription* entity, bool includeSubentities) const;
+
+    PersistentStoreCoordinator* m_coordinator;
+    const ManagedObjectModel* m_model;
+    QString m_path;
+    QString m_identifier;
+    quint32 m_storeNumber = 0;
+    SqlConnection m_db;
+    std::vector<std::unique_ptr<TableLayout>> m_tables;
+    std::vector<EntityLayout> m_entityLayouts;
+    QHash<qint64, const EntityDescription*> m_entitiesByStoreID;
+    QVariantMap m_metadata;
+};
