@@ -5,14 +5,8 @@
 #include <QVariantMap>
 #include <memory>
 
-#if __has_include("Predicate.h")
 #include "Predicate.h"
-#define KITCHORA_HAS_PREDICATE 1
-#endif
-#if __has_include("SortDescriptor.h")
 #include "SortDescriptor.h"
-#define KITCHORA_HAS_SORT_DESCRIPTOR 1
-#endif
 
 class EntityDescription;
 class PersistentStore;
@@ -31,15 +25,11 @@ public:
     QString entityName() const;
     void setEntityName(const QString& name) { m_entityName = name; }
 
-#ifdef KITCHORA_HAS_PREDICATE
     const Predicate* predicate() const { return m_predicate.get(); }
     void setPredicate(const Predicate& predicate) { m_predicate = std::make_shared<const Predicate>(predicate); }
     void clearPredicate() { m_predicate.reset(); }
-#endif
-#ifdef KITCHORA_HAS_SORT_DESCRIPTOR
     const QList<SortDescriptor>& sortDescriptors() const { return m_sortDescriptors; }
     void setSortDescriptors(const QList<SortDescriptor>& sortDescriptors) { m_sortDescriptors = sortDescriptors; }
-#endif
 
     // 0 means no limit.
     int fetchLimit() const { return m_fetchLimit; }
@@ -55,12 +45,8 @@ public:
 private:
     const EntityDescription* m_entity = nullptr;
     QString m_entityName;
-#ifdef KITCHORA_HAS_PREDICATE
     std::shared_ptr<const Predicate> m_predicate;
-#endif
-#ifdef KITCHORA_HAS_SORT_DESCRIPTOR
     QList<SortDescriptor> m_sortDescriptors;
-#endif
     int m_fetchLimit = 0;
     int m_fetchOffset = 0;
     bool m_includesSubentities = true;

@@ -508,7 +508,6 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
             }
         }
     }
-#ifdef KITCHORA_HAS_PREDICATE
     if (const Predicate* predicate = request.predicate()) {
         QList<ManagedObject*> matching;
         for (ManagedObject* object : results) {
@@ -517,8 +516,6 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
         }
         results = matching;
     }
-#endif
-#ifdef KITCHORA_HAS_SORT_DESCRIPTOR
     if (!request.sortDescriptors().isEmpty()) {
         const QList<SortDescriptor>& descriptors = request.sortDescriptors();
         std::stable_sort(results.begin(), results.end(), [&descriptors](ManagedObject* a, ManagedObject* b) {
@@ -532,7 +529,6 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
             return false;
         });
     }
-#endif
     if (request.fetchOffset() > 0)
         results = results.mid(std::min<qsizetype>(request.fetchOffset(), results.size()));
     if (request.fetchLimit() > 0 && results.size() > request.fetchLimit())

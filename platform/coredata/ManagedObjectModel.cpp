@@ -260,7 +260,6 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
         if (!m_entitiesByName.contains(t.entityName))
             return fail(error, QStringLiteral("fetch request template %1 names the unknown entity \"%2\"")
                                    .arg(it.key(), t.entityName));
-#ifdef KITCHORA_HAS_PREDICATE
         if (!t.predicateFormat.isEmpty()) {
             QString parseError;
             std::optional<Predicate> predicate = Predicate::predicateWithFormat(t.predicateFormat, {}, &parseError);
@@ -269,7 +268,6 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
                                        .arg(it.key(), parseError));
             t.predicate = std::make_shared<const Predicate>(*predicate);
         }
-#endif
         m_templates.insert(it.key(), t);
     }
 
@@ -299,10 +297,8 @@ std::optional<FetchRequest> ManagedObjectModel::fetchRequestTemplateForName(cons
     if (it == m_templates.end())
         return std::nullopt;
     FetchRequest request(m_entitiesByName.value(it->entityName));
-#ifdef KITCHORA_HAS_PREDICATE
     if (it->predicate)
         request.setPredicate(*it->predicate);
-#endif
     return request;
 }
 
@@ -313,12 +309,8 @@ std::optional<FetchRequest> ManagedObjectModel::fetchRequestFromTemplateWithName
     if (it == m_templates.end())
         return std::nullopt;
     FetchRequest request(m_entitiesByName.value(it->entityName));
-#ifdef KITCHORA_HAS_PREDICATE
     if (it->predicate)
         request.setPredicate(it->predicate->predicateWithSubstitutionVariables(variables));
-#else
-    Q_UNUSED(variables);
-#endif
     return request;
 }
 

@@ -64,9 +64,7 @@ private:
     struct Template {
         QString entityName;
         QString predicateFormat;
-#ifdef KITCHORA_HAS_PREDICATE
         std::shared_ptr<const Predicate> predicate;
-#endif
     };
 
     int m_version = 1;

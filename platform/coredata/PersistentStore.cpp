@@ -378,7 +378,7 @@ bool PersistentStore::createSchema(QString* message)
     }
     const QVariantMap meta{
         {StoreTypeKey, PersistentStoreCoordinator::SQLiteStoreType},
-        {StoreUUIDKey, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()},
+        {StoreUUIDKey, QUuid::createUuid().toString(QUuid::WithoutBraces)},
         {ModelVersionKey, m_model->version()},
         {ModelVersionHashKey, QString::fromLatin1(m_model->versionHash())},
     };
