@@ -106,8 +106,13 @@ void ManagedObjectContext::setPersistentStoreCoordinator(PersistentStoreCoordina
 
 void ManagedObjectContext::setUndoManager(UndoManager* undoManager)
 {
-    if (m_undoManager)
+    if (m_undoManager == undoManager)
+        return;
+    if (m_undoManager) {
+        // Its actions point into this context.
         m_undoManager->setWillCloseGroupHandler(nullptr);
+        m_undoManager->removeAllActions();
+    }
     m_undoManager = undoManager;
     if (m_undoManager)
         m_undoManager->setWillCloseGroupHandler([this] { processPendingChanges(); });

@@ -50,7 +50,8 @@ public:
 
     void setPersistentStoreCoordinator(PersistentStoreCoordinator* coordinator);
     PersistentStoreCoordinator* persistentStoreCoordinator() const { return m_coordinator; }
-    // Not owned; nullptr switches undo off.
+    // Not owned: it must outlive the context or be replaced first (replacing clears its actions,
+    // which refer to this context). nullptr switches undo off.
     void setUndoManager(UndoManager* undoManager);
     UndoManager* undoManager() const { return m_undoManager; }
     void setMergePolicy(MergePolicy policy) { m_mergePolicy = policy; }

@@ -8,6 +8,7 @@
 
 #include <QDataStream>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QMutex>
@@ -144,10 +145,29 @@ std::optional<QVariantMap> PersistentStore::readMetadata(const QString& path, Er
                                    QStringLiteral("The file “%1” doesn’t exist.").arg(name)));
         return std::nullopt;
     }
-    SqlConnection db;
-    QString message;
     const Error notAStore = storeError(CoreDataErrors::PersistentStoreInvalidType, path,
                                        QStringLiteral("The file “%1” is not a library store or is damaged.").arg(name));
+    // The header tells SQLite files and ours apart before SQLite touches the file (it would, for
+    // example, roll back a hot journal of a foreign database).
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, path,
+                                       QStringLiteral("The file “%1” could not be read: %2").arg(name, file.errorString())));
+            return std::nullopt;
+        }
+        const QByteArray header = file.read(100);
+        const bool sqlite = header.size() == 100 && header.startsWith(QByteArray("SQLite format 3\0", 16));
+        const quint32 id = sqlite ? (quint32(quint8(header[68])) << 24 | quint32(quint8(header[69])) << 16
+                                     | quint32(quint8(header[70])) << 8 | quint32(quint8(header[71])))
+                                  : 0;
+        if (id != quint32(applicationID)) {
+            setError(error, notAStore);
+            return std::nullopt;
+        }
+    }
+    SqlConnection db;
+    QString message;
     if (!db.open(path, SQLITE_OPEN_READONLY, &message)) {
         setError(error, notAStore);
         return std::nullopt;
@@ -217,22 +237,25 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
         // Text stays UTF-16 as Qt holds it, so every string round-trips exactly.
         m_db.exec(QStringLiteral("PRAGMA encoding = 'UTF-16le'"));
     }
-    if (!m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL;"), &message)) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                   QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
-        m_db.close();
-        return false;
-    }
     buildLayout();
     if (!exists) {
+        // Created before the switch to the write-ahead log, so the header that identifies the
+        // file is in the main file from the start.
         if (!createSchema(&message)) {
             setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
                                        QStringLiteral("The store “%1” could not be created: %2").arg(name, message)));
             m_db.close();
             return false;
         }
-    } else if (m_metadata.value(ModelVersionHashKey).toByteArray() != m_model->versionHash()
-               || m_metadata.value(ModelVersionKey).toInt() != m_model->version()) {
+    }
+    if (!m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL;"), &message)) {
+        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                                   QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
+        m_db.close();
+        return false;
+    }
+    if (exists && (m_metadata.value(ModelVersionHashKey).toByteArray() != m_model->versionHash()
+               || m_metadata.value(ModelVersionKey).toInt() != m_model->version())) {
         const bool allowed = options.value(PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, true)
                                  .toBool()
             && options.value(PersistentStoreCoordinator::InferMappingModelAutomaticallyOption, true).toBool();

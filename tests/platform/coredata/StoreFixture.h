@@ -95,7 +95,8 @@ protected:
             if (p)
                 request.setPredicate(*p);
         }
-        request.setSortDescriptors({SortDescriptor(QStringLiteral("name"))});
+        if (model->entityNamed(entity) && model->entityNamed(entity)->hasProperty(QStringLiteral("name")))
+            request.setSortDescriptors({SortDescriptor(QStringLiteral("name"))});
         Error error;
         auto result = (in ? in : context.get())->executeFetchRequest(request, &error);
         EXPECT_TRUE(result) << error.localizedDescription.toStdString();
