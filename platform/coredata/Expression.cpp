@@ -414,6 +414,11 @@ Expression Expression::expressionForEvaluatedObject()
 
 Expression Expression::expressionForKeyPath(const QString& keyPath)
 {
+    // "items.@count" and the like are collection operators, whichever way they were made.
+    if (keyPath.contains(QLatin1Char('@'))) {
+        if (std::optional<Expression> function = PredicateParser::keyPathExpression(keyPath))
+            return *function;
+    }
     auto node = std::make_shared<Node>();
     node->type = Type::KeyPath;
     node->name = keyPath;

@@ -87,6 +87,7 @@ private:
 
     bool advance()
     {
+        m_previousEnd = m_pos;
         while (m_pos < m_text.size() && m_text.at(m_pos).isSpace())
             ++m_pos;
         m_token = Token();
@@ -305,24 +306,25 @@ private:
 
     // ---- parsing
 
-    bool fail(const QString& expected)
+    // Reports the current token, or the text from `start` to `end` when given.
+    bool fail(const QString& expected, qsizetype start = -1, qsizetype end = -1)
     {
-        QString found;
-        switch (m_token.kind) {
-        case Token::End:
-            found = QStringLiteral("the end of the text");
-            break;
-        default:
-            found = QLatin1Char('"') + m_text.mid(m_token.start, std::max<qsizetype>(m_pos - m_token.start, 1))
-                + QLatin1Char('"');
+        if (start < 0) {
+            start = m_token.start;
+            end = m_token.kind == Token::End ? start : m_pos;
         }
+        const QString found = end > start ? QLatin1Char('"') + m_text.mid(start, end - start) + QLatin1Char('"')
+                                          : QStringLiteral("the end of the text");
         if (m_error.isEmpty())
             m_error = QStringLiteral("Unable to parse the format string \"%1\": expected %2 at position %3, found %4")
                           .arg(m_text, expected)
-                          .arg(m_token.start)
+                          .arg(start)
                           .arg(found);
         return false;
     }
+
+    // End of the previous token: where the text just read stops.
+    qsizetype endOfPrevious() const { return m_previousEnd; }
 
     bool isKeyword(const char* word) const
     {
@@ -525,7 +527,7 @@ private:
             if (argument->metaType().id() == QMetaType::QString)
                 keyPath = PredicateParser::keyPathExpression(argument->toString(), &problem);
             if (!keyPath) {
-                fail(QStringLiteral("a key path as the argument of %K"));
+                fail(QStringLiteral("a key path as the argument of %K (%1)").arg(problem.isEmpty() ? QStringLiteral("a string") : problem));
                 return std::nullopt;
             }
             if (!advance())
@@ -579,6 +581,7 @@ private:
 
     std::optional<Expression> parseIdentifierExpression()
     {
+        const qsizetype start = m_token.start;
         if (!m_token.escaped && PredicateParser::isReservedWord(m_token.text)) {
             if (isKeyword("NULL") || isKeyword("NIL"))
                 return constantAndAdvance(QVariant());
@@ -615,7 +618,7 @@ private:
         std::optional<Expression> expression = PredicateParser::keyPathExpression(components.join(QLatin1Char('.')),
                                                                                   &problem);
         if (!expression)
-            fail(problem);
+            fail(problem, start, endOfPrevious());
         return expression;
     }
 
@@ -652,6 +655,7 @@ private:
 
     std::optional<Expression> parseCast()
     {
+        const qsizetype castStart = m_token.start;
         if (!advance())
             return std::nullopt;
         if (!isSymbol("(")) {
@@ -660,7 +664,6 @@ private:
         }
         if (!advance())
             return std::nullopt;
-        const qsizetype valueStart = m_token.start;
         std::optional<Expression> value = parseExpression();
         if (!value)
             return std::nullopt;
@@ -690,8 +693,8 @@ private:
                 converted = dataFromBase64(constant);
         }
         if (!converted) {
-            m_token.start = valueStart;
-            fail(QStringLiteral("CAST(<seconds since 2001>, \"NSDate\") or CAST(\"<base64>\", \"NSData\")"));
+            fail(QStringLiteral("CAST(<seconds since 2001>, \"NSDate\") or CAST(\"<base64>\", \"NSData\")"),
+                 castStart, m_pos);
             return std::nullopt;
         }
         if (!advance())
@@ -739,6 +742,7 @@ private:
     qsizetype m_pos = 0;
     Token m_token;
     bool m_previousAllowsNumber = true;
+    qsizetype m_previousEnd = 0;
     int m_depth = 0;
     QString m_error;
 };

@@ -118,6 +118,7 @@ TEST(PredicateParserTest, BuildsTheTreeTheStoreWalks)
     EXPECT_EQ(count.function(), "@count");
     EXPECT_EQ(count.operand().keyPath(), "collections");
     EXPECT_TRUE(count.keyPath().isEmpty());
+    EXPECT_TRUE(Expression::expressionForKeyPath("collections.@count") == count);
 
     const Predicate list = parse("x IN {1, $v}");
     EXPECT_EQ(list.rightExpression().expressionType(), Expression::Type::Aggregate);
@@ -218,6 +219,8 @@ TEST(PredicateParserTest, ErrorNamesWhereAndWhat)
     EXPECT_TRUE(error.contains("expected an expression")) << error.toStdString();
     EXPECT_FALSE(Predicate::predicateWithFormat("name FOO 1", {}, &error));
     EXPECT_TRUE(error.contains("expected a comparison operator at position 5, found \"FOO\"")) << error.toStdString();
+    EXPECT_FALSE(Predicate::predicateWithFormat("x == 1 OR a.@avg.b.@count == 1", {}, &error));
+    EXPECT_TRUE(error.contains("at position 10, found \"a.@avg.b.@count\"")) << error.toStdString();
 }
 
 TEST(PredicateParserTest, DeepNestingFailsCleanly)
