@@ -1,8 +1,16 @@
 // Unit lookups as the ingredient-line parser makes them: every spelling the registry knows.
+// Before timing, the registry is checked against the unit labels of the labelled ingredient
+// lines of the evaluation data ($KITCHORA_EVALDATA, else shared/evaldata beside the checkout):
+// for lines with one quantity and one unit label, how many labels name a registered unit.
 #include "UnitsEngine.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 
 namespace {
 
@@ -49,11 +57,107 @@ void BM_UnitForNamePluralsAndPadding(benchmark::State& state)
 }
 BENCHMARK(BM_UnitForNamePluralsAndPadding);
 
+// One CSV record per call (quoted fields may hold commas, doubled quotes and line breaks).
+bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
+{
+    fields.clear();
+    if (pos >= text.size())
+        return false;
+    QString field;
+    bool quoted = false;
+    while (pos < text.size()) {
+        const QChar c = text[pos++];
+        if (quoted) {
+            if (c == u'"' && pos < text.size() && text[pos] == u'"') {
+                field += u'"';
+                ++pos;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c == u'\n') {
+            break;
+        } else if (c != u'\r') {
+            field += c;
+        }
+    }
+    fields << field;
+    return true;
+}
+
+QString evalDataFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    for (const char* relative : { "/../shared/evaldata", "/../../shared/evaldata" }) {
+        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
+        if (QDir(candidate).exists())
+            return QDir(candidate).canonicalPath();
+    }
+    return QString();
+}
+
+void reportLabelCoverage()
+{
+    const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+    const UnitsEngine& engine = loadedEngine();
+    qsizetype labels = 0;
+    qsizetype named = 0;
+    QHash<QString, int> missed;
+    for (const QString& name : folder.entryList({ QStringLiteral("*.csv") }, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QString text = QString::fromUtf8(file.readAll());
+        qsizetype pos = 0;
+        QStringList fields;
+        readRecord(text, pos, fields);
+        const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
+        const qsizetype unit = fields.indexOf(QStringLiteral("unit"));
+        if (quantity < 0 || unit < 0)
+            continue;
+        while (readRecord(text, pos, fields)) {
+            if (fields.size() <= std::max(quantity, unit))
+                continue;
+            const QString label = fields[unit].trimmed();
+            if (label.isEmpty() || fields[quantity].trimmed().contains(u' '))
+                continue;
+            ++labels;
+            if (engine.unitForName(label))
+                ++named;
+            else
+                ++missed[label];
+        }
+    }
+    if (labels == 0) {
+        std::printf("unit labels: evaluation data not found\n");
+        return;
+    }
+    std::printf("unit labels naming a registered unit: %lld of %lld (%.1f%%)\n", (long long)named, (long long)labels,
+                100.0 * double(named) / double(labels));
+    QList<QPair<int, QString>> worst;
+    for (auto it = missed.cbegin(); it != missed.cend(); ++it)
+        worst.append({ it.value(), it.key() });
+    std::sort(worst.begin(), worst.end(), [](const auto& a, const auto& b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
+    std::printf("most frequent labels naming none:");
+    for (qsizetype i = 0; i < std::min<qsizetype>(qEnvironmentVariableIntValue("UNITS_MISSED") > 0 ? qEnvironmentVariableIntValue("UNITS_MISSED") : 15, worst.size()); ++i)
+        std::printf(" %s (%d)", qPrintable(worst[i].second), worst[i].first);
+    std::printf("\n");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    reportLabelCoverage();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
