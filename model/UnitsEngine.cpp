@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "SearchEngineAccess.h"
 #include "UnitsPlistValues.h"
+#include "UserDefaults.h"
 
 #include "PropertyList.h"
 
@@ -64,7 +65,14 @@ bool writeUnitsList(const QString& path, const QVariantList& entries, bool atomi
 
 std::optional<qint64> storedDefaultMeasurementSystem()
 {
-    return std::nullopt;
+    const QVariant value = UserDefaults::standardUserDefaults().objectForKey(kDefaultMeasurementSystemKey);
+    if (value.typeId() == QMetaType::QString) {
+        // A value written into the preferences file by hand reads as text.
+        bool ok = false;
+        const qint64 number = value.toString().trimmed().toLongLong(&ok);
+        return ok ? std::optional<qint64>(number) : std::nullopt;
+    }
+    return UnitsPlistValues::integerValue(value);
 }
 
 quint64 measurementSystemOfLocale()

@@ -3,6 +3,7 @@
 #include "Log.h"
 #include "NotificationCenter.h"
 #include "SearchEngineAccess.h"
+#include "ScratchUserDefaults.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -77,6 +78,11 @@ QString nameOf(const MeasurementUnitPtr& u)
     return u ? u->name() : QStringLiteral("(none)");
 }
 
+class UnitsEngineTest : public ::testing::Test {
+protected:
+    ScratchUserDefaults scratch;
+};
+
 class CountingSearch : public SearchEngineAccess {
 public:
     void clearSearchCacheOnNextSearch() override { ++clears; }
@@ -85,7 +91,7 @@ public:
 
 } // namespace
 
-TEST(UnitsEngine, LookupTrimsTheTextAndMatchesCaseSensitively)
+TEST_F(UnitsEngineTest, LookupTrimsTheTextAndMatchesCaseSensitively)
 {
     const auto engine = engineWithSystem(2);
     const struct {
@@ -112,14 +118,14 @@ TEST(UnitsEngine, LookupTrimsTheTextAndMatchesCaseSensitively)
         EXPECT_EQ(nameOf(engine->unitForName(QString::fromLatin1(c.text))), QString::fromLatin1(c.unit)) << c.text;
 }
 
-TEST(UnitsEngine, LookupAnswersTheFirstUnitInRegistryOrder)
+TEST_F(UnitsEngineTest, LookupAnswersTheFirstUnitInRegistryOrder)
 {
     UnitsEngine engine(QList<MeasurementUnitPtr> { unit("pint", 1, 2, "473", { "p" }), unit("pinch", 3, 0, "1", { "p" }) });
     EXPECT_EQ(nameOf(engine.unitForName("p")), "pint");
     EXPECT_EQ(nameOf(UnitsEngine().unitForName("cup")), "(none)");
 }
 
-TEST(UnitsEngine, TargetUnitInTheDefaultSystem)
+TEST_F(UnitsEngineTest, TargetUnitInTheDefaultSystem)
 {
     const struct {
         quint64 system;
@@ -151,14 +157,14 @@ TEST(UnitsEngine, TargetUnitInTheDefaultSystem)
     EXPECT_FALSE(engineWithSystem(1)->unitOfDefaultMeasurementSystemForUnit(nullptr));
 }
 
-TEST(UnitsEngine, TargetMissingFromTheRegistryIsNone)
+TEST_F(UnitsEngineTest, TargetMissingFromTheRegistryIsNone)
 {
     LocaleScope locale("de_DE");
     UnitsEngine engine(QList<MeasurementUnitPtr> { unit("cup", 1, 2, "236.5882365", {}) });
     EXPECT_FALSE(engine.unitOfDefaultMeasurementSystemForUnit(engine.unitForName("cup")));
 }
 
-TEST(UnitsEngine, WhetherToConvertIntoTheDefaultSystem)
+TEST_F(UnitsEngineTest, WhetherToConvertIntoTheDefaultSystem)
 {
     const struct {
         quint64 system;
@@ -179,7 +185,7 @@ TEST(UnitsEngine, WhetherToConvertIntoTheDefaultSystem)
     EXPECT_FALSE(engine->shouldConvertUnitToDefaultMeasurementSystem(nullptr));
 }
 
-TEST(UnitsEngine, GroceryListUnit)
+TEST_F(UnitsEngineTest, GroceryListUnit)
 {
     const struct {
         quint64 system;
@@ -199,7 +205,7 @@ TEST(UnitsEngine, GroceryListUnit)
     }
 }
 
-TEST(UnitsEngine, ConvertingARecipeAmountIntoTheDefaultSystem)
+TEST_F(UnitsEngineTest, ConvertingARecipeAmountIntoTheDefaultSystem)
 {
     const auto engine = engineWithSystem(1);
     const MeasurementUnitPtr cup = engine->unitForName("cup");
@@ -211,7 +217,7 @@ TEST(UnitsEngine, ConvertingARecipeAmountIntoTheDefaultSystem)
     EXPECT_FALSE(UnitsEngine::convertAmount(dec("1"), nullptr, target.get()));
 }
 
-TEST(UnitsEngine, SimpleMeasuresAddBareUnitsForUnknownNamesOnly)
+TEST_F(UnitsEngineTest, SimpleMeasuresAddBareUnitsForUnknownNamesOnly)
 {
     UnitsEngine engine(kitchenUnits());
     const qsizetype before = engine.units().size();
@@ -226,7 +232,7 @@ TEST(UnitsEngine, SimpleMeasuresAddBareUnitsForUnknownNamesOnly)
     EXPECT_TRUE(engine.unitNames().contains("handful"));
 }
 
-TEST(UnitsEngine, AddUnitKeepsNamesUnique)
+TEST_F(UnitsEngineTest, AddUnitKeepsNamesUnique)
 {
     UnitsEngine engine;
     const auto first = unit("cup", 1, 2, "236.5882365", {});
@@ -241,7 +247,7 @@ TEST(UnitsEngine, AddUnitKeepsNamesUnique)
     EXPECT_EQ(engine.units().size(), 2);
 }
 
-TEST(UnitsEngine, UnitNamesFollowSpellingChanges)
+TEST_F(UnitsEngineTest, UnitNamesFollowSpellingChanges)
 {
     UnitsEngine engine(QList<MeasurementUnitPtr> { unit("cup", 1, 2, "236.5882365", { "c." }, QString(), "cups"),
                                                    unit("inch", 0, 0, nullptr, {}) });
@@ -252,7 +258,7 @@ TEST(UnitsEngine, UnitNamesFollowSpellingChanges)
     EXPECT_EQ(engine.unitNames().join("|"), "C|c|c.|cup|cups|in|in.");
 }
 
-TEST(UnitsEngine, DefaultSystemFollowsTheLocaleWhileNoneIsStored)
+TEST_F(UnitsEngineTest, DefaultSystemFollowsTheLocaleWhileNoneIsStored)
 {
     const struct {
         const char* locale;
@@ -265,7 +271,7 @@ TEST(UnitsEngine, DefaultSystemFollowsTheLocaleWhileNoneIsStored)
     }
 }
 
-TEST(UnitsEngine, SystemChangeNotificationRereadsTheSystemAndClearsTheSearchCacheOnNextSearch)
+TEST_F(UnitsEngineTest, SystemChangeNotificationRereadsTheSystemAndClearsTheSearchCacheOnNextSearch)
 {
     CountingSearch search;
     SearchEngineAccess::setShared(&search);
@@ -283,7 +289,7 @@ TEST(UnitsEngine, SystemChangeNotificationRereadsTheSystemAndClearsTheSearchCach
     SearchEngineAccess::setShared(nullptr);
 }
 
-TEST(UnitsEngine, LockIsRecursive)
+TEST_F(UnitsEngineTest, LockIsRecursive)
 {
     UnitsEngine engine;
     std::lock_guard<UnitsEngine> outer(engine);
@@ -310,7 +316,7 @@ MeasurementUnitPtr scanForName(const UnitsEngine& engine, const QString& text)
 } // namespace
 
 // Lookup goes through a table; it must answer exactly what asking each unit in turn answers.
-TEST(UnitsEngine, TableLookupAgreesWithAskingEveryUnit)
+TEST_F(UnitsEngineTest, TableLookupAgreesWithAskingEveryUnit)
 {
     QList<MeasurementUnitPtr> units = kitchenUnits();
     units.append(unit("box", 3, 0, "1", { "bx." }));
@@ -326,4 +332,47 @@ TEST(UnitsEngine, TableLookupAgreesWithAskingEveryUnit)
     }
     for (const QString& text : texts)
         EXPECT_EQ(nameOf(engine.unitForName(text)), nameOf(scanForName(engine, text))) << text.toStdString();
+}
+
+TEST_F(UnitsEngineTest, StoredDefaultSystemWinsAndAnythingElseFallsBackToTheLocale)
+{
+    const struct {
+        QVariant stored;
+        const char* locale;
+        quint64 system;
+    } cases[] = {
+        { QVariant(), "en_US", 2 },
+        { QVariant(), "de_DE", 1 },
+        { QVariant(qint64(1)), "en_US", 1 },
+        { QVariant(qint64(2)), "de_DE", 2 },
+        { QVariant(QStringLiteral("2")), "de_DE", 2 }, // typed into the file by hand
+        { QVariant(qint64(0)), "en_US", 2 },
+        { QVariant(qint64(0)), "de_DE", 1 },
+        { QVariant(qint64(7)), "de_DE", 1 },
+        { QVariant(QStringLiteral("metric")), "en_US", 2 },
+        { QVariant(true), "de_DE", 1 },
+    };
+    for (const auto& c : cases) {
+        scratch.defaults().setObject(c.stored, "KRDefaultMeasurementSystem");
+        LocaleScope locale(c.locale);
+        UnitsEngine engine;
+        EXPECT_EQ(engine.defaultMeasurementSystem(), c.system) << c.stored.toString().toStdString() << " " << c.locale;
+    }
+}
+
+TEST_F(UnitsEngineTest, SystemChangeRereadsTheDefaultAndAMissingOneFallsBackToTheLocale)
+{
+    LocaleScope locale("en_US");
+    scratch.defaults().setInteger(1, "KRDefaultMeasurementSystem");
+    UnitsEngine engine;
+    EXPECT_EQ(engine.defaultMeasurementSystem(), 1u);
+
+    scratch.defaults().setInteger(2, "KRDefaultMeasurementSystem");
+    NotificationCenter::defaultCenter().postNotificationName("KRDefaultMeasurementSystemDidChange");
+    EXPECT_EQ(engine.defaultMeasurementSystem(), 2u);
+
+    LocaleScope german("de_DE");
+    scratch.defaults().removeObjectForKey("KRDefaultMeasurementSystem");
+    NotificationCenter::defaultCenter().postNotificationName("KRDefaultMeasurementSystemDidChange");
+    EXPECT_EQ(engine.defaultMeasurementSystem(), 1u) << "never system 0";
 }

@@ -1,6 +1,7 @@
 #include "UnitsEngine.h"
 
 #include "Log.h"
+#include "ScratchUserDefaults.h"
 
 #include <QFile>
 #include <QLocale>
@@ -116,6 +117,7 @@ TEST(UnitsFile, SimpleMeasuresFileDropsEmptyLines)
 // The registry the program ships with.
 class ShippedUnits : public ::testing::Test {
 protected:
+    ScratchUserDefaults scratch;
     void SetUp() override { engine.loadUnits(QString()); }
     UnitsEngine engine;
 };
