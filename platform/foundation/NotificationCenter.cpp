@@ -1,19 +1,19 @@
 #include "NotificationCenter.h"
 
 #include <QMutex>
-
 #include <atomic>
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Observer {
     NotificationCenter::Token token = 0;
     QString name;
     const void* object = nullptr;
     NotificationCenter::Handler handler;
-    std::atomic<bool> removed{false};
+    std::atomic<bool> removed { false };
 
     bool matches(const Notification& notification) const
     {
@@ -46,7 +46,8 @@ NotificationCenter::~NotificationCenter()
     delete d;
 }
 
-NotificationCenter::Token NotificationCenter::addObserver(const QString& name, const void* object, Handler handler)
+NotificationCenter::Token NotificationCenter::addObserver(
+    const QString& name, const void* object, Handler handler)
 {
     auto observer = std::make_shared<Observer>();
     observer->name = name;
@@ -88,7 +89,8 @@ void NotificationCenter::postNotification(const Notification& notification)
     }
 }
 
-void NotificationCenter::postNotificationName(const QString& name, const void* object, const QVariantMap& userInfo)
+void NotificationCenter::postNotificationName(
+    const QString& name, const void* object, const QVariantMap& userInfo)
 {
-    postNotification(Notification{name, object, userInfo});
+    postNotification(Notification { name, object, userInfo });
 }

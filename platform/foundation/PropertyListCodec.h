@@ -7,7 +7,8 @@
 #include <QString>
 #include <QVariant>
 
-namespace PropertyListCodec {
+namespace PropertyListCodec
+{
 
 // Deeper nesting than this is refused, so hostile input cannot exhaust the stack.
 constexpr int MaxDepth = 512;

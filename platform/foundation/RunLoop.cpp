@@ -9,12 +9,12 @@
 #include <QMutex>
 #include <QThread>
 #include <QTimer>
-
 #include <atomic>
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // Work queued on Qt's event loops, by token. An entry leaves the table when it runs (one-shot)
 // or is cancelled; a task whose entry is gone does not run. The table owns no QTimer: a timer
@@ -26,7 +26,7 @@ struct Pending {
 QMutex g_pendingMutex;
 QHash<RunLoop::Token, Pending> g_pending;
 
-std::atomic<RunLoop::Token> g_lastToken{0};
+std::atomic<RunLoop::Token> g_lastToken { 0 };
 
 int toMilliseconds(double seconds)
 {
@@ -37,8 +37,8 @@ int toMilliseconds(double seconds)
 double normalizedInterval(double seconds)
 {
     return (seconds > 0.0 && std::isfinite(seconds)) ? seconds
-         : std::isinf(seconds)                      ? std::numeric_limits<double>::max()
-                                                    : RunLoop::MinimumInterval;
+        : std::isinf(seconds)                        ? std::numeric_limits<double>::max()
+                                                     : RunLoop::MinimumInterval;
 }
 
 double normalizedDelay(double seconds)
@@ -82,7 +82,7 @@ RunLoop::Token startTimer(RunLoop::Token token, double seconds, bool repeating, 
     });
     {
         QMutexLocker lock(&g_pendingMutex);
-        g_pending.insert(token, Pending{timer});
+        g_pending.insert(token, Pending { timer });
     }
     timer->start();
     return token;
@@ -109,7 +109,7 @@ RunLoop::Token RunLoop::postToMain(Task task)
     const Token token = nextToken();
     {
         QMutexLocker lock(&g_pendingMutex);
-        g_pending.insert(token, Pending{});
+        g_pending.insert(token, Pending {});
     }
     QMetaObject::invokeMethod(
         app,

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <functional>
 
 class VirtualClock;
@@ -9,7 +8,8 @@ class VirtualClock;
 // Work deferred to an event loop: a post to the main thread, a task after a delay, a repeating
 // timer, each cancellable by its token. Normally on Qt's event loops (QTimer); while a
 // VirtualClock exists, everything is queued on it instead and runs when a test advances it.
-class RunLoop {
+class RunLoop
+{
 public:
     using Token = quint64; // never 0
     using Task = std::function<void()>;

@@ -58,7 +58,7 @@ void UndoManager::notifyWillCloseGroup()
 void UndoManager::beginUndoGrouping()
 {
     notifyWillCloseGroup();
-    d->open.push_back(Group{});
+    d->open.push_back(Group {});
 }
 
 void UndoManager::endUndoGrouping()
@@ -107,7 +107,7 @@ bool UndoManager::groupsByEvent() const
 
 void UndoManager::openEventGroup()
 {
-    d->open.push_back(Group{});
+    d->open.push_back(Group {});
     d->eventGroupOpen = true;
     const quint64 serial = ++d->eventGroupSerial;
     if (!QCoreApplication::instance())
@@ -188,7 +188,7 @@ void UndoManager::replay(std::vector<Group>& from, bool undoing)
     from.pop_back();
 
     d->mode = undoing ? Private::Mode::Undoing : Private::Mode::Redoing;
-    d->open.push_back(Group{group.actionName, {}});
+    d->open.push_back(Group { group.actionName, {} });
     for (auto it = group.actions.rbegin(); it != group.actions.rend(); ++it)
         (*it)();
     notifyWillCloseGroup();

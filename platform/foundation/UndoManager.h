@@ -7,7 +7,8 @@
 
 // Records inverse actions in groups so that a user action can be undone and redone as one.
 // Actions registered while undoing go to the redo stack, and vice versa.
-class UndoManager {
+class UndoManager
+{
 public:
     using Action = std::function<void()>;
 

@@ -5,11 +5,11 @@
 
 #include <QCoreApplication>
 #include <QMetaType>
-
 #include <cmath>
 #include <limits>
 
-namespace {
+namespace
+{
 
 // A stored value is a binary property list in Base64 behind this prefix: compact, exact for every
 // property-list type, and free of the characters INI files treat specially.
@@ -32,7 +32,8 @@ QVariant decode(const QVariant& raw)
     Error error;
     QVariant value = PropertyList::propertyListWithData(data, nullptr, &error);
     if (!value.isValid())
-        Log::logf(QStringLiteral("UserDefaults: unreadable stored value (%1); ignored"), error.localizedDescription);
+        Log::logf(QStringLiteral("UserDefaults: unreadable stored value (%1); ignored"),
+            error.localizedDescription);
     return value;
 }
 
@@ -82,7 +83,7 @@ double leadingNumber(const QString& text)
 QString defaultFileName()
 {
     QSettings probe(QSettings::IniFormat, QSettings::UserScope, QCoreApplication::organizationName(),
-                    QCoreApplication::applicationName());
+        QCoreApplication::applicationName());
     return probe.fileName();
 }
 
@@ -224,7 +225,7 @@ bool UserDefaults::setObject(const QVariant& value, const QString& key)
     const QString encoded = encode(value, &error);
     if (encoded.isEmpty()) {
         Log::logf(QStringLiteral("UserDefaults: cannot store the value for \"%1\": %2"), key,
-                  error.localizedDescription);
+            error.localizedDescription);
         return false;
     }
     QMutexLocker lock(&m_mutex);

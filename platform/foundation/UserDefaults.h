@@ -6,7 +6,6 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
-
 #include <memory>
 
 // The user's preferences: property-list values by key, kept in one INI file. Each value is stored
@@ -14,7 +13,8 @@
 // real, dates and nested containers come back as they went in). A plain INI value written by hand
 // is read as text. Values registered with registerDefaults answer for keys the file lacks.
 // Safe to use from any thread.
-class UserDefaults {
+class UserDefaults
+{
 public:
     // The shared instance, on "<config folder>/<organization>/<application>.ini".
     static UserDefaults& standardUserDefaults();

@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <atomic>
 
-namespace {
+namespace
+{
 QMutex g_installMutex; // held while the clock is installed, removed or handed work
 VirtualClock* g_current = nullptr;
-}
+} // namespace
 
 VirtualClock::VirtualClock()
 {
@@ -35,14 +36,15 @@ RunLoop::Token VirtualClock::schedule(double delay, double interval, RunLoop::Ta
 {
     QMutexLocker lock(&m_mutex);
     const RunLoop::Token token = RunLoop::nextToken();
-    m_entries.push_back(Entry{m_now + delay, ++m_sequence, token, interval, std::move(task)});
+    m_entries.push_back(Entry { m_now + delay, ++m_sequence, token, interval, std::move(task) });
     return token;
 }
 
 bool VirtualClock::cancel(RunLoop::Token token)
 {
     QMutexLocker lock(&m_mutex);
-    const auto it = std::find_if(m_entries.begin(), m_entries.end(), [token](const Entry& e) { return e.token == token; });
+    const auto it = std::find_if(
+        m_entries.begin(), m_entries.end(), [token](const Entry& e) { return e.token == token; });
     if (it == m_entries.end())
         return false;
     m_entries.erase(it);

@@ -3,12 +3,12 @@
 #include "RunLoop.h"
 
 #include <QMutex>
-
 #include <vector>
 
 // A clock for tests: while one exists, RunLoop queues its work here, and time moves only when
 // advance() is called, so a five-minute timer is tested without waiting. One at a time.
-class VirtualClock {
+class VirtualClock
+{
 public:
     VirtualClock();
     ~VirtualClock(); // drops whatever is still queued
