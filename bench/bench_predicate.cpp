@@ -6,15 +6,15 @@
 
 #include <QVariantList>
 #include <benchmark/benchmark.h>
-
 #include <random>
 
-namespace {
+namespace
+{
 
 const QStringList& words()
 {
-    static const QStringList list = {"Crème", "Brûlée", "salmon", "Salad", "chicken", "Soup", "leek", "Pâté",
-                                     "tomato", "Basil", "garlic", "Bread", "ÉCLAIR", "apple", "Pie", "rice"};
+    static const QStringList list = { "Crème", "Brûlée", "salmon", "Salad", "chicken", "Soup", "leek", "Pâté",
+        "tomato", "Basil", "garlic", "Bread", "ÉCLAIR", "apple", "Pie", "rice" };
     return list;
 }
 
@@ -28,10 +28,9 @@ const QVariantList& recipes()
         for (int i = 0; i < 50000; ++i) {
             QVariantList lines;
             for (int j = 0; j < 10; ++j)
-                lines << QVariantMap{{"name", word()}, {"amount", int(random() % 500)}};
-            result << QVariantMap{{"name", word() + " " + word() + " " + QString::number(i)},
-                                  {"rating", int(random() % 6)},
-                                  {"ingredients", lines}};
+                lines << QVariantMap { { "name", word() }, { "amount", int(random() % 500) } };
+            result << QVariantMap { { "name", word() + " " + word() + " " + QString::number(i) },
+                { "rating", int(random() % 6) }, { "ingredients", lines } };
         }
         return result;
     }();
@@ -54,27 +53,27 @@ void filter(benchmark::State& state, const QString& format, const QVariantList& 
 
 void BM_NameContainsFolded(benchmark::State& state)
 {
-    filter(state, "name CONTAINS[cd] %@", {"creme"});
+    filter(state, "name CONTAINS[cd] %@", { "creme" });
 }
 BENCHMARK(BM_NameContainsFolded)->Unit(benchmark::kMillisecond);
 
 void BM_AnyIngredientNameEqualsCaseInsensitive(benchmark::State& state)
 {
-    filter(state, "ANY ingredients.name ==[c] %@", {"BASIL"});
+    filter(state, "ANY ingredients.name ==[c] %@", { "BASIL" });
 }
 BENCHMARK(BM_AnyIngredientNameEqualsCaseInsensitive)->Unit(benchmark::kMillisecond);
 
 void BM_SearchStringPredicate(benchmark::State& state)
 {
     filter(state, "ANY ingredients.name IN {%@} OR name LIKE[cd] %@ OR category.name LIKE[cd] %@",
-           {"salmon", "*salmon*", "*salmon*"});
+        { "salmon", "*salmon*", "*salmon*" });
 }
 BENCHMARK(BM_SearchStringPredicate)->Unit(benchmark::kMillisecond);
 
 void BM_SortByNameCaseInsensitive(benchmark::State& state)
 {
-    const QList<SortDescriptor> order = {
-        SortDescriptor("name", true, SortDescriptor::Selector::CaseInsensitiveCompare)};
+    const QList<SortDescriptor> order
+        = { SortDescriptor("name", true, SortDescriptor::Selector::CaseInsensitiveCompare) };
     for (auto _ : state)
         benchmark::DoNotOptimize(SortDescriptor::sortedArrayUsingDescriptors(recipes(), order));
 }
@@ -92,7 +91,7 @@ void BM_ParseAndPrint(benchmark::State& state)
 {
     const QString format = "ANY ingredients.baseIngredient.name IN {%@} OR name LIKE[cd] %@ OR category.name "
                            "LIKE[cd] %@ OR cuisine.name LIKE[cd] %@";
-    const QVariantList args = {"sal", "*sal*", "*sal*", "*sal*"};
+    const QVariantList args = { "sal", "*sal*", "*sal*", "*sal*" };
     for (auto _ : state)
         benchmark::DoNotOptimize(Predicate::predicateWithFormat(format, args)->predicateFormat());
 }

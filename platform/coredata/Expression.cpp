@@ -8,7 +8,6 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QStringList>
-
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -22,7 +21,8 @@ struct Expression::Node {
     QList<Expression> children; // aggregate elements, or a function's operand
 };
 
-namespace {
+namespace
+{
 
 const QDateTime& referenceDate()
 {
@@ -53,8 +53,8 @@ bool isIntegralType(int id)
 
 bool isUnsignedType(int id)
 {
-    return id == QMetaType::UInt || id == QMetaType::ULongLong || id == QMetaType::ULong || id == QMetaType::UShort
-        || id == QMetaType::UChar;
+    return id == QMetaType::UInt || id == QMetaType::ULongLong || id == QMetaType::ULong
+        || id == QMetaType::UShort || id == QMetaType::UChar;
 }
 
 bool isFloatingType(int id)
@@ -89,7 +89,7 @@ int orderOf(Decimal::ComparisonResult result)
 std::optional<int> compareWithDecimal(const QVariant& a, const QVariant& b)
 {
     // Infinities have no decimal form but still order against every decimal.
-    for (const QVariant* side : {&a, &b}) {
+    for (const QVariant* side : { &a, &b }) {
         if (isFloatingType(side->metaType().id()) && std::isinf(side->toDouble())) {
             const Decimal other = toDecimal(side == &a ? b : a);
             if (!other.isValid())
@@ -221,7 +221,8 @@ QString formatConstant(const QVariant& value)
     if (type == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("YES") : QStringLiteral("NO");
     if (isIntegralType(type))
-        return isUnsignedType(type) ? QString::number(value.toULongLong()) : QString::number(value.toLongLong());
+        return isUnsignedType(type) ? QString::number(value.toULongLong())
+                                    : QString::number(value.toLongLong());
     if (isFloatingType(type))
         return formatDouble(value.toDouble());
     if (isDecimal(value)) {
@@ -279,7 +280,7 @@ QVariantList elementsOf(const QVariant& value, bool* isCollection)
         return value.toHash().values();
     default:
         *isCollection = false;
-        return {value};
+        return { value };
     }
 }
 
@@ -373,7 +374,8 @@ QVariant applyFunction(const QString& function, const QVariant& operandValue, co
         if (!sum.isValid() || count == 0)
             return {};
         if (isDecimal(sum))
-            return QVariant::fromValue(sum.value<Decimal>().decimalNumberByDividingBy(Decimal::fromInt(count)));
+            return QVariant::fromValue(
+                sum.value<Decimal>().decimalNumberByDividingBy(Decimal::fromInt(count)));
         return sum.toDouble() / count;
     }
     if (function == QLatin1String("@min"))
@@ -452,14 +454,14 @@ Expression Expression::expressionForAggregate(const QList<Expression>& elements)
     return Expression(std::move(node));
 }
 
-Expression Expression::expressionForFunction(const QString& function, const Expression& operand,
-                                             const QString& keyPath)
+Expression Expression::expressionForFunction(
+    const QString& function, const Expression& operand, const QString& keyPath)
 {
     auto node = std::make_shared<Node>();
     node->type = Type::Function;
     node->name = function;
     node->keyPath = keyPath;
-    node->children = {operand};
+    node->children = { operand };
     return Expression(std::move(node));
 }
 
@@ -521,7 +523,8 @@ QVariant Expression::expressionValueWithObject(const QVariant& object, const QVa
         return values;
     }
     case Type::Function:
-        return applyFunction(d->name, d->children.front().expressionValueWithObject(object, variables), d->keyPath);
+        return applyFunction(
+            d->name, d->children.front().expressionValueWithObject(object, variables), d->keyPath);
     }
     return {};
 }
@@ -540,8 +543,8 @@ Expression Expression::expressionWithSubstitutionVariables(const QVariantMap& va
         return expressionForAggregate(elements);
     }
     case Type::Function:
-        return expressionForFunction(d->name, d->children.front().expressionWithSubstitutionVariables(variables),
-                                     d->keyPath);
+        return expressionForFunction(
+            d->name, d->children.front().expressionWithSubstitutionVariables(variables), d->keyPath);
     default:
         return *this;
     }
@@ -632,7 +635,8 @@ bool Expression::isNumberValue(const QVariant& value)
     return isIntegralType(type) || isFloatingType(type) || isDecimal(value);
 }
 
-bool Expression::valuesEqual(const QVariant& a, const QVariant& b, bool caseInsensitive, bool diacriticInsensitive)
+bool Expression::valuesEqual(
+    const QVariant& a, const QVariant& b, bool caseInsensitive, bool diacriticInsensitive)
 {
     const bool nullA = isNullValue(a);
     const bool nullB = isNullValue(b);
@@ -674,8 +678,8 @@ bool Expression::valuesEqual(const QVariant& a, const QVariant& b, bool caseInse
     return a == b;
 }
 
-std::optional<int> Expression::compareValues(const QVariant& a, const QVariant& b, bool caseInsensitive,
-                                             bool diacriticInsensitive)
+std::optional<int> Expression::compareValues(
+    const QVariant& a, const QVariant& b, bool caseInsensitive, bool diacriticInsensitive)
 {
     if (isNullValue(a) || isNullValue(b))
         return std::nullopt;

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
-
 #include <memory>
 #include <optional>
 
@@ -25,7 +24,8 @@
 //   "@sum", "@avg", "@min", "@max"; keyPath() is the key path after the operator, applied to
 //   each element ("ingredients.@max.amount": operand "ingredients", key path "amount"); empty
 //   for "@count" and for lists of plain values.
-class Expression {
+class Expression
+{
 public:
     enum class Type { ConstantValue, EvaluatedObject, KeyPath, Variable, Aggregate, Function };
 
@@ -37,8 +37,8 @@ public:
     // Folds into a ConstantValue list when every element is a constant.
     static Expression expressionForAggregate(const QList<Expression>& elements);
     // `function` is "@count", "@sum", "@avg", "@min" or "@max".
-    static Expression expressionForFunction(const QString& function, const Expression& operand,
-                                            const QString& keyPath = {});
+    static Expression expressionForFunction(
+        const QString& function, const Expression& operand, const QString& keyPath = {});
 
     Type expressionType() const;
     QVariant constantValue() const;
@@ -68,11 +68,11 @@ public:
     // Equality across number types (numerically), strings (exactly, or folded when either
     // flag is set), dates, data, lists (element by element) and objects (identity).
     static bool valuesEqual(const QVariant& a, const QVariant& b, bool caseInsensitive = false,
-                            bool diacriticInsensitive = false);
+        bool diacriticInsensitive = false);
     // -1, 0 or 1 for numbers, strings (code point order of the folded text), dates and data;
     // nothing when the two cannot be ordered (null, mixed kinds, lists, objects, NaN).
-    static std::optional<int> compareValues(const QVariant& a, const QVariant& b, bool caseInsensitive = false,
-                                            bool diacriticInsensitive = false);
+    static std::optional<int> compareValues(const QVariant& a, const QVariant& b,
+        bool caseInsensitive = false, bool diacriticInsensitive = false);
     // The value of a key path on a map or KeyValueCoding object; lists are mapped over and
     // flattened, as key paths through to-many relationships are.
     static QVariant valueForKeyPath(const QVariant& object, const QString& keyPath);

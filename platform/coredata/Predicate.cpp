@@ -5,7 +5,6 @@
 
 #include <QRegularExpression>
 #include <QStringList>
-
 #include <vector>
 
 struct Predicate::Node {
@@ -21,7 +20,8 @@ struct Predicate::Node {
     QList<Predicate> subpredicates;
 };
 
-namespace {
+namespace
+{
 
 bool isString(const QVariant& value)
 {
@@ -30,7 +30,8 @@ bool isString(const QVariant& value)
 
 bool isList(const QVariant& value)
 {
-    return value.metaType().id() == QMetaType::QVariantList || value.metaType().id() == QMetaType::QStringList;
+    return value.metaType().id() == QMetaType::QVariantList
+        || value.metaType().id() == QMetaType::QStringList;
 }
 
 struct PatternItem {
@@ -45,13 +46,13 @@ std::vector<PatternItem> compileLikePattern(const QList<uint>& pattern)
     for (qsizetype i = 0; i < pattern.size(); ++i) {
         const char32_t c = pattern.at(i);
         if (c == U'\\' && i + 1 < pattern.size())
-            items.push_back({PatternItem::Literal, char32_t(pattern.at(++i))});
+            items.push_back({ PatternItem::Literal, char32_t(pattern.at(++i)) });
         else if (c == U'*')
-            items.push_back({PatternItem::AnyRun, 0});
+            items.push_back({ PatternItem::AnyRun, 0 });
         else if (c == U'?')
-            items.push_back({PatternItem::AnyOne, 0});
+            items.push_back({ PatternItem::AnyOne, 0 });
         else
-            items.push_back({PatternItem::Literal, c});
+            items.push_back({ PatternItem::Literal, c });
     }
     return items;
 }
@@ -68,7 +69,8 @@ bool likeMatches(const QString& text, const QString& pattern)
             starPattern = pi++;
             starText = ti;
         } else if (pi < p.size()
-                   && (p[pi].kind == PatternItem::AnyOne || (p[pi].kind == PatternItem::Literal && p[pi].c == t[ti]))) {
+            && (p[pi].kind == PatternItem::AnyOne
+                || (p[pi].kind == PatternItem::Literal && p[pi].c == t[ti]))) {
             ++pi;
             ++ti;
         } else if (starPattern != SIZE_MAX) {
@@ -157,7 +159,8 @@ bool compareOne(const QVariant& left, const QVariant& right, Predicate::Operator
         }
         if (!isString(left) || !isString(right))
             return false;
-        return StringFolding::fold(left.toString(), c, d).contains(StringFolding::fold(right.toString(), c, d));
+        return StringFolding::fold(left.toString(), c, d)
+            .contains(StringFolding::fold(right.toString(), c, d));
     case Op::In:
         if (isList(right)) {
             for (const QVariant& element : right.toList()) {
@@ -168,7 +171,8 @@ bool compareOne(const QVariant& left, const QVariant& right, Predicate::Operator
         }
         if (!isString(left) || !isString(right))
             return false;
-        return StringFolding::fold(right.toString(), c, d).contains(StringFolding::fold(left.toString(), c, d));
+        return StringFolding::fold(right.toString(), c, d)
+            .contains(StringFolding::fold(left.toString(), c, d));
     case Op::Between: {
         if (!isList(right))
             return false;
@@ -197,7 +201,8 @@ QVariant foldValue(const QVariant& value, bool caseInsensitive, bool diacriticIn
 }
 
 // Folds the right value once per evaluation instead of once per element compared.
-class Comparator {
+class Comparator
+{
 public:
     Comparator(const QVariant& right, Predicate::Operator op, int options)
         : m_op(op)
@@ -237,7 +242,7 @@ QVariantList elementsForModifier(const QVariant& value)
             list << s;
         return list;
     }
-    return {value};
+    return { value };
 }
 
 QString optionsText(int options)
@@ -275,7 +280,8 @@ Predicate normalize(const Predicate& predicate)
 bool needsParentheses(const Predicate& predicate)
 {
     const Predicate p = normalize(predicate);
-    return p.predicateType() == Predicate::Type::Compound && p.compoundPredicateType() != Predicate::CompoundType::Not;
+    return p.predicateType() == Predicate::Type::Compound
+        && p.compoundPredicateType() != Predicate::CompoundType::Not;
 }
 
 } // namespace
@@ -290,8 +296,8 @@ Predicate::Predicate(std::shared_ptr<const Node> node)
 {
 }
 
-std::optional<Predicate> Predicate::predicateWithFormat(const QString& format, const QVariantList& args,
-                                                        QString* error)
+std::optional<Predicate> Predicate::predicateWithFormat(
+    const QString& format, const QVariantList& args, QString* error)
 {
     return PredicateParser::parse(format, args, error);
 }
@@ -331,12 +337,12 @@ Predicate Predicate::notPredicateWithSubpredicate(const Predicate& subpredicate)
     auto node = std::make_shared<Node>();
     node->type = Type::Compound;
     node->compoundType = CompoundType::Not;
-    node->subpredicates = {subpredicate};
+    node->subpredicates = { subpredicate };
     return Predicate(std::move(node));
 }
 
-Predicate Predicate::predicateWithLeftExpression(const Expression& left, const Expression& right, Modifier modifier,
-                                                 Operator type, int options)
+Predicate Predicate::predicateWithLeftExpression(
+    const Expression& left, const Expression& right, Modifier modifier, Operator type, int options)
 {
     auto node = std::make_shared<Node>();
     node->type = Type::Comparison;
@@ -417,7 +423,8 @@ bool Predicate::evaluateWithObject(const QVariant& object, const QVariantMap& su
         break;
     }
     const QVariant left = d->left.expressionValueWithObject(object, substitutionVariables);
-    const Comparator matches(d->right.expressionValueWithObject(object, substitutionVariables), d->op, d->options);
+    const Comparator matches(
+        d->right.expressionValueWithObject(object, substitutionVariables), d->op, d->options);
     switch (d->modifier) {
     case Modifier::Direct:
         return matches(left);
@@ -451,8 +458,7 @@ Predicate Predicate::predicateWithSubstitutionVariables(const QVariantMap& varia
         return *this;
     case Type::Comparison:
         return predicateWithLeftExpression(d->left.expressionWithSubstitutionVariables(variables),
-                                           d->right.expressionWithSubstitutionVariables(variables), d->modifier,
-                                           d->op, d->options);
+            d->right.expressionWithSubstitutionVariables(variables), d->modifier, d->op, d->options);
     case Type::Compound:
         break;
     }
@@ -498,8 +504,8 @@ QString Predicate::predicateFormat() const
             text = QStringLiteral("NONE ");
             break;
         }
-        return text + d->left.predicateFormat() + QLatin1Char(' ') + operatorName(d->op) + optionsText(d->options)
-            + QLatin1Char(' ') + d->right.predicateFormat();
+        return text + d->left.predicateFormat() + QLatin1Char(' ') + operatorName(d->op)
+            + optionsText(d->options) + QLatin1Char(' ') + d->right.predicateFormat();
     }
     case Type::Compound:
         break;
@@ -508,14 +514,16 @@ QString Predicate::predicateFormat() const
     if (self.d != d)
         return self.predicateFormat();
     auto part = [](const Predicate& p) {
-        return needsParentheses(p) ? QLatin1Char('(') + p.predicateFormat() + QLatin1Char(')') : p.predicateFormat();
+        return needsParentheses(p) ? QLatin1Char('(') + p.predicateFormat() + QLatin1Char(')')
+                                   : p.predicateFormat();
     };
     if (d->compoundType == CompoundType::Not)
         return QStringLiteral("NOT ") + part(d->subpredicates.front());
     QStringList parts;
     for (const Predicate& p : d->subpredicates)
         parts << part(p);
-    return parts.join(d->compoundType == CompoundType::And ? QStringLiteral(" AND ") : QStringLiteral(" OR "));
+    return parts.join(
+        d->compoundType == CompoundType::And ? QStringLiteral(" AND ") : QStringLiteral(" OR "));
 }
 
 bool Predicate::operator==(const Predicate& other) const

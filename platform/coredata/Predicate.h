@@ -7,7 +7,6 @@
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
-
 #include <memory>
 #include <optional>
 
@@ -33,10 +32,12 @@
 //   BeginsWith, EndsWith: strings only.
 //   Contains: substring of a string L, or, when L is a list, an element equal to R.
 //   Like: whole-string match of R's pattern, "*" any run, "?" one character, "\" escapes.
-//   Matches: R is a regular expression that must match the whole of L.
+//   Matches: R is a regular expression that must match the whole of L; [c] makes the
+//     expression case-insensitive, [d] folds L only (the pattern is left as written).
 //   In: L equals an element of the list R, or L is a substring of the string R.
 //   Between: R is a list {low, high}; low <= L <= high.
-class Predicate {
+class Predicate
+{
 public:
     enum class Type { True, False, Comparison, Compound };
     enum class CompoundType { Not, And, Or };
@@ -63,15 +64,15 @@ public:
     // Reads a format string. `%@` takes the next argument as a constant, `%K` the next
     // argument as a key path, `$name` is a variable. On failure answers nothing and puts
     // a message with the position and what was expected into `error`.
-    static std::optional<Predicate> predicateWithFormat(const QString& format, const QVariantList& args = {},
-                                                        QString* error = nullptr);
+    static std::optional<Predicate> predicateWithFormat(
+        const QString& format, const QVariantList& args = {}, QString* error = nullptr);
     static Predicate truePredicate();
     static Predicate falsePredicate();
     static Predicate andPredicateWithSubpredicates(const QList<Predicate>& subpredicates);
     static Predicate orPredicateWithSubpredicates(const QList<Predicate>& subpredicates);
     static Predicate notPredicateWithSubpredicate(const Predicate& subpredicate);
-    static Predicate predicateWithLeftExpression(const Expression& left, const Expression& right, Modifier modifier,
-                                                 Operator type, int options = 0);
+    static Predicate predicateWithLeftExpression(
+        const Expression& left, const Expression& right, Modifier modifier, Operator type, int options = 0);
 
     Type predicateType() const;
     // Comparison parts (defaults for other types).

@@ -7,13 +7,13 @@
 #include <QDateTime>
 #include <QSet>
 #include <QStringList>
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // Deeper nesting than any real predicate; keeps hostile input from exhausting the stack.
 constexpr int maximumDepth = 200;
@@ -21,22 +21,38 @@ constexpr int maximumDepth = 200;
 const QSet<QString>& reservedWords()
 {
     static const QSet<QString> words = {
-        QStringLiteral("AND"),     QStringLiteral("OR"),       QStringLiteral("NOT"),
-        QStringLiteral("IN"),      QStringLiteral("LIKE"),     QStringLiteral("MATCHES"),
-        QStringLiteral("CONTAINS"), QStringLiteral("BEGINSWITH"), QStringLiteral("ENDSWITH"),
-        QStringLiteral("BETWEEN"), QStringLiteral("ANY"),      QStringLiteral("ALL"),
-        QStringLiteral("NONE"),    QStringLiteral("SOME"),     QStringLiteral("NULL"),
-        QStringLiteral("NIL"),     QStringLiteral("SELF"),     QStringLiteral("TRUE"),
-        QStringLiteral("FALSE"),   QStringLiteral("YES"),      QStringLiteral("NO"),
-        QStringLiteral("TRUEPREDICATE"), QStringLiteral("FALSEPREDICATE"), QStringLiteral("CAST"),
+        QStringLiteral("AND"),
+        QStringLiteral("OR"),
+        QStringLiteral("NOT"),
+        QStringLiteral("IN"),
+        QStringLiteral("LIKE"),
+        QStringLiteral("MATCHES"),
+        QStringLiteral("CONTAINS"),
+        QStringLiteral("BEGINSWITH"),
+        QStringLiteral("ENDSWITH"),
+        QStringLiteral("BETWEEN"),
+        QStringLiteral("ANY"),
+        QStringLiteral("ALL"),
+        QStringLiteral("NONE"),
+        QStringLiteral("SOME"),
+        QStringLiteral("NULL"),
+        QStringLiteral("NIL"),
+        QStringLiteral("SELF"),
+        QStringLiteral("TRUE"),
+        QStringLiteral("FALSE"),
+        QStringLiteral("YES"),
+        QStringLiteral("NO"),
+        QStringLiteral("TRUEPREDICATE"),
+        QStringLiteral("FALSEPREDICATE"),
+        QStringLiteral("CAST"),
     };
     return words;
 }
 
 const QStringList& collectionOperators()
 {
-    static const QStringList operators = {QStringLiteral("@count"), QStringLiteral("@sum"), QStringLiteral("@avg"),
-                                          QStringLiteral("@min"), QStringLiteral("@max")};
+    static const QStringList operators = { QStringLiteral("@count"), QStringLiteral("@sum"),
+        QStringLiteral("@avg"), QStringLiteral("@min"), QStringLiteral("@max") };
     return operators;
 }
 
@@ -60,7 +76,8 @@ struct Token {
     qsizetype start = 0;
 };
 
-class Parser {
+class Parser
+{
 public:
     Parser(const QString& format, const QVariantList& args)
         : m_text(format)
@@ -131,7 +148,8 @@ private:
         }
         if (c == QLatin1Char('['))
             return lexOptions();
-        static const char* const twoCharacterSymbols[] = {"==", "!=", "<>", "<=", "=<", ">=", "=>", "&&", "||"};
+        static const char* const twoCharacterSymbols[]
+            = { "==", "!=", "<>", "<=", "=<", ">=", "=>", "&&", "||" };
         for (const char* symbol : twoCharacterSymbols) {
             if (c == QLatin1Char(symbol[0]) && next == QLatin1Char(symbol[1])) {
                 m_token.kind = Token::Symbol;
@@ -226,7 +244,8 @@ private:
         bool integral = true;
         qsizetype digitCount = 0;
         auto digits = [&] {
-            while (m_pos < m_text.size() && m_text.at(m_pos).unicode() >= '0' && m_text.at(m_pos).unicode() <= '9') {
+            while (m_pos < m_text.size() && m_text.at(m_pos).unicode() >= '0'
+                && m_text.at(m_pos).unicode() <= '9') {
                 ++m_pos;
                 ++digitCount;
             }
@@ -239,7 +258,8 @@ private:
         }
         if (digitCount == 0)
             return lexError(QStringLiteral("a number"));
-        if (m_pos < m_text.size() && (m_text.at(m_pos) == QLatin1Char('e') || m_text.at(m_pos) == QLatin1Char('E'))) {
+        if (m_pos < m_text.size()
+            && (m_text.at(m_pos) == QLatin1Char('e') || m_text.at(m_pos) == QLatin1Char('E'))) {
             qsizetype p = m_pos + 1;
             if (p < m_text.size() && (m_text.at(p) == QLatin1Char('+') || m_text.at(p) == QLatin1Char('-')))
                 ++p;
@@ -313,10 +333,12 @@ private:
             start = m_token.start;
             end = m_token.kind == Token::End ? start : m_pos;
         }
-        const QString found = end > start ? QLatin1Char('"') + m_text.mid(start, end - start) + QLatin1Char('"')
-                                          : QStringLiteral("the end of the text");
+        const QString found = end > start
+            ? QLatin1Char('"') + m_text.mid(start, end - start) + QLatin1Char('"')
+            : QStringLiteral("the end of the text");
         if (m_error.isEmpty())
-            m_error = QStringLiteral("Unable to parse the format string \"%1\": expected %2 at position %3, found %4")
+            m_error = QStringLiteral(
+                "Unable to parse the format string \"%1\": expected %2 at position %3, found %4")
                           .arg(m_text, expected)
                           .arg(start)
                           .arg(found);
@@ -461,23 +483,23 @@ private:
             bool isSymbol;
             Op op;
         } operators[] = {
-            {"==", true, Op::EqualTo},
-            {"=", true, Op::EqualTo},
-            {"!=", true, Op::NotEqualTo},
-            {"<>", true, Op::NotEqualTo},
-            {"<", true, Op::LessThan},
-            {"<=", true, Op::LessThanOrEqualTo},
-            {"=<", true, Op::LessThanOrEqualTo},
-            {">", true, Op::GreaterThan},
-            {">=", true, Op::GreaterThanOrEqualTo},
-            {"=>", true, Op::GreaterThanOrEqualTo},
-            {"BEGINSWITH", false, Op::BeginsWith},
-            {"ENDSWITH", false, Op::EndsWith},
-            {"CONTAINS", false, Op::Contains},
-            {"LIKE", false, Op::Like},
-            {"MATCHES", false, Op::Matches},
-            {"IN", false, Op::In},
-            {"BETWEEN", false, Op::Between},
+            { "==", true, Op::EqualTo },
+            { "=", true, Op::EqualTo },
+            { "!=", true, Op::NotEqualTo },
+            { "<>", true, Op::NotEqualTo },
+            { "<", true, Op::LessThan },
+            { "<=", true, Op::LessThanOrEqualTo },
+            { "=<", true, Op::LessThanOrEqualTo },
+            { ">", true, Op::GreaterThan },
+            { ">=", true, Op::GreaterThanOrEqualTo },
+            { "=>", true, Op::GreaterThanOrEqualTo },
+            { "BEGINSWITH", false, Op::BeginsWith },
+            { "ENDSWITH", false, Op::EndsWith },
+            { "CONTAINS", false, Op::Contains },
+            { "LIKE", false, Op::Like },
+            { "MATCHES", false, Op::Matches },
+            { "IN", false, Op::In },
+            { "BETWEEN", false, Op::Between },
         };
         for (const auto& candidate : operators) {
             if (candidate.isSymbol ? isSymbol(candidate.text) : isKeyword(candidate.text)) {
@@ -527,7 +549,8 @@ private:
             if (argument->metaType().id() == QMetaType::QString)
                 keyPath = PredicateParser::keyPathExpression(argument->toString(), &problem);
             if (!keyPath) {
-                fail(QStringLiteral("a key path as the argument of %K (%1)").arg(problem.isEmpty() ? QStringLiteral("a string") : problem));
+                fail(QStringLiteral("a key path as the argument of %K (%1)")
+                         .arg(problem.isEmpty() ? QStringLiteral("a string") : problem));
                 return std::nullopt;
             }
             if (!advance())
@@ -600,7 +623,7 @@ private:
             fail(QStringLiteral("a key before %1").arg(m_token.text));
             return std::nullopt;
         }
-        QStringList components{m_token.text};
+        QStringList components { m_token.text };
         if (!advance())
             return std::nullopt;
         while (isSymbol(".")) {
@@ -615,8 +638,8 @@ private:
                 return std::nullopt;
         }
         QString problem;
-        std::optional<Expression> expression = PredicateParser::keyPathExpression(components.join(QLatin1Char('.')),
-                                                                                  &problem);
+        std::optional<Expression> expression
+            = PredicateParser::keyPathExpression(components.join(QLatin1Char('.')), &problem);
         if (!expression)
             fail(problem, start, endOfPrevious());
         return expression;
@@ -649,8 +672,8 @@ private:
             if (!advance())
                 return std::nullopt;
         }
-        return Expression::expressionForFunction(function, Expression::expressionForEvaluatedObject(),
-                                                 rest.join(QLatin1Char('.')));
+        return Expression::expressionForFunction(
+            function, Expression::expressionForEvaluatedObject(), rest.join(QLatin1Char('.')));
     }
 
     std::optional<Expression> parseCast()
@@ -694,7 +717,7 @@ private:
         }
         if (!converted) {
             fail(QStringLiteral("CAST(<seconds since 2001>, \"NSDate\") or CAST(\"<base64>\", \"NSData\")"),
-                 castStart, m_pos);
+                castStart, m_pos);
             return std::nullopt;
         }
         if (!advance())
@@ -722,8 +745,8 @@ private:
             return value;
         if (value.metaType().id() != QMetaType::QString)
             return std::nullopt;
-        const auto decoded = QByteArray::fromBase64Encoding(value.toString().toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
+        const auto decoded = QByteArray::fromBase64Encoding(
+            value.toString().toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
         if (!decoded)
             return std::nullopt;
         return QVariant(*decoded);
@@ -749,7 +772,8 @@ private:
 
 } // namespace
 
-std::optional<Predicate> PredicateParser::parse(const QString& format, const QVariantList& args, QString* error)
+std::optional<Predicate> PredicateParser::parse(
+    const QString& format, const QVariantList& args, QString* error)
 {
     Parser parser(format, args);
     return parser.run(error);
@@ -801,8 +825,8 @@ std::optional<Expression> PredicateParser::keyPathExpression(const QString& keyP
                 *problem = QStringLiteral("the end of the key path after %1").arg(component);
             return std::nullopt;
         }
-        return Expression::expressionForFunction(
-            component, Expression::expressionForKeyPath(components.mid(0, i).join(QLatin1Char('.'))),
+        return Expression::expressionForFunction(component,
+            Expression::expressionForKeyPath(components.mid(0, i).join(QLatin1Char('.'))),
             rest.join(QLatin1Char('.')));
     }
     return Expression::expressionForKeyPath(keyPath);

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QVariantList>
-
 #include <optional>
 
 class Predicate;
@@ -10,7 +9,8 @@ class Expression;
 
 // Reads the format-string syntax into a predicate tree. Used through
 // Predicate::predicateWithFormat; never throws.
-class PredicateParser {
+class PredicateParser
+{
 public:
     static std::optional<Predicate> parse(const QString& format, const QVariantList& args, QString* error);
 

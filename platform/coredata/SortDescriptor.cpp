@@ -8,7 +8,8 @@
 #include <cmath>
 #include <vector>
 
-namespace {
+namespace
+{
 
 int kindRank(const QVariant& value)
 {
@@ -77,13 +78,13 @@ int SortDescriptor::compareValues(const QVariant& a, const QVariant& b, Selector
 
 int SortDescriptor::compareObject(const QVariant& a, const QVariant& b) const
 {
-    const int order = compareValues(Expression::valueForKeyPath(a, m_key), Expression::valueForKeyPath(b, m_key),
-                                    m_selector);
+    const int order = compareValues(
+        Expression::valueForKeyPath(a, m_key), Expression::valueForKeyPath(b, m_key), m_selector);
     return m_ascending ? order : -order;
 }
 
-QVariantList SortDescriptor::sortedArrayUsingDescriptors(const QVariantList& objects,
-                                                         const QList<SortDescriptor>& descriptors)
+QVariantList SortDescriptor::sortedArrayUsingDescriptors(
+    const QVariantList& objects, const QList<SortDescriptor>& descriptors)
 {
     if (descriptors.isEmpty() || objects.size() < 2)
         return objects;
@@ -95,7 +96,7 @@ QVariantList SortDescriptor::sortedArrayUsingDescriptors(const QVariantList& obj
     std::vector<Row> rows;
     rows.reserve(objects.size());
     for (qsizetype i = 0; i < objects.size(); ++i) {
-        Row row{i, {}};
+        Row row { i, {} };
         row.keys.reserve(descriptors.size());
         for (const SortDescriptor& descriptor : descriptors) {
             QVariant key = Expression::valueForKeyPath(objects.at(i), descriptor.key());

@@ -8,7 +8,8 @@
 // Orders objects by the value at a key path. Nulls come first in ascending order; values of
 // different kinds that cannot be compared are ordered by kind (numbers, strings, dates, data,
 // others) so that sorting stays consistent.
-class SortDescriptor {
+class SortDescriptor
+{
 public:
     enum class Selector {
         Compare, // numbers numerically, strings by code point, dates by time
@@ -16,8 +17,8 @@ public:
     };
 
     SortDescriptor(const QString& key, bool ascending = true, Selector selector = Selector::Compare);
-    static SortDescriptor sortDescriptorWithKey(const QString& key, bool ascending = true,
-                                                Selector selector = Selector::Compare);
+    static SortDescriptor sortDescriptorWithKey(
+        const QString& key, bool ascending = true, Selector selector = Selector::Compare);
 
     QString key() const { return m_key; }
     bool ascending() const { return m_ascending; }
@@ -30,8 +31,8 @@ public:
     static int compareValues(const QVariant& a, const QVariant& b, Selector selector);
 
     // A stable sort by the descriptors in turn.
-    static QVariantList sortedArrayUsingDescriptors(const QVariantList& objects,
-                                                    const QList<SortDescriptor>& descriptors);
+    static QVariantList sortedArrayUsingDescriptors(
+        const QVariantList& objects, const QList<SortDescriptor>& descriptors);
 
     bool operator==(const SortDescriptor& other) const = default;
 

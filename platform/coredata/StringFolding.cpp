@@ -1,12 +1,13 @@
 #include "StringFolding.h"
 
 #include <QList>
-
 #include <memory>
 
-namespace StringFolding {
+namespace StringFolding
+{
 
-namespace {
+namespace
+{
 
 bool isAscii(const QString& text)
 {
@@ -86,7 +87,8 @@ QString fold(const QString& text, bool caseInsensitive, bool diacriticInsensitiv
     return foldByNormalizing(text, caseInsensitive, diacriticInsensitive);
 }
 
-namespace {
+namespace
+{
 
 QString foldByNormalizing(const QString& text, bool caseInsensitive, bool diacriticInsensitive)
 {

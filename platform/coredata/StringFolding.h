@@ -4,7 +4,8 @@
 
 // The one folding used for case- and diacritic-insensitive comparison, in memory and in SQL
 // (the store registers it as an SQL function), so both sides always agree.
-namespace StringFolding {
+namespace StringFolding
+{
 
 // Canonical decomposition, then Unicode case folding when `caseInsensitive`, then removal of
 // non-spacing and enclosing marks when `diacriticInsensitive`; the result is recomposed (NFC).

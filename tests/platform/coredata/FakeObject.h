@@ -3,11 +3,11 @@
 #include "KeyValueCoding.h"
 
 #include <QVariantMap>
-
 #include <deque>
 
 // A small object graph for evaluation tests: each object answers valueForKey from its map.
-class FakeObject : public KeyValueCoding {
+class FakeObject : public KeyValueCoding
+{
 public:
     QVariantMap values;
     QVariant valueForKey(const QString& key) const override { return values.value(key); }
@@ -15,7 +15,8 @@ public:
 };
 
 // Owns the objects of one graph; addresses stay put as objects are added.
-class FakeGraph {
+class FakeGraph
+{
 public:
     FakeObject& make(const QVariantMap& values = {})
     {

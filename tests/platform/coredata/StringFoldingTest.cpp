@@ -1,10 +1,10 @@
 #include "StringFolding.h"
 
 #include <gtest/gtest.h>
-
 #include <random>
 
-namespace {
+namespace
+{
 
 struct FoldCase {
     const char16_t* text;
@@ -16,23 +16,24 @@ struct FoldCase {
 TEST(StringFoldingTest, FoldsCaseAndMarksAsAsked)
 {
     const FoldCase cases[] = {
-        {u"Crème BRÛLÉE", false, false, u"Crème BRÛLÉE"},
-        {u"Crème BRÛLÉE", true, false, u"crème brûlée"},
-        {u"Crème BRÛLÉE", false, true, u"Creme BRULEE"},
-        {u"Crème BRÛLÉE", true, true, u"creme brulee"},
-        {u"Cre\u0300me", true, false, u"crème"}, // decomposed input gives the composed form
-        {u"ΣΊΣΥΦΟΣ", true, true, u"σισυφοσ"},
-        {u"ς", true, false, u"σ"},
-        {u"Ñandú", true, true, u"nandu"},
-        {u"a\u20DD", false, true, u"a"}, // enclosing mark
-        {u"한국어", true, true, u"한국어"}, // Hangul decomposes to letters, not marks: recomposed
-        {u"\U0001D400x", true, true, u"\U0001D400x"},
-        {u"ABC", true, false, u"abc"},
-        {u"", true, true, u""},
+        { u"Crème BRÛLÉE", false, false, u"Crème BRÛLÉE" },
+        { u"Crème BRÛLÉE", true, false, u"crème brûlée" },
+        { u"Crème BRÛLÉE", false, true, u"Creme BRULEE" },
+        { u"Crème BRÛLÉE", true, true, u"creme brulee" },
+        { u"Cre\u0300me", true, false, u"crème" }, // decomposed input gives the composed form
+        { u"ΣΊΣΥΦΟΣ", true, true, u"σισυφοσ" },
+        { u"ς", true, false, u"σ" },
+        { u"Ñandú", true, true, u"nandu" },
+        { u"a\u20DD", false, true, u"a" }, // enclosing mark
+        { u"한국어", true, true, u"한국어" }, // Hangul decomposes to letters, not marks: recomposed
+        { u"\U0001D400x", true, true, u"\U0001D400x" },
+        { u"ABC", true, false, u"abc" },
+        { u"", true, true, u"" },
     };
     for (const FoldCase& c : cases) {
         const QString text = QString::fromUtf16(c.text);
-        EXPECT_EQ(StringFolding::fold(text, c.caseInsensitive, c.diacriticInsensitive), QString::fromUtf16(c.expected))
+        EXPECT_EQ(StringFolding::fold(text, c.caseInsensitive, c.diacriticInsensitive),
+            QString::fromUtf16(c.expected))
             << text.toStdString() << " c=" << c.caseInsensitive << " d=" << c.diacriticInsensitive;
     }
 }
@@ -50,7 +51,8 @@ TEST(StringFoldingTest, ComparesByCodePointNotUtf16Unit)
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // Latin text takes a table; appending a CJK character (unchanged by folding) sends the same
 // text through full normalization, which must agree.
