@@ -642,6 +642,12 @@ bool Expression::valuesEqual(
     const bool nullB = isNullValue(b);
     if (nullA || nullB)
         return nullA && nullB;
+    if (a.metaType().id() == QMetaType::QStringList || b.metaType().id() == QMetaType::QStringList) {
+        auto asList = [](const QVariant& v) {
+            return v.metaType().id() == QMetaType::QStringList ? QVariant(v.toList()) : v;
+        };
+        return valuesEqual(asList(a), asList(b), caseInsensitive, diacriticInsensitive);
+    }
     if (isNumberValue(a) && isNumberValue(b)) {
         const std::optional<int> order = compareNumbers(a, b);
         return order && *order == 0;
