@@ -416,3 +416,19 @@ TEST(PropertyList, XmlRefusesCharactersItCannotCarryButBinaryKeepsThem)
     const QByteArray binary = PropertyList::dataWithPropertyList(control, Format::Binary);
     EXPECT_EQ(PropertyList::propertyListWithData(binary).toString(), control);
 }
+
+TEST(PropertyList, EntityExpansionIsBounded)
+{
+    // Ten levels of ten-fold entity references would expand to ten billion characters.
+    QByteArray text = "<?xml version=\"1.0\"?><!DOCTYPE plist [<!ENTITY e0 \"aaaaaaaaaa\">";
+    for (int level = 1; level <= 9; ++level) {
+        text += "<!ENTITY e" + QByteArray::number(level) + " \"";
+        for (int k = 0; k < 10; ++k)
+            text += "&e" + QByteArray::number(level - 1) + ";";
+        text += "\">";
+    }
+    text += "]><plist><string>&e9;</string></plist>";
+    Error error;
+    EXPECT_FALSE(PropertyList::propertyListWithData(text, nullptr, &error).isValid());
+    EXPECT_EQ(error.code, PropertyList::ReadCorruptError);
+}
