@@ -55,7 +55,10 @@ public:
     // The unit groceries of this kind are bought in, in the default system; null: keep the unit.
     MeasurementUnitPtr groceryListUnitForUnit(const MeasurementUnit* unit) const;
 
-    // Merges a units.plist into the registry; see the .cpp for the rules.
+    // Merges a units.plist, entry by entry: a unit already known by any spelling of the entry's
+    // name gains the entry's new abbreviations, a non-zero factor, and its system and type (codes
+    // out of range are logged and skipped); any other entry becomes a new unit. A missing file
+    // adds nothing; a damaged one is logged and adds nothing.
     void addContentsOfFile(const QString& path);
     // Adds a bare unit for every name that no unit answers to yet.
     void addSimpleMeasures(const QStringList& names);
