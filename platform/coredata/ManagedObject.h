@@ -2,6 +2,7 @@
 
 #include "KeyValueCoding.h"
 #include "ManagedObjectID.h"
+#include "MutableObjectSet.h"
 
 #include <QHash>
 #include <QList>
@@ -18,7 +19,6 @@
 class AttributeDescription;
 class EntityDescription;
 class ManagedObjectContext;
-class MutableObjectSet;
 class RelationshipDescription;
 
 // One object of a context. Subclasses register a factory under their model class name so that

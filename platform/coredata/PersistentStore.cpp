@@ -885,9 +885,252 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
     return true;
 }
 
+QStringList PersistentStore::tableColumns(const QString& table)
+{
+    QStringList columns;
+    SqlStatement* info = m_db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+    if (!info)
+        return columns;
+    info->bindText(1, table);
+    while (info->step() == SQLITE_ROW)
+        columns.append(info->text(0));
+    info->reset();
+    return columns;
+}
+
+// Brings an older store to the model's shape in one transaction: renamed entities, attributes
+// and relationships keep their data (renamingIdentifier), new ones are added (attributes with
+// their default), removed ones dropped. On any failure nothing changes.
 bool PersistentStore::migrate(int storeVersion, QString* message)
 {
     Q_UNUSED(storeVersion);
-    *message = QStringLiteral("not supported yet");
-    return false;
+    if (!m_db.exec(QStringLiteral("BEGIN IMMEDIATE"), message))
+        return false;
+    auto fail = [this](const QString&) {
+        m_db.exec(QStringLiteral("ROLLBACK"));
+        return false;
+    };
+    auto exec = [&](const QString& sql) { return m_db.exec(sql, message); };
+
+    QStringList existingTables;
+    {
+        SqlStatement* list = m_db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), message);
+        if (!list)
+            return fail(*message);
+        while (list->step() == SQLITE_ROW)
+            existingTables.append(list->text(0));
+        list->reset();
+    }
+    QHash<QString, qint64> storedEntities;
+    {
+        SqlStatement* list = m_db.prepare(QStringLiteral("SELECT id, name FROM entities"), message);
+        if (!list)
+            return fail(*message);
+        while (list->step() == SQLITE_ROW)
+            storedEntities.insert(list->text(1), list->int64(0));
+        list->reset();
+    }
+
+    // Entities: renames first, so their rows and tables carry over.
+    for (const EntityDescription* entity : m_model->entities()) {
+        const QString old = entity->renamingIdentifier();
+        if (old.isEmpty() || storedEntities.contains(entity->name()) || !storedEntities.contains(old))
+            continue;
+        if (!exec(QStringLiteral("UPDATE entities SET name = '%1' WHERE name = '%2'").arg(entity->name(), old)))
+            return fail(*message);
+        storedEntities.insert(entity->name(), storedEntities.take(old));
+        const QString oldTable = QStringLiteral("t_") + old;
+        if (!entity->superentity() && existingTables.contains(oldTable)) {
+            const QString newTable = QStringLiteral("t_") + entity->name();
+            if (!exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(oldTable), quoted(newTable))))
+                return fail(*message);
+            existingTables.replace(existingTables.indexOf(oldTable), newTable);
+        }
+    }
+    // Rows of entities the model no longer has.
+    QSet<QString> modelEntities;
+    for (const EntityDescription* entity : m_model->entities())
+        modelEntities.insert(entity->name());
+    for (auto it = storedEntities.begin(); it != storedEntities.end(); ++it) {
+        if (modelEntities.contains(it.key()))
+            continue;
+        for (const QString& table : existingTables) {
+            if (table.startsWith(QStringLiteral("t_")) && tableColumns(table).contains(QStringLiteral("ent"))
+                && !exec(QStringLiteral("DELETE FROM %1 WHERE ent = %2").arg(quoted(table)).arg(it.value())))
+                return fail(*message);
+        }
+        if (!exec(QStringLiteral("DELETE FROM entities WHERE id = %1").arg(it.value())))
+            return fail(*message);
+    }
+
+    QSet<QString> wantedTables{QStringLiteral("meta"), QStringLiteral("entities")};
+    for (const auto& table : m_tables) {
+        wantedTables.insert(table->name);
+        if (!existingTables.contains(table->name)) {
+            QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY"), QStringLiteral("ent INTEGER NOT NULL")};
+            for (const QString& column : table->columns)
+                columns.append(quoted(column));
+            if (!exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table->name), columns.join(QStringLiteral(", "))))
+                || !exec(QStringLiteral("CREATE INDEX %1 ON %2 (ent)")
+                             .arg(quoted(QStringLiteral("i_") + table->name + QStringLiteral("_ent")), quoted(table->name))))
+                return fail(*message);
+            for (const QString& column : table->columns) {
+                if (column.startsWith(QStringLiteral("r_")) && !column.endsWith(QStringLiteral("_ent"))
+                    && !exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                                 .arg(quoted(QStringLiteral("i_") + table->name + QLatin1Char('_') + column),
+                                      quoted(table->name), quoted(column))))
+                    return fail(*message);
+            }
+            continue;
+        }
+        QStringList present = tableColumns(table->name);
+        // Renamed and new columns.
+        for (const EntityDescription* entity : table->root->selfAndDescendants()) {
+            for (const AttributeDescription* attribute : entity->attributes()) {
+                if (attribute->entity() != entity || attribute->isTransient())
+                    continue;
+                const QString column = attributeColumn(attribute->name());
+                if (present.contains(column))
+                    continue;
+                const QString old = attributeColumn(attribute->renamingIdentifier());
+                if (!attribute->renamingIdentifier().isEmpty() && present.contains(old)) {
+                    if (!exec(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
+                                  .arg(quoted(table->name), quoted(old), quoted(column))))
+                        return fail(*message);
+                    present.replace(present.indexOf(old), column);
+                    continue;
+                }
+                if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoted(table->name), quoted(column))))
+                    return fail(*message);
+                present.append(column);
+                const QVariant value = encode(attribute, attribute->defaultValue());
+                if (value.isValid()) {
+                    SqlStatement* fill = m_db.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ent IN (%3)")
+                                                          .arg(quoted(table->name), quoted(column),
+                                                               entityListByName(entity, storedEntities)),
+                                                      message);
+                    if (!fill)
+                        return fail(*message);
+                    fill->bind(1, value);
+                    if (!fill->run())
+                        return fail(m_db.lastError());
+                }
+            }
+            for (const RelationshipDescription* relationship : entity->relationships()) {
+                if (relationship->entity() != entity || relationship->isToMany())
+                    continue;
+                const QString column = relationshipColumn(relationship->name());
+                if (present.contains(column))
+                    continue;
+                const QString old = relationshipColumn(relationship->renamingIdentifier());
+                if (!relationship->renamingIdentifier().isEmpty() && present.contains(old)) {
+                    if (!exec(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
+                                     .arg(quoted(table->name), quoted(old), quoted(column)))
+                        || !exec(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
+                                     .arg(quoted(table->name), quoted(old + QStringLiteral("_ent")),
+                                          quoted(column + QStringLiteral("_ent")))))
+                        return fail(*message);
+                    present.replace(present.indexOf(old), column);
+                    present.replace(present.indexOf(old + QStringLiteral("_ent")), column + QStringLiteral("_ent"));
+                } else {
+                    if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoted(table->name), quoted(column)))
+                        || !exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                                     .arg(quoted(table->name), quoted(column + QStringLiteral("_ent")))))
+                        return fail(*message);
+                    present << column << column + QStringLiteral("_ent");
+                    if (!exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                                  .arg(quoted(QStringLiteral("i_") + table->name + QLatin1Char('_') + column),
+                                       quoted(table->name), quoted(column))))
+                        return fail(*message);
+                }
+            }
+        }
+        // Columns the model no longer has.
+        for (const QString& column : present) {
+            if (column == QLatin1String("pk") || column == QLatin1String("ent") || table->columns.contains(column))
+                continue;
+            // Indexes keep the name they had before a table was renamed: find them by column.
+            QStringList indexes;
+            SqlStatement* find = m_db.prepare(
+                QStringLiteral("SELECT il.name FROM pragma_index_list(?1) il, pragma_index_info(il.name) ii "
+                               "WHERE ii.name = ?2"),
+                message);
+            if (!find)
+                return fail(*message);
+            find->bindText(1, table->name);
+            find->bindText(2, column);
+            while (find->step() == SQLITE_ROW)
+                indexes.append(find->text(0));
+            find->reset();
+            for (const QString& index : indexes) {
+                if (!exec(QStringLiteral("DROP INDEX %1").arg(quoted(index))))
+                    return fail(*message);
+            }
+            if (!exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoted(table->name), quoted(column))))
+                return fail(*message);
+        }
+    }
+
+    // Tables of pairs, renamed with their owning entity or relationship.
+    for (const EntityDescription* entity : m_model->entities()) {
+        for (const RelationshipDescription* relationship : entity->relationships()) {
+            if (!relationship->isManyToMany() || relationship->entity() != entity)
+                continue;
+            bool ownerSide = false;
+            const QString name = joinTableName(relationship, &ownerSide);
+            if (wantedTables.contains(name))
+                continue;
+            wantedTables.insert(name);
+            if (existingTables.contains(name))
+                continue;
+            const RelationshipDescription* owner = ownerSide ? relationship : relationship->inverseRelationship();
+            const QString oldEntity = owner->entity()->renamingIdentifier().isEmpty() ? owner->entity()->name()
+                                                                                      : owner->entity()->renamingIdentifier();
+            const QString oldName = owner->renamingIdentifier().isEmpty() ? owner->name() : owner->renamingIdentifier();
+            const QString old = QStringLiteral("j_%1_%2").arg(oldEntity, oldName);
+            if (existingTables.contains(old)) {
+                if (!exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(old), quoted(name))))
+                    return fail(*message);
+                existingTables.replace(existingTables.indexOf(old), name);
+                continue;
+            }
+            if (!exec(QStringLiteral("CREATE TABLE %1 (a INTEGER NOT NULL, a_ent INTEGER, b INTEGER NOT NULL, "
+                                     "b_ent INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID")
+                          .arg(quoted(name)))
+                || !exec(QStringLiteral("CREATE INDEX %1 ON %2 (b)")
+                             .arg(quoted(QStringLiteral("i_") + name + QStringLiteral("_b")), quoted(name))))
+                return fail(*message);
+        }
+    }
+    for (const QString& table : existingTables) {
+        if (!wantedTables.contains(table) && !table.startsWith(QStringLiteral("sqlite_"))
+            && !exec(QStringLiteral("DROP TABLE %1").arg(quoted(table))))
+            return fail(*message);
+    }
+
+    SqlStatement* meta = m_db.prepare(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES (?, ?)"), message);
+    if (!meta)
+        return fail(*message);
+    meta->bindText(1, ModelVersionKey);
+    meta->bindInt64(2, m_model->version());
+    if (!meta->run())
+        return fail(m_db.lastError());
+    meta->reset();
+    meta->bindText(1, ModelVersionHashKey);
+    meta->bindText(2, QString::fromLatin1(m_model->versionHash()));
+    if (!meta->run())
+        return fail(m_db.lastError());
+    if (!exec(QStringLiteral("COMMIT")))
+        return fail(*message);
+    return true;
+}
+
+QString PersistentStore::entityListByName(const EntityDescription* entity, const QHash<QString, qint64>& storedIDs) const
+{
+    QStringList ids;
+    for (const EntityDescription* e : entity->selfAndDescendants()) {
+        if (storedIDs.contains(e->name()))
+            ids.append(QString::number(storedIDs.value(e->name())));
+    }
+    return ids.isEmpty() ? QStringLiteral("NULL") : ids.join(QLatin1Char(','));
 }

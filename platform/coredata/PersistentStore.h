@@ -86,6 +86,8 @@ private:
     bool createSchema(QString* message);
     bool loadEntityIDs(QString* message);
     bool migrate(int storeVersion, QString* message);
+    QStringList tableColumns(const QString& table);
+    QString entityListByName(const EntityDescription* entity, const QHash<QString, qint64>& storedIDs) const;
     void buildLayout();
     void close();
 
