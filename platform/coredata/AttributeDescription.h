@@ -26,6 +26,8 @@ public:
     AttributeType attributeType() const { return m_type; }
     bool isOptional() const { return m_optional; }
     bool isTransient() const { return m_transient; }
+    // Searched often: the store indexes it (strings also in their folded forms and sort order).
+    bool isIndexed() const { return m_indexed; }
     QVariant defaultValue() const { return m_defaultValue; }
     // The name this attribute had in an older model version, for migration.
     QString renamingIdentifier() const { return m_renamingIdentifier; }
@@ -47,6 +49,7 @@ private:
     AttributeType m_type = AttributeType::String;
     bool m_optional = true;
     bool m_transient = false;
+    bool m_indexed = false;
     QVariant m_defaultValue;
     QString m_renamingIdentifier;
     const EntityDescription* m_entity = nullptr;

@@ -7,6 +7,7 @@
 #include "NotificationCenter.h"
 #include "PersistentStore.h"
 #include "PersistentStoreCoordinator.h"
+#include "PredicateSqlCompiler.h"
 #include "UndoManager.h"
 
 #include <QCoreApplication>
@@ -466,15 +467,35 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
     if (stores.isEmpty())
         stores = m_coordinator->persistentStores();
     const bool includeSub = request.includesSubentities();
+    const Predicate* predicate = request.predicate();
+    // Unsaved changes make stored values stale: SQL then only narrows by attributes, and what
+    // it leaves is checked again in memory, together with this context's changed objects.
+    const bool dirty = hasChanges();
+    auto isCandidate = [&](ManagedObject* object) {
+        return includeSub ? object->m_entity->isKindOfEntity(entity) : object->m_entity == entity;
+    };
     QList<ManagedObject*> results;
     QSet<ManagedObject*> seen;
+    bool checkAll = false;      // every candidate needs the in-memory predicate
+    bool sortedBySql = !request.sortDescriptors().isEmpty() && stores.size() == 1;
     for (PersistentStore* store : stores) {
+        PredicateSqlCompiler::Result compiled;
+        if (predicate) {
+            compiled = PredicateSqlCompiler(*store, entity).compile(*predicate);
+            if (dirty && compiled.usesRelationships)
+                compiled = PredicateSqlCompiler::Result();
+            if (!compiled.exact || dirty)
+                checkAll = true;
+        }
+        const QString orderBy = sortedBySql ? store->orderByFor(entity, request.sortDescriptors()) : QString();
+        if (orderBy.isEmpty())
+            sortedBySql = false;
         QString message;
         QList<ManagedObject*> fresh;
         QMutexLocker lock(&m_coordinator->lock());
         const quint32 number = store->storeNumber();
         const bool ok = store->fetchRows(
-            entity, includeSub, QString(), {},
+            entity, includeSub, compiled.sql, compiled.bindings, orderBy,
             [&](const EntityDescription* rowEntity, qint64 key, SqlStatement& row) {
                 const ManagedObjectID id = ManagedObjectID::permanentID(rowEntity, number, key);
                 ManagedObject* object = m_registered.value(id);
@@ -502,34 +523,48 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
         for (ManagedObject* object : fresh)
             object->awakeFromFetch();
     }
+    // Objects that SQL could not judge: new ones, and changed ones whose stored values differ.
+    QList<ManagedObject*> extra;
     const bool newObjectsCount = request.affectedStores().isEmpty()
         || request.affectedStores().contains(storeForNewObjects());
     if (newObjectsCount) {
         for (ManagedObject* object : m_inserted.list) {
-            const bool kind = includeSub ? object->m_entity->isKindOfEntity(entity) : object->m_entity == entity;
-            if (kind && !seen.contains(object)) {
-                seen.insert(object);
-                results.append(object);
-            }
+            if (isCandidate(object) && !seen.contains(object))
+                extra.append(object);
         }
     }
-    if (const Predicate* predicate = request.predicate()) {
-        QList<ManagedObject*> matching;
-        for (ManagedObject* object : results) {
-            if (predicate->evaluateWithObject(QVariant::fromValue(object)))
-                matching.append(object);
+    if (dirty && predicate) {
+        for (ManagedObject* object : m_changed.list) {
+            if (object->isUpdated() && isCandidate(object) && !seen.contains(object)
+                && stores.contains(object->m_objectID.persistentStore()))
+                extra.append(object);
         }
-        results = matching;
     }
-    if (!request.sortDescriptors().isEmpty()) {
+    for (ManagedObject* object : extra)
+        seen.insert(object);
+    if (predicate) {
+        auto matches = [predicate](ManagedObject* object) {
+            return predicate->evaluateWithObject(QVariant::fromValue(object));
+        };
+        if (checkAll)
+            results.erase(std::remove_if(results.begin(), results.end(), [&](ManagedObject* o) { return !matches(o); }),
+                          results.end());
+        extra.erase(std::remove_if(extra.begin(), extra.end(), [&](ManagedObject* o) { return !matches(o); }),
+                    extra.end());
+    }
+    if (!extra.isEmpty()) {
+        results.append(extra);
+        sortedBySql = false;
+    }
+    if (!request.sortDescriptors().isEmpty() && !sortedBySql) {
         const QList<SortDescriptor>& descriptors = request.sortDescriptors();
         std::stable_sort(results.begin(), results.end(), [&descriptors](ManagedObject* a, ManagedObject* b) {
             const QVariant va = QVariant::fromValue(a);
             const QVariant vb = QVariant::fromValue(b);
             for (const SortDescriptor& descriptor : descriptors) {
-                const auto order = descriptor.compareObject(va, vb);
-                if (int(order) != 0)
-                    return int(order) < 0;
+                const int order = descriptor.compareObject(va, vb);
+                if (order != 0)
+                    return order < 0;
             }
             return false;
         });

@@ -139,6 +139,7 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
                                        .arg(entity->m_name, attribute->m_name, typeName));
             attribute->m_optional = am.value(QStringLiteral("optional"), true).toBool();
             attribute->m_transient = am.value(QStringLiteral("transient"), false).toBool();
+            attribute->m_indexed = am.value(QStringLiteral("indexed"), false).toBool();
             attribute->m_renamingIdentifier = am.value(QStringLiteral("renamingIdentifier")).toString();
             attribute->m_entity = entity.get();
             if (!defaultFromJson(*attribute, am.value(QStringLiteral("default")), &attribute->m_defaultValue))

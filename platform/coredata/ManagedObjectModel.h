@@ -20,7 +20,8 @@
 //         "parent": "Base" (optional), "abstract": false (optional),
 //         "renamingIdentifier": "OldName" (optional: the name in the previous version),
 //         "attributes": [ { "name": "title", "type": "string", "optional": true, "transient": false,
-//                           "default": <JSON value>, "renamingIdentifier": "oldTitle" } ],
+//                           "default": <JSON value>, "renamingIdentifier": "oldTitle",
+//                           "indexed": false (true: indexed for searching and sorting) } ],
 //         "relationships": [ { "name": "items", "destination": "Item", "inverse": "owner",
 //                              "toMany": true, "optional": true, "deleteRule": "cascade",
 //                              "renamingIdentifier": "oldItems" } ] }

@@ -5,6 +5,7 @@
 #include "ManagedObject.h"
 #include "ManagedObjectModel.h"
 #include "PersistentStoreCoordinator.h"
+#include "StringFolding.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -77,7 +78,108 @@ void setError(Error* target, const Error& error)
         *target = error;
 }
 
+QString textOf(sqlite3_value* value)
+{
+    const void* data = sqlite3_value_text16(value);
+    return stringFromUtf16Bytes(data, sqlite3_value_bytes16(value));
+}
+
+// kfold(text, caseInsensitive, diacriticInsensitive): the evaluator's folding, in SQL.
+void foldFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT) {
+        sqlite3_result_value(context, argv[0]);
+        return;
+    }
+    const QString folded = StringFolding::fold(textOf(argv[0]), sqlite3_value_int(argv[1]) != 0,
+                                               sqlite3_value_int(argv[2]) != 0);
+    sqlite3_result_text16(context, folded.utf16(), int(folded.size() * sizeof(QChar)), SQLITE_TRANSIENT);
+}
+
+// kends(text, suffix)
+void endsFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT || sqlite3_value_type(argv[1]) != SQLITE_TEXT) {
+        sqlite3_result_null(context);
+        return;
+    }
+    sqlite3_result_int(context, textOf(argv[0]).endsWith(textOf(argv[1])) ? 1 : 0);
+}
+
+// Code point order, as the evaluator and sort descriptors compare strings.
+int codePointCollation(void*, int length1, const void* data1, int length2, const void* data2)
+{
+    const QString a = stringFromUtf16Bytes(data1, length1);
+    const QString b = stringFromUtf16Bytes(data2, length2);
+    return StringFolding::compareCodePoints(a, b);
+}
+
 } // namespace
+
+void PersistentStore::registerFunctions()
+{
+    sqlite3* db = m_db.handle();
+    const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
+    sqlite3_create_function_v2(db, "kfold", 3, flags, nullptr, foldFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "kends", 2, flags, nullptr, endsFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_collation_v2(db, "KCP", SQLITE_UTF16, nullptr, codePointCollation, nullptr);
+}
+
+bool PersistentStore::ensureIndexes(QString* message)
+{
+    for (const EntityDescription* entity : m_model->entities()) {
+        const EntityLayout& entityLayout = layout(entity);
+        for (const AttributeDescription* attribute : entity->attributes()) {
+            const int column = entityLayout.attributeColumns[size_t(attribute->index())];
+            if (!attribute->isIndexed() || attribute->entity() != entity || column < 0)
+                continue;
+            const QString table = entityLayout.table->name;
+            const QString name = entityLayout.table->columns[column - 2];
+            const QString prefix = QStringLiteral("i_") + table + QLatin1Char('_') + name;
+            QStringList sql;
+            if (attribute->attributeType() == AttributeDescription::AttributeType::String) {
+                sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3 COLLATE KCP)")
+                           .arg(quoted(prefix), quoted(table), quoted(name))
+                    << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (kfold(%3, 1, 0))")
+                           .arg(quoted(prefix + QStringLiteral("_c")), quoted(table), quoted(name))
+                    << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (kfold(%3, 1, 1))")
+                           .arg(quoted(prefix + QStringLiteral("_cd")), quoted(table), quoted(name));
+            } else {
+                sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(quoted(prefix), quoted(table), quoted(name));
+            }
+            for (const QString& statement : sql) {
+                if (!m_db.exec(statement, message))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+QString PersistentStore::orderByFor(const EntityDescription* entity, const QList<SortDescriptor>& descriptors) const
+{
+    using Type = AttributeDescription::AttributeType;
+    const EntityLayout& entityLayout = layout(entity);
+    QStringList terms;
+    for (const SortDescriptor& descriptor : descriptors) {
+        const AttributeDescription* attribute = entity->attributeNamed(descriptor.key());
+        if (!attribute)
+            return QString();
+        const int column = entityLayout.attributeColumns[size_t(attribute->index())];
+        const Type type = attribute->attributeType();
+        if (column < 0 || type == Type::Decimal || type == Type::Transformable || type == Type::Binary)
+            return QString();
+        QString term = QStringLiteral("t0.") + quoted(entityLayout.table->columns[column - 2]);
+        if (type == Type::String) {
+            if (descriptor.selector() == SortDescriptor::Selector::CaseInsensitiveCompare)
+                term = QStringLiteral("kfold(%1, 1, 0)").arg(term);
+            term += QStringLiteral(" COLLATE KCP");
+        }
+        terms.append(term + (descriptor.ascending() ? QString() : QStringLiteral(" DESC")));
+    }
+    terms.append(QStringLiteral("t0.pk"));
+    return terms.join(QStringLiteral(", "));
+}
 
 PersistentStore::PersistentStore(PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model,
                                  const QString& path)
@@ -237,6 +339,7 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
         // Text stays UTF-16 as Qt holds it, so every string round-trips exactly.
         m_db.exec(QStringLiteral("PRAGMA encoding = 'UTF-16le'"));
     }
+    registerFunctions();
     buildLayout();
     if (!exists) {
         // Created before the switch to the write-ahead log, so the header that identifies the
@@ -272,6 +375,12 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
             m_db.close();
             return false;
         }
+    }
+    if (!ensureIndexes(&message)) {
+        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                                   QStringLiteral("The store “%1” could not be indexed: %2").arg(name, message)));
+        m_db.close();
+        return false;
     }
     if (!loadEntityIDs(&message)) {
         setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
@@ -339,6 +448,9 @@ void PersistentStore::buildLayout()
         for (const QString& column : table->columns)
             select.append(quoted(column));
         table->selectList = select.join(QStringLiteral(", "));
+        for (QString& column : select)
+            column.prepend(QStringLiteral("t0."));
+        table->selectListT0 = select.join(QStringLiteral(", "));
         m_tables.push_back(std::move(table));
     }
 }
@@ -543,18 +655,20 @@ QString PersistentStore::entityList(const EntityDescription* entity, bool includ
 }
 
 bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-                                const QVariantList& bindings, const RowHandler& handler, QString* message)
+                                const QVariantList& bindings, const QString& orderBy, const RowHandler& handler,
+                                QString* message)
 {
     const TableLayout* table = layout(entity).table;
-    QString sql = QStringLiteral("SELECT %1 FROM %2 t0").arg(table->selectList, quoted(table->name));
+    QString sql = QStringLiteral("SELECT %1 FROM %2 t0").arg(table->selectListT0, quoted(table->name));
     QStringList conditions;
     const bool wholeTable = includeSubentities && entity == table->root;
     if (!wholeTable)
-        conditions << QStringLiteral("ent IN (%1)").arg(entityList(entity, includeSubentities));
+        conditions << QStringLiteral("t0.ent IN (%1)").arg(entityList(entity, includeSubentities));
     if (!where.isEmpty())
         conditions << QLatin1Char('(') + where + QLatin1Char(')');
     if (!conditions.isEmpty())
         sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    sql += QStringLiteral(" ORDER BY ") + (orderBy.isEmpty() ? QStringLiteral("t0.pk") : orderBy);
     SqlStatement* statement = m_db.prepare(sql, message);
     if (!statement)
         return false;

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "EntityDescription.h"
+#include "SortDescriptor.h"
 #include "SqlConnection.h"
 
 #include <QHash>
@@ -55,9 +56,14 @@ public:
 
     static std::optional<QVariantMap> readMetadata(const QString& path, Error* error);
 
+    // An ORDER BY list for sort descriptors on stored attributes; empty when SQL cannot order them
+    // as the descriptors do.
+    QString orderByFor(const EntityDescription* entity, const QList<SortDescriptor>& descriptors) const;
+
 private:
     friend class PersistentStoreCoordinator;
     friend class ManagedObjectContext;
+    friend class PredicateSqlCompiler;
 
     struct TableLayout;
     struct EntityLayout {
@@ -71,7 +77,8 @@ private:
         const EntityDescription* root = nullptr;
         QString name;
         QStringList columns; // after "pk" and "ent"
-        QString selectList;  // "pk","ent",columns...
+        QString selectList;   // "pk","ent",columns...
+        QString selectListT0; // the same, qualified by the alias t0
     };
     struct JoinTable {
         QString name;
@@ -86,6 +93,8 @@ private:
     bool createSchema(QString* message);
     bool loadEntityIDs(QString* message);
     bool migrate(int storeVersion, QString* message);
+    bool ensureIndexes(QString* message);
+    void registerFunctions();
     QStringList tableColumns(const QString& table);
     QString entityListByName(const EntityDescription* entity, const QHash<QString, qint64>& storedIDs) const;
     void buildLayout();
@@ -97,7 +106,7 @@ private:
 
     // Reading (callers hold the coordinator's lock).
     bool fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-                   const QVariantList& bindings, const RowHandler& handler, QString* message);
+                   const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message);
     void fillObject(ManagedObject* object, SqlStatement& row) const;
     bool loadObject(ManagedObject* object);
     bool loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,

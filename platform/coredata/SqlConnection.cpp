@@ -2,6 +2,17 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+
+QString stringFromUtf16Bytes(const void* data, int bytes)
+{
+    if (!data)
+        return QString();
+    QString text(bytes / int(sizeof(QChar)), Qt::Uninitialized);
+    memcpy(text.data(), data, size_t(text.size()) * sizeof(QChar));
+    return text;
+}
+
 SqlConnection::~SqlConnection()
 {
     close();
@@ -195,10 +206,7 @@ double SqlStatement::real(int column) const
 QString SqlStatement::text(int column) const
 {
     const void* data = sqlite3_column_text16(m_stmt, column);
-    const int bytes = sqlite3_column_bytes16(m_stmt, column);
-    if (!data)
-        return QString();
-    return QString(reinterpret_cast<const QChar*>(data), bytes / int(sizeof(QChar)));
+    return stringFromUtf16Bytes(data, sqlite3_column_bytes16(m_stmt, column));
 }
 
 QByteArray SqlStatement::blob(int column) const

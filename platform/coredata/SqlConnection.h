@@ -11,6 +11,9 @@ struct sqlite3_stmt;
 
 class SqlStatement;
 
+// UTF-16 text from SQLite, which may hand out unaligned pointers into its pages.
+QString stringFromUtf16Bytes(const void* data, int bytes);
+
 // One SQLite connection with a cache of prepared statements keyed by their text.
 class SqlConnection {
 public:
