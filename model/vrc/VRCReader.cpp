@@ -17,6 +17,10 @@ const QString startMarker = QStringLiteral("<<start>>");
 const QString altStartMarker = QStringLiteral("<start<<");
 const QString endMarker = QStringLiteral("<<end>>");
 const QString altEndMarker = QStringLiteral(">end>>");
+// A value's own text may hold lines that begin with "BEGIN" or "END"; only the lines as the
+// writer writes them end a value whose end marker is missing.
+const QString beginLine = QStringLiteral("BEGIN:VRECIPECARD");
+const QString endLine = QStringLiteral("END:VRECIPECARD");
 const QString degreeEscape = QStringLiteral("%C2%B0");
 constexpr char16_t degreeSign = u'\u00B0';
 constexpr qsizetype loggedLineLength = 300;
@@ -145,12 +149,7 @@ bool VRCReader::hasEndMarker(const QString& line)
 
 bool VRCReader::isCardBoundary(const QString& trimmedLine)
 {
-    for (const QString& tag : { VRCBeginTag, VRCEndTag }) {
-        if (trimmedLine.startsWith(tag)
-            && (trimmedLine.size() == tag.size() || trimmedLine.at(tag.size()) == u':'))
-            return true;
-    }
-    return false;
+    return trimmedLine.startsWith(beginLine) || trimmedLine.startsWith(endLine);
 }
 
 QString VRCReader::multilineValue(const WorkingLines& working, qsizetype& index)

@@ -67,7 +67,7 @@ protected:
 
     static bool hasStartMarker(const QString& line);
     static bool hasEndMarker(const QString& line);
-    // A BEGIN or END line: a value that lacks its end marker stops before it.
+    // A BEGIN or END line as written: a value that lacks its end marker stops before it.
     static bool isCardBoundary(const QString& trimmedLine);
     // The multi-line value that starts at line index (which holds a start marker), without its
     // markers and trimmed; index moves to the last line it took.

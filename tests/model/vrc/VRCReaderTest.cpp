@@ -120,6 +120,8 @@ TEST(VRCReader, SingleValueLines)
             QStringLiteral("\nPara one.\n\nPara two.") },
         { "DESCRIPTION:<<start>>Has # and ING:1:x;y inside\nNAME:not a tag here<<end>>\nNAME:Real\n",
             "recipeDescription", QStringLiteral("Has # and ING:1:x;y inside\nNAME:not a tag here") },
+        {"DESCRIPTION:<<start>>Stir.\nEND: serve hot\nBEGIN again<<end>>\n", "recipeDescription",
+         QStringLiteral("Stir.\nEND: serve hot\nBEGIN again")},
         // A lost end marker: the value stops at the card's END line.
         { "NAME:Kept\nDESCRIPTION:<<start>>No end marker\nstill the description\n", "recipeDescription",
             QStringLiteral("No end marker\nstill the description") },
