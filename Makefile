@@ -1,10 +1,14 @@
 # make run   : install what is missing, build, start Kitchora
 # make test  : install what is missing, build under ASan/UBSan, run every test
 # make bench : build optimised and run the benchmarks
+# make fuzz  : build the fuzz targets with clang and run each for FUZZ_SECONDS
 JOBS ?= $(shell nproc)
 TEST_DIR := build/test
 RUN_DIR := build/release
 BENCH_DIR := build/bench
+FUZZ_DIR := build/fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := fuzz_vrc_reader
 GENERATOR := -G Ninja
 
 export QT_QPA_PLATFORM ?= offscreen
@@ -12,7 +16,7 @@ export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
-.PHONY: deps test run bench format clean
+.PHONY: deps test run bench fuzz format clean
 
 deps:
 	@./scripts/install-deps
@@ -32,6 +36,19 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKITCHORA_TESTS=OFF -DKITCHORA_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/bench_*; do if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; done
+
+# Each target starts from the test fixtures beside its tests and keeps what it finds in
+# $(FUZZ_DIR)/corpus/<target>.
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DKITCHORA_SANITIZE=ON -DKITCHORA_FUZZ=ON -DKITCHORA_TESTS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
+	  echo "== $$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_DIR)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -max_len=1048576 \
+	    -dict=fuzz/$$t.dict $(FUZZ_DIR)/corpus/$$t tests/model/vrc/data; \
+	done
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
