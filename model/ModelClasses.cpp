@@ -1,0 +1,7 @@
+#include "ModelClasses.h"
+
+#include "ManagedObject.h"
+
+void registerModelClasses()
+{
+}
