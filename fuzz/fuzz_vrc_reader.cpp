@@ -37,12 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Log::Capture quiet;
     const QString text = textFromInput(data, size);
 
-    QList<qsizetype> starts;
-    const QStringList lines = BLStringUtilities::lineArray(text, &starts);
-    require(lines.size() == starts.size());
+    const QStringList lines = BLStringUtilities::lineArray(text);
+    const QList<Range> ranges = BLStringUtilities::lineArrayRanges(text);
+    require(lines.size() == ranges.size());
     require(lines.size() <= BLStringUtilities::lineCount(text));
     for (qsizetype i = 0; i < lines.size(); ++i)
-        require(starts[i] >= 0 && starts[i] < text.size() && text.at(starts[i]) == lines[i].at(0));
+        require(text.mid(ranges[i].location, ranges[i].length) == lines[i] && !lines[i].isEmpty());
 
     const QList<VRCRecipe> recipes = VRCReader(text).vrcObjects();
     qsizetype ends = 0;

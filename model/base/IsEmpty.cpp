@@ -4,9 +4,14 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-bool isEmpty(const QString& text)
+bool isEmpty(QStringView text)
 {
     return text.isEmpty() || text == QLatin1String("(null)");
+}
+
+bool isEmpty(const QString& text)
+{
+    return isEmpty(QStringView(text));
 }
 
 bool isEmpty(const QByteArray& data)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 
 // The one emptiness test of the program: nil, the null value, "" and "(null)" (what a missing
@@ -13,6 +14,7 @@
 // empty, zero included.
 bool isEmpty(const QVariant& value);
 bool isEmpty(const QString& text);
+bool isEmpty(QStringView text);
 bool isEmpty(const QByteArray& data);
 bool isEmpty(const QImage& image);
 bool isEmpty(const AttributedString& text);

@@ -13,7 +13,7 @@ bool isLineBreak(char16_t unit)
 }
 
 // Where the line that starts at start ends, its terminator included.
-qsizetype endOfLine(const QString& string, qsizetype start)
+qsizetype endOfLine(QStringView string, qsizetype start)
 {
     const qsizetype length = string.size();
     const char16_t* units = reinterpret_cast<const char16_t*>(string.constData());
@@ -27,7 +27,7 @@ qsizetype endOfLine(const QString& string, qsizetype start)
     return length;
 }
 
-QString trimmed(const QString& string, bool (*member)(QChar))
+Range trimmedRange(QStringView string, bool (*member)(QChar))
 {
     qsizetype first = 0;
     qsizetype last = string.size();
@@ -35,9 +35,15 @@ QString trimmed(const QString& string, bool (*member)(QChar))
         ++first;
     while (last > first && member(string.at(last - 1)))
         --last;
-    if (first == 0 && last == string.size())
+    return { first, last - first };
+}
+
+QString trimmed(const QString& string, bool (*member)(QChar))
+{
+    const Range range = trimmedRange(string, member);
+    if (range.length == string.size())
         return string;
-    return string.mid(first, last - first);
+    return string.mid(range.location, range.length);
 }
 
 } // namespace
@@ -65,6 +71,12 @@ QString stringByTrimmingWhitespaceAndNewlines(const QString& string)
     return trimmed(string, isWhitespaceOrNewline);
 }
 
+QStringView viewByTrimmingWhitespaceAndNewlines(QStringView string)
+{
+    const Range range = trimmedRange(string, isWhitespaceOrNewline);
+    return string.mid(range.location, range.length);
+}
+
 QList<Range> lineRanges(const QString& string)
 {
     QList<Range> ranges;
@@ -85,33 +97,26 @@ qsizetype lineCount(const QString& string)
     return count;
 }
 
-QStringList lineArray(const QString& string, QList<qsizetype>* starts)
+QList<Range> lineArrayRanges(QStringView string)
 {
-    QStringList lines;
-    if (starts)
-        starts->clear();
+    QList<Range> ranges;
     for (qsizetype start = 0; start < string.size();) {
         const qsizetype end = endOfLine(string, start);
-        qsizetype first = start;
-        qsizetype last = end;
-        while (first < last && isWhitespace(string.at(first)))
-            ++first;
-        while (last > first && isWhitespace(string.at(last - 1)))
-            --last;
-        QString line = string.mid(first, last - first);
-        if (!isEmpty(line)) {
-            lines.append(std::move(line));
-            if (starts)
-                starts->append(first);
-        }
+        Range line = trimmedRange(string.mid(start, end - start), isWhitespace);
+        line.location += start;
+        if (!isEmpty(string.mid(line.location, line.length)))
+            ranges.append(line);
         start = end;
     }
-    return lines;
+    return ranges;
 }
 
 QStringList lineArray(const QString& string)
 {
-    return lineArray(string, nullptr);
+    QStringList lines;
+    for (const Range& range : lineArrayRanges(string))
+        lines.append(string.mid(range.location, range.length));
+    return lines;
 }
 
 QString stringWithSubstitute(

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <functional>
 
 // Line handling shared by the card readers and by anything that counts or splits text by lines.
@@ -23,8 +24,9 @@ qsizetype lineCount(const QString& string);
 // terminator; only a last line of nothing but spaces and tabs disappears.
 QStringList lineArray(const QString& string);
 
-// As lineArray; starts receives where each kept line begins in string (after its indent).
-QStringList lineArray(const QString& string, QList<qsizetype>* starts);
+// Where the lines of lineArray lie in string: each range starts after the indent and ends after
+// the line's terminator (or before its trailing blanks on a last line without terminator).
+QList<Range> lineArrayRanges(QStringView string);
 
 // Every line range with its terminator, covering the whole string.
 QList<Range> lineRanges(const QString& string);
@@ -41,5 +43,7 @@ bool isWhitespaceOrNewline(QChar character);
 
 QString stringByTrimmingWhitespace(const QString& string);
 QString stringByTrimmingWhitespaceAndNewlines(const QString& string);
+// The same without copying; the view points into string.
+QStringView viewByTrimmingWhitespaceAndNewlines(QStringView string);
 
 } // namespace BLStringUtilities

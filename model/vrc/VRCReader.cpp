@@ -9,6 +9,7 @@
 #include <limits>
 
 using BLStringUtilities::stringByTrimmingWhitespaceAndNewlines;
+using BLStringUtilities::viewByTrimmingWhitespaceAndNewlines;
 
 namespace
 {
@@ -121,11 +122,17 @@ bool VRCReader::initWithContentsOfFile(const QString& path)
     return true;
 }
 
+QStringView VRCReader::WorkingLines::line(qsizetype index) const
+{
+    const Range range = ranges.at(index);
+    return QStringView(text).mid(range.location, range.length);
+}
+
 QString VRCReader::WorkingLines::remainderFrom(qsizetype line) const
 {
-    if (line < 0 || line >= starts.size())
+    if (line < 0 || line >= ranges.size())
         return {};
-    return text.mid(starts.at(line));
+    return text.mid(ranges.at(line).location);
 }
 
 VRCReader::WorkingLines VRCReader::workingLines(const QString& string)
@@ -133,36 +140,35 @@ VRCReader::WorkingLines VRCReader::workingLines(const QString& string)
     WorkingLines working;
     working.text = string;
     working.text.replace(degreeEscape, QChar(degreeSign));
-    working.lines = BLStringUtilities::lineArray(working.text, &working.starts);
+    working.ranges = BLStringUtilities::lineArrayRanges(working.text);
     return working;
 }
 
-bool VRCReader::hasStartMarker(const QString& line)
+bool VRCReader::hasStartMarker(QStringView line)
 {
     return line.contains(startMarker) || line.contains(altStartMarker);
 }
 
-bool VRCReader::hasEndMarker(const QString& line)
+bool VRCReader::hasEndMarker(QStringView line)
 {
     return line.contains(endMarker) || line.contains(altEndMarker);
 }
 
-bool VRCReader::isCardBoundary(const QString& trimmedLine)
+bool VRCReader::isCardBoundary(QStringView trimmedLine)
 {
     return trimmedLine.startsWith(beginLine) || trimmedLine.startsWith(endLine);
 }
 
 QString VRCReader::multilineValue(const WorkingLines& working, qsizetype& index)
 {
-    const QStringList& lines = working.lines;
     const qsizetype first = index;
-    QString buffer = lines.at(index);
+    QString buffer = working.line(index).toString();
     removeMarkers(buffer, startMarker, altStartMarker);
-    if (!hasEndMarker(stringByTrimmingWhitespaceAndNewlines(lines.at(index)))) {
-        while (index + 1 < lines.size()) {
-            const QString& next = lines.at(index + 1);
+    if (!hasEndMarker(working.line(index))) {
+        while (index + 1 < working.count()) {
+            const QStringView next = working.line(index + 1);
             // A value whose end marker was lost must not run into the next card.
-            if (isCardBoundary(stringByTrimmingWhitespaceAndNewlines(next))) {
+            if (isCardBoundary(viewByTrimmingWhitespaceAndNewlines(next))) {
                 Log::log(QStringLiteral(
                     "VRCReader: no end marker for the value of line %1; it ends before line %2")
                              .arg(first + 1)
@@ -219,13 +225,12 @@ QString VRCReader::loggable(const QString& line)
 QList<VRCRecipe> VRCReader::vrcObjects() const
 {
     const WorkingLines working = workingLines(m_workingString);
-    const QStringList& lines = working.lines;
     QList<VRCRecipe> result;
     std::optional<VRCRecipe> card;
     bool reportedOutside = false;
 
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString trimmed = stringByTrimmingWhitespaceAndNewlines(lines.at(i));
+    for (qsizetype i = 0; i < working.count(); ++i) {
+        const QStringView trimmed = viewByTrimmingWhitespaceAndNewlines(working.line(i));
         if (trimmed.startsWith(VRCBeginTag)) {
             if (card)
                 Log::log(
@@ -254,7 +259,7 @@ QList<VRCRecipe> VRCReader::vrcObjects() const
             continue;
 
         const qsizetype first = i;
-        const QString line = hasStartMarker(trimmed) ? multilineValue(working, i) : trimmed;
+        const QString line = hasStartMarker(trimmed) ? multilineValue(working, i) : trimmed.toString();
         if (!card) {
             if (!reportedOutside)
                 Log::log(

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "Range.h"
 #include "VRCRecipe.h"
 
 #include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <optional>
 
 // Tags of the card lines.
@@ -53,22 +55,24 @@ public:
     QList<VRCRecipe> vrcObjects() const;
 
 protected:
-    // The text as the readers walk it: lines with their terminators, and where each begins, so
-    // that a reader which stops early can hand back the rest with its line breaks untouched.
+    // The text as the readers walk it: where its lines lie (as lineArray gives them: indent
+    // trimmed, terminator kept), so that a reader which stops early can hand back the rest with
+    // its line breaks untouched.
     struct WorkingLines {
         QString text;
-        QStringList lines;
-        QList<qsizetype> starts;
+        QList<Range> ranges;
 
+        qsizetype count() const { return ranges.size(); }
+        QStringView line(qsizetype index) const;
         // The text from the start of line on; empty when line is past the end.
         QString remainderFrom(qsizetype line) const;
     };
     static WorkingLines workingLines(const QString& string);
 
-    static bool hasStartMarker(const QString& line);
-    static bool hasEndMarker(const QString& line);
+    static bool hasStartMarker(QStringView line);
+    static bool hasEndMarker(QStringView line);
     // A BEGIN or END line as written: a value that lacks its end marker stops before it.
-    static bool isCardBoundary(const QString& trimmedLine);
+    static bool isCardBoundary(QStringView trimmedLine);
     // The multi-line value that starts at line index (which holds a start marker), without its
     // markers and trimmed; index moves to the last line it took.
     static QString multilineValue(const WorkingLines& working, qsizetype& index);

@@ -33,7 +33,7 @@ TEST(IsEmpty, NonEmptyValues)
         QVariant(QStringLiteral("x")),
         QVariant(QStringLiteral(" ")),
         QVariant(QStringLiteral("(null) ")),
-        QVariant(QVariantList{1}),
+        QVariant(QVariantList { 1 }),
         QVariant(QDateTime::currentDateTime()),
         QVariant(QImage(1, 1, QImage::Format_RGB32)),
         QVariant::fromValue(AttributedString(" ")),
@@ -41,6 +41,14 @@ TEST(IsEmpty, NonEmptyValues)
     };
     for (const QVariant& v : full)
         EXPECT_FALSE(isEmpty(v)) << v.typeName() << " " << v.toString().toStdString();
+}
+
+TEST(IsEmpty, StringViews)
+{
+    const QString line = QStringLiteral("(null)\n");
+    EXPECT_TRUE(isEmpty(QStringView(line).left(6)));
+    EXPECT_TRUE(isEmpty(QStringView()));
+    EXPECT_FALSE(isEmpty(QStringView(line)));
 }
 
 TEST(IsEmpty, AttributedStrings)

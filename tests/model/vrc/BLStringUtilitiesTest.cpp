@@ -35,15 +35,15 @@ TEST(BLStringUtilities, LineArray)
         EXPECT_EQ(lineArray(c.text), c.lines) << c.text.toStdString();
 }
 
-TEST(BLStringUtilities, LineArrayStartsPointAtEachKeptLine)
+TEST(BLStringUtilities, LineArrayRangesPointAtEachKeptLine)
 {
-    const QString text = QStringLiteral("a\r\n  b\n\n\tc");
-    QList<qsizetype> starts;
-    const QStringList lines = lineArray(text, &starts);
-    ASSERT_EQ(lines.size(), starts.size());
-    EXPECT_EQ(starts, (QList<qsizetype> { 0, 5, 7, 9 }));
+    const QString text = QStringLiteral("a\r\n  b\n\n\tc  ");
+    const QList<Range> ranges = lineArrayRanges(text);
+    EXPECT_EQ(ranges, (QList<Range> { { 0, 3 }, { 5, 2 }, { 7, 1 }, { 9, 1 } }));
+    const QStringList lines = lineArray(text);
+    ASSERT_EQ(lines.size(), ranges.size());
     for (qsizetype i = 0; i < lines.size(); ++i)
-        EXPECT_TRUE(text.mid(starts[i]).startsWith(lines[i].trimmed())) << i;
+        EXPECT_EQ(text.mid(ranges[i].location, ranges[i].length), lines[i]) << i;
 }
 
 TEST(BLStringUtilities, LineCount)

@@ -120,8 +120,8 @@ TEST(VRCReader, SingleValueLines)
             QStringLiteral("\nPara one.\n\nPara two.") },
         { "DESCRIPTION:<<start>>Has # and ING:1:x;y inside\nNAME:not a tag here<<end>>\nNAME:Real\n",
             "recipeDescription", QStringLiteral("Has # and ING:1:x;y inside\nNAME:not a tag here") },
-        {"DESCRIPTION:<<start>>Stir.\nEND: serve hot\nBEGIN again<<end>>\n", "recipeDescription",
-         QStringLiteral("Stir.\nEND: serve hot\nBEGIN again")},
+        { "DESCRIPTION:<<start>>Stir.\nEND: serve hot\nBEGIN again<<end>>\n", "recipeDescription",
+            QStringLiteral("Stir.\nEND: serve hot\nBEGIN again") },
         // A lost end marker: the value stops at the card's END line.
         { "NAME:Kept\nDESCRIPTION:<<start>>No end marker\nstill the description\n", "recipeDescription",
             QStringLiteral("No end marker\nstill the description") },
@@ -388,17 +388,17 @@ TEST(VRCReader, RemainderKeepsTheOriginalLineBreaks)
 
     const BatchingReader::WorkingLines working = BatchingReader::workingLines(text);
     int cuts = 0;
-    for (qsizetype i = 0; i + 1 < working.lines.size(); ++i) {
-        if (!working.lines[i].startsWith(VRCEndTag))
+    for (qsizetype i = 0; i + 1 < working.count(); ++i) {
+        if (!working.line(i).startsWith(VRCEndTag))
             continue;
         const QString rest = working.remainderFrom(i + 1);
         EXPECT_TRUE(working.text.endsWith(rest));
-        const QList<VRCRecipe> before = read(working.text.left(working.starts[i + 1]));
+        const QList<VRCRecipe> before = read(working.text.left(working.ranges[i + 1].location));
         EXPECT_EQ(before + read(rest), whole) << i;
         ++cuts;
     }
     EXPECT_EQ(cuts, 3);
-    EXPECT_EQ(working.remainderFrom(working.lines.size()), QString());
+    EXPECT_EQ(working.remainderFrom(working.count()), QString());
 }
 
 TEST(VRCRecipe, ListsAndValues)
