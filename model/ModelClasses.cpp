@@ -1,7 +1,21 @@
 #include "ModelClasses.h"
 
+#include "CategoryMO.h"
+#include "CommentMO.h"
+#include "CuisineMO.h"
+#include "DirectionMO.h"
+#include "KitchenMO.h"
 #include "ManagedObject.h"
+#include "NoteMO.h"
+#include "RecipeMO.h"
 
 void registerModelClasses()
 {
+    ManagedObject::registerClass<RecipeMO>(QStringLiteral("RecipeMO"));
+    ManagedObject::registerClass<DirectionMO>(QStringLiteral("DirectionMO"));
+    ManagedObject::registerClass<NoteMO>(QStringLiteral("NoteMO"));
+    ManagedObject::registerClass<CategoryMO>(QStringLiteral("CategoryMO"));
+    ManagedObject::registerClass<CuisineMO>(QStringLiteral("CuisineMO"));
+    ManagedObject::registerClass<KitchenMO>(QStringLiteral("KitchenMO"));
+    ManagedObject::registerClass<CommentMO>(QStringLiteral("CommentMO"));
 }

@@ -82,6 +82,13 @@ protected:
         return EntityDescription::insertNewObjectForEntityForName(entity, in ? in : context.get());
     }
 
+    ManagedObject* insertNamed(const QString& entity, const QString& name, ManagedObjectContext* in = nullptr)
+    {
+        ManagedObject* object = insert(entity, in);
+        object->setValueForKey(name, QStringLiteral("name"));
+        return object;
+    }
+
     // A manual collection of the given kind, installed as the library or search cache when it is one.
     ManagedObject* makeCollection(const QString& kind, ManagedObjectContext* in = nullptr)
     {

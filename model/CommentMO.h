@@ -1,0 +1,7 @@
+#pragma once
+
+#include "BaseMO.h"
+
+// A comment on a recipe.
+class CommentMO : public BaseMO {
+};
