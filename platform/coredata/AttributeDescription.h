@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class EntityDescription;
@@ -26,8 +27,11 @@ public:
     AttributeType attributeType() const { return m_type; }
     bool isOptional() const { return m_optional; }
     bool isTransient() const { return m_transient; }
-    // Searched often: the store indexes it (strings also in their folded forms and sort order).
+    // Sorted or compared often: the store indexes its values (strings in code point order).
     bool isIndexed() const { return m_indexed; }
+    // Strings compared case- or diacritic-insensitively often: indexes on the folded value, one
+    // per form ("c", "d" or "cd", as the comparison's options).
+    QStringList foldedIndexes() const { return m_foldedIndexes; }
     QVariant defaultValue() const { return m_defaultValue; }
     // The name this attribute had in an older model version, for migration.
     QString renamingIdentifier() const { return m_renamingIdentifier; }
@@ -50,6 +54,7 @@ private:
     bool m_optional = true;
     bool m_transient = false;
     bool m_indexed = false;
+    QStringList m_foldedIndexes;
     QVariant m_defaultValue;
     QString m_renamingIdentifier;
     const EntityDescription* m_entity = nullptr;

@@ -83,14 +83,16 @@ void ManagedObject::registerClass(const QString& className, Factory factory)
     registry.factories.insert(className, std::move(factory));
 }
 
+ManagedObject::Factory ManagedObject::factoryForClass(const QString& className)
+{
+    ClassRegistry& registry = classRegistry();
+    QMutexLocker lock(&registry.mutex);
+    return registry.factories.value(className);
+}
+
 ManagedObject* ManagedObject::createInstance(const QString& className)
 {
-    Factory factory;
-    {
-        ClassRegistry& registry = classRegistry();
-        QMutexLocker lock(&registry.mutex);
-        factory = registry.factories.value(className);
-    }
+    const Factory factory = factoryForClass(className);
     return factory ? factory() : new ManagedObject;
 }
 

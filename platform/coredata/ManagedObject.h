@@ -44,6 +44,8 @@ public:
     }
     // A new object of the registered class, or a plain ManagedObject for an unknown name.
     static ManagedObject* createInstance(const QString& className);
+    // The registered factory; empty for an unknown name.
+    static Factory factoryForClass(const QString& className);
 
     ManagedObjectContext* managedObjectContext() const { return m_context; }
     const EntityDescription* entity() const { return m_entity; }

@@ -129,7 +129,10 @@ void ManagedObjectContext::registerUndo(std::function<void()> action)
 
 ManagedObject* ManagedObjectContext::makeObject(const EntityDescription* entity, const ManagedObjectID& id)
 {
-    ManagedObject* object = ManagedObject::createInstance(entity->managedObjectClassName());
+    auto factory = m_factories.find(entity);
+    if (factory == m_factories.end())
+        factory = m_factories.insert(entity, ManagedObject::factoryForClass(entity->managedObjectClassName()));
+    ManagedObject* object = *factory ? (*factory)() : new ManagedObject;
     object->attach(this, entity, id);
     object->m_owner = this;
     m_owned.emplace_back(object);
@@ -475,7 +478,6 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
         return includeSub ? object->m_entity->isKindOfEntity(entity) : object->m_entity == entity;
     };
     QList<ManagedObject*> results;
-    QSet<ManagedObject*> seen;
     bool checkAll = false;      // every candidate needs the in-memory predicate
     bool sortedBySql = !request.sortDescriptors().isEmpty() && stores.size() == 1;
     for (PersistentStore* store : stores) {
@@ -508,10 +510,8 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
                     object->m_fault = false;
                     fresh.append(object);
                 }
-                if (!object->m_deleted && !seen.contains(object)) {
-                    seen.insert(object);
+                if (!object->m_deleted)
                     results.append(object);
-                }
             },
             &message);
         lock.unlock();
@@ -524,12 +524,15 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
             object->awakeFromFetch();
     }
     // Objects that SQL could not judge: new ones, and changed ones whose stored values differ.
+    QSet<ManagedObject*> seen;
+    if (dirty && predicate)
+        seen = QSet<ManagedObject*>(results.begin(), results.end());
     QList<ManagedObject*> extra;
     const bool newObjectsCount = request.affectedStores().isEmpty()
         || request.affectedStores().contains(storeForNewObjects());
     if (newObjectsCount) {
         for (ManagedObject* object : m_inserted.list) {
-            if (isCandidate(object) && !seen.contains(object))
+            if (isCandidate(object))
                 extra.append(object);
         }
     }
@@ -540,8 +543,6 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
                 extra.append(object);
         }
     }
-    for (ManagedObject* object : extra)
-        seen.insert(object);
     if (predicate) {
         auto matches = [predicate](ManagedObject* object) {
             return predicate->evaluateWithObject(QVariant::fromValue(object));

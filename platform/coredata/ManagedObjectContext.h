@@ -158,4 +158,5 @@ private:
     bool m_processing = false;
     bool m_processScheduled = false;
     std::unique_ptr<QObject> m_scheduler; // target of the queued processPendingChanges
+    QHash<const EntityDescription*, ManagedObject::Factory> m_factories;
 };

@@ -140,6 +140,15 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
             attribute->m_optional = am.value(QStringLiteral("optional"), true).toBool();
             attribute->m_transient = am.value(QStringLiteral("transient"), false).toBool();
             attribute->m_indexed = am.value(QStringLiteral("indexed"), false).toBool();
+            attribute->m_foldedIndexes = am.value(QStringLiteral("foldedIndexes")).toStringList();
+            for (const QString& form : attribute->m_foldedIndexes) {
+                if (form != QLatin1String("c") && form != QLatin1String("d") && form != QLatin1String("cd"))
+                    return fail(error, QStringLiteral("attribute %1.%2 has the unknown folded index \"%3\"")
+                                           .arg(entity->m_name, attribute->m_name, form));
+            }
+            if (!attribute->m_foldedIndexes.isEmpty() && attribute->m_type != AttributeDescription::AttributeType::String)
+                return fail(error, QStringLiteral("attribute %1.%2 has folded indexes but is not a string")
+                                       .arg(entity->m_name, attribute->m_name));
             attribute->m_renamingIdentifier = am.value(QStringLiteral("renamingIdentifier")).toString();
             attribute->m_entity = entity.get();
             if (!defaultFromJson(*attribute, am.value(QStringLiteral("default")), &attribute->m_defaultValue))

@@ -21,7 +21,9 @@
 //         "renamingIdentifier": "OldName" (optional: the name in the previous version),
 //         "attributes": [ { "name": "title", "type": "string", "optional": true, "transient": false,
 //                           "default": <JSON value>, "renamingIdentifier": "oldTitle",
-//                           "indexed": false (true: indexed for searching and sorting) } ],
+//                           "indexed": false (true: an index on the value, for sorting and comparing),
+//                           "foldedIndexes": ["c", "cd"] (strings: indexes on the folded value for
+//                           [c], [d] or [cd] comparisons) } ],
 //         "relationships": [ { "name": "items", "destination": "Item", "inverse": "owner",
 //                              "toMany": true, "optional": true, "deleteRule": "cascade",
 //                              "renamingIdentifier": "oldItems" } ] }

@@ -17,6 +17,9 @@
 #include <QSet>
 #include <QTimeZone>
 #include <QUuid>
+#include <QVarLengthArray>
+
+#include <cstring>
 
 #include <sqlite3.h>
 
@@ -109,8 +112,12 @@ void endsFunction(sqlite3_context* context, int, sqlite3_value** argv)
 // Code point order, as the evaluator and sort descriptors compare strings.
 int codePointCollation(void*, int length1, const void* data1, int length2, const void* data2)
 {
-    const QString a = stringFromUtf16Bytes(data1, length1);
-    const QString b = stringFromUtf16Bytes(data2, length2);
+    // Copied to aligned buffers (SQLite's may not be); no heap for ordinary lengths.
+    QVarLengthArray<char16_t, 256> bufferA(length1 / 2), bufferB(length2 / 2);
+    memcpy(bufferA.data(), data1, size_t(bufferA.size()) * 2);
+    memcpy(bufferB.data(), data2, size_t(bufferB.size()) * 2);
+    const QString a = QString::fromRawData(reinterpret_cast<const QChar*>(bufferA.constData()), bufferA.size());
+    const QString b = QString::fromRawData(reinterpret_cast<const QChar*>(bufferB.constData()), bufferB.size());
     return StringFolding::compareCodePoints(a, b);
 }
 
@@ -131,22 +138,23 @@ bool PersistentStore::ensureIndexes(QString* message)
         const EntityLayout& entityLayout = layout(entity);
         for (const AttributeDescription* attribute : entity->attributes()) {
             const int column = entityLayout.attributeColumns[size_t(attribute->index())];
-            if (!attribute->isIndexed() || attribute->entity() != entity || column < 0)
+            if ((!attribute->isIndexed() && attribute->foldedIndexes().isEmpty()) || attribute->entity() != entity
+                || column < 0)
                 continue;
             const QString table = entityLayout.table->name;
             const QString name = entityLayout.table->columns[column - 2];
             const QString prefix = QStringLiteral("i_") + table + QLatin1Char('_') + name;
+            const bool string = attribute->attributeType() == AttributeDescription::AttributeType::String;
             QStringList sql;
-            if (attribute->attributeType() == AttributeDescription::AttributeType::String) {
-                sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3 COLLATE KCP)")
-                           .arg(quoted(prefix), quoted(table), quoted(name))
-                    << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (kfold(%3, 1, 0))")
-                           .arg(quoted(prefix + QStringLiteral("_c")), quoted(table), quoted(name))
-                    << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (kfold(%3, 1, 1))")
-                           .arg(quoted(prefix + QStringLiteral("_cd")), quoted(table), quoted(name));
-            } else {
-                sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(quoted(prefix), quoted(table), quoted(name));
-            }
+            if (attribute->isIndexed())
+                sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3%4)")
+                           .arg(quoted(prefix), quoted(table), quoted(name),
+                                string ? QStringLiteral(" COLLATE KCP") : QString());
+            for (const QString& form : attribute->foldedIndexes())
+                sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (kfold(%3, %4, %5))")
+                           .arg(quoted(prefix + QLatin1Char('_') + form), quoted(table), quoted(name))
+                           .arg(form.contains(QLatin1Char('c')) ? 1 : 0)
+                           .arg(form.contains(QLatin1Char('d')) ? 1 : 0);
             for (const QString& statement : sql) {
                 if (!m_db.exec(statement, message))
                     return false;
@@ -351,7 +359,10 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
             return false;
         }
     }
-    if (!m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL;"), &message)) {
+    // A larger page cache and memory-mapped reads: index updates of a big save touch many pages.
+    if (!m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
+                                  "PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456; PRAGMA wal_autocheckpoint = 16384;"),
+                   &message)) {
         setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
                                    QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
         m_db.close();
@@ -482,7 +493,6 @@ bool PersistentStore::createSchema(QString* message)
         for (const QString& column : table->columns)
             columns.append(quoted(column));
         sql << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table->name), columns.join(QStringLiteral(", ")));
-        sql << QStringLiteral("CREATE INDEX %1 ON %2 (ent)").arg(quoted(QStringLiteral("i_") + table->name + QStringLiteral("_ent")), quoted(table->name));
         for (const QString& column : table->columns) {
             if (column.startsWith(QStringLiteral("r_")) && !column.endsWith(QStringLiteral("_ent")))
                 sql << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
@@ -627,7 +637,7 @@ QVariant PersistentStore::decode(const AttributeDescription* attribute, SqlState
         return decimal.isValid() ? QVariant::fromValue(decimal) : QVariant();
     }
     case Type::Date:
-        return QDateTime::fromMSecsSinceEpoch(row.int64(column), QTimeZone::utc());
+        return QDateTime::fromMSecsSinceEpoch(row.int64(column), Qt::UTC);
     case Type::Binary:
         return row.blob(column);
     case Type::Transformable: {
@@ -824,29 +834,36 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
         }
     };
 
+    // One statement per entity for the whole save.
+    QHash<const EntityDescription*, SqlStatement*> inserts;
     for (ManagedObject* object : inserted) {
         const EntityDescription* entity = object->entity();
         const EntityLayout& entityLayout = layout(entity);
-        QStringList columns{QStringLiteral("pk"), QStringLiteral("ent")};
-        for (const AttributeDescription* attribute : entity->attributes()) {
-            if (entityLayout.attributeColumns[size_t(attribute->index())] >= 0)
-                columns.append(quoted(attributeColumn(attribute->name())));
-        }
-        for (const RelationshipDescription* relationship : entity->relationships()) {
-            if (!relationship->isToMany()) {
-                columns.append(quoted(relationshipColumn(relationship->name())));
-                columns.append(quoted(relationshipColumn(relationship->name()) + QStringLiteral("_ent")));
+        SqlStatement* insert = inserts.value(entity);
+        if (!insert) {
+            QStringList columns{QStringLiteral("pk"), QStringLiteral("ent")};
+            for (const AttributeDescription* attribute : entity->attributes()) {
+                if (entityLayout.attributeColumns[size_t(attribute->index())] >= 0)
+                    columns.append(quoted(attributeColumn(attribute->name())));
             }
+            for (const RelationshipDescription* relationship : entity->relationships()) {
+                if (!relationship->isToMany()) {
+                    columns.append(quoted(relationshipColumn(relationship->name())));
+                    columns.append(quoted(relationshipColumn(relationship->name()) + QStringLiteral("_ent")));
+                }
+            }
+            QStringList marks;
+            for (int i = 0; i < columns.size(); ++i)
+                marks.append(QStringLiteral("?"));
+            insert = m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoted(entityLayout.table->name), columns.join(QLatin1Char(',')),
+                                           marks.join(QLatin1Char(','))),
+                                  &message);
+            if (!insert)
+                return failure(message);
+            inserts.insert(entity, insert);
         }
-        QStringList marks;
-        for (int i = 0; i < columns.size(); ++i)
-            marks.append(QStringLiteral("?"));
-        SqlStatement* insert = m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                .arg(quoted(entityLayout.table->name),
-                                                     columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-                                            &message);
-        if (!insert)
-            return failure(message);
+        insert->reset();
         int index = 1;
         insert->bindInt64(index++, keys->value(object));
         insert->bindInt64(index++, entityLayout.storeEntityID);
@@ -1084,9 +1101,7 @@ bool PersistentStore::migrate(int storeVersion, QString* message)
             QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY"), QStringLiteral("ent INTEGER NOT NULL")};
             for (const QString& column : table->columns)
                 columns.append(quoted(column));
-            if (!exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table->name), columns.join(QStringLiteral(", "))))
-                || !exec(QStringLiteral("CREATE INDEX %1 ON %2 (ent)")
-                             .arg(quoted(QStringLiteral("i_") + table->name + QStringLiteral("_ent")), quoted(table->name))))
+            if (!exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table->name), columns.join(QStringLiteral(", ")))))
                 return fail(*message);
             for (const QString& column : table->columns) {
                 if (column.startsWith(QStringLiteral("r_")) && !column.endsWith(QStringLiteral("_ent"))

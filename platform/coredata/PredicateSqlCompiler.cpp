@@ -126,11 +126,9 @@ std::optional<QString> PredicateSqlCompiler::condition(const Predicate& predicat
     case Predicate::Type::False:
         return QStringLiteral("0");
     case Predicate::Type::Comparison: {
-        std::optional<QString> sql = comparison(predicate);
-        if (!sql)
-            return std::nullopt;
-        // Two-valued, as in memory: a comparison with NULL is false, and NOT of it true.
-        return QStringLiteral("coalesce((%1), 0)").arg(*sql);
+        // Left bare so that SQLite can use indexes: where a comparison with NULL gives NULL, AND
+        // and OR still come out as false would (they are monotone); only NOT needs coalesce.
+        return comparison(predicate);
     }
     case Predicate::Type::Compound: {
         const QList<Predicate> parts = predicate.subpredicates();
@@ -149,7 +147,7 @@ std::optional<QString> PredicateSqlCompiler::condition(const Predicate& predicat
         case Predicate::CompoundType::Not:
             if (sql.size() != 1)
                 return std::nullopt;
-            return QStringLiteral("(NOT ") + sql.first() + QLatin1Char(')');
+            return QStringLiteral("(NOT coalesce(") + sql.first() + QStringLiteral(", 0))");
         }
         return std::nullopt;
     }
@@ -388,15 +386,15 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
         const RelationshipDescription* inverse = relationship->inverseRelationship();
         const QString column = alias + QLatin1Char('.')
             + quoted(destination.table->columns[destination.relationshipColumns[size_t(inverse->index())] - 2]);
-        any = QStringLiteral("t0.pk IN (SELECT %1 FROM %2 %3 WHERE %1 IS NOT NULL AND coalesce((%4), 0))")
+        any = QStringLiteral("t0.pk IN (SELECT %1 FROM %2 %3 WHERE %1 IS NOT NULL AND (%4))")
                   .arg(column, quoted(destination.table->name), alias, *test);
     } else {
         bool ownerSide = false;
         const QString table = m_store.joinTableName(relationship, &ownerSide);
         const QString mine = ownerSide ? QStringLiteral("a") : QStringLiteral("b");
         const QString theirs = ownerSide ? QStringLiteral("b") : QStringLiteral("a");
-        any = QStringLiteral("t0.pk IN (SELECT j%1.%2 FROM %3 j%1 JOIN %4 %1 ON %1.pk = j%1.%5 WHERE coalesce((%6), 0))")
+        any = QStringLiteral("t0.pk IN (SELECT j%1.%2 FROM %3 j%1 JOIN %4 %1 ON %1.pk = j%1.%5 WHERE (%6))")
                   .arg(alias, mine, quoted(table), quoted(destination.table->name), theirs, *test);
     }
-    return modifier == Predicate::Modifier::Any ? any : QStringLiteral("NOT ") + any;
+    return modifier == Predicate::Modifier::Any ? any : QStringLiteral("NOT coalesce((%1), 0)").arg(any);
 }
