@@ -1,0 +1,339 @@
+// Line classification and block finding as the import window uses them. Before timing, the block
+// finders are measured on the whole recipes of the evaluation data ($KITCHORA_EVALDATA, else
+// shared/evaldata beside the checkout): each English recipe is laid out as pasted text (title,
+// description, "Ingredients", its lines, "Directions", its steps, yield) and the blocks found are
+// compared with the recipe's own lines. The timed ingredient trie holds 20,000 real ingredient
+// names from the labelled ingredient lines.
+#include "BLStringUtilities.h"
+#include "KRTrieBucket.h"
+#include "KeyValueCoding.h"
+#include "ParsingEngine.h"
+#include "UnitsEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <deque>
+
+namespace
+{
+
+class Ingredient : public KeyValueCoding
+{
+public:
+    explicit Ingredient(QString name)
+        : m_name(std::move(name))
+    {
+    }
+    QVariant valueForKey(const QString& key) const override
+    {
+        return key == QLatin1String("name") ? QVariant(m_name) : QVariant();
+    }
+
+private:
+    QString m_name;
+};
+
+// An ingredient trie as the library would hold it: one object per name.
+class Vocabulary
+{
+public:
+    explicit Vocabulary(const QStringList& names)
+    {
+        for (const QString& name : names) {
+            m_objects.emplace_back(name);
+            m_trie.addBucket(
+                KRTrieBucket::bucketWithObject(QVariant::fromValue<KeyValueCoding*>(&m_objects.back())),
+                name);
+        }
+    }
+    const OFTrie* trie() const { return &m_trie; }
+    qsizetype size() const { return qsizetype(m_objects.size()); }
+
+private:
+    std::deque<Ingredient> m_objects;
+    OFTrie m_trie { false };
+};
+
+QString evalDataFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    for (const char* relative : { "/../shared/evaldata", "/../../shared/evaldata" }) {
+        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
+        if (QDir(candidate).exists())
+            return QDir(candidate).canonicalPath();
+    }
+    return QString();
+}
+
+// One record of a CSV text with quoted fields; false at the end.
+bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
+{
+    fields.clear();
+    if (pos >= text.size())
+        return false;
+    QString field;
+    bool quoted = false;
+    for (; pos < text.size(); ++pos) {
+        const QChar c = text.at(pos);
+        if (quoted) {
+            if (c == u'"' && pos + 1 < text.size() && text.at(pos + 1) == u'"') {
+                field += u'"';
+                ++pos;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c == u'\n') {
+            ++pos;
+            break;
+        } else if (c != u'\r') {
+            field += c;
+        }
+    }
+    fields << field;
+    return true;
+}
+
+struct LabelledLines {
+    QStringList lines;
+    QStringList names;
+};
+
+const LabelledLines& labelledLines()
+{
+    static const LabelledLines data = [] {
+        LabelledLines result;
+        QSet<QString> seen;
+        const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+        for (const char* name : { "bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv" }) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString text = QString::fromUtf8(file.readAll());
+            qsizetype pos = 0;
+            QStringList fields;
+            readRecord(text, pos, fields);
+            const qsizetype input = fields.indexOf(QStringLiteral("input"));
+            const qsizetype label = fields.indexOf(QStringLiteral("name"));
+            while (readRecord(text, pos, fields)) {
+                if (fields.size() <= std::max(input, label))
+                    continue;
+                result.lines << fields[input];
+                const QString ingredient = fields[label].trimmed().toLower();
+                if (!ingredient.isEmpty() && !seen.contains(ingredient) && result.names.size() < 20000) {
+                    seen.insert(ingredient);
+                    result.names << ingredient;
+                }
+            }
+        }
+        return result;
+    }();
+    return data;
+}
+
+QStringList shippedIngredients()
+{
+    return UnitsEngine::simpleMeasuresFromFile(QStringLiteral(":/ingredients.txt"));
+}
+
+struct Recipe {
+    QString text;
+    QString ingredients;
+    QString directions;
+    QStringList steps;
+};
+
+QList<Recipe> recipes()
+{
+    QList<Recipe> result;
+    QFile file(evalDataFolder() + QStringLiteral("/recipes/recipe-scrapers/expected.jsonl"));
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    const auto oneLine = [](QString s) { return s.replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed(); };
+    for (const QByteArray& row : file.readAll().split('\n')) {
+        const QJsonObject object = QJsonDocument::fromJson(row).object();
+        if (!object.value(QStringLiteral("language")).toString().startsWith(QLatin1String("en")))
+            continue;
+        Recipe recipe;
+        for (const QJsonValue& line : object.value(QStringLiteral("ingredients")).toArray())
+            if (!oneLine(line.toString()).isEmpty())
+                recipe.ingredients += oneLine(line.toString()) + u'\n';
+        for (const QJsonValue& step : object.value(QStringLiteral("instructions_list")).toArray())
+            if (!oneLine(step.toString()).isEmpty())
+                recipe.steps << oneLine(step.toString());
+        if (recipe.ingredients.isEmpty() || recipe.steps.isEmpty())
+            continue;
+        recipe.directions = recipe.steps.join(u'\n') + u'\n';
+        recipe.text = oneLine(object.value(QStringLiteral("title")).toString()) + QStringLiteral("\n\n");
+        const QString description = oneLine(object.value(QStringLiteral("description")).toString());
+        if (!description.isEmpty())
+            recipe.text += description + QStringLiteral("\n\n");
+        recipe.text += QStringLiteral("Ingredients\n") + recipe.ingredients + QStringLiteral("\nDirections\n")
+            + recipe.directions;
+        const QString yields = oneLine(object.value(QStringLiteral("yields")).toString());
+        if (!yields.isEmpty())
+            recipe.text += QStringLiteral("\nYield: ") + yields + u'\n';
+        result << recipe;
+    }
+    return result;
+}
+
+// How many of the expected lines the found block holds, and how many lines it holds in all.
+struct Overlap {
+    qsizetype expectedLines = 0;
+    qsizetype foundExpected = 0;
+    qsizetype foundLines = 0;
+    int exact = 0;
+};
+
+void compare(const QString& text, Range found, const QString& expected, Overlap& overlap)
+{
+    const Range wanted { text.indexOf(expected), expected.size() };
+    if (found == wanted)
+        ++overlap.exact;
+    for (const Range& line : BLStringUtilities::lineRanges(text)) {
+        const bool isExpected = locationInRange(line.location, wanted);
+        const bool isFound = found.location != Range::NotFound && locationInRange(line.location, found);
+        overlap.expectedLines += isExpected;
+        overlap.foundLines += isFound;
+        overlap.foundExpected += isExpected && isFound;
+    }
+}
+
+void reportBlocks(const char* label, const ParsingEngine& engine, const QList<Recipe>& all)
+{
+    Overlap ingredients;
+    Overlap directions;
+    for (const Recipe& recipe : all) {
+        compare(recipe.text, engine.rangeOfIngredientsBlockInString(recipe.text), recipe.ingredients,
+            ingredients);
+        compare(
+            recipe.text, engine.rangeOfDirectionsBlockInString(recipe.text), recipe.directions, directions);
+    }
+    const auto report = [&](const char* kind, const Overlap& o) {
+        std::printf(
+            "%s, %s block: exact %d of %lld recipes (%.1f%%); lines recall %.1f%%, precision %.1f%%\n", label,
+            kind, o.exact, (long long)all.size(), 100.0 * o.exact / double(all.size()),
+            100.0 * double(o.foundExpected) / double(std::max<qsizetype>(1, o.expectedLines)),
+            100.0 * double(o.foundExpected) / double(std::max<qsizetype>(1, o.foundLines)));
+    };
+    report("ingredients", ingredients);
+    report("directions", directions);
+}
+
+QStringList unitNames()
+{
+    static const QStringList names = [] {
+        UnitsEngine::defaultEngine().loadUnits(QString());
+        return UnitsEngine::defaultEngine().unitNames();
+    }();
+    return names;
+}
+
+const Vocabulary& largeVocabulary()
+{
+    static const Vocabulary vocabulary(labelledLines().names);
+    return vocabulary;
+}
+
+const ParsingEngine& largeEngine()
+{
+    static const ParsingEngine engine(
+        ParsingEngine::defaultModifiers(), unitNames(), [] { return largeVocabulary().trie(); });
+    return engine;
+}
+
+template <typename Score> void runLines(benchmark::State& state, const QStringList& lines, Score score)
+{
+    qsizetype i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(score(lines[i]));
+        i = (i + 1) % lines.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_IngredientLineScore(benchmark::State& state)
+{
+    runLines(state, labelledLines().lines,
+        [](const QString& line) { return largeEngine().probabilityLineIsIngredientLine(line); });
+}
+BENCHMARK(BM_IngredientLineScore);
+
+void BM_DirectionLineScore(benchmark::State& state)
+{
+    static const QStringList steps = [] {
+        QStringList all;
+        for (const Recipe& recipe : recipes())
+            all << recipe.steps;
+        return all;
+    }();
+    runLines(
+        state, steps, [](const QString& line) { return largeEngine().probabilityLineIsDirectionLine(line); });
+}
+BENCHMARK(BM_DirectionLineScore);
+
+void BM_BothBlocksOfARecipe(benchmark::State& state)
+{
+    static const QList<Recipe> all = recipes();
+    qsizetype i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(largeEngine().rangeOfIngredientsBlockInString(all[i].text));
+        benchmark::DoNotOptimize(largeEngine().rangeOfDirectionsBlockInString(all[i].text));
+        i = (i + 1) % all.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_BothBlocksOfARecipe);
+
+void BM_IngredientsInLine(benchmark::State& state)
+{
+    const QStringList& lines = labelledLines().lines;
+    const QStringList& units = unitNames();
+    qsizetype i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            ParsingEngine::ingredientsInString(lines[i], largeVocabulary().trie(), units));
+        i = (i + 1) % lines.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_IngredientsInLine);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QList<Recipe> all = recipes();
+    if (all.isEmpty() || labelledLines().lines.isEmpty()) {
+        std::printf("evaluation data not found\n");
+        return 1;
+    }
+    std::printf("%lld English recipes, %lld labelled lines, timed trie of %lld names\n",
+        (long long)all.size(), (long long)labelledLines().lines.size(), (long long)largeVocabulary().size());
+    const Vocabulary shipped(shippedIngredients());
+    const ParsingEngine shippedEngine(
+        ParsingEngine::defaultModifiers(), unitNames(), [&] { return shipped.trie(); });
+    reportBlocks("shipped ingredients.txt", shippedEngine, all);
+    reportBlocks("20,000 names", largeEngine(), all);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

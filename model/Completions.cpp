@@ -1,0 +1,163 @@
+#include "Completions.h"
+
+#include "EntityDescription.h"
+#include "FetchRequest.h"
+#include "IsEmpty.h"
+#include "KRTrieBucket.h"
+#include "Log.h"
+#include "ManagedObject.h"
+#include "ManagedObjectContext.h"
+#include "ParsingEngine.h"
+#include "Predicate.h"
+#include "SortDescriptor.h"
+
+namespace
+{
+
+const QString kName = QStringLiteral("name");
+
+Completions::Sources defaultSources()
+{
+    return {
+        [] { return &ParsingEngine::defaultParsingEngine(); },
+        [] { return static_cast<ManagedObjectContext*>(nullptr); },
+        [](const Error& error) { Log::log(error.localizedDescription); },
+    };
+}
+
+Completions::Sources& sharedSources()
+{
+    static Completions::Sources sources = defaultSources();
+    return sources;
+}
+
+std::unique_ptr<Completions>& sharedInstance()
+{
+    static std::unique_ptr<Completions> instance;
+    return instance;
+}
+
+// The names of the objects that the trie's keys beginning with text stand for, in key order.
+void appendCompletions(QStringList& list, const OFTrie* trie, const QString& text)
+{
+    if (!trie)
+        return;
+    for (const OFTrieBucket* bucket : trie->completionsFromString(text)) {
+        const auto* krBucket = dynamic_cast<const KRTrieBucket*>(bucket);
+        if (!krBucket || krBucket->objectValue().isNull())
+            continue;
+        const QVariant& object = krBucket->objectValue();
+        if (const KeyValueCoding* named = KeyValueCoding::fromVariant(object))
+            list.append(named->valueForKey(kName).toString());
+        else
+            list.append(object.toString());
+    }
+}
+
+std::optional<QStringList> completionsAmong(const QStringList& names, const QString& text)
+{
+    QStringList result { text };
+    for (const QString& name : names) {
+        if (name == text)
+            return std::nullopt;
+        if (name.startsWith(text, Qt::CaseInsensitive))
+            result.append(name);
+    }
+    return result;
+}
+
+} // namespace
+
+Completions::Completions(Sources sources)
+    : m_sources(std::move(sources))
+{
+}
+
+Completions& Completions::sharedCompletions()
+{
+    std::unique_ptr<Completions>& instance = sharedInstance();
+    if (!instance)
+        instance = std::make_unique<Completions>(sharedSources());
+    return *instance;
+}
+
+void Completions::rebuildCompletions()
+{
+    sharedInstance().reset();
+}
+
+void Completions::setSharedSources(Sources sources)
+{
+    sharedSources() = std::move(sources);
+    rebuildCompletions();
+}
+
+QStringList Completions::ingredientCompletions(const QString& text) const
+{
+    QStringList list { text };
+    if (const ParsingEngine* engine = m_sources.parsingEngine ? m_sources.parsingEngine() : nullptr) {
+        appendCompletions(list, engine->ingredientTrie(), text);
+        appendCompletions(list, &engine->modifierTrie(), text);
+        appendCompletions(list, &engine->measureTrie(), text);
+    }
+    // The typed text and a stored name that differ only in case are one entry.
+    if (list.size() >= 2 && list.at(1).compare(list.at(0), Qt::CaseInsensitive) == 0)
+        list.removeAt(1);
+    return list;
+}
+
+std::optional<QStringList> Completions::completionsArrayForString(
+    const QString& text, const EntityDescription* entity) const
+{
+    if (!entity)
+        return std::nullopt;
+    if (entity->name() == QLatin1String("Ingredient"))
+        return ingredientCompletions(text);
+
+    ManagedObjectContext* context
+        = m_sources.managedObjectContext ? m_sources.managedObjectContext() : nullptr;
+    if (!context)
+        return std::nullopt;
+    FetchRequest request(entity);
+    // An object named like its entity (the placeholder category "Category") never completes.
+    std::optional<Predicate> predicate
+        = Predicate::predicateWithFormat(QStringLiteral("name != %@"), { entity->name() });
+    if (predicate)
+        request.setPredicate(*predicate);
+    request.setSortDescriptors({ SortDescriptor(kName) });
+    Error error;
+    std::optional<QList<ManagedObject*>> objects = context->executeFetchRequest(request, &error);
+    if (!objects) {
+        if (m_sources.presentError)
+            m_sources.presentError(error);
+        return std::nullopt;
+    }
+    return CompletionsArray::subarrayWithCompletionsForString(*objects, text);
+}
+
+namespace CompletionsArray
+{
+
+std::optional<QStringList> subarrayWithCompletionsForString(const QStringList& names, const QString& text)
+{
+    if (isEmpty(text) || names.isEmpty())
+        return std::nullopt;
+    return completionsAmong(names, text);
+}
+
+std::optional<QStringList> subarrayWithCompletionsForString(
+    const QList<ManagedObject*>& objects, const QString& text)
+{
+    if (isEmpty(text) || objects.isEmpty())
+        return std::nullopt;
+    const ManagedObject* last = objects.last();
+    if (!last || !last->entity() || !last->entity()->attributeNamed(kName))
+        return std::nullopt;
+    QStringList names;
+    names.reserve(objects.size());
+    for (const ManagedObject* object : objects)
+        names.append(object ? object->valueForKey(kName).toString() : QString());
+    return completionsAmong(names, text);
+}
+
+} // namespace CompletionsArray

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "OFTrie.h"
+#include "Range.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <functional>
+#include <memory>
+
+class KeyValueCoding;
+
+// Classifies free text: how much a line looks like an ingredient line or a direction line, where
+// the ingredient and direction blocks of a pasted recipe are, and which unit names and known
+// ingredients a text mentions. It keeps a trie of modifier words and one of unit names; the
+// ingredients come from the main context's ingredient trie, reached through a source function
+// so that the trie can be rebuilt after the store changes.
+//
+// Line tests look at the pieces of a line split at single spaces and at every phrase (run of
+// consecutive pieces). A line's terminator is not part of its last piece, so a word that ends a
+// line counts like any other.
+//
+// Main thread only: the ingredient trie belongs to the main context.
+class ParsingEngine
+{
+public:
+    // The ingredient trie to count against; may answer nullptr (no ingredients known).
+    using IngredientTrieSource = std::function<const OFTrie*()>;
+
+    ParsingEngine(
+        const QStringList& modifiers, const QStringList& unitNames, IngredientTrieSource ingredientTrie = {});
+    ParsingEngine(const ParsingEngine&) = delete;
+    ParsingEngine& operator=(const ParsingEngine&) = delete;
+
+    // The engine of the process, made on first use from the modifiers word list, the default
+    // units engine's names and the default ingredient trie.
+    static ParsingEngine& defaultParsingEngine();
+
+    // The words of a text: the stretches between punctuation, white space and line breaks.
+    static QStringList wordsInString(const QString& text);
+    // Every unit name of the default units engine that the text mentions, as it stands in the
+    // text (with a plural "s" or "es" that follows it), longest first.
+    static QStringList unitNamesInString(const QString& text);
+    static QStringList unitNamesInString(const QString& text, const QStringList& unitNames);
+    // The known ingredients a text mentions, longer names first, each stretch of text naming at
+    // most one. The default form uses the default engine's ingredient trie and the default units.
+    static QList<KeyValueCoding*> ingredientsInString(const QString& text);
+    static QList<KeyValueCoding*> ingredientsInString(
+        const QString& text, const OFTrie* ingredientTrie, const QStringList& unitNames);
+
+    // Rebuild the word tries, from the given words or from the default sources.
+    void createModifierTrie(const QStringList& modifiers);
+    void createModifierTrie();
+    void createMeasureTrie(const QStringList& unitNames);
+    void createMeasureTrie();
+
+    const OFTrie& modifierTrie() const { return *m_modifierTrie; }
+    const OFTrie& measureTrie() const { return *m_measureTrie; }
+    const OFTrie* ingredientTrie() const;
+    void setIngredientTrieSource(IngredientTrieSource source) { m_ingredientTrieSource = std::move(source); }
+
+    bool lineContainsModifier(QStringView line) const;
+    bool lineContainsMeasure(QStringView line) const;
+    // The number of pieces at which a phrase naming a known ingredient begins.
+    int lineIngredientCount(QStringView line) const;
+
+    // From -2 (surely not) to 6.
+    int probabilityLineIsIngredientLine(QStringView line) const;
+    // From -4 (a blank line) to 6.
+    int probabilityLineIsDirectionLine(QStringView line) const;
+
+    // The longest run of ingredient-like / direction-like lines; {Range::NotFound, 0} when none.
+    Range rangeOfIngredientsBlockInString(const QString& text) const;
+    Range rangeOfDirectionsBlockInString(const QString& text) const;
+
+    // The modifier words read from the resources, one a line.
+    static QStringList defaultModifiers();
+
+private:
+    static std::unique_ptr<OFTrie> trieOfWords(const QStringList& words);
+    static bool lineContainsKey(QStringView line, const OFTrie& trie);
+
+    std::unique_ptr<OFTrie> m_modifierTrie;
+    std::unique_ptr<OFTrie> m_measureTrie;
+    IngredientTrieSource m_ingredientTrieSource;
+};
