@@ -4,6 +4,7 @@
 #include "FetchRequest.h"
 #include "IsEmpty.h"
 #include "KRTrieBucket.h"
+#include "KitchoraServices.h"
 #include "Log.h"
 #include "ManagedObject.h"
 #include "ManagedObjectContext.h"
@@ -16,19 +17,23 @@ namespace
 
 const QString kName = QStringLiteral("name");
 
-Completions::Sources defaultSources()
+// The library's main context and the application's error presentation, through the services
+// the application installs at launch.
+Completions::Sources sharedSources()
 {
     return {
         [] { return &ParsingEngine::defaultParsingEngine(); },
-        [] { return static_cast<ManagedObjectContext*>(nullptr); },
-        [](const Error& error) { Log::log(error.localizedDescription); },
+        []() -> ManagedObjectContext* {
+            KitchoraServices* services = KitchoraServices::shared();
+            return services ? services->managedObjectContext() : nullptr;
+        },
+        [](const Error& error) {
+            if (KitchoraServices* services = KitchoraServices::shared())
+                services->presentError(error);
+            else
+                Log::log(error.localizedDescription);
+        },
     };
-}
-
-Completions::Sources& sharedSources()
-{
-    static Completions::Sources sources = defaultSources();
-    return sources;
 }
 
 std::unique_ptr<Completions>& sharedInstance()
@@ -84,12 +89,6 @@ Completions& Completions::sharedCompletions()
 void Completions::rebuildCompletions()
 {
     sharedInstance().reset();
-}
-
-void Completions::setSharedSources(Sources sources)
-{
-    sharedSources() = std::move(sources);
-    rebuildCompletions();
 }
 
 QStringList Completions::ingredientCompletions(const QString& text) const

@@ -32,13 +32,11 @@ public:
 
     explicit Completions(Sources sources);
 
-    // The shared instance, made on first use: the default parsing engine's tries and the
-    // library's main context.
+    // The shared instance, made on first use: the default parsing engine's tries, and the main
+    // context and error presentation of the installed services.
     static Completions& sharedCompletions();
     // Drops the shared instance; the next use makes a new one (after the store was replaced).
     static void rebuildCompletions();
-    // What the shared instance is made from; the application sets it at launch.
-    static void setSharedSources(Sources sources);
 
     std::optional<QStringList> completionsArrayForString(
         const QString& text, const EntityDescription* entity) const;

@@ -4,6 +4,7 @@
 #include "IsEmpty.h"
 #include "KRTrieBucket.h"
 #include "KeyValueCoding.h"
+#include "KitchoraServices.h"
 #include "UnitsEngine.h"
 
 #include <QSet>
@@ -163,7 +164,9 @@ ParsingEngine& ParsingEngine::defaultParsingEngine()
 
 QStringList ParsingEngine::defaultModifiers()
 {
-    // Same layout as the measures list: one word a line, blank lines dropped.
+    if (KitchoraServices* services = KitchoraServices::shared())
+        return services->modifiersArray();
+    // Before launch has installed the services: the same list, read the way launch reads it.
     return UnitsEngine::simpleMeasuresFromFile(QStringLiteral(":/modifiers.txt"));
 }
 

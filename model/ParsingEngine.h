@@ -75,7 +75,7 @@ public:
     Range rangeOfIngredientsBlockInString(const QString& text) const;
     Range rangeOfDirectionsBlockInString(const QString& text) const;
 
-    // The modifier words read from the resources, one a line.
+    // The modifier words the application read at launch (the shipped word list until then).
     static QStringList defaultModifiers();
 
 private:

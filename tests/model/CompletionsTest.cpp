@@ -1,6 +1,7 @@
 #include "Completions.h"
 
 #include "EntityDescription.h"
+#include "FakeKitchoraServices.h"
 #include "KRTrieBucket.h"
 #include "ManagedObject.h"
 #include "ManagedObjectContext.h"
@@ -165,9 +166,23 @@ TEST(CompletionsArrayTest, PrefixFilterOverNames)
         std::nullopt);
 }
 
-TEST(CompletionsShared, OneSharedInstance)
+TEST_F(CompletionsTest, SharedInstanceAsksTheInstalledServices)
 {
-    EXPECT_EQ(&Completions::sharedCompletions(), &Completions::sharedCompletions());
+    insert(QStringLiteral("Category"), QStringLiteral("Dessert"));
+    Completions& shared = Completions::sharedCompletions();
+    EXPECT_EQ(&shared, &Completions::sharedCompletions());
+    EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
+
+    FakeKitchoraServices services;
+    services.context = &context;
+    EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")),
+        (QStringList { "d", "Dessert" }));
+
+    ManagedObjectContext detached;
+    services.context = &detached;
+    EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
+    EXPECT_EQ(services.presentedErrors.size(), 1);
+    Completions::rebuildCompletions();
 }
 
 } // namespace

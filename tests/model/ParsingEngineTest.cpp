@@ -1,5 +1,6 @@
 #include "ParsingEngine.h"
 
+#include "FakeKitchoraServices.h"
 #include "KRTrieBucket.h"
 #include "KeyValueCoding.h"
 
@@ -394,8 +395,19 @@ TEST(ParsingEngineDefault, ReadsTheShippedModifiers)
     EXPECT_EQ(&engine, &ParsingEngine::defaultParsingEngine());
     EXPECT_TRUE(engine.modifierTrie().bucketForString(u"Finely Chopped"));
     EXPECT_TRUE(engine.lineContainsModifier(u"1 onion, minced\n"));
-    engine.createMeasureTrie(QStringList { "cup" });
-    EXPECT_TRUE(engine.lineContainsMeasure(u"1 Cup\n"));
+}
+
+TEST(ParsingEngineDefault, ModifiersComeFromTheInstalledServices)
+{
+    ParsingEngine engine({}, { "cup" });
+    engine.createModifierTrie();
+    EXPECT_TRUE(engine.lineContainsModifier(u"1 onion, minced\n"));
+
+    FakeKitchoraServices services;
+    services.modifiers = QStringList { "frizzled" };
+    engine.createModifierTrie();
+    EXPECT_TRUE(engine.lineContainsModifier(u"leeks, frizzled\n"));
+    EXPECT_FALSE(engine.lineContainsModifier(u"1 onion, minced\n"));
 }
 
 } // namespace
