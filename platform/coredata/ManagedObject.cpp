@@ -181,6 +181,8 @@ ManagedObject* ManagedObject::objectForKey(const QString& key) const
 
 QVariant ManagedObject::valueForKey(const QString& key) const
 {
+    if (m_context)
+        m_context->checkThread();
     if (!m_entity)
         return valueForUndefinedKey(key);
     if (const AttributeDescription* attribute = m_entity->attributeNamed(key)) {
@@ -213,6 +215,8 @@ QVariant ManagedObject::primitiveValueForKey(const QString& key) const
 
 void ManagedObject::setValueForKey(const QVariant& value, const QString& key)
 {
+    if (m_context)
+        m_context->checkThread();
     if (!m_entity) {
         setValueForUndefinedKey(value, key);
         return;

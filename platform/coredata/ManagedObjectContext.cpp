@@ -459,6 +459,44 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(c
 
 qint64 ManagedObjectContext::countForFetchRequest(const FetchRequest& request, Error* error)
 {
+    checkThread();
+    const EntityDescription* entity = request.entity();
+    if (!entity && m_coordinator)
+        entity = m_coordinator->managedObjectModel()->entityNamed(request.entityName());
+    if (entity && m_coordinator && !hasChanges()) {
+        // Without unsaved changes the store can count alone, when SQL answers the whole predicate.
+        QList<PersistentStore*> stores = request.affectedStores();
+        if (stores.isEmpty())
+            stores = m_coordinator->persistentStores();
+        qint64 total = 0;
+        bool counted = true;
+        for (PersistentStore* store : stores) {
+            PredicateSqlCompiler::Result compiled;
+            if (const Predicate* predicate = request.predicate()) {
+                compiled = PredicateSqlCompiler(*store, entity).compile(*predicate);
+                if (!compiled.exact) {
+                    counted = false;
+                    break;
+                }
+            }
+            QString message;
+            QMutexLocker lock(&m_coordinator->lock());
+            const qint64 count = store->countRows(entity, request.includesSubentities(), compiled.sql,
+                                                  compiled.bindings, &message);
+            if (count < 0) {
+                setError(error, CoreDataErrors::PersistentStoreOpenError,
+                         QStringLiteral("The count in the store at %1 failed: %2").arg(store->path(), message));
+                return -1;
+            }
+            total += count;
+        }
+        if (counted) {
+            total = std::max<qint64>(0, total - request.fetchOffset());
+            if (request.fetchLimit() > 0)
+                total = std::min<qint64>(total, request.fetchLimit());
+            return total;
+        }
+    }
     std::optional<QList<ManagedObject*>> result = executeFetchRequest(request, error);
     return result ? qint64(result->size()) : -1;
 }
@@ -838,12 +876,21 @@ void ManagedObjectContext::refreshObject(ManagedObject* object, bool mergeChange
     object->ensureLoaded();
     const auto& attributes = object->m_entity->attributes();
     const auto& relationships = object->m_entity->relationships();
+    // Property by property: this context's change stays unless the store's value wins (store
+    // trump, and the store's value moved away from the one this context started from).
+    const bool storeTrumps = m_mergePolicy == MergePolicy::PropertyStoreTrump;
     for (auto it = currentAttributes.begin(); it != currentAttributes.end(); ++it) {
-        object->m_originalAttributes.insert(it.key(), object->m_attributes[size_t(it.key())]);
+        const QVariant stored = object->m_attributes[size_t(it.key())];
+        if (storeTrumps && stored != originalAttributes.value(it.key()))
+            continue;
+        object->m_originalAttributes.insert(it.key(), stored);
         object->m_attributes[size_t(it.key())] = it.value();
     }
     for (auto it = currentToOne.begin(); it != currentToOne.end(); ++it) {
-        object->m_originalToOne.insert(it.key(), object->toOneValue(relationships[size_t(it.key())]));
+        ManagedObject* stored = object->toOneValue(relationships[size_t(it.key())]);
+        if (storeTrumps && stored != originalToOne.value(it.key()))
+            continue;
+        object->m_originalToOne.insert(it.key(), stored);
         object->m_relations[size_t(it.key())].object = it.value();
     }
     for (auto it = currentToMany.begin(); it != currentToMany.end(); ++it) {
@@ -929,6 +976,9 @@ void ManagedObjectContext::storeWillBeRemoved(PersistentStore* store)
             ++it;
         }
     }
+    if (!invalidated.isEmpty())
+        NotificationCenter::defaultCenter().postNotificationName(
+            ObjectsDidChangeNotification, this, QVariantMap{{InvalidatedObjectsKey, objectList(invalidated)}});
     for (ManagedObject* object : invalidated) {
         object->turnIntoFault();
         object->m_fault = false;

@@ -28,6 +28,9 @@ struct Notification;
 // It owns its objects: pointers stay valid until reset() or the context's end.
 class ManagedObjectContext {
 public:
+    // How merging saved changes treats a property this context changed too: keep this context's
+    // value (object trump), or take the store's when the store's changed (store trump). A save
+    // writes only the properties this context changed, so unrelated changes of others survive.
     enum class MergePolicy { PropertyObjectTrump, PropertyStoreTrump };
 
     // Posted on NotificationCenter::defaultCenter() with this context as sender. The user info

@@ -700,6 +700,31 @@ bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSub
     return true;
 }
 
+qint64 PersistentStore::countRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
+                                  const QVariantList& bindings, QString* message)
+{
+    const TableLayout* table = layout(entity).table;
+    QString sql = QStringLiteral("SELECT count(*) FROM %1 t0").arg(quoted(table->name));
+    QStringList conditions;
+    if (!(includeSubentities && entity == table->root))
+        conditions << QStringLiteral("t0.ent IN (%1)").arg(entityList(entity, includeSubentities));
+    if (!where.isEmpty())
+        conditions << QLatin1Char('(') + where + QLatin1Char(')');
+    if (!conditions.isEmpty())
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    SqlStatement* statement = m_db.prepare(sql, message);
+    if (!statement)
+        return -1;
+    for (int i = 0; i < bindings.size(); ++i)
+        statement->bind(i + 1, bindings.at(i));
+    const int rc = statement->step();
+    const qint64 count = rc == SQLITE_ROW ? statement->int64(0) : -1;
+    if (rc != SQLITE_ROW && message)
+        *message = m_db.lastError();
+    statement->reset();
+    return count;
+}
+
 void PersistentStore::fillObject(ManagedObject* object, SqlStatement& row) const
 {
     const EntityDescription* entity = object->entity();

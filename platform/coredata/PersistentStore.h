@@ -107,6 +107,9 @@ private:
     // Reading (callers hold the coordinator's lock).
     bool fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
                    const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message);
+    // -1 on error.
+    qint64 countRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
+                     const QVariantList& bindings, QString* message);
     void fillObject(ManagedObject* object, SqlStatement& row) const;
     bool loadObject(ManagedObject* object);
     bool loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,

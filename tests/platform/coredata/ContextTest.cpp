@@ -4,7 +4,9 @@
 #include "UndoManager.h"
 
 #include <QFile>
+#include <QMutex>
 #include <QTemporaryDir>
+#include <thread>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -176,6 +178,62 @@ TEST_F(ContextTest, ContextsMergeSavedChangesAndKeepTheirOwn)
     EXPECT_EQ(stored->valueForKey(QStringLiteral("rating")).toLongLong(), 5);
 }
 
+TEST_F(ContextTest, StoreTrumpTakesTheStoredValueOfAPropertyChangedOnBothSides)
+{
+    ManagedObject* r = recipe(QStringLiteral("original"));
+    ASSERT_TRUE(save());
+    auto other = newContext();
+    other->setMergePolicy(ManagedObjectContext::MergePolicy::PropertyStoreTrump);
+    ManagedObject* mine = other->existingObjectWithID(r->objectID());
+    mine->setValueForKey(QStringLiteral("mine"), QStringLiteral("name"));
+    mine->setValueForKey(2, QStringLiteral("rating"));
+    r->setValueForKey(QStringLiteral("theirs"), QStringLiteral("name"));
+    Notification saved;
+    {
+        ScopedObserver o(NotificationCenter::defaultCenter(),
+                         NotificationCenter::defaultCenter().addObserver(
+                             ManagedObjectContext::DidSaveNotification, context.get(),
+                             [&saved](const Notification& n) { saved = n; }));
+        ASSERT_TRUE(save());
+    }
+    other->mergeChangesFromContextDidSaveNotification(saved);
+    EXPECT_EQ(mine->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("theirs"));
+    EXPECT_EQ(mine->valueForKey(QStringLiteral("rating")).toLongLong(), 2); // not changed in the store: stays
+}
+
+TEST_F(ContextTest, ABackgroundContextSavesAndTheMainContextMerges)
+{
+    ManagedObject* r = recipe(QStringLiteral("main"));
+    ASSERT_TRUE(save());
+    const ManagedObjectID id = r->objectID();
+    QMutex mutex;
+    QList<Notification> saves;
+    ScopedObserver o(NotificationCenter::defaultCenter(),
+                     NotificationCenter::defaultCenter().addObserver(
+                         ManagedObjectContext::DidSaveNotification, nullptr, [&](const Notification& n) {
+                             QMutexLocker lock(&mutex);
+                             saves.append(n);
+                         }));
+    bool saved = false;
+    std::thread worker([&] {
+        ManagedObjectContext background;
+        background.setPersistentStoreCoordinator(coordinator.get());
+        ManagedObject* mine = background.existingObjectWithID(id);
+        if (!mine)
+            return;
+        mine->setValueForKey(3, QStringLiteral("rating"));
+        for (int i = 0; i < 50; ++i)
+            recipe(QStringLiteral("from the worker %1").arg(i), &background);
+        saved = background.save();
+    });
+    worker.join();
+    ASSERT_TRUE(saved);
+    ASSERT_EQ(saves.size(), 1);
+    context->mergeChangesFromContextDidSaveNotification(saves.first());
+    EXPECT_EQ(r->valueForKey(QStringLiteral("rating")).toLongLong(), 3);
+    EXPECT_EQ(context->countForFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"))), 51);
+}
+
 TEST_F(ContextTest, SavingAnObjectDeletedElsewhereFails)
 {
     ManagedObject* r = recipe(QStringLiteral("r"));
@@ -197,8 +255,16 @@ TEST_F(ContextTest, RemovingTheStoreInvalidatesItsObjects)
     ManagedObject* r = recipe(QStringLiteral("r"));
     ASSERT_TRUE(save());
     const QUrl uri = r->objectID().URIRepresentation();
+    QList<ManagedObject*> invalidated;
+    ScopedObserver o(NotificationCenter::defaultCenter(),
+                     NotificationCenter::defaultCenter().addObserver(
+                         ManagedObjectContext::ObjectsDidChangeNotification, context.get(), [&](const Notification& n) {
+                             for (const QVariant& v : n.userInfo.value(ManagedObjectContext::InvalidatedObjectsKey).toList())
+                                 invalidated.append(v.value<ManagedObject*>());
+                         }));
     Error error;
     ASSERT_TRUE(coordinator->removePersistentStore(store, &error));
+    EXPECT_EQ(invalidated, QList<ManagedObject*>{r});
     EXPECT_EQ(r->managedObjectContext(), nullptr);
     EXPECT_FALSE(r->valueForKey(QStringLiteral("name")).isValid());
     EXPECT_TRUE(coordinator->managedObjectIDForURIRepresentation(uri).isNull());
@@ -325,3 +391,17 @@ TEST_F(ContextTest, ACrashDuringSaveLosesAtMostThatSave)
         EXPECT_EQ(it.value(), 200) << "batch " << it.key();
     EXPECT_EQ(fetch(QStringLiteral("Line")).size(), recipes.size() * 3);
 }
+
+#ifndef NDEBUG
+TEST_F(ContextTest, UseFromAnotherThreadIsCaughtInDebugBuilds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    ManagedObject* r = recipe(QStringLiteral("r"));
+    EXPECT_DEATH(
+        {
+            std::thread other([r] { r->setValueForKey(QStringLiteral("x"), QStringLiteral("name")); });
+            other.join();
+        },
+        "thread other than its own");
+}
+#endif

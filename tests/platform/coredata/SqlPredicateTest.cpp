@@ -150,7 +150,11 @@ TEST_F(SqlPredicateTest, SqlAndMemoryGiveTheSameObjects)
         ASSERT_TRUE(predicate) << c.format.toStdString() << ": " << error.toStdString();
         const PredicateSqlCompiler::Result compiled = PredicateSqlCompiler(*store, recipe).compile(*predicate);
         EXPECT_EQ(compiled.exact, c.exact) << c.format.toStdString() << " -> " << compiled.sql.toStdString();
-        EXPECT_EQ(asSet(fetched(*predicate)), asSet(inMemory(*predicate))) << c.format.toStdString() << " -> " << compiled.sql.toStdString();
+        const QList<ManagedObject*> expected = inMemory(*predicate);
+        EXPECT_EQ(asSet(fetched(*predicate)), asSet(expected)) << c.format.toStdString() << " -> " << compiled.sql.toStdString();
+        FetchRequest count = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
+        count.setPredicate(*predicate);
+        EXPECT_EQ(context->countForFetchRequest(count), expected.size()) << c.format.toStdString();
     }
 }
 
@@ -167,7 +171,11 @@ TEST_F(SqlPredicateTest, UnsavedChangesAreSeenByEveryPath)
     for (const Case& c : cases()) {
         std::optional<Predicate> predicate = Predicate::predicateWithFormat(c.format, c.args);
         ASSERT_TRUE(predicate);
-        EXPECT_EQ(asSet(fetched(*predicate)), asSet(inMemory(*predicate))) << c.format.toStdString();
+        const QList<ManagedObject*> expected = inMemory(*predicate);
+        EXPECT_EQ(asSet(fetched(*predicate)), asSet(expected)) << c.format.toStdString();
+        FetchRequest count = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
+        count.setPredicate(*predicate);
+        EXPECT_EQ(context->countForFetchRequest(count), expected.size()) << c.format.toStdString();
     }
 }
 
