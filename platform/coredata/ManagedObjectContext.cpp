@@ -454,6 +454,9 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(c
                  QStringLiteral("The fetch request names the unknown entity \"%1\".").arg(request.entityName()));
         return std::nullopt;
     }
+    // Deletions take their delete rules with them before anything is looked for.
+    if (!m_pendingDeleted.list.isEmpty())
+        processPendingChanges();
     return fetchObjects(request, entity, error);
 }
 

@@ -125,6 +125,9 @@ ManagedObjectID PersistentStoreCoordinator::managedObjectIDForURIRepresentation(
                 return it.key();
         }
         for (ManagedObjectContext* context : m_contexts) {
+            // Only contexts of the calling thread may be looked into.
+            if (context->thread() != QThread::currentThread())
+                continue;
             for (ManagedObject* object : context->m_inserted.list) {
                 if (object->objectID().referenceKey() == key && object->entity() == entity)
                     return object->objectID();

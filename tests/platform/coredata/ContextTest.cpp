@@ -342,10 +342,12 @@ TEST_F(ContextTest, ACrashDuringSaveLosesAtMostThatSave)
     // A child saves batches and is killed while saving; every committed batch must survive whole.
     context.reset();
     coordinator.reset();
-    const QString progress = dir.filePath(QStringLiteral("progress"));
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        close(pipeEnds[0]);
         PersistentStoreCoordinator c(model.get());
         c.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(), path);
         ManagedObjectContext ctx;
@@ -361,22 +363,24 @@ TEST_F(ContextTest, ACrashDuringSaveLosesAtMostThatSave)
             }
             if (!ctx.save())
                 _exit(3);
-            QFile f(progress);
-            if (f.open(QIODevice::WriteOnly))
-                f.write(QByteArray::number(batch));
-            f.close();
+            const char committed = 1;
+            if (write(pipeEnds[1], &committed, 1) != 1)
+                _exit(4);
         }
     }
-    // Wait (without sleeping a fixed time) until a few batches are committed, then kill mid-work.
-    while (fileBytes(progress).toInt() < 3) {
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the child ended early";
-        usleep(1000);
-    }
+    close(pipeEnds[1]);
+    // Block until three batches are committed, then kill the child while it works on more.
+    int committed = 0;
+    char byte;
+    while (committed < 3 && read(pipeEnds[0], &byte, 1) == 1)
+        ++committed;
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
-    const int committed = fileBytes(progress).toInt();
+    while (read(pipeEnds[0], &byte, 1) == 1)
+        ++committed; // batches reported before the kill landed
+    close(pipeEnds[0]);
+    ASSERT_GE(committed, 3);
 
     openStack();
     const QList<ManagedObject*> recipes = fetch(QStringLiteral("Recipe"));
