@@ -1,11 +1,98 @@
 #pragma once
 
+#include "AttributedString.h"
 #include "BaseMO.h"
 #include "ParagraphStyle.h"
+#include "RunLoop.h"
 
-// One recipe of the library (entity "Recipe").
+#include <optional>
+
+// User default: the sharing choice a new recipe starts with, when set.
+inline const QString KRAutoShareRecipes = QStringLiteral("KRAutoShareRecipes");
+
+// One recipe of the library (entity "Recipe"): its single fields, its three item lists kept
+// 1-based and never empty, its picture, rating, sharing and cook count, and its membership in
+// collections (a recipe in any collection is in the library too).
 class RecipeMO : public BaseMO {
 public:
+    RecipeMO() = default;
+    ~RecipeMO() override;
+
+    // The managed object a value stands for: nullptr for an empty value, a managed object itself,
+    // else the object of the main context with the value's "objectID" (nullptr when none exists).
+    static ManagedObject* managedObjectForProxy(const QVariant& object);
     // The base style of every paragraph of the recipe card.
     static ParagraphStyle defaultParagraphStyle();
+
+    void awakeFromInsert() override;
+    void awakeFromFetch() override;
+    void willSave() override;
+    void didTurnIntoFault() override;
+    // Deferred by insert: joins the library unless the recipe already belongs somewhere.
+    void defaultValueSetup();
+    // Deferred by fetch: gives the recipe a picture and drops extra empty items.
+    void fetchSetup();
+
+    // List operations. The class name is "RecipeIngredientMO", "DirectionMO" or "NoteMO";
+    // indexes are 1-based (0 counts as 1).
+    void addInstanceOfClass(const QString& className, quint64 index, quint64* insertedIndex = nullptr);
+    void removeInstanceOfClass(const QString& className, quint64 index);
+    void removeExtraPlaceholdersForCollectionKey(const QString& key);
+    void removeExtraPlaceholders();
+    void recomputeIndexesForKey(const QString& key);
+    void insertIndex(quint64 index, const QString& key);
+    // Strips what insert made (items, category, cuisine, kitchen, collections) before a reader
+    // or importer fills the recipe.
+    void clearDefaults();
+
+    void setName(const QVariant& name);
+    // A string is found or created as the object of that name; anything else is stored as is.
+    void setKitchen(const QVariant& kitchen);
+    void setCategory(const QVariant& category);
+    void setCuisine(const QVariant& cuisine);
+    // The user's rating: also marks it rated here and changed.
+    void setRating(const QVariant& rating);
+    // The rating kept within 0 to 5.
+    void setRatingValue(const QVariant& rating);
+    void setShare(const QVariant& share);
+    void setEditing(const QVariant& editing);
+    void setEditingKeyWithNumber(const QVariant& editing);
+    void setDirty(const QVariant& dirty);
+    bool isDirty() const { return m_dirtyFlag; }
+    void incrementCookCount();
+    void scaleByFactor(const Decimal& factor) override;
+
+    // Every change of "collections" by key goes through these two.
+    void addCollectionsObject(ManagedObject* collection);
+    void removeCollectionsObject(ManagedObject* collection);
+
+    // The card cache; the card itself is built and parsed by the recipe card code.
+    bool isCached() const { return m_cached; }
+    void setCached(bool cached) { m_cached = cached; }
+    const std::optional<AttributedString>& cachedAttributedString() const { return m_cachedAttributedString; }
+    void setCachedAttributedString(std::optional<AttributedString> card) { m_cachedAttributedString = std::move(card); }
+
+    // The list key and entity of an item class; false for any other class.
+    static bool listForClass(const QString& className, QString* key, QString* entityName);
+    // The list's members in ascending "index" order.
+    QList<ManagedObject*> sortedItemsForKey(const QString& key) const;
+
+    QVariant valueForKey(const QString& key) const override;
+    void setValueForKey(const QVariant& value, const QString& key) override;
+    QStringList keyPathsForValuesAffectingValueForKey(const QString& key) const override;
+
+private:
+    void setVocabularyEntry(const QVariant& value, const QString& key, const QString& entityName);
+    void storeValue(const QVariant& value, const QString& key);
+    void insertPlaceholder(const QString& entityName);
+    // The library collection of this recipe's context: the application's on the main context,
+    // fetched in any other. nullptr when there is none or the fetch failed (error presented).
+    ManagedObject* libraryCollection();
+    void joinLibraryIfUnfiled();
+
+    bool m_cached = false;
+    std::optional<AttributedString> m_cachedAttributedString;
+    bool m_dirtyFlag = false;
+    RunLoop::Token m_defaultSetupToken = 0;
+    RunLoop::Token m_fetchSetupToken = 0;
 };
