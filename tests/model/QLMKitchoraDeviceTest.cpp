@@ -10,7 +10,7 @@ using namespace QLMDropboxPathConstants;
 // A record read from what another device wrote, as it travels through a binary property list.
 TEST(QLMKitchoraDevice, ReadsEveryFieldOfADeviceInfoPlist)
 {
-    const QDateTime accessed(QDate(2026, 3, 14), QTime(9, 26, 53), QTimeZone::UTC);
+    const QDateTime accessed(QDate(2026, 3, 14), QTime(9, 26, 53), Qt::UTC);
     const QVariantMap written {
         { QLMDropboxDeviceUDIDKey, QStringLiteral("0123456789ABCDEF0123456789ABCDEF01234567") },
         { QLMDropboxDeviceTypeKey, QStringLiteral("iPad") },
@@ -92,7 +92,7 @@ TEST(QLMKitchoraDevice, RecordsAreEqualWhenEveryFieldIs)
     QLMKitchoraDevice a;
     a.setDeviceName(QStringLiteral("Phone"));
     a.setDeviceUDID(QStringLiteral("ABC"));
-    a.setLastAccessedDate(QDateTime(QDate(2026, 1, 2), QTime(3, 4), QTimeZone::UTC));
+    a.setLastAccessedDate(QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC));
     QLMKitchoraDevice b = a;
     EXPECT_EQ(a, b);
     b.setSupportsGroceryLists(true);
