@@ -17,6 +17,8 @@
 const QString ManagedObjectContext::ObjectsDidChangeNotification =
     QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
 const QString ManagedObjectContext::DidSaveNotification = QStringLiteral("NSManagedObjectContextDidSaveNotification");
+const QString ManagedObjectContext::WillBeDestroyedNotification
+    = QStringLiteral("ManagedObjectContextWillBeDestroyedNotification");
 const QString ManagedObjectContext::InsertedObjectsKey = QStringLiteral("inserted");
 const QString ManagedObjectContext::UpdatedObjectsKey = QStringLiteral("updated");
 const QString ManagedObjectContext::DeletedObjectsKey = QStringLiteral("deleted");
@@ -80,6 +82,7 @@ ManagedObjectContext::ManagedObjectContext()
 
 ManagedObjectContext::~ManagedObjectContext()
 {
+    NotificationCenter::defaultCenter().postNotificationName(WillBeDestroyedNotification, this);
     if (m_undoManager) {
         m_undoManager->setWillCloseGroupHandler(nullptr);
         m_undoManager->removeAllActions();

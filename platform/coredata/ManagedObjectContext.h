@@ -38,6 +38,9 @@ public:
     // object IDs (QVariantList of ManagedObjectID) under the *ObjectIDs keys.
     static const QString ObjectsDidChangeNotification;
     static const QString DidSaveNotification;
+    // Posted by the destructor, while the context is still whole, so that tables keyed by
+    // context let go of it before its address can be reused.
+    static const QString WillBeDestroyedNotification;
     static const QString InsertedObjectsKey;
     static const QString UpdatedObjectsKey;
     static const QString DeletedObjectsKey;
