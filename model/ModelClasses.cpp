@@ -4,7 +4,11 @@
 #include "CommentMO.h"
 #include "CuisineMO.h"
 #include "DirectionMO.h"
+#include "ImageMO.h"
+#include "IngredientMO.h"
+#include "IngredientTrie.h"
 #include "KitchenMO.h"
+#include "BaseMOAdditions.h"
 #include "ManagedObject.h"
 #include "NoteMO.h"
 #include "RecipeMO.h"
@@ -18,4 +22,10 @@ void registerModelClasses()
     ManagedObject::registerClass<CuisineMO>(QStringLiteral("CuisineMO"));
     ManagedObject::registerClass<KitchenMO>(QStringLiteral("KitchenMO"));
     ManagedObject::registerClass<CommentMO>(QStringLiteral("CommentMO"));
+    ManagedObject::registerClass<ImageMO>(QStringLiteral("ImageMO"));
+    ManagedObject::registerClass<IngredientMO>(QStringLiteral("IngredientMO"));
+    BaseMOAdditions::setIngredientTrieLookup([](ManagedObjectContext* context, const QString& name) -> ManagedObject* {
+        const std::shared_ptr<IngredientTrie> trie = IngredientTrie::ingredientTrieForContext(context);
+        return trie ? trie->ingredientObjectForKey(name) : nullptr;
+    });
 }
