@@ -120,6 +120,9 @@ std::shared_ptr<IngredientTrie> IngredientTrie::defaultIngredientTrie()
         return nullptr;
     }
     ManagedObjectContext* context = mainContext();
+    // Before launch has installed a main context there is nothing to fill.
+    if (!context)
+        return nullptr;
     Registry& r = registry();
     std::shared_ptr<IngredientTrie> trie;
     std::shared_ptr<IngredientTrie> stale; // released after the lock
@@ -129,20 +132,17 @@ std::shared_ptr<IngredientTrie> IngredientTrie::defaultIngredientTrie()
         if (r.defaultTrie && r.defaultContext == context)
             return r.defaultTrie;
         stale = std::move(r.defaultTrie);
-        r.defaultContext = nullptr;
-        if (context) {
-            observeContextDestructionLocked(r);
-            trie = std::make_shared<IngredientTrie>();
-            // Kept before filling: the new Ingredients of the fill find it through their name setter.
-            r.defaultTrie = trie;
-            r.defaultContext = context;
-        }
+        observeContextDestructionLocked(r);
+        trie = std::make_shared<IngredientTrie>();
+        // Kept before filling: the new Ingredients of the fill find it through their name setter.
+        r.defaultTrie = trie;
+        r.defaultContext = context;
     }
-    if (trie && trie->setupIngredientTrieForContext(context))
+    if (trie->setupIngredientTrieForContext(context))
         return trie;
     Log::log(QStringLiteral("Unable to create the default ingredient lookup Trie"));
     std::lock_guard<std::mutex> lock(r.mutex);
-    if (trie && r.defaultTrie == trie) {
+    if (r.defaultTrie == trie) {
         r.defaultTrie.reset();
         r.defaultContext = nullptr;
     }

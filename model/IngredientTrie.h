@@ -26,7 +26,8 @@ public:
     IngredientTrie();
 
     // The main context's trie, made and filled on first use; main thread only. Nullptr off the
-    // main thread (logged), without a main context, or when filling fails (tried again next time).
+    // main thread (logged), before there is a main context, or when filling fails (logged, and
+    // tried again next time).
     static std::shared_ptr<IngredientTrie> defaultIngredientTrie();
     // The default trie for the main context; otherwise the context's own trie, made and filled on
     // first request. When filling fails the trie is answered once but not kept.

@@ -1,6 +1,7 @@
 #include "ParsingEngine.h"
 
 #include "BLStringUtilities.h"
+#include "IngredientTrie.h"
 #include "IsEmpty.h"
 #include "KRTrieBucket.h"
 #include "KeyValueCoding.h"
@@ -158,7 +159,8 @@ ParsingEngine::ParsingEngine(
 
 ParsingEngine& ParsingEngine::defaultParsingEngine()
 {
-    static ParsingEngine engine(defaultModifiers(), UnitsEngine::defaultEngine().unitNames());
+    static ParsingEngine engine(defaultModifiers(), UnitsEngine::defaultEngine().unitNames(),
+                                [] { return static_cast<const OFTrie*>(IngredientTrie::defaultIngredientTrie().get()); });
     return engine;
 }
 

@@ -3,6 +3,8 @@
 #include "IngredientTrie.h"
 #include "Log.h"
 #include "ModelStoreFixture.h"
+#include "ParsingEngine.h"
+#include "UnitsEngine.h"
 
 #include <QFile>
 #include <QSet>
@@ -287,6 +289,27 @@ TEST_F(IngredientTrieTest, FindOrCreateAsksTheTrieWhenLookupsAreOn)
     EXPECT_EQ(BaseMOAdditions::findOrCreateManagedObjectForName(QStringLiteral("black GARLIC"),
                                                                 QStringLiteral("Ingredient"), context.get()),
               made);
+}
+
+// Free text is searched for known ingredients in the main context's vocabulary.
+TEST_F(IngredientTrieTest, TheDefaultParsingEngineKnowsTheMainContextsIngredients)
+{
+    // The default engine is made once per process, with the modifiers launch reads.
+    services.modifiers = UnitsEngine::simpleMeasuresFromFile(QStringLiteral(":/modifiers.txt"));
+    const std::shared_ptr<IngredientTrie> trie = IngredientTrie::defaultIngredientTrie();
+    ASSERT_TRUE(trie);
+    EXPECT_EQ(ParsingEngine::defaultParsingEngine().ingredientTrie(), trie.get());
+    IngredientMO* blackGarlic = trie->ingredientObjectForKey(QStringLiteral("black garlic"));
+    ASSERT_TRUE(blackGarlic);
+    EXPECT_TRUE(ParsingEngine::ingredientsInString(QStringLiteral("3 cloves Black Garlic, sliced"))
+                    .contains(static_cast<KeyValueCoding*>(blackGarlic)));
+
+    // Without a main context there is nothing to find, and nothing is logged.
+    services.context = nullptr;
+    Log::Capture capture;
+    EXPECT_EQ(ParsingEngine::defaultParsingEngine().ingredientTrie(), nullptr);
+    EXPECT_TRUE(capture.lines().isEmpty());
+    services.context = context.get();
 }
 
 TEST_F(IngredientTrieTest, AContextThatGoesAwayTakesItsTrieAlong)
