@@ -880,7 +880,6 @@ void ManagedObjectContext::refreshObject(ManagedObject* object, bool mergeChange
 
     object->turnIntoFault();
     object->ensureLoaded();
-    const auto& attributes = object->m_entity->attributes();
     const auto& relationships = object->m_entity->relationships();
     // Property by property: this context's change stays unless the store's value wins (store
     // trump, and the store's value moved away from the one this context started from).
@@ -913,7 +912,6 @@ void ManagedObjectContext::refreshObject(ManagedObject* object, bool mergeChange
                 members.add(member);
         }
     }
-    Q_UNUSED(attributes);
 }
 
 void ManagedObjectContext::mergeChangesFromContextDidSaveNotification(const Notification& notification)

@@ -380,7 +380,7 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
             m_db.close();
             return false;
         }
-        if (!migrate(m_metadata.value(ModelVersionKey).toInt(), &message)) {
+        if (!migrate(&message)) {
             setError(error, storeError(CoreDataErrors::MigrationError, m_path,
                                        QStringLiteral("The store “%1” could not be upgraded: %2").arg(name, message)));
             m_db.close();
@@ -1057,9 +1057,8 @@ QStringList PersistentStore::tableColumns(const QString& table)
 // Brings an older store to the model's shape in one transaction: renamed entities, attributes
 // and relationships keep their data (renamingIdentifier), new ones are added (attributes with
 // their default), removed ones dropped. On any failure nothing changes.
-bool PersistentStore::migrate(int storeVersion, QString* message)
+bool PersistentStore::migrate(QString* message)
 {
-    Q_UNUSED(storeVersion);
     if (!m_db.exec(QStringLiteral("BEGIN IMMEDIATE"), message))
         return false;
     auto fail = [this](const QString&) {

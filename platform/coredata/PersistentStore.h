@@ -92,7 +92,7 @@ private:
     bool open(const QVariantMap& options, Error* error);
     bool createSchema(QString* message);
     bool loadEntityIDs(QString* message);
-    bool migrate(int storeVersion, QString* message);
+    bool migrate(QString* message);
     bool ensureIndexes(QString* message);
     void registerFunctions();
     QStringList tableColumns(const QString& table);

@@ -35,7 +35,8 @@ public:
     const ManagedObjectModel* managedObjectModel() const { return m_model; }
 
     // Opens (creating, upgrading when allowed) the store file at `path`; nullptr and an error
-    // naming the file when it cannot. A damaged or foreign file is left untouched.
+    // naming the file when it cannot. A damaged or foreign file is left untouched. There is one
+    // configuration: `configuration` is not used.
     PersistentStore* addPersistentStoreWithType(const QString& storeType, const QString& configuration,
                                                 const QString& path, const QVariantMap& options = {},
                                                 Error* error = nullptr);

@@ -12,7 +12,6 @@ public:
     QString name() const { return m_name; }
     bool isToMany() const { return m_toMany; }
     bool isOptional() const { return m_optional; }
-    bool isTransient() const { return false; }
     DeleteRule deleteRule() const { return m_deleteRule; }
     const EntityDescription* entity() const { return m_entity; }
     const EntityDescription* destinationEntity() const { return m_destination; }
