@@ -11,7 +11,8 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 const QString dataKey = QStringLiteral("data");
 const QString thumbnailKey = QStringLiteral("thumbnail");
@@ -26,7 +27,8 @@ QByteArray buildDefaultImageData()
 {
     const QImage bowl(QStringLiteral(":/bowl.png"));
     Error error;
-    QByteArray data = bowl.isNull() ? QByteArray() : ImageCoding::jpeg2000Data(bowl, compressionFactor, &error);
+    QByteArray data
+        = bowl.isNull() ? QByteArray() : ImageCoding::jpeg2000Data(bowl, compressionFactor, &error);
     if (data.isEmpty())
         Log::logf(QStringLiteral("Unable to make the default picture: %1"), error.localizedDescription);
     return data;
@@ -113,17 +115,17 @@ bool ImageMO::setDataValue(const QVariant& value, Error* error)
             return false;
     } else {
         return ImagingErrors::fail(error, ImagingErrors::InvalidImage,
-                                   QStringLiteral("A recipe picture must be picture data or an image, not %1.")
-                                       .arg(QString::fromLatin1(value.typeName())));
+            QStringLiteral("A recipe picture must be picture data or an image, not %1.")
+                .arg(QString::fromLatin1(value.typeName())));
     }
 
     // Smaller pictures are enlarged too: every stored picture has the same longer side.
     const QImage scaled = ImageScaling::scaledToLongerSide(image, KRMaxImageSize);
     if (scaled.isNull())
         return ImagingErrors::fail(error, ImagingErrors::InvalidImage,
-                                   QStringLiteral("The picture of %1 x %2 pixels cannot be scaled for storage.")
-                                       .arg(image.width())
-                                       .arg(image.height()));
+            QStringLiteral("The picture of %1 x %2 pixels cannot be scaled for storage.")
+                .arg(image.width())
+                .arg(image.height()));
     const QByteArray converted = ImageCoding::jpeg2000Data(scaled, compressionFactor, error);
     if (converted.isEmpty())
         return false;
@@ -147,7 +149,8 @@ QImage ImageMO::thumbnail() const
     double side = UserDefaults::standardUserDefaults().doubleForKey(RVImageViewSize);
     if (!(side >= 1.0))
         side = fallbackThumbnailSize;
-    m_thumbnail = ProportionalScaling::imageByScalingProportionallyToFillSize(imageOfData(data()), QSizeF(side, side));
+    m_thumbnail = ProportionalScaling::imageByScalingProportionallyToFillSize(
+        imageOfData(data()), QSizeF(side, side));
     m_cached = true;
     return m_thumbnail;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Error.h"
 #include "BaseMO.h"
+#include "Error.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -20,7 +20,8 @@ inline const QString RVImageViewSize = QStringLiteral("RVImageViewSize");
 // Keys: "data" (never empty: the default picture's data when none is stored), "thumbnail",
 // "preview", "jpegData", "isDefaultImage", "recipe". "data", "thumbnail" and "preview" take
 // picture data or a QImage when set by key.
-class ImageMO : public BaseMO {
+class ImageMO : public BaseMO
+{
 public:
     // The default picture as JPEG 2000, built once per process. Every copy shares one buffer,
     // which is how isDefaultImage tells it apart from equal bytes of another origin.

@@ -4,7 +4,8 @@
 #include "KRTrieBucket.h"
 #include "Log.h"
 
-namespace {
+namespace
+{
 const QString nameKey = QStringLiteral("name");
 const QString haveItKey = QStringLiteral("haveIt");
 } // namespace
@@ -21,7 +22,8 @@ void IngredientMO::setName(const QString& name)
         Log::logf(QStringLiteral("Truncating long ingredient name: %1"), newName);
         newName.truncate(kMaximumNameLength);
     }
-    const std::shared_ptr<IngredientTrie> trie = IngredientTrie::ingredientTrieForContext(managedObjectContext());
+    const std::shared_ptr<IngredientTrie> trie
+        = IngredientTrie::ingredientTrieForContext(managedObjectContext());
     const QString oldName = primitiveValueForKey(nameKey).toString();
     if (trie && !oldName.isNull())
         trie->forgetIngredient(this, oldName);

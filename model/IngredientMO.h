@@ -6,7 +6,8 @@
 
 // One entry of the shared ingredient vocabulary (entity "Ingredient"), unique by name. Every
 // ingredient is kept in its context's ingredient trie under its current name.
-class IngredientMO : public BaseMO {
+class IngredientMO : public BaseMO
+{
 public:
     // Longest name kept whole is 1,024 characters; longer ones are cut to kMaximumNameLength.
     static constexpr qsizetype kMaximumNameLength = 1023;

@@ -16,7 +16,8 @@
 #include <QThread>
 #include <unordered_map>
 
-namespace {
+namespace
+{
 
 const QString ingredientEntityName = QStringLiteral("Ingredient");
 const QString nameKey = QStringLiteral("name");
@@ -243,7 +244,8 @@ bool IngredientTrie::addIngredient(const QString& name)
         return true;
     if (!m_context)
         return false;
-    ManagedObject* ingredient = EntityDescription::insertNewObjectForEntityForName(ingredientEntityName, m_context);
+    ManagedObject* ingredient
+        = EntityDescription::insertNewObjectForEntityForName(ingredientEntityName, m_context);
     if (!ingredient)
         return false;
     // The name setter adds the new object to its context's trie in the table, normally this one;
@@ -332,8 +334,9 @@ bool IngredientTrie::isIngredient(const ManagedObject* object)
     if (!object || !object->entity())
         return false;
     const EntityDescription* entity = object->entity();
-    const EntityDescription* ingredient
-        = entity->managedObjectModel() ? entity->managedObjectModel()->entityNamed(ingredientEntityName) : nullptr;
+    const EntityDescription* ingredient = entity->managedObjectModel()
+        ? entity->managedObjectModel()->entityNamed(ingredientEntityName)
+        : nullptr;
     return ingredient && entity->isKindOfEntity(ingredient);
 }
 

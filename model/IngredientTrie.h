@@ -21,7 +21,8 @@ class ManagedObjectContext;
 // locked, and every trie locks itself around each operation, so workers may ask for, use and
 // drop their tries while the main thread uses or rebuilds its own. Tries are handed out as
 // shared pointers: a trie dropped from the table stays usable by whoever still holds it.
-class IngredientTrie : public OFTrie {
+class IngredientTrie : public OFTrie
+{
 public:
     IngredientTrie();
 

@@ -1,5 +1,6 @@
 #include "ModelClasses.h"
 
+#include "BaseMOAdditions.h"
 #include "CategoryMO.h"
 #include "CommentMO.h"
 #include "CuisineMO.h"
@@ -8,7 +9,6 @@
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
 #include "KitchenMO.h"
-#include "BaseMOAdditions.h"
 #include "ManagedObject.h"
 #include "NoteMO.h"
 #include "RecipeMO.h"
@@ -24,8 +24,9 @@ void registerModelClasses()
     ManagedObject::registerClass<CommentMO>(QStringLiteral("CommentMO"));
     ManagedObject::registerClass<ImageMO>(QStringLiteral("ImageMO"));
     ManagedObject::registerClass<IngredientMO>(QStringLiteral("IngredientMO"));
-    BaseMOAdditions::setIngredientTrieLookup([](ManagedObjectContext* context, const QString& name) -> ManagedObject* {
-        const std::shared_ptr<IngredientTrie> trie = IngredientTrie::ingredientTrieForContext(context);
-        return trie ? trie->ingredientObjectForKey(name) : nullptr;
-    });
+    BaseMOAdditions::setIngredientTrieLookup(
+        [](ManagedObjectContext* context, const QString& name) -> ManagedObject* {
+            const std::shared_ptr<IngredientTrie> trie = IngredientTrie::ingredientTrieForContext(context);
+            return trie ? trie->ingredientObjectForKey(name) : nullptr;
+        });
 }

@@ -160,7 +160,7 @@ ParsingEngine::ParsingEngine(
 ParsingEngine& ParsingEngine::defaultParsingEngine()
 {
     static ParsingEngine engine(defaultModifiers(), UnitsEngine::defaultEngine().unitNames(),
-                                [] { return static_cast<const OFTrie*>(IngredientTrie::defaultIngredientTrie().get()); });
+        [] { return static_cast<const OFTrie*>(IngredientTrie::defaultIngredientTrie().get()); });
     return engine;
 }
 

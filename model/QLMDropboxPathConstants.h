@@ -4,7 +4,8 @@
 
 // The folder tree that companion devices and this computer share in the user's Dropbox, and the
 // keys of a device's DeviceInfo.plist.
-namespace QLMDropboxPathConstants {
+namespace QLMDropboxPathConstants
+{
 
 inline const QString QLMDropboxRootKitchoraFolder = QStringLiteral("Kitchora");
 inline const QString QLMDropboxDevicesDirectory = QStringLiteral("Devices");
@@ -23,6 +24,7 @@ inline const QString QLMDropboxDeviceGroceryListSupportKey = QStringLiteral("Dev
 inline const QString QLMDropboxDeviceLastDropboxAccessDateKey
     = QStringLiteral("Device last accessed Dropbox on date");
 inline const QString QLMDropboxDeviceAPNSDeviceTokenKey = QStringLiteral("Push notification device token");
-inline const QString QLMDropboxDeviceUDIDIsActuallyIdentForVendorKey = QStringLiteral("useIdentifierForVendor");
+inline const QString QLMDropboxDeviceUDIDIsActuallyIdentForVendorKey
+    = QStringLiteral("useIdentifierForVendor");
 
 } // namespace QLMDropboxPathConstants

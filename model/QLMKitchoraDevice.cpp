@@ -2,7 +2,8 @@
 
 #include "QLMDropboxPathConstants.h"
 
-namespace {
+namespace
+{
 
 QString stringValue(const QVariantMap& map, const QString& key)
 {
@@ -43,8 +44,8 @@ bool boolValue(const QVariant& value)
 
 } // namespace
 
-QLMKitchoraDevice QLMKitchoraDevice::deviceFromDeviceInfoPlist(const QVariantMap& deviceInfo,
-                                                               const QString& dropboxPath)
+QLMKitchoraDevice QLMKitchoraDevice::deviceFromDeviceInfoPlist(
+    const QVariantMap& deviceInfo, const QString& dropboxPath)
 {
     using namespace QLMDropboxPathConstants;
     QLMKitchoraDevice device;

@@ -7,12 +7,14 @@
 
 // The record of one companion device that shares the Dropbox folder: what its DeviceInfo.plist
 // says about it, and where its folder is. A plain value; device collections keep a copy.
-class QLMKitchoraDevice {
+class QLMKitchoraDevice
+{
 public:
     // The record of a parsed DeviceInfo.plist found in the folder at dropboxPath. Values of the
     // wrong type count as missing, so a damaged file from another device yields empty fields
     // rather than values no caller expects.
-    static QLMKitchoraDevice deviceFromDeviceInfoPlist(const QVariantMap& deviceInfo, const QString& dropboxPath);
+    static QLMKitchoraDevice deviceFromDeviceInfoPlist(
+        const QVariantMap& deviceInfo, const QString& dropboxPath);
 
     QString deviceName() const { return m_deviceName; }
     void setDeviceName(const QString& deviceName) { m_deviceName = deviceName; }

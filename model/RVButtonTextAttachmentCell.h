@@ -6,7 +6,8 @@
 
 // The push button that the recipe card shows where a list can grow ("add ingredients...").
 // The model only names it; the recipe page draws it and handles its clicks.
-class RVButtonTextAttachmentCell {
+class RVButtonTextAttachmentCell
+{
 public:
     RVButtonTextAttachmentCell() = default;
 

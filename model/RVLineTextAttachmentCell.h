@@ -3,7 +3,8 @@
 #include "TextAttachment.h"
 
 // The grey horizontal rule that closes a section of the recipe card. It has no state of its own.
-class RVLineTextAttachmentCell {
+class RVLineTextAttachmentCell
+{
 public:
     RVLineTextAttachmentCell() = default;
 

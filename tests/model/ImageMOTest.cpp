@@ -1,6 +1,7 @@
+#include "ImageMO.h"
+
 #include "EntityDescription.h"
 #include "ImageCoding.h"
-#include "ImageMO.h"
 #include "ImagingErrors.h"
 #include "Jpeg2000.h"
 #include "Log.h"
@@ -14,7 +15,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A picture with a diagonal stripe, so scaling and cropping leave traces.
 QImage picture(int width, int height, QColor fill = QColor(200, 60, 40))
@@ -41,14 +43,15 @@ QSize storedSize(const QByteArray& data)
     return Jpeg2000::imageFromData(data).size();
 }
 
-class ImageMOTest : public ::testing::Test {
+class ImageMOTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         ManagedObject::registerClass<ImageMO>(QStringLiteral("ImageMO"));
         QString message;
-        model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(KITCHORA_TEST_DATA "/PictureModel.json"),
-                                                            &message);
+        model = ManagedObjectModel::modelWithContentsOfFile(
+            QStringLiteral(KITCHORA_TEST_DATA "/PictureModel.json"), &message);
         ASSERT_TRUE(model) << message.toStdString();
         ASSERT_TRUE(dir.isValid());
         open();
@@ -64,16 +67,18 @@ protected:
         context.reset();
         coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
         Error error;
-        ASSERT_TRUE(coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(),
-                                                            dir.filePath(QStringLiteral("Pictures.recipedb")), {},
-                                                            &error))
+        ASSERT_TRUE(coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType,
+            QString(), dir.filePath(QStringLiteral("Pictures.recipedb")), {}, &error))
             << error.localizedDescription.toStdString();
         context = std::make_unique<ManagedObjectContext>();
         context->setPersistentStoreCoordinator(coordinator.get());
     }
 
     bool flag(const char* key) const { return recipe->valueForKey(QString::fromLatin1(key)).toBool(); }
-    QByteArray storedData() const { return image->primitiveValueForKey(QStringLiteral("data")).toByteArray(); }
+    QByteArray storedData() const
+    {
+        return image->primitiveValueForKey(QStringLiteral("data")).toByteArray();
+    }
 
     ScratchUserDefaults defaults;
     QTemporaryDir dir;
@@ -256,9 +261,9 @@ TEST_F(ImageMOTest, ThumbnailFollowsTheSettingAndIsKeptUntilTheDataChanges)
     // Observers of the thumbnail hear of a new picture and read its thumbnail, not the old one.
     QImage heard;
     image->addObserver(QStringLiteral("thumbnail"),
-                       [&](ManagedObject*, const QString&, const QVariant&, const QVariant& newValue) {
-                           heard = newValue.value<QImage>();
-                       });
+        [&](ManagedObject*, const QString&, const QVariant&, const QVariant& newValue) {
+            heard = newValue.value<QImage>();
+        });
     ASSERT_TRUE(image->setData(picture(100, 100, QColor(40, 180, 60))));
     ASSERT_EQ(heard.size(), QSize(32, 32));
     EXPECT_GT(QColor(heard.pixel(31, 0)).green(), 150);
@@ -277,7 +282,8 @@ TEST_F(ImageMOTest, ThumbnailCacheIsDroppedWhenTheObjectTurnsIntoAFault)
 
 TEST_F(ImageMOTest, ASettingThatIsMissingOrUnusableGivesTheUsualSize)
 {
-    for (const QVariant& setting : { QVariant(), QVariant(0.0), QVariant(-5.0), QVariant(QStringLiteral("big")) }) {
+    for (const QVariant& setting :
+        { QVariant(), QVariant(0.0), QVariant(-5.0), QVariant(QStringLiteral("big")) }) {
         defaults.defaults().setObject(setting, RVImageViewSize);
         ASSERT_TRUE(image->setData(picture(50, 50)));
         EXPECT_EQ(image->thumbnail().size(), QSize(128, 128)) << setting.toString().toStdString();
@@ -309,6 +315,7 @@ TEST_F(ImageMOTest, StoredPicturesSurviveSaveAndReopen)
     ASSERT_TRUE(images && images->size() == 1);
     auto* fetched = static_cast<ImageMO*>(images->first());
     EXPECT_EQ(fetched->data(), stored);
-    EXPECT_TRUE(fetched->objectForKey(QStringLiteral("recipe"))->valueForKey(QStringLiteral("hasImage")).toBool());
+    EXPECT_TRUE(
+        fetched->objectForKey(QStringLiteral("recipe"))->valueForKey(QStringLiteral("hasImage")).toBool());
     EXPECT_EQ(fetched->thumbnail().size(), QSize(64, 64));
 }

@@ -1,6 +1,7 @@
+#include "IngredientTrie.h"
+
 #include "BaseMOAdditions.h"
 #include "IngredientMO.h"
-#include "IngredientTrie.h"
 #include "Log.h"
 #include "ModelStoreFixture.h"
 #include "ParsingEngine.h"
@@ -11,7 +12,8 @@
 #include <atomic>
 #include <thread>
 
-namespace {
+namespace
+{
 
 QStringList shippedIngredientNames()
 {
@@ -25,7 +27,8 @@ QStringList shippedIngredientNames()
     return names;
 }
 
-class IngredientTrieTest : public ModelStoreFixture {
+class IngredientTrieTest : public ModelStoreFixture
+{
 protected:
     void SetUp() override
     {
@@ -44,7 +47,8 @@ protected:
     {
         std::unique_ptr<ManagedObjectContext> other = newContext();
         for (const QString& name : names)
-            insert(QStringLiteral("Ingredient"), other.get())->setPrimitiveValue(name, QStringLiteral("name"));
+            insert(QStringLiteral("Ingredient"), other.get())
+                ->setPrimitiveValue(name, QStringLiteral("name"));
         save(other.get());
     }
 
@@ -52,7 +56,8 @@ protected:
     {
         QList<ManagedObject*> found;
         for (ManagedObject* ingredient : fetchAll(QStringLiteral("Ingredient"), in)) {
-            if (ingredient->valueForKey(QStringLiteral("name")).toString().compare(name, Qt::CaseInsensitive) == 0)
+            if (ingredient->valueForKey(QStringLiteral("name")).toString().compare(name, Qt::CaseInsensitive)
+                == 0)
                 found.append(ingredient);
         }
         return found;
@@ -187,7 +192,8 @@ TEST_F(IngredientTrieTest, TheMainContextsTrieIsTheDefaultTrie)
     ASSERT_TRUE(rebuilt);
     EXPECT_NE(rebuilt, trie);
     // The rebuilt trie holds the same objects: the fill found them in the context.
-    EXPECT_EQ(rebuilt->ingredientObjectForKey(QStringLiteral("salt")), trie->ingredientObjectForKey(QStringLiteral("salt")));
+    EXPECT_EQ(rebuilt->ingredientObjectForKey(QStringLiteral("salt")),
+        trie->ingredientObjectForKey(QStringLiteral("salt")));
 }
 
 TEST_F(IngredientTrieTest, TheDefaultTrieIsForTheMainThreadOnly)
@@ -197,7 +203,8 @@ TEST_F(IngredientTrieTest, TheDefaultTrieIsForTheMainThreadOnly)
     std::thread worker([&] { fromWorker = IngredientTrie::defaultIngredientTrie(); });
     worker.join();
     EXPECT_EQ(fromWorker, nullptr);
-    EXPECT_TRUE(capture.contains(QStringLiteral("+[IngredientTrie defaultIngredientTrie]: called from non-main thread.")));
+    EXPECT_TRUE(capture.contains(
+        QStringLiteral("+[IngredientTrie defaultIngredientTrie]: called from non-main thread.")));
 }
 
 TEST_F(IngredientTrieTest, AFailedFillIsPresentedAndNotKept)
@@ -209,8 +216,8 @@ TEST_F(IngredientTrieTest, AFailedFillIsPresentedAndNotKept)
     ASSERT_TRUE(bare) << message.toStdString();
     PersistentStoreCoordinator bareCoordinator(bare.get());
     Error error;
-    ASSERT_TRUE(bareCoordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(),
-                                                           dir.filePath(QStringLiteral("Bare.recipedb")), {}, &error));
+    ASSERT_TRUE(bareCoordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType,
+        QString(), dir.filePath(QStringLiteral("Bare.recipedb")), {}, &error));
     auto bareContext = std::make_unique<ManagedObjectContext>();
     bareContext->setPersistentStoreCoordinator(&bareCoordinator);
 
@@ -278,17 +285,17 @@ TEST_F(IngredientTrieTest, FindOrCreateAsksTheTrieWhenLookupsAreOn)
     defaults.defaults().setBool(true, KRIngredientTrieLookups);
     const std::shared_ptr<IngredientTrie> trie = IngredientTrie::defaultIngredientTrie();
     ASSERT_TRUE(trie);
-    ManagedObject* salt = BaseMOAdditions::findOrCreateManagedObjectForName(QStringLiteral("SALT"),
-                                                                            QStringLiteral("Ingredient"), context.get());
+    ManagedObject* salt = BaseMOAdditions::findOrCreateManagedObjectForName(
+        QStringLiteral("SALT"), QStringLiteral("Ingredient"), context.get());
     EXPECT_EQ(salt, trie->ingredientObjectForKey(QStringLiteral("salt")));
 
-    ManagedObject* made = BaseMOAdditions::findOrCreateManagedObjectForName(QStringLiteral("Black garlic"),
-                                                                            QStringLiteral("Ingredient"), context.get());
+    ManagedObject* made = BaseMOAdditions::findOrCreateManagedObjectForName(
+        QStringLiteral("Black garlic"), QStringLiteral("Ingredient"), context.get());
     ASSERT_TRUE(made);
     EXPECT_EQ(trie->ingredientObjectForKey(QStringLiteral("black garlic")), made);
-    EXPECT_EQ(BaseMOAdditions::findOrCreateManagedObjectForName(QStringLiteral("black GARLIC"),
-                                                                QStringLiteral("Ingredient"), context.get()),
-              made);
+    EXPECT_EQ(BaseMOAdditions::findOrCreateManagedObjectForName(
+                  QStringLiteral("black GARLIC"), QStringLiteral("Ingredient"), context.get()),
+        made);
 }
 
 // Free text is searched for known ingredients in the main context's vocabulary.

@@ -1,6 +1,7 @@
+#include "QLMKitchoraDevice.h"
+
 #include "PropertyList.h"
 #include "QLMDropboxPathConstants.h"
-#include "QLMKitchoraDevice.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>
@@ -26,8 +27,8 @@ TEST(QLMKitchoraDevice, ReadsEveryFieldOfADeviceInfoPlist)
     const std::optional<QVariantMap> read = PropertyList::dictionaryWithData(data, &error);
     ASSERT_TRUE(read);
 
-    const QLMKitchoraDevice device
-        = QLMKitchoraDevice::deviceFromDeviceInfoPlist(*read, QStringLiteral("/Kitchora/Devices/Kitchen iPad"));
+    const QLMKitchoraDevice device = QLMKitchoraDevice::deviceFromDeviceInfoPlist(
+        *read, QStringLiteral("/Kitchora/Devices/Kitchen iPad"));
     EXPECT_EQ(device.dropboxPath(), QStringLiteral("/Kitchora/Devices/Kitchen iPad"));
     EXPECT_EQ(device.deviceUDID(), QStringLiteral("0123456789ABCDEF0123456789ABCDEF01234567"));
     EXPECT_EQ(device.deviceType(), QStringLiteral("iPad"));
@@ -62,7 +63,8 @@ TEST(QLMKitchoraDevice, GroceryListSupportFollowsThePlatformsBooleanReading)
         QVariantMap info;
         if (c.value.isValid())
             info.insert(QLMDropboxDeviceGroceryListSupportKey, c.value);
-        EXPECT_EQ(QLMKitchoraDevice::deviceFromDeviceInfoPlist(info, QString()).supportsGroceryLists(), c.expected)
+        EXPECT_EQ(
+            QLMKitchoraDevice::deviceFromDeviceInfoPlist(info, QString()).supportsGroceryLists(), c.expected)
             << c.value.toString().toStdString();
     }
 }
