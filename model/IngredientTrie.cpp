@@ -34,8 +34,9 @@ struct Registry {
 
 Registry& registry()
 {
-    static Registry instance;
-    return instance;
+    // Never destroyed: a context going away during the process's teardown still reaches it.
+    static Registry* instance = new Registry;
+    return *instance;
 }
 
 bool isMainThread()

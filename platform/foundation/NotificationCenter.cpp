@@ -32,8 +32,10 @@ struct NotificationCenter::Private {
 
 NotificationCenter& NotificationCenter::defaultCenter()
 {
-    static NotificationCenter center;
-    return center;
+    // Never destroyed: objects that go away during the process's own teardown (a context, say)
+    // still post their last notices.
+    static NotificationCenter* center = new NotificationCenter;
+    return *center;
 }
 
 NotificationCenter::NotificationCenter()
