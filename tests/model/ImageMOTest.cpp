@@ -7,6 +7,7 @@
 #include "Log.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
+#include "ModelStoreFixture.h"
 #include "PersistentStoreCoordinator.h"
 #include "ScratchUserDefaults.h"
 
@@ -318,4 +319,34 @@ TEST_F(ImageMOTest, StoredPicturesSurviveSaveAndReopen)
     EXPECT_TRUE(
         fetched->objectForKey(QStringLiteral("recipe"))->valueForKey(QStringLiteral("hasImage")).toBool());
     EXPECT_EQ(fetched->thumbnail().size(), QSize(64, 64));
+}
+
+namespace {
+class LibraryPictureTest : public ModelStoreFixture { };
+} // namespace
+
+// In the library model a new recipe shows the default picture until it gets one of its own,
+// and the uploader's template then finds it.
+TEST_F(LibraryPictureTest, ANewRecipesPictureIsTheDefaultUntilOneIsSet)
+{
+    ManagedObject* recipe = insert(QStringLiteral("Recipe"));
+    auto* image = dynamic_cast<ImageMO*>(recipe->objectForKey(QStringLiteral("image")));
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(image->isDefaultImage());
+    EXPECT_TRUE(ImageMO::isDefaultImageData(recipe->valueForKeyPath(QStringLiteral("image.data"))));
+    EXPECT_FALSE(recipe->valueForKey(QStringLiteral("hasImage")).toBool());
+
+    image->setValueForKey(picture(600, 300), QStringLiteral("data"));
+    EXPECT_TRUE(recipe->valueForKey(QStringLiteral("hasImage")).toBool());
+    EXPECT_TRUE(recipe->valueForKey(QStringLiteral("changedImage")).toBool());
+    ASSERT_TRUE(save());
+
+    const std::optional<FetchRequest> changed
+        = model->fetchRequestFromTemplateWithName(QStringLiteral("fetchRecipesWithChangedImage"), {});
+    ASSERT_TRUE(changed);
+    Error error;
+    const auto found = context->executeFetchRequest(*changed, &error);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, QList<ManagedObject*> { recipe });
+    EXPECT_EQ(storedSize(image->data()), QSize(512, 256));
 }
