@@ -94,6 +94,29 @@ void foldFunction(sqlite3_context* context, int, sqlite3_value** argv)
         sqlite3_result_value(context, argv[0]);
         return;
     }
+    // ASCII text folds to itself, lower-cased for case folding: no marks, nothing to compose.
+    // Handled here without the heap, as most searched text is plain ASCII.
+    {
+        const void* data = sqlite3_value_text16(argv[0]);
+        const int units = sqlite3_value_bytes16(argv[0]) / 2;
+        QVarLengthArray<char16_t, 256> buffer(units);
+        if (units > 0)
+            memcpy(buffer.data(), data, size_t(units) * 2);
+        const bool lower = sqlite3_value_int(argv[1]) != 0;
+        bool ascii = true;
+        for (char16_t& unit : buffer) {
+            if (unit >= 0x80) {
+                ascii = false;
+                break;
+            }
+            if (lower && unit >= u'A' && unit <= u'Z')
+                unit = char16_t(unit + (u'a' - u'A'));
+        }
+        if (ascii) {
+            sqlite3_result_text16(context, buffer.constData(), units * 2, SQLITE_TRANSIENT);
+            return;
+        }
+    }
     const QString folded = StringFolding::fold(textOf(argv[0]), sqlite3_value_int(argv[1]) != 0,
                                                sqlite3_value_int(argv[2]) != 0);
     sqlite3_result_text16(context, folded.utf16(), int(folded.size() * sizeof(QChar)), SQLITE_TRANSIENT);
