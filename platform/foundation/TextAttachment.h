@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMetaType>
+#include <QSizeF>
 #include <QString>
 
 // The object character U+FFFC stands for in an attributed string, stored under
@@ -10,10 +11,13 @@ struct TextAttachment {
         None,   // nothing drawn
         Line,   // a horizontal rule across the line
         Button, // a push button showing the title
+        Image,  // the named icon, drawn at imageSize
     };
 
     Cell cell = Cell::None;
     QString title;
+    QString imageName;
+    QSizeF imageSize;
 
     bool operator==(const TextAttachment&) const = default;
 };
