@@ -4,14 +4,19 @@
 #include "CategoryMO.h"
 #include "CommentMO.h"
 #include "CuisineMO.h"
+#include "DeviceCollection.h"
 #include "DirectionMO.h"
+#include "Folder.h"
 #include "ImageMO.h"
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
 #include "KitchenMO.h"
 #include "ManagedObject.h"
+#include "ManualCollection.h"
 #include "NoteMO.h"
+#include "RecipeCollection.h"
 #include "RecipeMO.h"
+#include "SmartCollection.h"
 
 void registerModelClasses()
 {
@@ -22,6 +27,11 @@ void registerModelClasses()
     ManagedObject::registerClass<CuisineMO>(QStringLiteral("CuisineMO"));
     ManagedObject::registerClass<KitchenMO>(QStringLiteral("KitchenMO"));
     ManagedObject::registerClass<CommentMO>(QStringLiteral("CommentMO"));
+    ManagedObject::registerClass<RecipeCollection>(QStringLiteral("RecipeCollection"));
+    ManagedObject::registerClass<Folder>(QStringLiteral("Folder"));
+    ManagedObject::registerClass<ManualCollection>(QStringLiteral("ManualCollection"));
+    ManagedObject::registerClass<SmartCollection>(QStringLiteral("SmartCollection"));
+    ManagedObject::registerClass<DeviceCollection>(QStringLiteral("DeviceCollection"));
     ManagedObject::registerClass<ImageMO>(QStringLiteral("ImageMO"));
     ManagedObject::registerClass<IngredientMO>(QStringLiteral("IngredientMO"));
     BaseMOAdditions::setIngredientTrieLookup(

@@ -35,7 +35,7 @@ const ManagedObjectModel* modelOf(const ManagedObjectContext* context)
 
 void presentError(const Error& error)
 {
-    if (KitchoraServices* services = KitchoraServices::current())
+    if (KitchoraServices* services = KitchoraServices::shared())
         services->presentError(error);
     else
         Log::log(error.localizedDescription);
@@ -169,7 +169,7 @@ void RecipeCollection::setName(const QString& name)
     setPrimitiveValue(candidate.isNull() ? QVariant() : QVariant(candidate), kNameKey);
     dropCachedTitle();
     didChangeValueForKey(kNameKey);
-    if (KitchoraServices* services = KitchoraServices::current())
+    if (KitchoraServices* services = KitchoraServices::shared())
         services->rearrangeCollections();
 }
 

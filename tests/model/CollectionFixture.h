@@ -3,68 +3,20 @@
 #include "DeviceCollection.h"
 #include "Folder.h"
 #include "ManualCollection.h"
+#include "ModelStoreFixture.h"
 #include "RecipeCollection.h"
 #include "SmartCollection.h"
 
-#include "EntityDescription.h"
-#include "KitchoraServices.h"
-#include "ManagedObjectContext.h"
-#include "ManagedObjectModel.h"
-#include "PersistentStoreCoordinator.h"
-
 #include <QDateTime>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <memory>
 
-class RecordingServices : public KitchoraServices {
-public:
-    void presentError(const Error& error) override { errors.append(error); }
-    void rearrangeCollections() override { ++rearrangements; }
-    QList<Error> errors;
-    int rearrangements = 0;
-};
-
-class CollectionFixture : public ::testing::Test {
+// The library store with helpers for collections and plain recipes.
+class CollectionFixture : public ModelStoreFixture {
 protected:
-    void SetUp() override
-    {
-        ManagedObject::registerClass<Folder>(QStringLiteral("Folder"));
-        ManagedObject::registerClass<ManualCollection>(QStringLiteral("ManualCollection"));
-        ManagedObject::registerClass<SmartCollection>(QStringLiteral("SmartCollection"));
-        ManagedObject::registerClass<DeviceCollection>(QStringLiteral("DeviceCollection"));
-        QString error;
-        model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral("/tmp/coll/model.json"), &error);
-        ASSERT_TRUE(model) << error.toStdString();
-        ASSERT_TRUE(dir.isValid());
-        KitchoraServices::setCurrent(&services);
-        open();
-    }
-
-    void TearDown() override
-    {
-        context.reset();
-        coordinator.reset();
-        KitchoraServices::setCurrent(nullptr);
-    }
-
-    void open()
-    {
-        context.reset();
-        coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
-        Error error;
-        ASSERT_TRUE(coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(),
-                                                            dir.filePath(QStringLiteral("Library.recipedb")), {},
-                                                            &error))
-            << error.localizedDescription.toStdString();
-        context = std::make_unique<ManagedObjectContext>();
-        context->setPersistentStoreCoordinator(coordinator.get());
-    }
-
     template <class T>
     T* insert(const QString& entity, const QString& kind = QString())
     {
-        auto* object = dynamic_cast<T*>(EntityDescription::insertNewObjectForEntityForName(entity, context.get()));
+        auto* object = dynamic_cast<T*>(ModelStoreFixture::insert(entity));
         EXPECT_TRUE(object) << entity.toStdString();
         if (object && !kind.isNull())
             object->setValueForKey(kind, QStringLiteral("kind"));
@@ -73,18 +25,14 @@ protected:
 
     ManagedObject* recipe(const QString& name, const QDateTime& dateAdded = QDateTime())
     {
-        ManagedObject* r = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), context.get());
+        ManagedObject* r = ModelStoreFixture::insert(QStringLiteral("Recipe"));
         r->setValueForKey(name, QStringLiteral("name"));
         if (dateAdded.isValid())
             r->setValueForKey(dateAdded, QStringLiteral("dateAdded"));
         return r;
     }
 
-    void save()
-    {
-        Error error;
-        ASSERT_TRUE(context->save(&error)) << error.localizedDescription.toStdString();
-    }
+    void open() { openStack(); }
 
     static QStringList names(const QList<ManagedObject*>& objects)
     {
@@ -109,11 +57,4 @@ protected:
         object->addObserver(key, [count](ManagedObject*, const QString&, const QVariant&, const QVariant&) { ++*count; });
         return count;
     }
-
-    RecordingServices services;
-    std::unique_ptr<ManagedObjectModel> model;
-    QTemporaryDir dir;
-    std::unique_ptr<PersistentStoreCoordinator> coordinator;
-    std::unique_ptr<ManagedObjectContext> context;
 };
-

@@ -1,5 +1,5 @@
 #include "CollectionFixture.h"
-#include "ScratchUserDefaults.h"
+
 
 namespace {
 
@@ -119,8 +119,8 @@ TEST_F(CollectionsTest, RenamingKeepsNamesUniqueAcrossTheStore)
     // The number goes on the name as given, not on the previous try.
     c->setValueForKey(QStringLiteral("Desserts"), QStringLiteral("name"));
     EXPECT_EQ(c->name(), QStringLiteral("Desserts 2"));
-    EXPECT_TRUE(services.errors.isEmpty());
-    EXPECT_GT(services.rearrangements, 0);
+    EXPECT_TRUE(services.presentedErrors.isEmpty());
+    EXPECT_GT(services.rearrangeCollectionsCount, 0);
 }
 
 TEST_F(CollectionsTest, ANameSearchThatCannotFetchStopsAndKeepsTheName)
@@ -132,10 +132,10 @@ TEST_F(CollectionsTest, ANameSearchThatCannotFetchStopsAndKeepsTheName)
     auto* collection = dynamic_cast<ManualCollection*>(object);
     ASSERT_TRUE(collection);
     EXPECT_EQ(collection->name(), QStringLiteral("untitled collection"));
-    services.errors.clear();
+    services.presentedErrors.clear();
     collection->setName(QStringLiteral("Soups"));
     EXPECT_EQ(collection->name(), QStringLiteral("Soups"));
-    EXPECT_EQ(services.errors.size(), 1);
+    EXPECT_EQ(services.presentedErrors.size(), 1);
 }
 
 TEST_F(CollectionsTest, EmptyTextLeavesTheNameAlone)
@@ -234,7 +234,6 @@ TEST_F(CollectionsTest, ManualMembershipKeepsBothSidesInStep)
 
 TEST_F(CollectionsTest, TrimmingRecentImportsDropsTheOldestBeyondTheLimit)
 {
-    ScratchUserDefaults defaults;
     defaults.defaults().setInteger(30, KRSavedImportsCount);
     auto* library = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindMainLibrary);
     auto* imports = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindImportedCollection);
@@ -271,7 +270,6 @@ TEST_F(CollectionsTest, TrimmingRecentImportsDropsTheOldestBeyondTheLimit)
 
 TEST_F(CollectionsTest, TrimmingWithoutASetLimitKeepsThirty)
 {
-    ScratchUserDefaults defaults;
     auto* imports = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindImportedCollection);
     const QDateTime start(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
     for (int i = 0; i < 32; ++i)
