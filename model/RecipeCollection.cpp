@@ -183,8 +183,7 @@ AttributedString RecipeCollection::nameWithImage() const
     if (!imageName.isEmpty()) {
         TextAttachment icon;
         icon.cell = TextAttachment::Cell::Image;
-        icon.imageName = imageName;
-        icon.imageSize = QSizeF(16, 16);
+        icon.title = imageName;
         const AttributedString iconString(QString(QChar(NSAttachmentCharacter)),
                                           {{NSAttachmentAttributeName, QVariant::fromValue(icon)}});
         title.insertAttributedString(iconString, 0);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AttributedString.h"
-#include "ManagedObject.h"
+#include "BaseMO.h"
 
 #include <QString>
 #include <QVariant>
@@ -29,7 +29,7 @@ inline const QString KRSavedImportsCount = QStringLiteral("KRSavedImportsCount")
 
 // A stored group of recipes shown in the source list. Subclasses decide what the group holds;
 // this class keeps names unique, builds the source-list title and answers the kind tests.
-class RecipeCollection : public ManagedObject {
+class RecipeCollection : public BaseMO {
 public:
     // Kind tests: each compares the stored "kind" with one constant.
     bool isLibrary() const;
@@ -79,7 +79,7 @@ public:
     void willTurnIntoFault() override;
 
 protected:
-    using Super = ManagedObject;
+    using Super = BaseMO;
 
     // The subclass's icon when no override is set.
     virtual QString defaultCollectionImageName() const;

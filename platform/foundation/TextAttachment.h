@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMetaType>
-#include <QSizeF>
 #include <QString>
 
 // The object character U+FFFC stands for in an attributed string, stored under
@@ -11,13 +10,11 @@ struct TextAttachment {
         None,   // nothing drawn
         Line,   // a horizontal rule across the line
         Button, // a push button showing the title
-        Image,  // the named icon, drawn at imageSize
+        Image,  // the icon that the title names, drawn at icon size (16 x 16 points)
     };
 
     Cell cell = Cell::None;
     QString title;
-    QString imageName;
-    QSizeF imageSize;
 
     bool operator==(const TextAttachment&) const = default;
 };

@@ -160,8 +160,7 @@ TEST_F(CollectionsTest, TitleShowsTheIconBeforeASpaceAndTheName)
     ASSERT_EQ(title.string(), QString(QChar(NSAttachmentCharacter)) + QStringLiteral(" Soups"));
     auto icon = title.attributeAtIndex(NSAttachmentAttributeName, 0).value<TextAttachment>();
     EXPECT_EQ(icon.cell, TextAttachment::Cell::Image);
-    EXPECT_EQ(icon.imageName, QStringLiteral("image_collection_manual"));
-    EXPECT_EQ(icon.imageSize, QSizeF(16, 16));
+    EXPECT_EQ(icon.title, QStringLiteral("image_collection_manual"));
     EXPECT_FALSE(title.attributeAtIndex(NSAttachmentAttributeName, 1).isValid());
 
     // A new name or icon shows at once.
@@ -323,7 +322,7 @@ TEST_F(CollectionsTest, DeviceIconFollowsTheDeviceTypeOnly)
         device->setValueForKey(type, QStringLiteral("deviceType"));
         device->setCollectionImageName(QStringLiteral("image_collection_manual"));
         EXPECT_EQ(device->collectionImageName(), icon) << type.toString().toStdString();
-        EXPECT_EQ(device->nameWithImage().attributeAtIndex(NSAttachmentAttributeName, 0).value<TextAttachment>().imageName,
+        EXPECT_EQ(device->nameWithImage().attributeAtIndex(NSAttachmentAttributeName, 0).value<TextAttachment>().title,
                   icon);
     }
 }
