@@ -4,24 +4,24 @@
 
 QString DeviceCollection::collectionImageName() const
 {
-    static const QHash<QString, QString> iconsByType{
-        {QStringLiteral("iPhone"), QStringLiteral("image_collection_device_iphone")},
-        {QStringLiteral("iPod touch"), QStringLiteral("image_collection_device_ipod")},
-        {QStringLiteral("iPad"), QStringLiteral("image_collection_device_ipad")},
-        {QStringLiteral("Mac"), QStringLiteral("image_collection_device_mac")},
+    static const QHash<QString, QString> iconsByType {
+        { QStringLiteral("iPhone"), QStringLiteral("image_collection_device_iphone") },
+        { QStringLiteral("iPod touch"), QStringLiteral("image_collection_device_ipod") },
+        { QStringLiteral("iPad"), QStringLiteral("image_collection_device_ipad") },
+        { QStringLiteral("Mac"), QStringLiteral("image_collection_device_mac") },
     };
     return iconsByType.value(valueForKey(QStringLiteral("deviceType")).toString(),
-                             QStringLiteral("image_collection_device_unknown"));
+        QStringLiteral("image_collection_device_unknown"));
 }
 
-std::shared_ptr<QLMKitchoraDevice> DeviceCollection::dropboxDevice() const
+std::optional<QLMKitchoraDevice> DeviceCollection::dropboxDevice() const
 {
     QMutexLocker lock(&m_deviceLock);
     return m_dropboxDevice;
 }
 
-void DeviceCollection::setDropboxDevice(std::shared_ptr<QLMKitchoraDevice> device)
+void DeviceCollection::setDropboxDevice(const std::optional<QLMKitchoraDevice>& device)
 {
     QMutexLocker lock(&m_deviceLock);
-    m_dropboxDevice = std::move(device);
+    m_dropboxDevice = device;
 }

@@ -4,7 +4,8 @@
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 const QString kChildrenKey = QStringLiteral("children");
 const QString kParentKey = QStringLiteral("parent");
 } // namespace

@@ -5,7 +5,8 @@
 #include <QList>
 
 // A collection of collections: it holds no recipes of its own.
-class Folder : public RecipeCollection {
+class Folder : public RecipeCollection
+{
 public:
     bool isLeaf() const { return false; }
     QList<ManagedObject*> children() const;

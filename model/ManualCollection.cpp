@@ -2,7 +2,8 @@
 
 #include "MutableObjectSet.h"
 
-namespace {
+namespace
+{
 const QString kRecipesKey = QStringLiteral("recipes");
 const QString kChildrenKey = QStringLiteral("children");
 } // namespace

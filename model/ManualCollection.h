@@ -3,7 +3,8 @@
 #include "RecipeCollection.h"
 
 // A collection of hand-picked recipes.
-class ManualCollection : public RecipeCollection {
+class ManualCollection : public RecipeCollection
+{
 public:
     bool isLeaf() const { return true; }
     bool allowsSubRecipes() const override { return true; }

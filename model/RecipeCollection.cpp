@@ -11,9 +11,11 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QThread>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const QString kNameKey = QStringLiteral("name");
 const QString kIndexKey = QStringLiteral("index");
@@ -33,12 +35,20 @@ const ManagedObjectModel* modelOf(const ManagedObjectContext* context)
     return context->persistentStoreCoordinator()->managedObjectModel();
 }
 
+bool onMainThread()
+{
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
 void presentError(const Error& error)
 {
-    if (KitchoraServices* services = KitchoraServices::shared())
+    KitchoraServices* services = KitchoraServices::shared();
+    if (!services)
+        Log::log(error.localizedDescription);
+    else if (onMainThread())
         services->presentError(error);
     else
-        Log::log(error.localizedDescription);
+        KitchoraServices::presentErrorOnMainThread(error);
 }
 
 // Collections of the store named `name`; nullopt (after presenting the error) when the fetch fails.
@@ -47,12 +57,14 @@ std::optional<QList<ManagedObject*>> collectionsNamed(ManagedObjectContext* cont
     const ManagedObjectModel* model = modelOf(context);
     std::optional<FetchRequest> request;
     if (model)
-        request = model->fetchRequestFromTemplateWithName(QStringLiteral("fetchCollectionByName"), {{kNameKey, name}});
+        request = model->fetchRequestFromTemplateWithName(
+            QStringLiteral("fetchCollectionByName"), { { kNameKey, name } });
     if (!request) {
         Error error;
         error.domain = QStringLiteral("KitchoraErrorDomain");
         error.code = 1;
-        error.localizedDescription = QStringLiteral("The store has no fetch request \"fetchCollectionByName\".");
+        error.localizedDescription
+            = QStringLiteral("The store has no fetch request \"fetchCollectionByName\".");
         presentError(error);
         return std::nullopt;
     }
@@ -169,7 +181,9 @@ void RecipeCollection::setName(const QString& name)
     setPrimitiveValue(candidate.isNull() ? QVariant() : QVariant(candidate), kNameKey);
     dropCachedTitle();
     didChangeValueForKey(kNameKey);
-    if (KitchoraServices* services = KitchoraServices::shared())
+    // Only the main context's collections are in the source list.
+    KitchoraServices* services = KitchoraServices::shared();
+    if (services && onMainThread() && services->managedObjectContext() == managedObjectContext())
         services->rearrangeCollections();
 }
 
@@ -185,7 +199,7 @@ AttributedString RecipeCollection::nameWithImage() const
         icon.cell = TextAttachment::Cell::Image;
         icon.title = imageName;
         const AttributedString iconString(QString(QChar(NSAttachmentCharacter)),
-                                          {{NSAttachmentAttributeName, QVariant::fromValue(icon)}});
+            { { NSAttachmentAttributeName, QVariant::fromValue(icon) } });
         title.insertAttributedString(iconString, 0);
     }
     m_cachedNameWithImage = title;
@@ -242,14 +256,15 @@ void RecipeCollection::trimImportCollection()
         return;
     QList<ManagedObject*> newestFirst = recipes.allObjects();
     const QString dateAdded = QStringLiteral("dateAdded");
-    std::stable_sort(newestFirst.begin(), newestFirst.end(), [&dateAdded](ManagedObject* a, ManagedObject* b) {
-        const QDateTime x = a->valueForKey(dateAdded).toDateTime();
-        const QDateTime y = b->valueForKey(dateAdded).toDateTime();
-        // Recipes without a date count as the oldest.
-        if (!x.isValid() || !y.isValid())
-            return x.isValid() && !y.isValid();
-        return x > y;
-    });
+    std::stable_sort(
+        newestFirst.begin(), newestFirst.end(), [&dateAdded](ManagedObject* a, ManagedObject* b) {
+            const QDateTime x = a->valueForKey(dateAdded).toDateTime();
+            const QDateTime y = b->valueForKey(dateAdded).toDateTime();
+            // Recipes without a date count as the oldest.
+            if (!x.isValid() || !y.isValid())
+                return x.isValid() && !y.isValid();
+            return x > y;
+        });
     recipes.removeObjects(newestFirst.mid(keep));
 }
 
@@ -324,7 +339,7 @@ void RecipeCollection::setValueForKey(const QVariant& value, const QString& key)
 QStringList RecipeCollection::keyPathsForValuesAffectingValueForKey(const QString& key) const
 {
     if (key == kNameWithImageKey || key == kNameWithoutImageKey)
-        return {kNameKey};
+        return { kNameKey };
     return Super::keyPathsForValuesAffectingValueForKey(key);
 }
 

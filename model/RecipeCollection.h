@@ -11,13 +11,15 @@
 // they are written to stores, so they never change.
 inline const QString KRCollectionKindMainLibrary = QStringLiteral("RBCollectionKindMainLibrary");
 inline const QString KRCollectionKindSearchCache = QStringLiteral("RBCollectionKindSearchCache");
-inline const QString KRCollectionKindImportedCollection = QStringLiteral("RBCollectionKindImportedCollection");
-inline const QString KRCollectionKindRecentlyCookedCollection =
-    QStringLiteral("RBCollectionKindRecentlyCookedCollection");
+inline const QString KRCollectionKindImportedCollection
+    = QStringLiteral("RBCollectionKindImportedCollection");
+inline const QString KRCollectionKindRecentlyCookedCollection
+    = QStringLiteral("RBCollectionKindRecentlyCookedCollection");
 inline const QString KRCollectionKindManualCollection = QStringLiteral("RBCollectionKindManualCollection");
 inline const QString KRCollectionKindSmartCollection = QStringLiteral("RBCollectionKindSmartCollection");
 inline const QString KRCollectionKindFolder = QStringLiteral("RBCollectionKindFolder");
-inline const QString KRCollectionKindGroceryListsCollection = QStringLiteral("KRCollectionKindGroceryListsCollection");
+inline const QString KRCollectionKindGroceryListsCollection
+    = QStringLiteral("KRCollectionKindGroceryListsCollection");
 inline const QString KRCollectionKindDevicesFolder = QStringLiteral("KRCollectionKindDevicesFolder");
 inline const QString KRCollectionKindDeviceCollection = QStringLiteral("KRCollectionKindDeviceCollection");
 
@@ -29,7 +31,8 @@ inline const QString KRSavedImportsCount = QStringLiteral("KRSavedImportsCount")
 
 // A stored group of recipes shown in the source list. Subclasses decide what the group holds;
 // this class keeps names unique, builds the source-list title and answers the kind tests.
-class RecipeCollection : public BaseMO {
+class RecipeCollection : public BaseMO
+{
 public:
     // Kind tests: each compares the stored "kind" with one constant.
     bool isLibrary() const;
@@ -92,4 +95,3 @@ private:
     QString m_collectionImageName;
     mutable std::optional<AttributedString> m_cachedNameWithImage;
 };
-

@@ -8,7 +8,8 @@
 
 #include <QSet>
 
-namespace {
+namespace
+{
 
 const QString kPredicateDataKey = QStringLiteral("predicateData");
 const QString kRecipesKey = QStringLiteral("recipes");
@@ -67,13 +68,13 @@ const std::optional<FetchRequest>& SmartCollection::fetchRequest() const
         return *m_fetchRequest;
     std::optional<FetchRequest> request;
     ManagedObjectContext* context = managedObjectContext();
-    const EntityDescription* entity = context ? EntityDescription::entityForName(QStringLiteral("Recipe"), context)
-                                              : nullptr;
+    const EntityDescription* entity
+        = context ? EntityDescription::entityForName(QStringLiteral("Recipe"), context) : nullptr;
     if (entity) {
         request = FetchRequest(entity);
         // A collection belongs to one store; so do its recipes.
         if (PersistentStore* store = objectID().persistentStore())
-            request->setAffectedStores({store});
+            request->setAffectedStores({ store });
         if (const std::optional<Predicate> p = predicate())
             request->setPredicate(*p);
     }
@@ -93,7 +94,8 @@ QList<ManagedObject*> SmartCollection::recipes() const
         if (std::optional<QList<ManagedObject*>> fetched = context->executeFetchRequest(*request, &error))
             result = *fetched;
         else
-            Log::log(QStringLiteral("%1: fetching the recipes failed: %2").arg(name(), error.localizedDescription));
+            Log::log(QStringLiteral("%1: fetching the recipes failed: %2")
+                         .arg(name(), error.localizedDescription));
     }
     // Kept even when empty after a failure: asking again would fail again, on every read.
     m_recipes = result;
@@ -113,12 +115,16 @@ void SmartCollection::refresh(const Notification& notification)
 {
     const std::optional<FetchRequest>& request = fetchRequest();
     const EntityDescription* entity = request ? request->entity() : nullptr;
-    const QList<ManagedObject*> updated = objectsIn(notification.userInfo, ManagedObjectContext::UpdatedObjectsKey);
-    const QList<ManagedObject*> inserted = objectsIn(notification.userInfo, ManagedObjectContext::InsertedObjectsKey);
-    const QList<ManagedObject*> deleted = objectsIn(notification.userInfo, ManagedObjectContext::DeletedObjectsKey);
+    const QList<ManagedObject*> updated
+        = objectsIn(notification.userInfo, ManagedObjectContext::UpdatedObjectsKey);
+    const QList<ManagedObject*> inserted
+        = objectsIn(notification.userInfo, ManagedObjectContext::InsertedObjectsKey);
+    const QList<ManagedObject*> deleted
+        = objectsIn(notification.userInfo, ManagedObjectContext::DeletedObjectsKey);
     const auto hasEntity = [entity](const QList<ManagedObject*>& objects) {
-        return entity && std::any_of(objects.begin(), objects.end(),
-                                     [entity](ManagedObject* object) { return object->entity() == entity; });
+        return entity && std::any_of(objects.begin(), objects.end(), [entity](ManagedObject* object) {
+            return object->entity() == entity;
+        });
     };
     removeFromCache(deleted);
     if (hasEntity(updated) || hasEntity(inserted)) {
@@ -193,6 +199,7 @@ void SmartCollection::startObserving()
     if (!context)
         return;
     NotificationCenter& center = NotificationCenter::defaultCenter();
-    m_observer = ScopedObserver(center, center.addObserver(ManagedObjectContext::ObjectsDidChangeNotification, context,
-                                                           [this](const Notification& n) { refresh(n); }));
+    m_observer = ScopedObserver(center,
+        center.addObserver(ManagedObjectContext::ObjectsDidChangeNotification, context,
+            [this](const Notification& n) { refresh(n); }));
 }

@@ -10,7 +10,8 @@
 
 // A collection whose recipes are those of the store that match a stored predicate. The result
 // is fetched on demand and kept until a change of recipes makes it stale.
-class SmartCollection : public RecipeCollection {
+class SmartCollection : public RecipeCollection
+{
 public:
     bool isLeaf() const { return true; }
     bool allowsSubRecipes() const override { return true; }

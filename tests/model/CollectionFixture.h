@@ -11,10 +11,10 @@
 #include <memory>
 
 // The library store with helpers for collections and plain recipes.
-class CollectionFixture : public ModelStoreFixture {
+class CollectionFixture : public ModelStoreFixture
+{
 protected:
-    template <class T>
-    T* insert(const QString& entity, const QString& kind = QString())
+    template <class T> T* insert(const QString& entity, const QString& kind = QString())
     {
         auto* object = dynamic_cast<T*>(ModelStoreFixture::insert(entity));
         EXPECT_TRUE(object) << entity.toStdString();
@@ -54,7 +54,8 @@ protected:
     static std::shared_ptr<int> countChanges(ManagedObject* object, const QString& key)
     {
         auto count = std::make_shared<int>(0);
-        object->addObserver(key, [count](ManagedObject*, const QString&, const QVariant&, const QVariant&) { ++*count; });
+        object->addObserver(
+            key, [count](ManagedObject*, const QString&, const QVariant&, const QVariant&) { ++*count; });
         return count;
     }
 };

@@ -1,7 +1,7 @@
 #include "CollectionFixture.h"
 
-
-namespace {
+namespace
+{
 
 using CollectionsTest = CollectionFixture;
 
@@ -17,19 +17,23 @@ struct KindCase {
 
 TEST_F(CollectionsTest, KindsAreStoredAsWrittenAndDecideTheTestsAndAdding)
 {
-    const QList<KindCase> cases{
-        {"ManualCollection", KRCollectionKindMainLibrary, "RBCollectionKindMainLibrary", true, true},
-        {"ManualCollection", KRCollectionKindSearchCache, "RBCollectionKindSearchCache", true, false},
-        {"ManualCollection", KRCollectionKindImportedCollection, "RBCollectionKindImportedCollection", true, false},
-        {"SmartCollection", KRCollectionKindRecentlyCookedCollection, "RBCollectionKindRecentlyCookedCollection", true,
-         false},
-        {"ManualCollection", KRCollectionKindManualCollection, "RBCollectionKindManualCollection", false, true},
-        {"SmartCollection", KRCollectionKindSmartCollection, "RBCollectionKindSmartCollection", false, true},
-        {"Folder", KRCollectionKindFolder, "RBCollectionKindFolder", false, false},
-        {"ManualCollection", KRCollectionKindGroceryListsCollection, "KRCollectionKindGroceryListsCollection", true,
-         true},
-        {"Folder", KRCollectionKindDevicesFolder, "KRCollectionKindDevicesFolder", true, false},
-        {"DeviceCollection", KRCollectionKindDeviceCollection, "KRCollectionKindDeviceCollection", true, true},
+    const QList<KindCase> cases {
+        { "ManualCollection", KRCollectionKindMainLibrary, "RBCollectionKindMainLibrary", true, true },
+        { "ManualCollection", KRCollectionKindSearchCache, "RBCollectionKindSearchCache", true, false },
+        { "ManualCollection", KRCollectionKindImportedCollection, "RBCollectionKindImportedCollection", true,
+            false },
+        { "SmartCollection", KRCollectionKindRecentlyCookedCollection,
+            "RBCollectionKindRecentlyCookedCollection", true, false },
+        { "ManualCollection", KRCollectionKindManualCollection, "RBCollectionKindManualCollection", false,
+            true },
+        { "SmartCollection", KRCollectionKindSmartCollection, "RBCollectionKindSmartCollection", false,
+            true },
+        { "Folder", KRCollectionKindFolder, "RBCollectionKindFolder", false, false },
+        { "ManualCollection", KRCollectionKindGroceryListsCollection,
+            "KRCollectionKindGroceryListsCollection", true, true },
+        { "Folder", KRCollectionKindDevicesFolder, "KRCollectionKindDevicesFolder", true, false },
+        { "DeviceCollection", KRCollectionKindDeviceCollection, "KRCollectionKindDeviceCollection", true,
+            true },
     };
     for (const KindCase& c : cases) {
         SCOPED_TRACE(c.storedValue);
@@ -39,10 +43,10 @@ TEST_F(CollectionsTest, KindsAreStoredAsWrittenAndDecideTheTestsAndAdding)
         EXPECT_EQ(collection->isInvincible(), c.invincible);
         EXPECT_EQ(collection->canAdd(), c.canAdd);
         EXPECT_EQ(collection->valueForKey(QStringLiteral("canAdd")).toBool(), c.canAdd);
-        const QList<bool> tests{collection->isLibrary(),          collection->isSearchCache(),
-                                collection->isImportCollection(), collection->isRecentlyCookedCollection(),
-                                collection->isGroceryListsCollection(), collection->isDevicesFolder(),
-                                collection->isDeviceCollection()};
+        const QList<bool> tests { collection->isLibrary(), collection->isSearchCache(),
+            collection->isImportCollection(), collection->isRecentlyCookedCollection(),
+            collection->isGroceryListsCollection(), collection->isDevicesFolder(),
+            collection->isDeviceCollection() };
         EXPECT_EQ(tests.count(true), c.invincible ? 1 : 0);
     }
 }
@@ -69,7 +73,8 @@ TEST_F(CollectionsTest, EachClassAnswersForItsPlaceInTheSourceList)
     EXPECT_FALSE(smart->valueForKey(QStringLiteral("children")).isValid());
 
     // Leaves ignore children given to them.
-    manual->setValueForKey(QVariantList{QVariant::fromValue<ManagedObject*>(device)}, QStringLiteral("children"));
+    manual->setValueForKey(
+        QVariantList { QVariant::fromValue<ManagedObject*>(device) }, QStringLiteral("children"));
     EXPECT_TRUE(manual->objectsForKey(QStringLiteral("children")).isEmpty());
     EXPECT_EQ(device->valueForKey(QStringLiteral("parent")).value<ManagedObject*>(), nullptr);
 
@@ -86,7 +91,7 @@ TEST_F(CollectionsTest, EachClassAnswersForItsPlaceInTheSourceList)
     EXPECT_EQ(smart->collectionImageName(), QStringLiteral("image_collection_smart"));
     manual->setCollectionImageName(QStringLiteral("image_collection_library"));
     EXPECT_EQ(manual->valueForKey(QStringLiteral("collectionImageName")).toString(),
-              QStringLiteral("image_collection_library"));
+        QStringLiteral("image_collection_library"));
 }
 
 // --- names ---
@@ -121,6 +126,16 @@ TEST_F(CollectionsTest, RenamingKeepsNamesUniqueAcrossTheStore)
     EXPECT_EQ(c->name(), QStringLiteral("Desserts 2"));
     EXPECT_TRUE(services.presentedErrors.isEmpty());
     EXPECT_GT(services.rearrangeCollectionsCount, 0);
+
+    // Another context sees what the store holds; the source list only shows the main context.
+    const int rearranged = services.rearrangeCollectionsCount;
+    std::unique_ptr<ManagedObjectContext> other = newContext();
+    auto* elsewhere = dynamic_cast<ManualCollection*>(
+        ModelStoreFixture::insert(QStringLiteral("ManualCollection"), other.get()));
+    ASSERT_TRUE(elsewhere);
+    elsewhere->setName(QStringLiteral("Desserts"));
+    EXPECT_EQ(elsewhere->name(), QStringLiteral("Desserts 1"));
+    EXPECT_EQ(services.rearrangeCollectionsCount, rearranged);
 }
 
 TEST_F(CollectionsTest, ANameSearchThatCannotFetchStopsAndKeepsTheName)
@@ -142,12 +157,12 @@ TEST_F(CollectionsTest, EmptyTextLeavesTheNameAlone)
 {
     auto* collection = insert<ManualCollection>(QStringLiteral("ManualCollection"));
     collection->setName(QStringLiteral("Soups"));
-    for (const QString& empty : {QString(), QStringLiteral(""), QStringLiteral("(null)")}) {
+    for (const QString& empty : { QString(), QStringLiteral(""), QStringLiteral("(null)") }) {
         collection->setNameWithoutImage(empty);
         EXPECT_EQ(collection->name(), QStringLiteral("Soups"));
     }
-    collection->setValueForKey(QVariant::fromValue(AttributedString(QStringLiteral("Stews"))),
-                               QStringLiteral("nameWithoutImage"));
+    collection->setValueForKey(
+        QVariant::fromValue(AttributedString(QStringLiteral("Stews"))), QStringLiteral("nameWithoutImage"));
     EXPECT_EQ(collection->name(), QStringLiteral("Stews"));
     EXPECT_EQ(collection->nameWithoutImage().string(), QStringLiteral("Stews"));
 }
@@ -179,10 +194,13 @@ TEST_F(CollectionsTest, TitleShowsTheIconBeforeASpaceAndTheName)
 
 TEST_F(CollectionsTest, SummaryCountsRecipesAndDaysInGoodEnglish)
 {
-    const QList<std::pair<int, QString>> cases{
-        {0, QStringLiteral("0 recipes, 0.00 days")}, {1, QStringLiteral("1 recipe, 0.33 days")},
-        {2, QStringLiteral("2 recipes, 0.67 days")}, {3, QStringLiteral("3 recipes, 1.00 day")},
-        {4, QStringLiteral("4 recipes, 1.33 days")}, {7, QStringLiteral("7 recipes, 2.33 days")},
+    const QList<std::pair<int, QString>> cases {
+        { 0, QStringLiteral("0 recipes, 0.00 days") },
+        { 1, QStringLiteral("1 recipe, 0.33 days") },
+        { 2, QStringLiteral("2 recipes, 0.67 days") },
+        { 3, QStringLiteral("3 recipes, 1.00 day") },
+        { 4, QStringLiteral("4 recipes, 1.33 days") },
+        { 7, QStringLiteral("7 recipes, 2.33 days") },
     };
     for (const auto& [count, expected] : cases) {
         auto* collection = insert<ManualCollection>(QStringLiteral("ManualCollection"));
@@ -211,7 +229,7 @@ TEST_F(CollectionsTest, FolderChildrenKnowTheirParent)
     auto heard = countChanges(folder, QStringLiteral("children"));
     folder->addChildrenObject(child);
     EXPECT_EQ(child->valueForKey(QStringLiteral("parent")).value<ManagedObject*>(), folder);
-    EXPECT_EQ(folder->children(), QList<ManagedObject*>{child});
+    EXPECT_EQ(folder->children(), QList<ManagedObject*> { child });
     EXPECT_GE(*heard, 1);
     folder->removeChildrenObject(child);
     EXPECT_EQ(child->valueForKey(QStringLiteral("parent")).value<ManagedObject*>(), nullptr);
@@ -235,12 +253,13 @@ TEST_F(CollectionsTest, TrimmingRecentImportsDropsTheOldestBeyondTheLimit)
 {
     defaults.defaults().setInteger(30, KRSavedImportsCount);
     auto* library = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindMainLibrary);
-    auto* imports = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindImportedCollection);
+    auto* imports
+        = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindImportedCollection);
     const QDateTime start(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
     ManagedObject* oldest = nullptr;
     // Added out of date order, so the set's order cannot decide.
-    for (int i : {5, 0, 17, 30, 2, 9, 11, 1, 3, 4, 6, 7, 8, 10, 12, 13, 14, 15, 16, 18, 19, 20, 21, 22, 23, 24, 25, 26,
-                  27, 28, 29}) {
+    for (int i : { 5, 0, 17, 30, 2, 9, 11, 1, 3, 4, 6, 7, 8, 10, 12, 13, 14, 15, 16, 18, 19, 20, 21, 22, 23,
+             24, 25, 26, 27, 28, 29 }) {
         ManagedObject* r = recipe(QStringLiteral("r%1").arg(i), start.addSecs(i * 60));
         library->addRecipesObject(r);
         imports->addRecipesObject(r);
@@ -269,7 +288,8 @@ TEST_F(CollectionsTest, TrimmingRecentImportsDropsTheOldestBeyondTheLimit)
 
 TEST_F(CollectionsTest, TrimmingWithoutASetLimitKeepsThirty)
 {
-    auto* imports = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindImportedCollection);
+    auto* imports
+        = insert<ManualCollection>(QStringLiteral("ManualCollection"), KRCollectionKindImportedCollection);
     const QDateTime start(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
     for (int i = 0; i < 32; ++i)
         imports->addRecipesObject(recipe(QStringLiteral("r%1").arg(i), start.addDays(i)));
@@ -309,21 +329,25 @@ TEST_F(CollectionsTest, FetchedCollectionsBecomeDraggableAndTheSearchCacheStaysI
 
 TEST_F(CollectionsTest, DeviceIconFollowsTheDeviceTypeOnly)
 {
-    const QList<std::pair<QVariant, QString>> cases{
-        {QStringLiteral("iPhone"), QStringLiteral("image_collection_device_iphone")},
-        {QStringLiteral("iPod touch"), QStringLiteral("image_collection_device_ipod")},
-        {QStringLiteral("iPad"), QStringLiteral("image_collection_device_ipad")},
-        {QStringLiteral("Mac"), QStringLiteral("image_collection_device_mac")},
-        {QStringLiteral("iPod"), QStringLiteral("image_collection_device_unknown")},
-        {QVariant(), QStringLiteral("image_collection_device_unknown")},
+    const QList<std::pair<QVariant, QString>> cases {
+        { QStringLiteral("iPhone"), QStringLiteral("image_collection_device_iphone") },
+        { QStringLiteral("iPod touch"), QStringLiteral("image_collection_device_ipod") },
+        { QStringLiteral("iPad"), QStringLiteral("image_collection_device_ipad") },
+        { QStringLiteral("Mac"), QStringLiteral("image_collection_device_mac") },
+        { QStringLiteral("iPod"), QStringLiteral("image_collection_device_unknown") },
+        { QVariant(), QStringLiteral("image_collection_device_unknown") },
     };
     for (const auto& [type, icon] : cases) {
-        auto* device = insert<DeviceCollection>(QStringLiteral("DeviceCollection"), KRCollectionKindDeviceCollection);
+        auto* device
+            = insert<DeviceCollection>(QStringLiteral("DeviceCollection"), KRCollectionKindDeviceCollection);
         device->setValueForKey(type, QStringLiteral("deviceType"));
         device->setCollectionImageName(QStringLiteral("image_collection_manual"));
         EXPECT_EQ(device->collectionImageName(), icon) << type.toString().toStdString();
-        EXPECT_EQ(device->nameWithImage().attributeAtIndex(NSAttachmentAttributeName, 0).value<TextAttachment>().title,
-                  icon);
+        EXPECT_EQ(device->nameWithImage()
+                      .attributeAtIndex(NSAttachmentAttributeName, 0)
+                      .value<TextAttachment>()
+                      .title,
+            icon);
     }
 }
 

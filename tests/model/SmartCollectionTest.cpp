@@ -1,14 +1,16 @@
 #include "CollectionFixture.h"
-
 #include "Log.h"
 
-namespace {
+namespace
+{
 
-class SmartCollectionTest : public CollectionFixture {
+class SmartCollectionTest : public CollectionFixture
+{
 protected:
     SmartCollection* smart(const std::optional<Predicate>& p = std::nullopt)
     {
-        auto* collection = insert<SmartCollection>(QStringLiteral("SmartCollection"), KRCollectionKindSmartCollection);
+        auto* collection
+            = insert<SmartCollection>(QStringLiteral("SmartCollection"), KRCollectionKindSmartCollection);
         if (p)
             collection->setPredicate(p);
         return collection;
@@ -26,7 +28,7 @@ TEST_F(SmartCollectionTest, WithoutAPredicateItHoldsEveryRecipe)
     collection->setPredicate(predicate(QStringLiteral("name == 'Soup'")));
     collection->setPredicate(std::nullopt);
     EXPECT_EQ(collection->predicate(), Predicate::truePredicate());
-    EXPECT_EQ(recipeNames(collection), (QStringList{QStringLiteral("Soup"), QStringLiteral("Stew")}));
+    EXPECT_EQ(recipeNames(collection), (QStringList { QStringLiteral("Soup"), QStringLiteral("Stew") }));
     EXPECT_EQ(collection->summaryString(), QStringLiteral("2 recipes, 0.67 days"));
 }
 
@@ -39,7 +41,7 @@ TEST_F(SmartCollectionTest, HoldsTheRecipesThatMatchAndSaysSoThroughKeyValueCodi
     EXPECT_EQ(collection->summaryString(), QStringLiteral("0 recipes, 0.00 days")); // nothing asked yet
     const QVariantList viaKey = collection->valueForKey(QStringLiteral("recipes")).toList();
     EXPECT_EQ(viaKey.size(), 2);
-    EXPECT_EQ(recipeNames(collection), (QStringList{QStringLiteral("Soup"), QStringLiteral("Stew")}));
+    EXPECT_EQ(recipeNames(collection), (QStringList { QStringLiteral("Soup"), QStringLiteral("Stew") }));
     EXPECT_EQ(collection->summaryString(), QStringLiteral("2 recipes, 0.67 days"));
     // The result is the predicate's to decide.
     collection->setValueForKey(QVariantList(), QStringLiteral("recipes"));
@@ -60,21 +62,22 @@ TEST_F(SmartCollectionTest, ThePredicateSurvivesASaveAsText)
     ManagedObject* cachedOnly = recipe(QStringLiteral("Web soup"));
     cachedOnly->setValueForKey(cutoff.addDays(5), QStringLiteral("dateCooked"));
     cache->addRecipesObject(cachedOnly);
-    const Predicate recentlyCooked = Predicate::andPredicateWithSubpredicates(
-        {predicate(QStringLiteral("dateCooked > %@"), {cutoff}),
-         predicate(QStringLiteral("ANY collections.kind != %@"), {KRCollectionKindSearchCache})});
+    const Predicate recentlyCooked
+        = Predicate::andPredicateWithSubpredicates({ predicate(QStringLiteral("dateCooked > %@"), { cutoff }),
+            predicate(QStringLiteral("ANY collections.kind != %@"), { KRCollectionKindSearchCache }) });
     SmartCollection* collection = smart(recentlyCooked);
     collection->setName(QStringLiteral("Recently Cooked"));
     save();
 
     open();
-    auto fetched = context->executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("SmartCollection")));
+    auto fetched = context->executeFetchRequest(
+        FetchRequest::fetchRequestWithEntityName(QStringLiteral("SmartCollection")));
     ASSERT_TRUE(fetched);
     ASSERT_EQ(fetched->size(), 1);
     auto* reloaded = dynamic_cast<SmartCollection*>(fetched->first());
     ASSERT_TRUE(reloaded);
     EXPECT_EQ(reloaded->predicate(), recentlyCooked);
-    EXPECT_EQ(recipeNames(reloaded), QStringList{QStringLiteral("Soup")});
+    EXPECT_EQ(recipeNames(reloaded), QStringList { QStringLiteral("Soup") });
 }
 
 TEST_F(SmartCollectionTest, SettingAnEqualPredicateChangesNothing)
@@ -91,12 +94,13 @@ TEST_F(SmartCollectionTest, SettingAnEqualPredicateChangesNothing)
 TEST_F(SmartCollectionTest, ChangesToOtherEntitiesKeepTheCachedResult)
 {
     ManagedObject* soup = recipe(QStringLiteral("Soup"));
-    ManagedObject* onion = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), context.get());
+    ManagedObject* onion
+        = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), context.get());
     onion->setValueForKey(QStringLiteral("onion"), QStringLiteral("name"));
     save();
     SmartCollection* collection = smart();
     context->processPendingChanges();
-    ASSERT_EQ(recipeNames(collection), QStringList{QStringLiteral("Soup")});
+    ASSERT_EQ(recipeNames(collection), QStringList { QStringLiteral("Soup") });
     auto heard = countChanges(collection, QStringLiteral("recipes"));
 
     onion->setValueForKey(QStringLiteral("red onion"), QStringLiteral("name"));
@@ -116,18 +120,18 @@ TEST_F(SmartCollectionTest, NewAndChangedRecipesRefetch)
     recipe(QStringLiteral("Soup"));
     SmartCollection* collection = smart(predicate(QStringLiteral("name CONTAINS 'o'")));
     context->processPendingChanges();
-    ASSERT_EQ(recipeNames(collection), QStringList{QStringLiteral("Soup")});
+    ASSERT_EQ(recipeNames(collection), QStringList { QStringLiteral("Soup") });
     auto heardSummary = countChanges(collection, QStringLiteral("summaryString"));
 
     ManagedObject* broth = recipe(QStringLiteral("Broth"));
     context->processPendingChanges();
     EXPECT_EQ(*heardSummary, 1);
-    EXPECT_EQ(recipeNames(collection), (QStringList{QStringLiteral("Broth"), QStringLiteral("Soup")}));
+    EXPECT_EQ(recipeNames(collection), (QStringList { QStringLiteral("Broth"), QStringLiteral("Soup") }));
 
     save();
     broth->setValueForKey(QStringLiteral("Salad"), QStringLiteral("name"));
     context->processPendingChanges();
-    EXPECT_EQ(recipeNames(collection), QStringList{QStringLiteral("Soup")});
+    EXPECT_EQ(recipeNames(collection), QStringList { QStringLiteral("Soup") });
 }
 
 TEST_F(SmartCollectionTest, AFailedFetchGivesAnEmptyResultOnce)
@@ -142,7 +146,7 @@ TEST_F(SmartCollectionTest, AFailedFetchGivesAnEmptyResultOnce)
     EXPECT_EQ(collection->summaryString(), QStringLiteral("0 recipes, 0.00 days"));
     // A new predicate tries again.
     collection->setPredicate(predicate(QStringLiteral("name == 'Soup'")));
-    EXPECT_EQ(recipeNames(collection), QStringList{QStringLiteral("Soup")});
+    EXPECT_EQ(recipeNames(collection), QStringList { QStringLiteral("Soup") });
 }
 
 TEST_F(SmartCollectionTest, UnreadableStoredPredicateCountsAsNone)
@@ -152,13 +156,14 @@ TEST_F(SmartCollectionTest, UnreadableStoredPredicateCountsAsNone)
     collection->setValueForKey(QByteArray("name ==== ("), QStringLiteral("predicateData"));
     save();
     open();
-    auto fetched = context->executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("SmartCollection")));
+    auto fetched = context->executeFetchRequest(
+        FetchRequest::fetchRequestWithEntityName(QStringLiteral("SmartCollection")));
     ASSERT_TRUE(fetched && fetched->size() == 1);
     auto* reloaded = dynamic_cast<SmartCollection*>(fetched->first());
     Log::Capture log;
     EXPECT_FALSE(reloaded->predicate());
     EXPECT_TRUE(log.contains(QStringLiteral("unreadable predicate")));
-    EXPECT_EQ(recipeNames(reloaded), QStringList{QStringLiteral("Soup")});
+    EXPECT_EQ(recipeNames(reloaded), QStringList { QStringLiteral("Soup") });
 }
 
 TEST_F(SmartCollectionTest, TurningIntoAFaultDropsTheCacheButKeepsWatching)
