@@ -356,3 +356,41 @@ TEST_F(ObjectGraphTest, ChangedValuesAndObjectLists)
     EXPECT_EQ(static_cast<TestRecipe*>(r)->willSaveCount, 2);
     EXPECT_FALSE(context->hasChanges());
 }
+
+TEST_F(ObjectGraphTest, RollbackUndoesAppliedDeleteRules)
+{
+    ManagedObject* r = recipe(QStringLiteral("r"));
+    ManagedObject* line = insert(QStringLiteral("Line"));
+    line->setValueForKey(QVariant::fromValue(r), QStringLiteral("recipe"));
+    ASSERT_TRUE(save());
+    context->deleteObject(r);
+    context->processPendingChanges();
+    ASSERT_TRUE(line->isDeleted());
+    context->rollback();
+    EXPECT_FALSE(r->isDeleted());
+    EXPECT_FALSE(line->isDeleted());
+    EXPECT_EQ(objectOf(line->valueForKey(QStringLiteral("recipe"))), r);
+    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*>{line});
+    EXPECT_FALSE(context->hasChanges());
+    ASSERT_TRUE(save());
+    openStack();
+    ASSERT_EQ(fetch(QStringLiteral("Line")).size(), 1);
+}
+
+TEST_F(ObjectGraphTest, RefreshAndResetForgetUnsavedState)
+{
+    ManagedObject* r = recipe(QStringLiteral("stored"));
+    ASSERT_TRUE(save());
+    r->setValueForKey(QStringLiteral("unsaved"), QStringLiteral("name"));
+    context->refreshObject(r, false);
+    EXPECT_TRUE(r->isFault());
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_EQ(r->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("stored"));
+
+    const ManagedObjectID id = r->objectID();
+    context->reset();
+    EXPECT_EQ(context->objectRegisteredForID(id), nullptr);
+    ManagedObject* again = context->existingObjectWithID(id);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("stored"));
+}
