@@ -290,8 +290,9 @@ const Vocabulary& largeVocabulary()
 
 const ParsingEngine& largeEngine()
 {
-    static const ParsingEngine engine(
-        ParsingEngine::defaultModifiers(), unitNames(), [] { return largeVocabulary().trie(); });
+    static const ParsingEngine engine(ParsingEngine::defaultModifiers(), unitNames(), [] {
+        return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), largeVocabulary().trie());
+    });
     return engine;
 }
 
@@ -365,8 +366,8 @@ int main(int argc, char** argv)
     std::printf("%lld English recipes, %lld labelled lines, timed trie of %lld names\n",
         (long long)all.size(), (long long)labelledLines().lines.size(), (long long)largeVocabulary().size());
     const Vocabulary shipped(shippedIngredients());
-    const ParsingEngine shippedEngine(
-        ParsingEngine::defaultModifiers(), unitNames(), [&] { return shipped.trie(); });
+    const ParsingEngine shippedEngine(ParsingEngine::defaultModifiers(), unitNames(),
+        [&] { return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), shipped.trie()); });
     showMisses(shippedEngine, all);
     reportBlocks("shipped ingredients.txt", shippedEngine, all);
     reportBlocks("shipped ingredients.txt, numbered steps", shippedEngine, recipes(true));

@@ -95,7 +95,7 @@ QStringList Completions::ingredientCompletions(const QString& text) const
 {
     QStringList list { text };
     if (const ParsingEngine* engine = m_sources.parsingEngine ? m_sources.parsingEngine() : nullptr) {
-        appendCompletions(list, engine->ingredientTrie(), text);
+        appendCompletions(list, engine->ingredientTrie().get(), text);
         appendCompletions(list, &engine->modifierTrie(), text);
         appendCompletions(list, &engine->measureTrie(), text);
     }

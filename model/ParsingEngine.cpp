@@ -200,7 +200,7 @@ void ParsingEngine::createMeasureTrie()
     createMeasureTrie(UnitsEngine::defaultEngine().unitNames());
 }
 
-const OFTrie* ParsingEngine::ingredientTrie() const
+std::shared_ptr<const OFTrie> ParsingEngine::ingredientTrie() const
 {
     return m_ingredientTrieSource ? m_ingredientTrieSource() : nullptr;
 }
@@ -231,7 +231,7 @@ bool ParsingEngine::lineContainsMeasure(QStringView line) const
 
 int ParsingEngine::lineIngredientCount(QStringView line) const
 {
-    const OFTrie* trie = ingredientTrie();
+    const std::shared_ptr<const OFTrie> trie = ingredientTrie();
     if (!trie || trie->isEmpty())
         return 0;
     const QStringView words = withoutLineTerminator(line);
@@ -384,8 +384,8 @@ QStringList ParsingEngine::unitNamesInString(const QString& text, const QStringL
 
 QList<KeyValueCoding*> ParsingEngine::ingredientsInString(const QString& text)
 {
-    return ingredientsInString(
-        text, defaultParsingEngine().ingredientTrie(), UnitsEngine::defaultEngine().unitNames());
+    const std::shared_ptr<const OFTrie> trie = defaultParsingEngine().ingredientTrie();
+    return ingredientsInString(text, trie.get(), UnitsEngine::defaultEngine().unitNames());
 }
 
 QList<KeyValueCoding*> ParsingEngine::ingredientsInString(

@@ -26,8 +26,9 @@ class KeyValueCoding;
 class ParsingEngine
 {
 public:
-    // The ingredient trie to count against; may answer nullptr (no ingredients known).
-    using IngredientTrieSource = std::function<const OFTrie*()>;
+    // The ingredient trie to count against; may answer nullptr (no ingredients known). The
+    // engine holds the answer only for the length of one call.
+    using IngredientTrieSource = std::function<std::shared_ptr<const OFTrie>()>;
 
     ParsingEngine(
         const QStringList& modifiers, const QStringList& unitNames, IngredientTrieSource ingredientTrie = {});
@@ -58,7 +59,7 @@ public:
 
     const OFTrie& modifierTrie() const { return *m_modifierTrie; }
     const OFTrie& measureTrie() const { return *m_measureTrie; }
-    const OFTrie* ingredientTrie() const;
+    std::shared_ptr<const OFTrie> ingredientTrie() const;
     void setIngredientTrieSource(IngredientTrieSource source) { m_ingredientTrieSource = std::move(source); }
 
     bool lineContainsModifier(QStringView line) const;

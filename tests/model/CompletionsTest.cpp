@@ -69,7 +69,8 @@ protected:
     ManagedObjectContext context;
     OFTrie ingredients { false };
     ParsingEngine engine { { "torn", "toasted", "finely chopped" },
-        { "tablespoon", "tbsp", "teaspoon", "cup" }, [this] { return &ingredients; } };
+        { "tablespoon", "tbsp", "teaspoon", "cup" },
+        [this] { return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), &ingredients); } };
     QStringList presented;
 };
 

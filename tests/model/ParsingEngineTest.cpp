@@ -73,7 +73,8 @@ class ParsingEngineTest : public ::testing::Test
 {
 protected:
     Pantry pantry { kIngredients };
-    ParsingEngine engine { kModifiers, kUnits, [this] { return &pantry.trie(); } };
+    ParsingEngine engine { kModifiers, kUnits,
+        [this] { return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), &pantry.trie()); } };
 };
 
 struct LineCase {
