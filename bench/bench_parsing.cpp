@@ -5,13 +5,19 @@
 // compared with the recipe's own lines. The timed ingredient trie holds 20,000 real ingredient
 // names from the labelled ingredient lines.
 #include "BLStringUtilities.h"
-#include "KRTrieBucket.h"
-#include "KeyValueCoding.h"
+#include "EntityDescription.h"
+#include "IngredientTrie.h"
+#include "ManagedObject.h"
+#include "ManagedObjectContext.h"
+#include "ManagedObjectModel.h"
+#include "ModelClasses.h"
 #include "ParsingEngine.h"
+#include "PersistentStoreCoordinator.h"
 #include "UnitsEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,46 +25,46 @@
 #include <QSet>
 #include <benchmark/benchmark.h>
 #include <cstdio>
-#include <deque>
 
 namespace
 {
 
-class Ingredient : public KeyValueCoding
+// The library's model with a main context on a coordinator without stores: the Ingredients live
+// in memory only.
+ManagedObjectContext& libraryContext()
 {
-public:
-    explicit Ingredient(QString name)
-        : m_name(std::move(name))
-    {
-    }
-    QVariant valueForKey(const QString& key) const override
-    {
-        return key == QLatin1String("name") ? QVariant(m_name) : QVariant();
-    }
+    static ManagedObjectContext* context = [] {
+        registerModelClasses();
+        static std::unique_ptr<ManagedObjectModel> model
+            = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));
+        static PersistentStoreCoordinator coordinator(model.get());
+        auto* c = new ManagedObjectContext;
+        c->setPersistentStoreCoordinator(&coordinator);
+        return c;
+    }();
+    return *context;
+}
 
-private:
-    QString m_name;
-};
-
-// An ingredient trie as the library would hold it: one object per name.
+// An ingredient trie as the library would hold it: one Ingredient per name.
 class Vocabulary
 {
 public:
     explicit Vocabulary(const QStringList& names)
     {
         for (const QString& name : names) {
-            m_objects.emplace_back(name);
-            m_trie.addBucket(
-                KRTrieBucket::bucketWithObject(QVariant::fromValue<KeyValueCoding*>(&m_objects.back())),
-                name);
+            ManagedObject* ingredient = EntityDescription::insertNewObjectForEntityForName(
+                QStringLiteral("Ingredient"), &libraryContext());
+            ingredient->setPrimitiveValue(name, QStringLiteral("name"));
+            m_trie->addIngredient(ingredient);
         }
+        m_size = names.size();
     }
-    const OFTrie* trie() const { return &m_trie; }
-    qsizetype size() const { return qsizetype(m_objects.size()); }
+    const std::shared_ptr<IngredientTrie>& trie() const { return m_trie; }
+    qsizetype size() const { return m_size; }
 
 private:
-    std::deque<Ingredient> m_objects;
-    OFTrie m_trie { false };
+    std::shared_ptr<IngredientTrie> m_trie = std::make_shared<IngredientTrie>();
+    qsizetype m_size = 0;
 };
 
 QString evalDataFolder()
@@ -290,9 +296,8 @@ const Vocabulary& largeVocabulary()
 
 const ParsingEngine& largeEngine()
 {
-    static const ParsingEngine engine(ParsingEngine::defaultModifiers(), unitNames(), [] {
-        return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), largeVocabulary().trie());
-    });
+    static const ParsingEngine engine(
+        ParsingEngine::defaultModifiers(), unitNames(), [] { return largeVocabulary().trie(); });
     return engine;
 }
 
@@ -346,12 +351,43 @@ void BM_IngredientsInLine(benchmark::State& state)
     qsizetype i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(
-            ParsingEngine::ingredientsInString(lines[i], largeVocabulary().trie(), units));
+            ParsingEngine::ingredientsInString(lines[i], largeVocabulary().trie().get(), units));
         i = (i + 1) % lines.size();
     }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_IngredientsInLine);
+
+// The slowest single line of each kind: what one keystroke's classification may cost at worst.
+void reportSlowestLines(const QList<Recipe>& all)
+{
+    const QStringList& lines = labelledLines().lines;
+    const QStringList& units = unitNames();
+    qint64 slowestScore = 0;
+    qint64 slowestFind = 0;
+    qint64 slowestDirection = 0;
+    QElapsedTimer timer;
+    for (qsizetype i = 0; i < std::min<qsizetype>(lines.size(), 20000); ++i) {
+        timer.start();
+        benchmark::DoNotOptimize(largeEngine().probabilityLineIsIngredientLine(lines[i]));
+        slowestScore = std::max(slowestScore, timer.nsecsElapsed());
+        timer.start();
+        benchmark::DoNotOptimize(
+            ParsingEngine::ingredientsInString(lines[i], largeVocabulary().trie().get(), units));
+        slowestFind = std::max(slowestFind, timer.nsecsElapsed());
+    }
+    for (const Recipe& recipe : all) {
+        for (const QString& step : recipe.steps) {
+            timer.start();
+            benchmark::DoNotOptimize(largeEngine().probabilityLineIsDirectionLine(step));
+            slowestDirection = std::max(slowestDirection, timer.nsecsElapsed());
+        }
+    }
+    std::printf(
+        "slowest line: ingredient score %.2f ms, ingredients found %.2f ms (first 20,000 lines); direction "
+        "score %.2f ms (every step)\n",
+        slowestScore / 1e6, slowestFind / 1e6, slowestDirection / 1e6);
+}
 
 } // namespace
 
@@ -366,8 +402,9 @@ int main(int argc, char** argv)
     std::printf("%lld English recipes, %lld labelled lines, timed trie of %lld names\n",
         (long long)all.size(), (long long)labelledLines().lines.size(), (long long)largeVocabulary().size());
     const Vocabulary shipped(shippedIngredients());
-    const ParsingEngine shippedEngine(ParsingEngine::defaultModifiers(), unitNames(),
-        [&] { return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), shipped.trie()); });
+    const ParsingEngine shippedEngine(
+        ParsingEngine::defaultModifiers(), unitNames(), [&] { return shipped.trie(); });
+    reportSlowestLines(all);
     showMisses(shippedEngine, all);
     reportBlocks("shipped ingredients.txt", shippedEngine, all);
     reportBlocks("shipped ingredients.txt, numbered steps", shippedEngine, recipes(true));

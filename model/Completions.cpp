@@ -2,6 +2,7 @@
 
 #include "EntityDescription.h"
 #include "FetchRequest.h"
+#include "IngredientMO.h"
 #include "IsEmpty.h"
 #include "KRTrieBucket.h"
 #include "KitchoraServices.h"
@@ -42,20 +43,28 @@ std::unique_ptr<Completions>& sharedInstance()
     return instance;
 }
 
-// The names of the objects that the trie's keys beginning with text stand for, in key order.
-void appendCompletions(QStringList& list, const OFTrie* trie, const QString& text)
+// The words of a word trie that begin with text, in key order.
+void appendWords(QStringList& list, const OFTrie& trie, const QString& text)
+{
+    for (const OFTrieBucket* bucket : trie.completionsFromString(text)) {
+        if (const auto* word = dynamic_cast<const KRTrieBucket*>(bucket))
+            list.append(word->objectValue().toString());
+    }
+}
+
+// The names of the ingredients whose names begin with text, in key order; keys left behind by
+// renamed or deleted ingredients are passed over.
+void appendIngredients(QStringList& list, const IngredientTrie* trie, const QString& text)
 {
     if (!trie)
         return;
     for (const OFTrieBucket* bucket : trie->completionsFromString(text)) {
         const auto* krBucket = dynamic_cast<const KRTrieBucket*>(bucket);
-        if (!krBucket || krBucket->objectValue().isNull())
-            continue;
-        const QVariant& object = krBucket->objectValue();
-        if (const KeyValueCoding* named = KeyValueCoding::fromVariant(object))
-            list.append(named->valueForKey(kName).toString());
-        else
-            list.append(object.toString());
+        const auto* ingredient = krBucket
+            ? dynamic_cast<const IngredientMO*>(KeyValueCoding::fromVariant(krBucket->objectValue()))
+            : nullptr;
+        if (ingredient && !ingredient->isDeleted())
+            list.append(ingredient->name());
     }
 }
 
@@ -95,9 +104,9 @@ QStringList Completions::ingredientCompletions(const QString& text) const
 {
     QStringList list { text };
     if (const ParsingEngine* engine = m_sources.parsingEngine ? m_sources.parsingEngine() : nullptr) {
-        appendCompletions(list, engine->ingredientTrie().get(), text);
-        appendCompletions(list, &engine->modifierTrie(), text);
-        appendCompletions(list, &engine->measureTrie(), text);
+        appendIngredients(list, engine->ingredientTrie().get(), text);
+        appendWords(list, engine->modifierTrie(), text);
+        appendWords(list, engine->measureTrie(), text);
     }
     // The typed text and a stored name that differ only in case are one entry.
     if (list.size() >= 2 && list.at(1).compare(list.at(0), Qt::CaseInsensitive) == 0)

@@ -1,6 +1,7 @@
 #include "ParsingEngine.h"
 
 #include "BLStringUtilities.h"
+#include "IngredientMO.h"
 #include "IngredientTrie.h"
 #include "IsEmpty.h"
 #include "KRTrieBucket.h"
@@ -63,17 +64,14 @@ bool anyPhraseFrom(QStringView line, const Pieces& pieces, std::size_t first, Te
     return false;
 }
 
-bool holdsObject(const OFTrieBucket* bucket)
+// The ingredient a bucket holds; nullptr for a key left by a renamed or deleted ingredient.
+IngredientMO* liveIngredient(const OFTrieBucket* bucket)
 {
     const auto* krBucket = dynamic_cast<const KRTrieBucket*>(bucket);
-    return krBucket && krBucket->objectValue().isValid() && !krBucket->objectValue().isNull();
-}
-
-QString nameOfObject(const QVariant& object)
-{
-    if (const KeyValueCoding* kvc = KeyValueCoding::fromVariant(object))
-        return kvc->valueForKey(QStringLiteral("name")).toString();
-    return object.toString();
+    if (!krBucket)
+        return nullptr;
+    auto* ingredient = dynamic_cast<IngredientMO*>(KeyValueCoding::fromVariant(krBucket->objectValue()));
+    return ingredient && !ingredient->isDeleted() ? ingredient : nullptr;
 }
 
 // The name without its plural ending ("es", else "s"); empty when it has none or nothing is left.
@@ -151,7 +149,8 @@ private:
 
 ParsingEngine::ParsingEngine(
     const QStringList& modifiers, const QStringList& unitNames, IngredientTrieSource ingredientTrie)
-    : m_ingredientTrieSource(std::move(ingredientTrie))
+    : m_ingredientTrieSource(
+        ingredientTrie ? std::move(ingredientTrie) : IngredientTrie::defaultIngredientTrie)
 {
     createModifierTrie(modifiers);
     createMeasureTrie(unitNames);
@@ -159,16 +158,18 @@ ParsingEngine::ParsingEngine(
 
 ParsingEngine& ParsingEngine::defaultParsingEngine()
 {
-    static ParsingEngine engine(defaultModifiers(), UnitsEngine::defaultEngine().unitNames(),
-        [] { return static_cast<const OFTrie*>(IngredientTrie::defaultIngredientTrie().get()); });
+    static ParsingEngine engine(defaultModifiers(), UnitsEngine::defaultEngine().unitNames());
     return engine;
 }
 
 QStringList ParsingEngine::defaultModifiers()
 {
-    if (KitchoraServices* services = KitchoraServices::shared())
-        return services->modifiersArray();
-    // Before launch has installed the services: the same list, read the way launch reads it.
+    if (KitchoraServices* services = KitchoraServices::shared()) {
+        QStringList modifiers = services->modifiersArray();
+        if (!modifiers.isEmpty())
+            return modifiers;
+    }
+    // Before launch has read the list: the same list, read the way launch reads it.
     return UnitsEngine::simpleMeasuresFromFile(QStringLiteral(":/modifiers.txt"));
 }
 
@@ -200,7 +201,7 @@ void ParsingEngine::createMeasureTrie()
     createMeasureTrie(UnitsEngine::defaultEngine().unitNames());
 }
 
-std::shared_ptr<const OFTrie> ParsingEngine::ingredientTrie() const
+std::shared_ptr<IngredientTrie> ParsingEngine::ingredientTrie() const
 {
     return m_ingredientTrieSource ? m_ingredientTrieSource() : nullptr;
 }
@@ -231,7 +232,7 @@ bool ParsingEngine::lineContainsMeasure(QStringView line) const
 
 int ParsingEngine::lineIngredientCount(QStringView line) const
 {
-    const std::shared_ptr<const OFTrie> trie = ingredientTrie();
+    const std::shared_ptr<IngredientTrie> trie = ingredientTrie();
     if (!trie || trie->isEmpty())
         return 0;
     const QStringView words = withoutLineTerminator(line);
@@ -239,7 +240,7 @@ int ParsingEngine::lineIngredientCount(QStringView line) const
     int count = 0;
     for (std::size_t first = 0; first < pieces.starts.size(); ++first) {
         if (anyPhraseFrom(words, pieces, first,
-                [&](QStringView phrase) { return holdsObject(trie->bucketForString(phrase)); }))
+                [&](QStringView phrase) { return liveIngredient(trie->bucketForString(phrase)) != nullptr; }))
             ++count;
     }
     return count;
@@ -382,14 +383,14 @@ QStringList ParsingEngine::unitNamesInString(const QString& text, const QStringL
     return found;
 }
 
-QList<KeyValueCoding*> ParsingEngine::ingredientsInString(const QString& text)
+QList<IngredientMO*> ParsingEngine::ingredientsInString(const QString& text)
 {
-    const std::shared_ptr<const OFTrie> trie = defaultParsingEngine().ingredientTrie();
+    const std::shared_ptr<IngredientTrie> trie = defaultParsingEngine().ingredientTrie();
     return ingredientsInString(text, trie.get(), UnitsEngine::defaultEngine().unitNames());
 }
 
-QList<KeyValueCoding*> ParsingEngine::ingredientsInString(
-    const QString& text, const OFTrie* ingredientTrie, const QStringList& unitNames)
+QList<IngredientMO*> ParsingEngine::ingredientsInString(
+    const QString& text, const IngredientTrie* ingredientTrie, const QStringList& unitNames)
 {
     if (!ingredientTrie || text.isEmpty())
         return {};
@@ -400,9 +401,10 @@ QList<KeyValueCoding*> ParsingEngine::ingredientsInString(
     QStringList candidates;
     const auto addCandidatesBeginningWith = [&](const QString& prefix) {
         for (const OFTrieBucket* bucket : ingredientTrie->completionsFromString(prefix)) {
-            if (!holdsObject(bucket))
+            const IngredientMO* ingredient = liveIngredient(bucket);
+            if (!ingredient)
                 continue;
-            const QString name = nameOfObject(static_cast<const KRTrieBucket*>(bucket)->objectValue());
+            const QString name = ingredient->name();
             if (name.isEmpty())
                 continue;
             const QString stem = singularStem(name);
@@ -425,7 +427,7 @@ QList<KeyValueCoding*> ParsingEngine::ingredientsInString(
         [](const QString& a, const QString& b) { return a.size() > b.size(); });
 
     // Longer names first; each claims its stretch of text so the names inside it find nothing.
-    QList<KeyValueCoding*> ingredients;
+    QList<IngredientMO*> ingredients;
     QString rest = text;
     for (const QString& name : candidates) {
         qsizetype at = rest.indexOf(name, 0, Qt::CaseInsensitive);
@@ -439,10 +441,7 @@ QList<KeyValueCoding*> ParsingEngine::ingredientsInString(
         }
         if (at < 0)
             continue;
-        const OFTrieBucket* bucket = ingredientTrie->bucketForString(name);
-        KeyValueCoding* object = holdsObject(bucket)
-            ? KeyValueCoding::fromVariant(static_cast<const KRTrieBucket*>(bucket)->objectValue())
-            : nullptr;
+        IngredientMO* object = ingredientTrie->ingredientObjectForKey(name);
         if (!object)
             continue;
         ingredients.append(object);

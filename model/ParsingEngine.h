@@ -1,5 +1,6 @@
 #pragma once
 
+#include "IngredientTrie.h"
 #include "OFTrie.h"
 #include "Range.h"
 
@@ -10,13 +11,13 @@
 #include <functional>
 #include <memory>
 
-class KeyValueCoding;
+class IngredientMO;
 
 // Classifies free text: how much a line looks like an ingredient line or a direction line, where
 // the ingredient and direction blocks of a pasted recipe are, and which unit names and known
 // ingredients a text mentions. It keeps a trie of modifier words and one of unit names; the
-// ingredients come from the main context's ingredient trie, reached through a source function
-// so that the trie can be rebuilt after the store changes.
+// ingredients come from the main context's ingredient trie, asked for anew on every call, since
+// the trie is rebuilt after the store changes.
 //
 // Line tests look at the pieces of a line split at single spaces and at every phrase (run of
 // consecutive pieces). A line's terminator is not part of its last piece, so a word that ends a
@@ -28,8 +29,9 @@ class ParsingEngine
 public:
     // The ingredient trie to count against; may answer nullptr (no ingredients known). The
     // engine holds the answer only for the length of one call.
-    using IngredientTrieSource = std::function<std::shared_ptr<const OFTrie>()>;
+    using IngredientTrieSource = std::function<std::shared_ptr<IngredientTrie>()>;
 
+    // Without a source, the default ingredient trie.
     ParsingEngine(
         const QStringList& modifiers, const QStringList& unitNames, IngredientTrieSource ingredientTrie = {});
     ParsingEngine(const ParsingEngine&) = delete;
@@ -47,9 +49,9 @@ public:
     static QStringList unitNamesInString(const QString& text, const QStringList& unitNames);
     // The known ingredients a text mentions, longer names first, each stretch of text naming at
     // most one. The default form uses the default engine's ingredient trie and the default units.
-    static QList<KeyValueCoding*> ingredientsInString(const QString& text);
-    static QList<KeyValueCoding*> ingredientsInString(
-        const QString& text, const OFTrie* ingredientTrie, const QStringList& unitNames);
+    static QList<IngredientMO*> ingredientsInString(const QString& text);
+    static QList<IngredientMO*> ingredientsInString(
+        const QString& text, const IngredientTrie* ingredientTrie, const QStringList& unitNames);
 
     // Rebuild the word tries, from the given words or from the default sources.
     void createModifierTrie(const QStringList& modifiers);
@@ -59,8 +61,7 @@ public:
 
     const OFTrie& modifierTrie() const { return *m_modifierTrie; }
     const OFTrie& measureTrie() const { return *m_measureTrie; }
-    std::shared_ptr<const OFTrie> ingredientTrie() const;
-    void setIngredientTrieSource(IngredientTrieSource source) { m_ingredientTrieSource = std::move(source); }
+    std::shared_ptr<IngredientTrie> ingredientTrie() const;
 
     bool lineContainsModifier(QStringView line) const;
     bool lineContainsMeasure(QStringView line) const;
@@ -76,7 +77,7 @@ public:
     Range rangeOfIngredientsBlockInString(const QString& text) const;
     Range rangeOfDirectionsBlockInString(const QString& text) const;
 
-    // The modifier words the application read at launch (the shipped word list until then).
+    // The modifier words the application read at launch (the shipped word list until it has).
     static QStringList defaultModifiers();
 
 private:

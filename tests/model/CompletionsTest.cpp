@@ -1,56 +1,39 @@
 #include "Completions.h"
 
-#include "EntityDescription.h"
-#include "FakeKitchoraServices.h"
-#include "KRTrieBucket.h"
-#include "ManagedObject.h"
-#include "ManagedObjectContext.h"
-#include "ManagedObjectModel.h"
+#include "IngredientMO.h"
+#include "IngredientTrie.h"
+#include "ModelStoreFixture.h"
 #include "ParsingEngine.h"
-#include "PersistentStoreCoordinator.h"
 
 #include <gtest/gtest.h>
 
 namespace
 {
 
-const char* const kModel = R"({
-  "version": 2,
-  "entities": [
-    {"name": "Category", "attributes": [{"name": "name", "type": "string"}]},
-    {"name": "Ingredient", "attributes": [{"name": "name", "type": "string"}]},
-    {"name": "Line", "attributes": [{"name": "text", "type": "string"}]}
-  ]
-})";
-
-// A library held in memory: a model, a coordinator without stores and a main context, with an
-// engine whose ingredient trie holds the library's Ingredient objects.
-class CompletionsTest : public ::testing::Test
+// The library's main context with a few categories, and an engine whose ingredient trie holds
+// a few Ingredients of that context.
+class CompletionsTest : public ModelStoreFixture
 {
 protected:
     void SetUp() override
     {
-        QString error;
-        model = ManagedObjectModel::modelWithJSON(kModel, &error);
-        ASSERT_TRUE(model) << error.toStdString();
-        coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
-        context.setPersistentStoreCoordinator(coordinator.get());
+        ModelStoreFixture::SetUp();
         for (const char* name : { "tomato", "tomato paste", "Salt", "oregano" })
-            addIngredient(QString::fromUtf8(name));
+            ingredients->addIngredient(insertNamed("Ingredient", name));
     }
 
-    ManagedObject* insert(const QString& entity, const QString& name)
+    void TearDown() override
     {
-        ManagedObject* object = EntityDescription::insertNewObjectForEntityForName(entity, &context);
-        object->setValueForKey(name, QStringLiteral("name"));
+        Completions::rebuildCompletions();
+        IngredientTrie::rebuildIngredientTries();
+        ModelStoreFixture::TearDown();
+    }
+
+    ManagedObject* insertNamed(const char* entity, const char* name)
+    {
+        ManagedObject* object = insert(QString::fromUtf8(entity));
+        object->setPrimitiveValue(QString::fromUtf8(name), QStringLiteral("name"));
         return object;
-    }
-
-    void addIngredient(const QString& name)
-    {
-        ManagedObject* object = insert(QStringLiteral("Ingredient"), name);
-        ingredients.addBucket(
-            KRTrieBucket::bucketWithObject(QVariant::fromValue<KeyValueCoding*>(object)), name);
     }
 
     const EntityDescription* entity(const char* name) const
@@ -58,19 +41,15 @@ protected:
         return model->entityNamed(QString::fromUtf8(name));
     }
 
-    Completions completions()
+    Completions completions(ManagedObjectContext* library)
     {
-        return Completions({ [this] { return &engine; }, [this] { return &context; },
+        return Completions({ [this] { return &engine; }, [library] { return library; },
             [this](const Error& error) { presented.append(error.localizedDescription); } });
     }
 
-    std::unique_ptr<ManagedObjectModel> model;
-    std::unique_ptr<PersistentStoreCoordinator> coordinator;
-    ManagedObjectContext context;
-    OFTrie ingredients { false };
+    std::shared_ptr<IngredientTrie> ingredients = std::make_shared<IngredientTrie>();
     ParsingEngine engine { { "torn", "toasted", "finely chopped" },
-        { "tablespoon", "tbsp", "teaspoon", "cup" },
-        [this] { return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), &ingredients); } };
+        { "tablespoon", "tbsp", "teaspoon", "cup" }, [this] { return ingredients; } };
     QStringList presented;
 };
 
@@ -93,7 +72,7 @@ TEST_F(CompletionsTest, IngredientFieldsCompleteFromTheThreeTries)
         { "xyz", { "xyz" } },
         { "", { "" } },
     };
-    const Completions c = completions();
+    const Completions c = completions(context.get());
     for (const IngredientCase& test : cases) {
         std::optional<QStringList> list
             = c.completionsArrayForString(QString::fromUtf8(test.typed), entity("Ingredient"));
@@ -102,10 +81,15 @@ TEST_F(CompletionsTest, IngredientFieldsCompleteFromTheThreeTries)
     }
 }
 
-TEST_F(CompletionsTest, IngredientsWithoutObjectAreLeftOut)
+TEST_F(CompletionsTest, RenamedOrDeletedIngredientsAreLeftOut)
 {
-    ingredients.addBucket(KRTrieBucket::bucketWithObject(QVariant()), QStringLiteral("tomatillo"));
-    EXPECT_EQ(completions().completionsArrayForString(QStringLiteral("tom"), entity("Ingredient")),
+    ManagedObject* tomatillo = insertNamed("Ingredient", "tomatillo");
+    ingredients->addIngredient(tomatillo);
+    ingredients->addIngredient(insertNamed("Ingredient", "tomme"));
+    ingredients->forgetIngredient(tomatillo, QStringLiteral("tomatillo"));
+    context->deleteObject(ingredients->ingredientObjectForKey(QStringLiteral("tomme")));
+    EXPECT_EQ(
+        completions(context.get()).completionsArrayForString(QStringLiteral("tom"), entity("Ingredient")),
         (QStringList { "tom", "tomato", "tomato paste" }));
 }
 
@@ -117,7 +101,7 @@ struct NameCase {
 TEST_F(CompletionsTest, OtherFieldsCompleteFromTheLibrary)
 {
     for (const char* name : { "Italian", "dessert", "Dinner", "Category", "Desserts" })
-        insert(QStringLiteral("Category"), QString::fromUtf8(name));
+        insertNamed("Category", name);
     const NameCase cases[] = {
         { "d", QStringList { "d", "Desserts", "Dinner", "dessert" } },
         { "DES", QStringList { "DES", "Desserts", "dessert" } },
@@ -127,7 +111,7 @@ TEST_F(CompletionsTest, OtherFieldsCompleteFromTheLibrary)
         { "zz", QStringList { "zz" } },
         { "", std::nullopt },
     };
-    const Completions c = completions();
+    const Completions c = completions(context.get());
     for (const NameCase& test : cases)
         EXPECT_EQ(c.completionsArrayForString(QString::fromUtf8(test.typed), entity("Category")), test.list)
             << test.typed;
@@ -137,18 +121,19 @@ TEST_F(CompletionsTest, OtherFieldsCompleteFromTheLibrary)
 
 TEST_F(CompletionsTest, NoLibraryObjectsOrNoNameGiveNoList)
 {
-    const Completions c = completions();
-    EXPECT_EQ(c.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
-    EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Line"), &context);
-    EXPECT_EQ(c.completionsArrayForString(QStringLiteral("d"), entity("Line")), std::nullopt);
+    const Completions c = completions(context.get());
+    EXPECT_EQ(c.completionsArrayForString(QStringLiteral("d"), entity("Cuisine")), std::nullopt);
+    insert(QStringLiteral("Direction"));
+    EXPECT_EQ(c.completionsArrayForString(QStringLiteral("d"), entity("Direction")), std::nullopt);
+    EXPECT_EQ(
+        completions(nullptr).completionsArrayForString(QStringLiteral("d"), entity("Cuisine")), std::nullopt);
 }
 
 TEST_F(CompletionsTest, AFailedFetchIsPresented)
 {
     ManagedObjectContext detached;
-    Completions c({ [this] { return &engine; }, [&] { return &detached; },
-        [this](const Error& error) { presented.append(error.localizedDescription); } });
-    EXPECT_EQ(c.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
+    EXPECT_EQ(completions(&detached).completionsArrayForString(QStringLiteral("d"), entity("Category")),
+        std::nullopt);
     EXPECT_EQ(presented.size(), 1);
 }
 
@@ -169,21 +154,26 @@ TEST(CompletionsArrayTest, PrefixFilterOverNames)
 
 TEST_F(CompletionsTest, SharedInstanceAsksTheInstalledServices)
 {
-    insert(QStringLiteral("Category"), QStringLiteral("Dessert"));
+    insertNamed("Category", "Dessert");
     Completions& shared = Completions::sharedCompletions();
     EXPECT_EQ(&shared, &Completions::sharedCompletions());
-    EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
-
-    FakeKitchoraServices services;
-    services.context = &context;
     EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")),
         (QStringList { "d", "Dessert" }));
+    // The default ingredient trie of the main context holds the shipped names.
+    const std::optional<QStringList> flour
+        = shared.completionsArrayForString(QStringLiteral("all-purpose f"), entity("Ingredient"));
+    ASSERT_TRUE(flour);
+    EXPECT_TRUE(flour->contains(QStringLiteral("all-purpose flour")));
 
     ManagedObjectContext detached;
     services.context = &detached;
     EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
     EXPECT_EQ(services.presentedErrors.size(), 1);
-    Completions::rebuildCompletions();
+    services.context = context.get();
+
+    KitchoraServices::setShared(nullptr);
+    EXPECT_EQ(shared.completionsArrayForString(QStringLiteral("d"), entity("Category")), std::nullopt);
+    KitchoraServices::setShared(&services);
 }
 
 } // namespace

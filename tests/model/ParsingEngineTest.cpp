@@ -1,63 +1,50 @@
 #include "ParsingEngine.h"
 
-#include "FakeKitchoraServices.h"
-#include "KRTrieBucket.h"
-#include "KeyValueCoding.h"
+#include "IngredientMO.h"
+#include "ModelStoreFixture.h"
 
+#include <QHash>
 #include <QStringList>
-#include <deque>
 #include <gtest/gtest.h>
+
 namespace
 {
 
-// What the ingredient trie holds: objects answering their name.
-class Ingredient : public KeyValueCoding
-{
-public:
-    explicit Ingredient(QString name)
-        : m_name(std::move(name))
-    {
-    }
-    QVariant valueForKey(const QString& key) const override
-    {
-        return key == QLatin1String("name") ? QVariant(m_name) : QVariant();
-    }
-
-private:
-    QString m_name;
-};
-
+// An ingredient trie of its own over Ingredients of the fixture's context.
 class Pantry
 {
 public:
-    explicit Pantry(const QStringList& names)
+    Pantry(ManagedObjectContext* context, const QStringList& names)
+        : m_context(context)
     {
         for (const QString& name : names)
             add(name);
     }
-    void add(const QString& name)
+    IngredientMO* add(const QString& name)
     {
-        m_objects.emplace_back(name);
-        m_trie.addBucket(
-            KRTrieBucket::bucketWithObject(QVariant::fromValue<KeyValueCoding*>(&m_objects.back())), name);
+        auto* ingredient = static_cast<IngredientMO*>(
+            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), m_context));
+        ingredient->setPrimitiveValue(name, QStringLiteral("name"));
+        m_trie->addIngredient(ingredient);
+        m_objects.insert(name, ingredient);
+        return ingredient;
     }
-    // A key left behind by a renamed ingredient: present, but with no object.
-    void addEmptyKey(const QString& name)
-    {
-        m_trie.addBucket(KRTrieBucket::bucketWithObject(QVariant()), name);
-    }
-    const OFTrie& trie() const { return m_trie; }
+    // Leaves the name's key without its object, as renaming the ingredient does.
+    void forget(const QString& name) { m_trie->forgetIngredient(m_objects.value(name), name); }
+    IngredientMO* object(const QString& name) const { return m_objects.value(name); }
+    const std::shared_ptr<IngredientTrie>& trie() const { return m_trie; }
 
 private:
-    std::deque<Ingredient> m_objects;
-    OFTrie m_trie { false };
+    ManagedObjectContext* m_context;
+    std::shared_ptr<IngredientTrie> m_trie = std::make_shared<IngredientTrie>();
+    QHash<QString, IngredientMO*> m_objects;
 };
 
-QStringList namesOf(const QList<KeyValueCoding*>& objects)
+QStringList namesOf(const QList<IngredientMO*>& objects)
 {
     QStringList names;
-    for (const KeyValueCoding* object : objects)
-        names << object->valueForKey(QStringLiteral("name")).toString();
+    for (const IngredientMO* object : objects)
+        names << object->name();
     return names;
 }
 
@@ -69,12 +56,22 @@ const QStringList kIngredients = { "flour", "all-purpose flour", "sugar", "brown
     "eggs", "green pepper", "pepper", "tomatoes", "onion", "garlic", "baking soda", "vanilla extract", "milk",
     "chocolate chips", "water" };
 
-class ParsingEngineTest : public ::testing::Test
+class ParsingEngineTest : public ModelStoreFixture
 {
 protected:
-    Pantry pantry { kIngredients };
-    ParsingEngine engine { kModifiers, kUnits,
-        [this] { return std::shared_ptr<const OFTrie>(std::shared_ptr<const OFTrie>(), &pantry.trie()); } };
+    void SetUp() override
+    {
+        ModelStoreFixture::SetUp();
+        pantry = std::make_unique<Pantry>(context.get(), kIngredients);
+    }
+    void TearDown() override
+    {
+        pantry.reset();
+        ModelStoreFixture::TearDown();
+    }
+
+    std::unique_ptr<Pantry> pantry;
+    ParsingEngine engine { kModifiers, kUnits, [this] { return pantry->trie(); } };
 };
 
 struct LineCase {
@@ -119,12 +116,15 @@ TEST_F(ParsingEngineTest, LineTestsFindWordsAndPhrasesAnywhereInTheLine)
     }
 }
 
-TEST_F(ParsingEngineTest, KeysWithoutObjectAreNotIngredients)
+TEST_F(ParsingEngineTest, RenamedOrDeletedIngredientsAreNotCounted)
 {
-    pantry.addEmptyKey(QStringLiteral("margarine"));
-    EXPECT_EQ(engine.lineIngredientCount(u"1 cup margarine"), 0);
-    pantry.add(QStringLiteral("margarine"));
-    EXPECT_EQ(engine.lineIngredientCount(u"1 cup margarine"), 1);
+    EXPECT_EQ(engine.lineIngredientCount(u"1 cup milk"), 1);
+    pantry->forget(QStringLiteral("milk"));
+    EXPECT_EQ(engine.lineIngredientCount(u"1 cup milk"), 0);
+    pantry->add(QStringLiteral("milk"));
+    EXPECT_EQ(engine.lineIngredientCount(u"1 cup milk"), 1);
+    context->deleteObject(pantry->object(QStringLiteral("milk")));
+    EXPECT_EQ(engine.lineIngredientCount(u"1 cup milk"), 0);
 }
 
 TEST(ParsingEngineWithoutIngredients, CountsNothingAndStillScores)
@@ -355,9 +355,19 @@ struct FindCase {
     QStringList found;
 };
 
-TEST(ParsingEngineIngredients, KnownIngredientsInText)
+class ParsingEngineIngredients : public ModelStoreFixture
 {
-    Pantry pantry(
+protected:
+    void TearDown() override
+    {
+        IngredientTrie::rebuildIngredientTries();
+        ModelStoreFixture::TearDown();
+    }
+};
+
+TEST_F(ParsingEngineIngredients, KnownIngredientsInText)
+{
+    Pantry pantry(context.get(),
         { "green pepper", "pepper", "tomatoes", "onion", "tomato paste", "eggs", "salt", "cup", "potato" });
     const QStringList units { "cup", "cups", "can" };
     const FindCase cases[] = {
@@ -374,20 +384,31 @@ TEST(ParsingEngineIngredients, KnownIngredientsInText)
         { "", {} },
     };
     for (const FindCase& c : cases) {
-        const QList<KeyValueCoding*> found
-            = ParsingEngine::ingredientsInString(QString::fromUtf8(c.text), &pantry.trie(), units);
+        const QList<IngredientMO*> found
+            = ParsingEngine::ingredientsInString(QString::fromUtf8(c.text), pantry.trie().get(), units);
         EXPECT_EQ(namesOf(found), c.found) << c.text;
     }
     EXPECT_TRUE(ParsingEngine::ingredientsInString(QStringLiteral("1 onion"), nullptr, units).isEmpty());
 }
 
-TEST(ParsingEngineIngredients, KeysWithoutObjectAreSkipped)
+TEST_F(ParsingEngineIngredients, RenamedOrDeletedIngredientsAreSkipped)
 {
-    Pantry pantry({ "onion" });
-    pantry.addEmptyKey(QStringLiteral("shallot"));
+    Pantry pantry(context.get(), { "onion", "shallot", "leek" });
+    pantry.forget(QStringLiteral("shallot"));
+    context->deleteObject(pantry.object(QStringLiteral("leek")));
     EXPECT_EQ(namesOf(ParsingEngine::ingredientsInString(
-                  QStringLiteral("1 shallot and 1 onion"), &pantry.trie(), {})),
+                  QStringLiteral("1 shallot, 1 leek and 1 onion"), pantry.trie().get(), {})),
         QStringList { "onion" });
+}
+
+TEST_F(ParsingEngineIngredients, TheDefaultEngineUsesTheMainContextsTrie)
+{
+    // The main context's trie is filled from ingredients.txt on first use.
+    const QList<IngredientMO*> found
+        = ParsingEngine::ingredientsInString(QStringLiteral("2 cups all-purpose flour"));
+    ASSERT_FALSE(found.isEmpty());
+    EXPECT_EQ(found.first()->managedObjectContext(), context.get());
+    EXPECT_GT(ParsingEngine::defaultParsingEngine().lineIngredientCount(u"2 cups all-purpose flour"), 0);
 }
 
 TEST(ParsingEngineDefault, ReadsTheShippedModifiers)
