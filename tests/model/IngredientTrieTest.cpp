@@ -305,11 +305,11 @@ TEST_F(IngredientTrieTest, TheDefaultParsingEngineKnowsTheMainContextsIngredient
     services.modifiers = UnitsEngine::simpleMeasuresFromFile(QStringLiteral(":/modifiers.txt"));
     const std::shared_ptr<IngredientTrie> trie = IngredientTrie::defaultIngredientTrie();
     ASSERT_TRUE(trie);
-    EXPECT_EQ(ParsingEngine::defaultParsingEngine().ingredientTrie(), trie.get());
+    EXPECT_EQ(ParsingEngine::defaultParsingEngine().ingredientTrie(), trie);
     IngredientMO* blackGarlic = trie->ingredientObjectForKey(QStringLiteral("black garlic"));
     ASSERT_TRUE(blackGarlic);
     EXPECT_TRUE(ParsingEngine::ingredientsInString(QStringLiteral("3 cloves Black Garlic, sliced"))
-                    .contains(static_cast<KeyValueCoding*>(blackGarlic)));
+                    .contains(blackGarlic));
 
     // Without a main context there is nothing to find, and nothing is logged.
     services.context = nullptr;
