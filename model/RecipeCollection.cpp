@@ -166,7 +166,9 @@ QString RecipeCollection::name() const
 void RecipeCollection::setName(const QString& name)
 {
     QString candidate = name;
-    if (ManagedObjectContext* context = managedObjectContext()) {
+    ManagedObjectContext* context = managedObjectContext();
+    // No name is not a name to keep unique.
+    if (context && !name.isNull()) {
         for (int attempt = 1;; ++attempt) {
             const std::optional<QList<ManagedObject*>> namesakes = collectionsNamed(context, candidate);
             // A failed fetch cannot tell us more on the next try; keep what we have.

@@ -126,6 +126,9 @@ TEST_F(CollectionsTest, RenamingKeepsNamesUniqueAcrossTheStore)
     EXPECT_EQ(c->name(), QStringLiteral("Desserts 2"));
     EXPECT_TRUE(services.presentedErrors.isEmpty());
     EXPECT_GT(services.rearrangeCollectionsCount, 0);
+    a->setValueForKey(QVariant(), QStringLiteral("name"));
+    b->setValueForKey(QVariant(), QStringLiteral("name"));
+    EXPECT_FALSE(b->valueForKey(QStringLiteral("name")).isValid());
 
     // Another context sees what the store holds; the source list only shows the main context.
     const int rearranged = services.rearrangeCollectionsCount;
