@@ -446,3 +446,34 @@ TEST_F(RecipeMOTest, CardObserversHearOfTheFieldsItShows)
     recipe->setValueForKey("2 hours", "cookTime");
     EXPECT_GT(heard, afterName);
 }
+
+TEST_F(RecipeMOTest, AddingAnItemIsOneUndoStep)
+{
+    RecipeMO* recipe = newRecipe();
+    setDirections(recipe, {"a", "b"});
+    clock.advance(0);
+    ASSERT_TRUE(save());
+    undoManager.removeAllActions();
+
+    recipe->addInstanceOfClass("DirectionMO", 1);
+    context->processPendingChanges();
+    EXPECT_EQ(directions(recipe), (QStringList {"1:", "2:a", "3:b"}));
+    ASSERT_TRUE(undoManager.canUndo());
+    undoManager.undo();
+    context->processPendingChanges();
+    EXPECT_EQ(directions(recipe), (QStringList {"1:a", "2:b"}));
+    EXPECT_FALSE(undoManager.canUndo());
+}
+
+TEST_F(RecipeMOTest, TurningIntoAFaultDropsTheCachedCard)
+{
+    RecipeMO* recipe = newRecipe();
+    clock.advance(0);
+    ASSERT_TRUE(save());
+    recipe->setCachedAttributedString(AttributedString("card"));
+    recipe->setCached(true);
+    context->refreshObject(recipe, false);
+    EXPECT_FALSE(recipe->isCached());
+    EXPECT_FALSE(recipe->cachedAttributedString().has_value());
+    EXPECT_EQ(recipe->valueForKey("name").toString(), "Untitled Recipe");
+}
