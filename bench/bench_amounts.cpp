@@ -6,6 +6,7 @@
 //   quantity text: the label's own quantity, written as a person would ("5 1/4"), read back;
 //   whole line:    the raw line, whose first labelled quantity the reader should find.
 // The data folder is $KITCHORA_EVALDATA, else shared/evaldata beside the checkout.
+#include "EvalData.h"
 #include "AmountFinding.h"
 
 #include <QDir>
@@ -25,58 +26,11 @@ struct Row {
     QString quantity;
 };
 
-// One CSV record per call (quoted fields may hold commas, doubled quotes and line breaks).
-bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
-{
-    fields.clear();
-    if (pos >= text.size())
-        return false;
-    QString field;
-    bool quoted = false;
-    while (pos < text.size()) {
-        const QChar c = text[pos++];
-        if (quoted) {
-            if (c == u'"' && pos < text.size() && text[pos] == u'"') {
-                field += u'"';
-                ++pos;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            fields << field;
-            field.clear();
-        } else if (c == u'\n') {
-            break;
-        } else if (c != u'\r') {
-            field += c;
-        }
-    }
-    fields << field;
-    return true;
-}
-
-QString evalDataFolder()
-{
-    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    for (const char* relative : { "/../shared/evaldata", "/../../shared/evaldata" }) {
-        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
-        if (QDir(candidate).exists())
-            return QDir(candidate).canonicalPath();
-    }
-    return QString();
-}
-
 const std::vector<Row>& rows()
 {
     static const std::vector<Row> all = [] {
         std::vector<Row> result;
-        const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+        const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
         for (const QString& name : folder.entryList({ QStringLiteral("*.csv") }, QDir::Files, QDir::Name)) {
             QFile file(folder.filePath(name));
             if (!file.open(QIODevice::ReadOnly))
@@ -84,12 +38,12 @@ const std::vector<Row>& rows()
             const QString text = QString::fromUtf8(file.readAll());
             qsizetype pos = 0;
             QStringList fields;
-            readRecord(text, pos, fields);
+            EvalData::readRecord(text, pos, fields);
             const qsizetype input = fields.indexOf(QStringLiteral("input"));
             const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
             if (input < 0 || quantity < 0)
                 continue;
-            while (readRecord(text, pos, fields)) {
+            while (EvalData::readRecord(text, pos, fields)) {
                 if (fields.size() > std::max(input, quantity))
                     result.push_back({ fields[input], fields[quantity] });
             }

@@ -4,6 +4,7 @@
 // description, "Ingredients", its lines, "Directions", its steps, yield) and the blocks found are
 // compared with the recipe's own lines. The timed ingredient trie holds 20,000 real ingredient
 // names from the labelled ingredient lines.
+#include "EvalData.h"
 #include "BLStringUtilities.h"
 #include "EntityDescription.h"
 #include "IngredientTrie.h"
@@ -67,54 +68,7 @@ private:
     qsizetype m_size = 0;
 };
 
-QString evalDataFolder()
-{
-    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    for (const char* relative : { "/../shared/evaldata", "/../../shared/evaldata" }) {
-        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
-        if (QDir(candidate).exists())
-            return QDir(candidate).canonicalPath();
-    }
-    return QString();
-}
-
 // One record of a CSV text with quoted fields; false at the end.
-bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
-{
-    fields.clear();
-    if (pos >= text.size())
-        return false;
-    QString field;
-    bool quoted = false;
-    for (; pos < text.size(); ++pos) {
-        const QChar c = text.at(pos);
-        if (quoted) {
-            if (c == u'"' && pos + 1 < text.size() && text.at(pos + 1) == u'"') {
-                field += u'"';
-                ++pos;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            fields << field;
-            field.clear();
-        } else if (c == u'\n') {
-            ++pos;
-            break;
-        } else if (c != u'\r') {
-            field += c;
-        }
-    }
-    fields << field;
-    return true;
-}
-
 struct LabelledLines {
     QStringList lines;
     QStringList names;
@@ -125,7 +79,7 @@ const LabelledLines& labelledLines()
     static const LabelledLines data = [] {
         LabelledLines result;
         QSet<QString> seen;
-        const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+        const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
         for (const char* name : { "bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv",
                  "strangerfoods.csv", "tastecooking-2024.csv" }) {
             QFile file(folder.filePath(QString::fromLatin1(name)));
@@ -134,10 +88,10 @@ const LabelledLines& labelledLines()
             const QString text = QString::fromUtf8(file.readAll());
             qsizetype pos = 0;
             QStringList fields;
-            readRecord(text, pos, fields);
+            EvalData::readRecord(text, pos, fields);
             const qsizetype input = fields.indexOf(QStringLiteral("input"));
             const qsizetype label = fields.indexOf(QStringLiteral("name"));
-            while (readRecord(text, pos, fields)) {
+            while (EvalData::readRecord(text, pos, fields)) {
                 if (fields.size() <= std::max(input, label))
                     continue;
                 result.lines << fields[input];
@@ -179,7 +133,7 @@ struct Recipe {
 QList<Recipe> recipes(bool numberedSteps = false)
 {
     QList<Recipe> result;
-    QFile file(evalDataFolder() + QStringLiteral("/recipes/recipe-scrapers/expected.jsonl"));
+    QFile file(EvalData::folder() + QStringLiteral("/recipes/recipe-scrapers/expected.jsonl"));
     if (!file.open(QIODevice::ReadOnly))
         return result;
     const auto oneLine = [](QString s) { return s.replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed(); };

@@ -2,6 +2,7 @@
 // Before timing, the registry is checked against the unit labels of the labelled ingredient
 // lines of the evaluation data ($KITCHORA_EVALDATA, else shared/evaldata beside the checkout):
 // for lines with one quantity and one unit label, how many labels name a registered unit.
+#include "EvalData.h"
 #include "UnitsEngine.h"
 
 #include <QCoreApplication>
@@ -57,56 +58,9 @@ void BM_UnitForNamePluralsAndPadding(benchmark::State& state)
 }
 BENCHMARK(BM_UnitForNamePluralsAndPadding);
 
-// One CSV record per call (quoted fields may hold commas, doubled quotes and line breaks).
-bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
-{
-    fields.clear();
-    if (pos >= text.size())
-        return false;
-    QString field;
-    bool quoted = false;
-    while (pos < text.size()) {
-        const QChar c = text[pos++];
-        if (quoted) {
-            if (c == u'"' && pos < text.size() && text[pos] == u'"') {
-                field += u'"';
-                ++pos;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            fields << field;
-            field.clear();
-        } else if (c == u'\n') {
-            break;
-        } else if (c != u'\r') {
-            field += c;
-        }
-    }
-    fields << field;
-    return true;
-}
-
-QString evalDataFolder()
-{
-    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    for (const char* relative : { "/../shared/evaldata", "/../../shared/evaldata" }) {
-        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
-        if (QDir(candidate).exists())
-            return QDir(candidate).canonicalPath();
-    }
-    return QString();
-}
-
 void reportLabelCoverage()
 {
-    const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+    const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
     const UnitsEngine& engine = loadedEngine();
     qsizetype labels = 0;
     qsizetype named = 0;
@@ -118,12 +72,12 @@ void reportLabelCoverage()
         const QString text = QString::fromUtf8(file.readAll());
         qsizetype pos = 0;
         QStringList fields;
-        readRecord(text, pos, fields);
+        EvalData::readRecord(text, pos, fields);
         const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
         const qsizetype unit = fields.indexOf(QStringLiteral("unit"));
         if (quantity < 0 || unit < 0)
             continue;
-        while (readRecord(text, pos, fields)) {
+        while (EvalData::readRecord(text, pos, fields)) {
             if (fields.size() <= std::max(quantity, unit))
                 continue;
             const QString label = fields[unit].trimmed();
