@@ -76,6 +76,12 @@ public:
     QStringList allNames() const;
 
     bool isGeneric() const;
+
+    // A unit met only in text from elsewhere (an unknown measure word of a card): it serves this
+    // run but is never written to the user's units.plist. Clearing the mark makes it the user's own.
+    bool isTransient() const { return m_transient; }
+    void setTransient(bool transient) { m_transient = transient; }
+
     bool canConvertToUnit(const MeasurementUnit* target) const;
     // The amount in the target unit, or nothing when the two units cannot convert.
     std::optional<Decimal> convertAmount(const std::optional<Decimal>& amount, const MeasurementUnit* target) const;
@@ -107,4 +113,5 @@ private:
 
     QHash<int, Observer> m_observers;
     int m_nextObserverToken = 1;
+    bool m_transient = false;
 };

@@ -287,8 +287,10 @@ void UnitsEngine::addUnit(const MeasurementUnitPtr& unit)
 bool UnitsEngine::writeUnitsToFile(const QString& path, bool atomically) const
 {
     QVariantList entries;
-    for (const MeasurementUnitPtr& unit : m_units)
-        entries.append(unit->dictionaryValue());
+    for (const MeasurementUnitPtr& unit : m_units) {
+        if (!unit->isTransient())
+            entries.append(unit->dictionaryValue());
+    }
     return writeUnitsList(path, entries, atomically);
 }
 

@@ -64,7 +64,8 @@ public:
     void addSimpleMeasures(const QStringList& names);
     // Adds the unit unless one of the same name is registered.
     void addUnit(const MeasurementUnitPtr& unit);
-    // Writes every unit as a units.plist; false (and a log line) when that fails.
+    // Writes every unit but the transient ones as a units.plist; false (and a log line) when that
+    // fails.
     bool writeUnitsToFile(const QString& path, bool atomically) const;
 
     // The launch sequence: the user's units.plist when it exists, then the units.plist and
