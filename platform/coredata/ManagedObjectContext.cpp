@@ -75,6 +75,54 @@ void setError(Error* error, int code, const QString& message)
 
 } // namespace
 
+void ManagedObjectContext::EntityObjectList::add(ManagedObject* object)
+{
+    if (stamps.contains(object))
+        return;
+    stamps.insert(object, nextStamp++);
+    list.append(object);
+    byEntity[object->m_entity].add(object);
+}
+
+void ManagedObjectContext::EntityObjectList::remove(ManagedObject* object)
+{
+    if (!stamps.remove(object))
+        return;
+    list.removeOne(object);
+    auto members = byEntity.find(object->m_entity);
+    if (members != byEntity.end()) {
+        members->remove(object);
+        if (members->list.isEmpty())
+            byEntity.erase(members);
+    }
+}
+
+void ManagedObjectContext::EntityObjectList::clear()
+{
+    list.clear();
+    stamps.clear();
+    byEntity.clear();
+}
+
+QList<ManagedObject*> ManagedObjectContext::EntityObjectList::membersOf(
+    const QList<const EntityDescription*>& entities) const
+{
+    QList<ManagedObject*> result;
+    int sources = 0;
+    for (const EntityDescription* entity : entities) {
+        auto members = byEntity.find(entity);
+        if (members == byEntity.end())
+            continue;
+        result.append(members->list);
+        ++sources;
+    }
+    // Each entity's members are already in order; several entities interleave by stamp.
+    if (sources > 1)
+        std::sort(result.begin(), result.end(),
+                  [this](ManagedObject* a, ManagedObject* b) { return stamps.value(a) < stamps.value(b); });
+    return result;
+}
+
 ManagedObjectContext::ManagedObjectContext()
     : m_thread(QThread::currentThread()), m_scheduler(std::make_unique<QObject>())
 {
@@ -518,9 +566,8 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
     // Unsaved changes make stored values stale: SQL then only narrows by attributes, and what
     // it leaves is checked again in memory, together with this context's changed objects.
     const bool dirty = hasChanges();
-    auto isCandidate = [&](ManagedObject* object) {
-        return includeSub ? object->m_entity->isKindOfEntity(entity) : object->m_entity == entity;
-    };
+    const QList<const EntityDescription*> candidates
+        = includeSub ? entity->selfAndDescendants() : QList<const EntityDescription*>{entity};
     QList<ManagedObject*> results;
     bool checkAll = false;      // every candidate needs the in-memory predicate
     bool sortedBySql = !request.sortDescriptors().isEmpty() && stores.size() == 1;
@@ -574,16 +621,11 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
     QList<ManagedObject*> extra;
     const bool newObjectsCount = request.affectedStores().isEmpty()
         || request.affectedStores().contains(storeForNewObjects());
-    if (newObjectsCount) {
-        for (ManagedObject* object : m_inserted.list) {
-            if (isCandidate(object))
-                extra.append(object);
-        }
-    }
+    if (newObjectsCount)
+        extra = m_inserted.membersOf(candidates);
     if (dirty && predicate) {
-        for (ManagedObject* object : m_changed.list) {
-            if (object->isUpdated() && isCandidate(object) && !seen.contains(object)
-                && stores.contains(object->m_objectID.persistentStore()))
+        for (ManagedObject* object : m_changed.membersOf(candidates)) {
+            if (object->isUpdated() && !seen.contains(object) && stores.contains(object->m_objectID.persistentStore()))
                 extra.append(object);
         }
     }

@@ -129,6 +129,21 @@ private:
         }
     };
 
+    // An ObjectList that also keeps each entity's members apart, so that a fetch looks only at
+    // the objects of the entities it asks for instead of at every unsaved object.
+    struct EntityObjectList {
+        QList<ManagedObject*> list;
+        QHash<ManagedObject*, quint64> stamps; // when each member was added: orders members of several entities
+        QHash<const EntityDescription*, ObjectList> byEntity;
+        quint64 nextStamp = 0;
+        void add(ManagedObject* object);
+        void remove(ManagedObject* object);
+        bool contains(ManagedObject* object) const { return stamps.contains(object); }
+        void clear();
+        // The members of these entities, in the order of `list`.
+        QList<ManagedObject*> membersOf(const QList<const EntityDescription*>& entities) const;
+    };
+
     void checkThread() const;
     ManagedObject* makeObject(const EntityDescription* entity, const ManagedObjectID& id);
     ManagedObject* objectForRow(const EntityDescription* entity, quint32 storeNumber, qint64 key);
@@ -154,9 +169,9 @@ private:
 
     std::vector<std::unique_ptr<ManagedObject>> m_owned;
     QHash<ManagedObjectID, ManagedObject*> m_registered;
-    ObjectList m_inserted;
+    EntityObjectList m_inserted;
     ObjectList m_deleted;
-    ObjectList m_changed; // objects with recorded changes since the last save
+    EntityObjectList m_changed; // objects with recorded changes since the last save
     // Since the last processPendingChanges.
     ObjectList m_pendingInserted;
     ObjectList m_pendingUpdated;

@@ -290,6 +290,71 @@ TEST_F(ObjectGraphTest, FetchSeesUnsavedChangesAndSubentities)
     EXPECT_FALSE(error.isNull());
 }
 
+TEST_F(ObjectGraphTest, UnsavedObjectsOfSubentitiesKeepTheirInsertionOrder)
+{
+    const QStringList kinds{QStringLiteral("Folder"), QStringLiteral("ManualCollection"), QStringLiteral("Folder"),
+                            QStringLiteral("SmartCollection"), QStringLiteral("ManualCollection")};
+    QList<ManagedObject*> made;
+    for (qsizetype i = 0; i < kinds.size(); ++i) {
+        made.append(insert(kinds.at(i)));
+        made.last()->setValueForKey(QStringLiteral("c%1").arg(i), QStringLiteral("name"));
+    }
+    insert(QStringLiteral("Category"))->setValueForKey(QStringLiteral("other"), QStringLiteral("name"));
+    auto unsorted = [this](const QString& entity, bool withSubentities) {
+        FetchRequest request = FetchRequest::fetchRequestWithEntityName(entity);
+        request.setIncludesSubentities(withSubentities);
+        return context->executeFetchRequest(request).value_or(QList<ManagedObject*>());
+    };
+    EXPECT_EQ(unsorted(QStringLiteral("Collection"), true), made);
+    EXPECT_EQ(unsorted(QStringLiteral("Collection"), false), QList<ManagedObject*>());
+    EXPECT_EQ(unsorted(QStringLiteral("Folder"), true), (QList<ManagedObject*>{made.at(0), made.at(2)}));
+
+    // A new object deleted and inserted again comes back last.
+    ManagedObject* first = made.takeFirst();
+    context->deleteObject(first);
+    EXPECT_EQ(unsorted(QStringLiteral("Collection"), true), made);
+    context->insertObject(first, first->entity());
+    made.append(first);
+    EXPECT_EQ(unsorted(QStringLiteral("Collection"), true), made);
+}
+
+TEST_F(ObjectGraphTest, ChangedObjectsJoinOrLeaveAFetchByTheirCurrentValues)
+{
+    ManagedObject* apple = recipe(QStringLiteral("apple"));
+    ManagedObject* avocado = recipe(QStringLiteral("avocado"));
+    ManagedObject* banana = recipe(QStringLiteral("banana"));
+    recipe(QStringLiteral("artichoke"));
+    ManagedObject* folder = insert(QStringLiteral("Folder"));
+    folder->setValueForKey(QStringLiteral("bin"), QStringLiteral("name"));
+    insert(QStringLiteral("ManualCollection"))->setValueForKey(QStringLiteral("attic"), QStringLiteral("name"));
+    ASSERT_TRUE(save());
+
+    banana->setValueForKey(QStringLiteral("apricot"), QStringLiteral("name")); // now matches
+    apple->setValueForKey(QStringLiteral("plum"), QStringLiteral("name"));     // no longer matches
+    avocado->setValueForKey(QStringLiteral("avocado too"), QStringLiteral("name"));
+    context->deleteObject(avocado); // changed, then deleted
+    recipe(QStringLiteral("almond"));
+    insert(QStringLiteral("Category"))->setValueForKey(QStringLiteral("anise"), QStringLiteral("name"));
+    folder->setValueForKey(QStringLiteral("archive"), QStringLiteral("name")); // a changed sub-entity object
+
+    const QString startsWithA = QStringLiteral("name BEGINSWITH %@");
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), startsWithA, {QStringLiteral("a")})),
+              (QStringList{QStringLiteral("almond"), QStringLiteral("apricot"), QStringLiteral("artichoke")}));
+    EXPECT_EQ(names(fetch(QStringLiteral("Collection"), startsWithA, {QStringLiteral("a")})),
+              (QStringList{QStringLiteral("archive"), QStringLiteral("attic")}));
+    EXPECT_EQ(names(fetch(QStringLiteral("ManualCollection"), startsWithA, {QStringLiteral("a")})),
+              QStringList{QStringLiteral("attic")});
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"))),
+              (QStringList{QStringLiteral("almond"), QStringLiteral("apricot"), QStringLiteral("artichoke"),
+                           QStringLiteral("plum")}));
+
+    context->rollback();
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), startsWithA, {QStringLiteral("a")})),
+              (QStringList{QStringLiteral("apple"), QStringLiteral("artichoke"), QStringLiteral("avocado")}));
+    EXPECT_EQ(names(fetch(QStringLiteral("Collection"), startsWithA, {QStringLiteral("a")})),
+              QStringList{QStringLiteral("attic")});
+}
+
 TEST_F(ObjectGraphTest, TemplatesSubstituteVariables)
 {
     for (const char* name : {"Soups", "Salads"})
