@@ -18,6 +18,19 @@ public:
     void setName(const QString& name);
     bool haveIt() const;
     void setHaveIt(bool haveIt);
+    // The name, and its length in UTF-16 units.
+    QString description() const;
+    qsizetype length() const;
+
+    // The placeholder Ingredient of the main context (what the template "fetchDefaultIngredient"
+    // selects), cached once found; nullptr while there is none or before there is a main context.
+    // A fetch error is presented.
+    static IngredientMO* defaultIngredient();
+    // The main context's default ingredient for the main context; any other context's own,
+    // fetched there on first need and cached only when found.
+    static IngredientMO* defaultIngredientForContext(ManagedObjectContext* context);
+    // Drops a context's cached default ingredient (a context that goes away drops it by itself).
+    static void removeDefaultIngredientForContext(ManagedObjectContext* context);
 
     void setValueForKey(const QVariant& value, const QString& key) override;
 };

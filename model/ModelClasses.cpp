@@ -15,8 +15,10 @@
 #include "ManualCollection.h"
 #include "NoteMO.h"
 #include "RecipeCollection.h"
+#include "RecipeIngredientMO.h"
 #include "RecipeMO.h"
 #include "SmartCollection.h"
+#include "SubstitutionMO.h"
 
 void registerModelClasses()
 {
@@ -34,6 +36,8 @@ void registerModelClasses()
     ManagedObject::registerClass<DeviceCollection>(QStringLiteral("DeviceCollection"));
     ManagedObject::registerClass<ImageMO>(QStringLiteral("ImageMO"));
     ManagedObject::registerClass<IngredientMO>(QStringLiteral("IngredientMO"));
+    ManagedObject::registerClass<RecipeIngredientMO>(QStringLiteral("RecipeIngredientMO"));
+    ManagedObject::registerClass<SubstitutionMO>(QStringLiteral("SubstitutionMO"));
     BaseMOAdditions::setIngredientTrieLookup(
         [](ManagedObjectContext* context, const QString& name) -> ManagedObject* {
             const std::shared_ptr<IngredientTrie> trie = IngredientTrie::ingredientTrieForContext(context);

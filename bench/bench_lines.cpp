@@ -1,0 +1,328 @@
+// Ingredient lines parsed into RecipeIngredientMO objects: amount, unit, modifier and ingredient.
+// The lines are real ones from the evaluation data ($KITCHORA_EVALDATA, else shared/evaldata
+// beside the checkout): the input column of bbc-2017 and cookstr-2017, the first 100,000
+// non-empty lines. Before timing, every labelled line of the evaluation data is parsed once and
+// the share whose amount, unit and ingredient agree with the labels is printed, as is the slowest
+// line against a trie of 20,000 ingredient names.
+#include "../tests/model/IngredientLineScoring.h"
+
+#include "EntityDescription.h"
+#include "IngredientTrie.h"
+#include "Log.h"
+#include "ManagedObjectContext.h"
+#include "ManagedObjectModel.h"
+#include "ModelClasses.h"
+#include "PersistentStoreCoordinator.h"
+#include "RecipeIngredientMO.h"
+#include "UnitsEngine.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+namespace
+{
+
+const ManagedObjectModel& libraryModel()
+{
+    static std::unique_ptr<ManagedObjectModel> model = [] {
+        registerModelClasses();
+        return ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));
+    }();
+    return *model;
+}
+
+// A context in memory with the placeholder Ingredient; its trie holds ingredients.txt and `extra`.
+struct Library {
+    explicit Library(const QStringList& extra = {})
+        : coordinator(&libraryModel())
+    {
+        context.setPersistentStoreCoordinator(&coordinator);
+        EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), &context)
+            ->setPrimitiveValue(QStringLiteral("Ingredient"), QStringLiteral("name"));
+        trie = IngredientTrie::ingredientTrieForContext(&context);
+        for (const QString& name : extra)
+            trie->addIngredient(name);
+        extraNames = extra.size();
+    }
+    ~Library() { IngredientTrie::removeIngredientTrieForContext(&context); }
+
+    RecipeIngredientMO* parse(const QString& text)
+    {
+        auto* line = static_cast<RecipeIngredientMO*>(
+            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("RecipeIngredient"), &context));
+        line->setString(text);
+        return line;
+    }
+
+    PersistentStoreCoordinator coordinator;
+    ManagedObjectContext context;
+    std::shared_ptr<IngredientTrie> trie;
+    qsizetype extraNames = 0;
+};
+
+QString evalDataFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    for (const char* relative : {"/../shared/evaldata", "/../../shared/evaldata"}) {
+        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
+        if (QDir(candidate).exists())
+            return QDir(candidate).canonicalPath();
+    }
+    return QString();
+}
+
+// One CSV record from `pos`: quoted fields may hold commas, doubled quotes and line breaks.
+bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
+{
+    fields.clear();
+    if (pos >= text.size())
+        return false;
+    QString field;
+    bool quoted = false;
+    while (pos < text.size()) {
+        const QChar c = text.at(pos++);
+        if (quoted) {
+            if (c == u'"' && pos < text.size() && text.at(pos) == u'"') {
+                field += u'"';
+                ++pos;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c == u'\n') {
+            break;
+        } else if (c != u'\r') {
+            field += c;
+        }
+    }
+    fields << field;
+    return true;
+}
+
+struct Labelled {
+    QString line;
+    QString name;
+    QString quantity; // first quantity, "A#B$C" for A + B/C
+    QString unit;
+};
+
+struct EvalFile {
+    QString name;
+    QList<Labelled> rows;
+};
+
+const QList<EvalFile>& evalFiles()
+{
+    static const QList<EvalFile> files = [] {
+        QList<EvalFile> result;
+        const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+        for (const char* name : {"bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv", "strangerfoods.csv",
+                                 "tastecooking-2024.csv"}) {
+            QFile file(folder.filePath(QString::fromLatin1(name)));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            EvalFile evalFile {QString::fromLatin1(name), {}};
+            const QString text = QString::fromUtf8(file.readAll());
+            qsizetype pos = 0;
+            QStringList fields;
+            readRecord(text, pos, fields);
+            const qsizetype input = fields.indexOf(QStringLiteral("input"));
+            const qsizetype label = fields.indexOf(QStringLiteral("name"));
+            const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
+            const qsizetype unit = fields.indexOf(QStringLiteral("unit"));
+            const qsizetype last = std::max({input, label, quantity, unit});
+            while (readRecord(text, pos, fields)) {
+                if (fields.size() <= last || fields[input].trimmed().isEmpty())
+                    continue;
+                evalFile.rows.append({fields[input], fields[label], fields[quantity].section(u' ', 0, 0),
+                                      fields[unit]});
+            }
+            result << evalFile;
+        }
+        return result;
+    }();
+    return files;
+}
+
+double quantityValue(const QString& text)
+{
+    const qsizetype hash = text.indexOf(u'#');
+    if (hash < 0)
+        return text.toDouble();
+    const qsizetype dollar = text.indexOf(u'$', hash);
+    const double whole = hash > 0 ? text.left(hash).toDouble() : 0.0;
+    if (dollar < 0)
+        return whole;
+    const double denominator = text.mid(dollar + 1).toDouble();
+    return denominator == 0 ? whole : whole + text.mid(hash + 1, dollar - hash - 1).toDouble() / denominator;
+}
+
+bool unitAgrees(const QString& parsed, const QString& labelled)
+{
+    // A label may list several units ("g oz" for "150g/5oz"); the whole label is tried first.
+    if (IngredientLineScoring::sameUnit(parsed, labelled))
+        return true;
+    return IngredientLineScoring::sameUnit(parsed, labelled.section(u' ', 0, 0));
+}
+
+void reportEvalShares()
+{
+    Log::Capture quiet;
+    int allLines = 0, allRight = 0;
+    for (const EvalFile& file : evalFiles()) {
+        Library library;
+        int amounts = 0, units = 0, names = 0, right = 0;
+        for (const Labelled& row : file.rows) {
+            RecipeIngredientMO* line = library.parse(row.line);
+            const bool amount = IngredientLineScoring::sameAmountValue(line->amount(), quantityValue(row.quantity),
+                                                                       row.quantity.isEmpty());
+            const bool unit = unitAgrees(line->measure(), row.unit);
+            const bool name = IngredientLineScoring::sameName(IngredientLineScoring::ingredientName(line), row.name);
+            amounts += amount;
+            units += unit;
+            names += name;
+            right += amount && unit && name;
+            quiet.clear();
+        }
+        const double n = file.rows.size();
+        std::printf("%-22s %6lld lines: all three right %5.1f%%  amount %5.1f%%  unit %5.1f%%  ingredient %5.1f%%\n",
+                    qPrintable(file.name), (long long)file.rows.size(), 100 * right / n, 100 * amounts / n,
+                    100 * units / n, 100 * names / n);
+        allLines += file.rows.size();
+        allRight += right;
+    }
+    if (allLines)
+        std::printf("all files: %d of %d lines right (%.1f%%)\n", allRight, allLines, 100.0 * allRight / allLines);
+}
+
+const QStringList& timedLines()
+{
+    static const QStringList lines = [] {
+        QStringList result;
+        for (const EvalFile& file : evalFiles()) {
+            if (file.name != QLatin1String("bbc-2017.csv") && file.name != QLatin1String("cookstr-2017.csv"))
+                continue;
+            for (const Labelled& row : file.rows) {
+                if (result.size() == 100000)
+                    break;
+                result << row.line;
+            }
+        }
+        return result;
+    }();
+    return lines;
+}
+
+// Some 20,000 ingredient names: the labelled names and their plurals.
+QStringList largeVocabulary()
+{
+    QStringList names;
+    QSet<QString> seen;
+    for (const EvalFile& file : evalFiles()) {
+        for (const Labelled& row : file.rows) {
+            const QString name = row.name.trimmed().toLower();
+            if (!name.isEmpty() && !seen.contains(name)) {
+                seen.insert(name);
+                names << name;
+            }
+        }
+    }
+    for (qsizetype i = 0; i < names.size() && names.size() < 20000; ++i) {
+        const QString plural = names[i] + u's';
+        if (!seen.contains(plural)) {
+            seen.insert(plural);
+            names << plural;
+        }
+    }
+    if (names.size() > 20000)
+        names.resize(20000);
+    return names;
+}
+
+void reportSlowestLine(Library& library)
+{
+    Log::Capture quiet;
+    qint64 slowest = 0;
+    QString slowestLine;
+    QElapsedTimer timer;
+    for (const QString& text : timedLines()) {
+        timer.start();
+        library.parse(text);
+        const qint64 ns = timer.nsecsElapsed();
+        if (ns > slowest) {
+            slowest = ns;
+            slowestLine = text;
+        }
+        quiet.clear();
+    }
+    std::printf("slowest line with ingredients.txt and %lld more names in the trie: %.3f ms (%s)\n",
+                (long long)library.extraNames, slowest / 1e6, qPrintable(slowestLine));
+}
+
+void parseLines(benchmark::State& state, const QStringList& extraNames)
+{
+    const QStringList& lines = timedLines();
+    Log::Capture quiet;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto library = std::make_unique<Library>(extraNames);
+        state.ResumeTiming();
+        for (const QString& text : lines) {
+            RecipeIngredientMO* line = library->parse(text);
+            benchmark::DoNotOptimize(line);
+        }
+        quiet.clear();
+        state.PauseTiming();
+        library.reset();
+        state.ResumeTiming();
+    }
+    state.counters["lines/s"] = benchmark::Counter(double(lines.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_ParseLines(benchmark::State& state)
+{
+    parseLines(state, {});
+}
+BENCHMARK(BM_ParseLines)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ParseLinesLargeTrie(benchmark::State& state)
+{
+    static const QStringList names = largeVocabulary();
+    parseLines(state, names);
+}
+BENCHMARK(BM_ParseLinesLargeTrie)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    UnitsEngine::defaultEngine().loadUnits(QString());
+    if (timedLines().isEmpty()) {
+        std::printf("evaluation data not found\n");
+        return 1;
+    }
+    std::printf("%lld timed lines\n", (long long)timedLines().size());
+    reportEvalShares();
+    {
+        Library large(largeVocabulary());
+        reportSlowestLine(large);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
