@@ -58,7 +58,8 @@ TEST_F(IngredientLineQualityTest, RealLinesParseRightAtTheMeasuredShare)
         for (const QString& miss : misses)
             std::printf("  miss: %s\n", qPrintable(miss));
     }
-    EXPECT_GE(share, 0.0);
+    // Measured: 301 of 309 lines.
+    EXPECT_GE(share, 0.974);
 }
 
 } // namespace

@@ -32,7 +32,11 @@ inline bool sameName(const QString& parsed, const QString& expected)
         if (a + ending == b || b + ending == a)
             return true;
     }
-    return false;
+    // berry / berries
+    const auto ies = [](const QString& plural, const QString& singular) {
+        return plural.endsWith(QLatin1String("ies")) && singular.endsWith(u'y') && plural.chopped(3) == singular.chopped(1);
+    };
+    return ies(a, b) || ies(b, a);
 }
 
 inline bool sameAmountText(const QString& parsed, const QString& expected)
