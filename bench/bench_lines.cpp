@@ -7,6 +7,7 @@
 #include "../tests/model/IngredientLineScoring.h"
 
 #include "EntityDescription.h"
+#include "EvalData.h"
 #include "IngredientTrie.h"
 #include "Log.h"
 #include "ManagedObjectContext.h"
@@ -65,53 +66,6 @@ struct Library {
     qsizetype extraNames = 0;
 };
 
-QString evalDataFolder()
-{
-    const QString fromEnvironment = qEnvironmentVariable("KITCHORA_EVALDATA");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    for (const char* relative : {"/../shared/evaldata", "/../../shared/evaldata"}) {
-        const QString candidate = QStringLiteral(KITCHORA_SOURCE_DIR) + QLatin1String(relative);
-        if (QDir(candidate).exists())
-            return QDir(candidate).canonicalPath();
-    }
-    return QString();
-}
-
-// One CSV record from `pos`: quoted fields may hold commas, doubled quotes and line breaks.
-bool readRecord(const QString& text, qsizetype& pos, QStringList& fields)
-{
-    fields.clear();
-    if (pos >= text.size())
-        return false;
-    QString field;
-    bool quoted = false;
-    while (pos < text.size()) {
-        const QChar c = text.at(pos++);
-        if (quoted) {
-            if (c == u'"' && pos < text.size() && text.at(pos) == u'"') {
-                field += u'"';
-                ++pos;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == u'"') {
-            quoted = true;
-        } else if (c == u',') {
-            fields << field;
-            field.clear();
-        } else if (c == u'\n') {
-            break;
-        } else if (c != u'\r') {
-            field += c;
-        }
-    }
-    fields << field;
-    return true;
-}
-
 struct Labelled {
     QString line;
     QString name;
@@ -128,7 +82,7 @@ const QList<EvalFile>& evalFiles()
 {
     static const QList<EvalFile> files = [] {
         QList<EvalFile> result;
-        const QDir folder(evalDataFolder() + QStringLiteral("/ingredient-lines/strangetom"));
+        const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
         for (const char* name : {"bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv", "strangerfoods.csv",
                                  "tastecooking-2024.csv"}) {
             QFile file(folder.filePath(QString::fromLatin1(name)));
@@ -138,13 +92,13 @@ const QList<EvalFile>& evalFiles()
             const QString text = QString::fromUtf8(file.readAll());
             qsizetype pos = 0;
             QStringList fields;
-            readRecord(text, pos, fields);
+            EvalData::readRecord(text, pos, fields);
             const qsizetype input = fields.indexOf(QStringLiteral("input"));
             const qsizetype label = fields.indexOf(QStringLiteral("name"));
             const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
             const qsizetype unit = fields.indexOf(QStringLiteral("unit"));
             const qsizetype last = std::max({input, label, quantity, unit});
-            while (readRecord(text, pos, fields)) {
+            while (EvalData::readRecord(text, pos, fields)) {
                 if (fields.size() <= last || fields[input].trimmed().isEmpty())
                     continue;
                 evalFile.rows.append({fields[input], fields[label], fields[quantity].section(u' ', 0, 0),

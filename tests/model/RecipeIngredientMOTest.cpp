@@ -36,6 +36,8 @@ TEST_F(RecipeIngredientMOTest, FindsAmountUnitModifierAndIngredient)
         // A unit that ends the line counts.
         {"2 cups", "2", "cups", "", "unknown ingredient"},
         {"  1 cup flour \n", "1", "cup", "", "flour"},
+        // So does a modifier.
+        {"1 onion, chopped\n", "1", "", "chopped", "onion"},
         {"", "", "", "", "unknown ingredient"},
     };
     for (const ParseCase& c : cases) {
