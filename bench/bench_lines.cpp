@@ -170,7 +170,12 @@ void reportEvalShares()
     for (const EvalFile& file : evalFiles()) {
         Library library;
         int amounts = 0, units = 0, names = 0, lenientNames = 0, right = 0, lenient = 0;
+        int scored = 0;
         for (const Labelled& row : file.rows) {
+            // Many rows of the larger files carry no labels at all: nothing to score against.
+            if (row.name.trimmed().isEmpty() && row.quantity.isEmpty() && row.unit.trimmed().isEmpty())
+                continue;
+            ++scored;
             RecipeIngredientMO* line = library.parse(row.line);
             const QString labelAmount = firstAmount(row.quantity);
             const bool amount = IngredientLineScoring::sameAmountValue(firstAmount(line->amount()),
@@ -194,12 +199,12 @@ void reportEvalShares()
             }
             quiet.clear();
         }
-        const double n = file.rows.size();
-        std::printf("%-22s %6lld lines: all three right %5.1f%% / %5.1f%%  amount %5.1f%%  unit %5.1f%%  "
+        const double n = scored;
+        std::printf("%-22s %6d lines: all three right %5.1f%% / %5.1f%%  amount %5.1f%%  unit %5.1f%%  "
                     "name %5.1f%% / %5.1f%%\n",
-                    qPrintable(file.name), (long long)file.rows.size(), 100 * right / n, 100 * lenient / n,
+                    qPrintable(file.name), scored, 100 * right / n, 100 * lenient / n,
                     100 * amounts / n, 100 * units / n, 100 * names / n, 100 * lenientNames / n);
-        allLines += file.rows.size();
+        allLines += scored;
         allRight += right;
         allLenient += lenient;
     }
