@@ -72,6 +72,14 @@ public:
     const std::optional<AttributedString>& cachedAttributedString() const { return m_cachedAttributedString; }
     void setCachedAttributedString(std::optional<AttributedString> card) { m_cachedAttributedString = std::move(card); }
 
+    // The recipe card: the cached card, rebuilt first when it is stale or the recipe is dirty.
+    AttributedString attributedString();
+    // The plain text of the card.
+    QString string();
+    // Takes an edited card back into the fields and lists, as one undo step. A card whose text
+    // equals the cached card's changes nothing.
+    void setAttributedString(const AttributedString& card);
+
     // The list key and entity of an item class; false for any other class.
     static bool listForClass(const QString& className, QString* key, QString* entityName);
     // The list's members in ascending "index" order.
@@ -82,6 +90,13 @@ public:
     QStringList keyPathsForValuesAffectingValueForKey(const QString& key) const override;
 
 private:
+    void buildAttributedString();
+    void appendAttributedStringForConstantGroup(const QString& groupKey, MutableAttributedString& card);
+    // The default style, with wrapped lines starting after the label and no tab stops.
+    static ParagraphStyle paragraphStyleForValueWithLabelString(const AttributedString& label);
+    void takeSingleField(const AttributedString& card, Range run, const QString& keyPath);
+    void setItemsForKey(const QString& key, const QString& className, const AttributedString& body);
+
     void setVocabularyEntry(const QVariant& value, const QString& key, const QString& entityName);
     void storeValue(const QVariant& value, const QString& key);
     void insertPlaceholder(const QString& entityName);
