@@ -572,3 +572,31 @@ TEST_F(RecipeCardTest, TakingBackIsOneUndoStep)
 }
 
 } // namespace
+
+TEST_F(RecipeCardTest, ForeignRunsAndPlainTextChangeNoField)
+{
+    RecipeMO* recipe = filledRecipe();
+    recipe->setValueForKey(true, QStringLiteral("editing"));
+    settle(recipe);
+
+    // Plain text carries no fields or headings: nothing to take.
+    recipe->setAttributedString(AttributedString(QStringLiteral("Pancakes\nyield 12\n")));
+    EXPECT_EQ(recipe->valueForKey(QStringLiteral("yield")).toString(), QStringLiteral("4"));
+    EXPECT_EQ(itemTexts(recipe, QStringLiteral("directions")).size(), 3);
+
+    // An ingredient line pasted into the title area, a run naming a key the recipe has no field
+    // for, and a heading of no list.
+    MutableAttributedString card(recipe->attributedString());
+    const QVariantMap pastedLine { { RVValueAttribute, QStringLiteral("baseIngredient.name") },
+        { RVIndexAttribute, QStringLiteral("not a number") } };
+    card.insertAttributedString(AttributedString(QStringLiteral("2 eggs\n"), pastedLine), 0);
+    card.insertAttributedString(AttributedString(QStringLiteral("x\n"),
+                                    { { RVValueAttribute, QStringLiteral("managedObjectContext") } }),
+        0);
+    card.appendAttributedString(
+        AttributedString(QStringLiteral("pantry\n"), { { RVHeadingAttribute, QStringLiteral("pantry") } }));
+    recipe->setAttributedString(card);
+    EXPECT_EQ(recipe->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("Pancakes"));
+    EXPECT_EQ(lines(recipe), (QStringList { "1:1 cup flour", "2:2 eggs" }));
+    EXPECT_EQ(itemTexts(recipe, QStringLiteral("notes")), QStringList { "1:Serve hot." });
+}
