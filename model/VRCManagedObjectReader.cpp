@@ -160,6 +160,7 @@ QList<RecipeMO*> VRCManagedObjectReader::setOfManagedObjectsInContext(
     }
     m_context = context;
     m_trie.reset();
+    m_namedObjects.clear();
 
     const WorkingLines working = workingLines(string());
     const auto trimmedAt = [&](qsizetype i) { return viewByTrimmingWhitespaceAndNewlines(working.line(i)); };
@@ -254,6 +255,7 @@ QList<RecipeMO*> VRCManagedObjectReader::setOfManagedObjectsInContext(
     }
 
     m_trie.reset();
+    m_namedObjects.clear();
     m_context = nullptr;
     if (countProcessed)
         *countProcessed = count;
@@ -466,9 +468,14 @@ void VRCManagedObjectReader::setKitchenName(const QString& name, RecipeMO* recip
 void VRCManagedObjectReader::setVocabularyName(
     const QString& name, const QString& entityName, const QString& key, RecipeMO* recipe)
 {
-    ManagedObject* object = isEmpty(name)
-        ? nullptr
-        : BaseMOAdditions::findOrCreateManagedObjectForName(name, entityName, recipe->managedObjectContext());
+    ManagedObject* object = nullptr;
+    if (!isEmpty(name)) {
+        // A lookup is a fetch, and many cards share few names: each name is looked up once a read.
+        ManagedObject*& known = m_namedObjects[entityName + u':' + name];
+        if (!known)
+            known = BaseMOAdditions::findOrCreateManagedObjectForName(name, entityName, m_context);
+        object = known;
+    }
     recipe->setValueForKey(objectVariant(object), key);
 }
 
@@ -476,9 +483,14 @@ ManagedObject* VRCManagedObjectReader::ingredientNamed(const QString& name)
 {
     if (!m_trie)
         m_trie = IngredientTrie::ingredientTrieForContext(m_context);
-    if (!m_trie)
-        return BaseMOAdditions::findOrCreateManagedObjectForName(
-            name, QStringLiteral("Ingredient"), m_context);
+    if (!m_trie) {
+        // Without a trie every lookup is a fetch; the names of this read are remembered.
+        ManagedObject*& ingredient = m_namedObjects[QStringLiteral("Ingredient:") + name];
+        if (!ingredient)
+            ingredient = BaseMOAdditions::findOrCreateManagedObjectForName(
+                name, QStringLiteral("Ingredient"), m_context);
+        return ingredient;
+    }
     if (!m_trie->containsIngredient(name))
         m_trie->addIngredient(name);
     return m_trie->ingredientObjectForKey(name);

@@ -2,6 +2,7 @@
 
 #include "VRCReader.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -62,4 +63,6 @@ private:
     // For the length of one read.
     ManagedObjectContext* m_context = nullptr;
     std::shared_ptr<IngredientTrie> m_trie;
+    // "Entity:name" to the object found or made for it during this read.
+    QHash<QString, ManagedObject*> m_namedObjects;
 };

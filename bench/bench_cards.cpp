@@ -1,0 +1,248 @@
+// Cards on the store at library scale: 10,000 recipes, each with a description, 8 ingredient lines,
+// 5 directions and 2 notes, written as cards; then the cards read back into a fresh store (the
+// main context of a new library, as an opened card file is) and saved. cards/s for both ways.
+#include "ConstantManager.h"
+#include "EntityDescription.h"
+#include "FetchRequest.h"
+#include "KitchoraServices.h"
+#include "ManagedObjectContext.h"
+#include "ManagedObjectModel.h"
+#include "ModelClasses.h"
+#include "PersistentStore.h"
+#include "PersistentStoreCoordinator.h"
+#include "RecipeMO.h"
+#include "UnitsEngine.h"
+#include "VRCManagedObjectReader.h"
+#include "VRCManagedObjectWriter.h"
+#include "VirtualClock.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <memory>
+
+namespace
+{
+
+constexpr int recipeCount = 10000;
+
+class BenchServices : public KitchoraServices
+{
+public:
+    ManagedObjectContext* managedObjectContext() override { return context; }
+    void presentError(const Error&) override { }
+    ManagedObject* libraryCollection() override { return library; }
+    ManagedObject* importedCollection() override { return nullptr; }
+    ManagedObject* devicesFolder() override { return nullptr; }
+    QStringList modifiersArray() override { return {}; }
+    void updateSmartCollections() override { }
+    void rearrangeCollections() override { }
+    ManagedObject* searchCache() override { return nullptr; }
+
+    ManagedObjectContext* context = nullptr;
+    ManagedObject* library = nullptr;
+};
+
+const QStringList& ingredientNames()
+{
+    static const QStringList names = QStringLiteral(
+        "leek|onion|garlic|carrot|celery|potato|tomato|red lentils|olive oil|butter|flour|sugar|salt|"
+        "black pepper|chicken stock|cream|lemon|parsley|thyme|bay leaf|rice|egg|milk|cheddar")
+                                         .split(u'|');
+    return names;
+}
+
+const QStringList& measures()
+{
+    static const QStringList list = { QStringLiteral("cup"), QStringLiteral("tsp."), QStringLiteral("tbsp."),
+        QStringLiteral("g"), QStringLiteral("ml"), QString() };
+    return list;
+}
+
+// One library store with its main context, installed as the services' main context.
+struct Library {
+    Library(const ManagedObjectModel* model, BenchServices& services, const QString& path)
+        : coordinator(model)
+    {
+        coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path);
+        context.setPersistentStoreCoordinator(&coordinator);
+        services.context = &context;
+        services.library = EntityDescription::insertNewObjectForEntityForName(
+            QStringLiteral("ManualCollection"), &context);
+        services.library->setValueForKey(
+            QStringLiteral("RBCollectionKindMainLibrary"), QStringLiteral("kind"));
+    }
+
+    PersistentStoreCoordinator coordinator;
+    ManagedObjectContext context;
+};
+
+void addItem(
+    ManagedObjectContext& context, RecipeMO* recipe, const QString& entity, int index, const QString& text)
+{
+    ManagedObject* item = EntityDescription::insertNewObjectForEntityForName(entity, &context);
+    item->setValueForKey(index, QStringLiteral("index"));
+    item->setValueForKey(text, QStringLiteral("text"));
+    item->setValueForKey(QVariant::fromValue<ManagedObject*>(recipe), QStringLiteral("recipe"));
+}
+
+QList<ManagedObject*> makeRecipes(ManagedObjectContext& context)
+{
+    QList<ManagedObject*> ingredients;
+    for (const QString& name : ingredientNames()) {
+        ManagedObject* ingredient
+            = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), &context);
+        ingredient->setValueForKey(name, QStringLiteral("name"));
+        ingredients.append(ingredient);
+    }
+    const auto named = [&](const QString& entity, const QString& name) {
+        ManagedObject* object = EntityDescription::insertNewObjectForEntityForName(entity, &context);
+        object->setValueForKey(name, QStringLiteral("name"));
+        return QVariant::fromValue(object);
+    };
+    QVariantList categories, cuisines;
+    for (int i = 0; i < 20; ++i)
+        categories.append(named(QStringLiteral("Category"), QStringLiteral("Category %1").arg(i)));
+    for (int i = 0; i < 7; ++i)
+        cuisines.append(named(QStringLiteral("Cuisine"), QStringLiteral("Cuisine %1").arg(i)));
+    QList<ManagedObject*> recipes;
+    for (int n = 0; n < recipeCount; ++n) {
+        auto* recipe = dynamic_cast<RecipeMO*>(
+            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &context));
+        recipe->clearDefaults();
+        recipe->setValueForKey(QStringLiteral("Recipe %1").arg(n), QStringLiteral("name"));
+        recipe->setValueForKey(categories[n % categories.size()], QStringLiteral("category"));
+        recipe->setValueForKey(cuisines[n % cuisines.size()], QStringLiteral("cuisine"));
+        recipe->setValueForKey(
+            QStringLiteral("A simple dish for weeknights.\n\nIt keeps well and reheats at 180 degrees."),
+            QStringLiteral("recipeDescription"));
+        recipe->setValueForKey(QStringLiteral("4 servings"), QStringLiteral("yield"));
+        recipe->setValueForKey(QStringLiteral("45 minutes"), QStringLiteral("cookTime"));
+        for (int i = 1; i <= 8; ++i) {
+            ManagedObject* ingredient = ingredients[(n + i) % ingredients.size()];
+            const QString measure = measures()[(n + i) % measures().size()];
+            const QString name = ingredient->valueForKey(QStringLiteral("name")).toString();
+            ManagedObject* line = EntityDescription::insertNewObjectForEntityForName(
+                QStringLiteral("RecipeIngredient"), &context);
+            line->setValueForKey(i, QStringLiteral("index"));
+            line->setValueForKey(QString::number(i), QStringLiteral("amount"));
+            line->setValueForKey(measure, QStringLiteral("measure"));
+            line->setValueForKey(
+                i % 3 == 0 ? QStringLiteral("chopped") : QString(), QStringLiteral("modifier"));
+            line->setValueForKey(QVariant::fromValue(ingredient), QStringLiteral("baseIngredient"));
+            line->setValueForKey(
+                QStringLiteral("%1 %2 %3").arg(i).arg(measure, name), QStringLiteral("displayString"));
+            line->setValueForKey(QVariant::fromValue<ManagedObject*>(recipe), QStringLiteral("recipe"));
+        }
+        for (int i = 1; i <= 5; ++i)
+            addItem(context, recipe, QStringLiteral("Direction"), i,
+                QStringLiteral("Step %1: stir, then wait a few minutes.").arg(i));
+        for (int i = 1; i <= 2; ++i)
+            addItem(context, recipe, QStringLiteral("Note"), i,
+                QStringLiteral("Note %1 of recipe %2.").arg(i).arg(n));
+        recipes.append(recipe);
+    }
+    return recipes;
+}
+
+struct Fixture {
+    Fixture()
+    {
+        registerModelClasses();
+        ConstantManager::importRecipeViewingConstants();
+        ConstantManager::importRecipeImportConstants();
+        UnitsEngine::defaultEngine().loadUnits(QString());
+        model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));
+        KitchoraServices::setShared(&services);
+        source = std::make_unique<Library>(
+            model.get(), services, dir.filePath(QStringLiteral("Source.recipedb")));
+        recipes = makeRecipes(source->context);
+        clock.advance(0);
+        source->context.save();
+        cards = VRCManagedObjectWriter().stringsFromRecipeManagedObjects(recipes).join(QString());
+    }
+
+    VirtualClock clock;
+    BenchServices services;
+    QTemporaryDir dir;
+    std::unique_ptr<ManagedObjectModel> model;
+    std::unique_ptr<Library> source;
+    QList<ManagedObject*> recipes;
+    QString cards;
+};
+
+double msSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+Fixture& fixture()
+{
+    static Fixture* shared = new Fixture;
+    return *shared;
+}
+
+void BM_WriteCards(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    f.services.context = &f.source->context;
+    const VRCManagedObjectWriter writer;
+    for (auto _ : state) {
+        QString text;
+        for (const ManagedObject* recipe : f.recipes)
+            text += writer.stringFromRecipeManagedObject(recipe);
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.counters["cards/s"]
+        = benchmark::Counter(double(state.iterations()) * recipeCount, benchmark::Counter::kIsRate);
+    state.counters["MB"] = double(f.cards.size() * 2) / (1024.0 * 1024.0);
+}
+
+// Reading includes the save of the new recipes, as a reader on its own context does.
+void BM_ReadCardsIntoFreshStore(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    int run = 0;
+    double readMs = 0, saveMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto target = std::make_unique<Library>(
+            f.model.get(), f.services, f.dir.filePath(QStringLiteral("Target%1.recipedb").arg(run++)));
+        VRCManagedObjectReader reader(f.cards);
+        state.ResumeTiming();
+
+        auto start = std::chrono::steady_clock::now();
+        const QList<RecipeMO*> read = reader.setOfManagedObjectsInContext(&target->context);
+        f.clock.advance(0);
+        readMs += msSince(start);
+        start = std::chrono::steady_clock::now();
+        if (read.size() != recipeCount || !target->context.save())
+            state.SkipWithError("read or save failed");
+        saveMs += msSince(start);
+
+        state.PauseTiming();
+        f.services.context = nullptr;
+        f.services.library = nullptr;
+        target.reset();
+        state.ResumeTiming();
+    }
+    state.counters["cards/s"]
+        = benchmark::Counter(double(state.iterations()) * recipeCount, benchmark::Counter::kIsRate);
+    state.counters["read_ms"] = readMs / double(state.iterations());
+    state.counters["save_ms"] = saveMs / double(state.iterations());
+}
+
+} // namespace
+
+BENCHMARK(BM_WriteCards)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadCardsIntoFreshStore)->Unit(benchmark::kMillisecond)->Iterations(3);
+// The main thread is the application's, as the ingredient trie of the main context requires.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
