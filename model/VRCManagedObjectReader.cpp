@@ -10,8 +10,10 @@
 #include "Log.h"
 #include "ManagedObjectContext.h"
 #include "ParsingEngine.h"
+#include "RecipeIngredientMO.h"
 #include "RecipeMO.h"
 #include "UnitsEngine.h"
+#include "UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>
@@ -421,6 +423,10 @@ void VRCManagedObjectReader::parseIngredientLine(const QString& value, RecipeMO*
         }
     }
     line->setValueForKey(display, QStringLiteral("displayString"));
+    if (UserDefaults::standardUserDefaults().boolForKey(KRConvertUnitsToDefaultMeasurementSystem)) {
+        if (auto* ingredientLine = dynamic_cast<RecipeIngredientMO*>(line))
+            ingredientLine->convertToDefaultMeasurementSystemIfNeeded();
+    }
     line->setValueForKey(objectVariant(recipe), QStringLiteral("recipe"));
 }
 

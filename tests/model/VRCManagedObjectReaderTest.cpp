@@ -4,6 +4,7 @@
 #include "Log.h"
 #include "PropertyList.h"
 #include "UnitsEngine.h"
+#include "UserDefaults.h"
 #include "VRCManagedObjectWriter.h"
 
 #include <QFile>
@@ -398,4 +399,22 @@ TEST_F(VRCManagedObjectReaderTest, AReaderOffTheMainThreadSavesItsContext)
     EXPECT_EQ(recipes[0]->valueForKey("name").toString(), "From a worker");
     EXPECT_EQ(recipes[0]->valueForKeyPath("category.name").toString(), "Soups");
     EXPECT_EQ(recipes[0]->objectsForKey("collections").size(), 1);
+}
+
+TEST_F(VRCManagedObjectReaderTest, LinesAreConvertedToTheDefaultSystemWhenTheUserAsks)
+{
+    const QString line = "ING:1:2;cups;;flour;2 cups flour";
+    const QString asWritten = "1:2;cup;;flour;2 cups flour";
+    EXPECT_EQ(ingredientTexts(readOne(line)), QStringList { asWritten });
+
+    UserDefaults::standardUserDefaults().setInteger(1, "KRDefaultMeasurementSystem");
+    UnitsEngine::defaultEngine().updateMeasurementSystem();
+    UserDefaults::standardUserDefaults().setBool(true, "KRConvertUnitsToDefaultMeasurementSystem");
+    const QStringList converted = ingredientTexts(readOne(line));
+    UserDefaults::standardUserDefaults().removeObjectForKey("KRDefaultMeasurementSystem");
+    UnitsEngine::defaultEngine().updateMeasurementSystem();
+
+    ASSERT_EQ(converted.size(), 1);
+    EXPECT_NE(converted[0], asWritten);
+    EXPECT_FALSE(converted[0].startsWith("1:2;cup;")) << converted[0].toStdString();
 }
