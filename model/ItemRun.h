@@ -4,6 +4,7 @@
 #include "ParagraphStyle.h"
 
 #include <QString>
+#include <QVariant>
 #include <optional>
 
 class ManagedObject;
@@ -19,5 +20,18 @@ AttributedString attributedString(const ManagedObject* item, const QString& grou
 
 // The item's index from the run's first character (when it carries one) and its text.
 void setAttributedString(ManagedObject* item, const AttributedString& string);
+
+// The computed keys every list item answers: its card run, its stored text and its shown text.
+template <class Item>
+std::optional<QVariant> computedValueForKey(const Item& item, const QString& key)
+{
+    if (key == QLatin1String("attributedString"))
+        return QVariant::fromValue(item.attributedString());
+    if (key == QLatin1String("string"))
+        return item.string();
+    if (key == QLatin1String("formattedString"))
+        return item.formattedString();
+    return std::nullopt;
+}
 
 } // namespace ItemRun

@@ -30,12 +30,8 @@ QString NoteMO::constantGroupKey() const
 
 QVariant NoteMO::valueForKey(const QString& key) const
 {
-    if (key == QLatin1String("attributedString"))
-        return QVariant::fromValue(attributedString());
-    if (key == QLatin1String("string"))
-        return string();
-    if (key == QLatin1String("formattedString"))
-        return formattedString();
+    if (const std::optional<QVariant> value = ItemRun::computedValueForKey(*this, key))
+        return *value;
     return BaseMO::valueForKey(key);
 }
 

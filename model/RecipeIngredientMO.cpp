@@ -8,6 +8,7 @@
 #include "FontNames.h"
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
+#include "ItemRun.h"
 #include "IsEmpty.h"
 #include "KitchoraServices.h"
 #include "Log.h"
@@ -604,12 +605,8 @@ QString RecipeIngredientMO::constantGroupKey() const
 
 QVariant RecipeIngredientMO::valueForKey(const QString& key) const
 {
-    if (key == QLatin1String("attributedString"))
-        return QVariant::fromValue(attributedString());
-    if (key == QLatin1String("string"))
-        return string();
-    if (key == QLatin1String("formattedString"))
-        return formattedString();
+    if (const std::optional<QVariant> value = ItemRun::computedValueForKey(*this, key))
+        return *value;
     return BaseMO::valueForKey(key);
 }
 
