@@ -3,7 +3,7 @@
 // with its title, one ingredient line and one direction changed (each line re-parsed).
 #include "ConstantManager.h"
 #include "EntityDescription.h"
-#include "KitchoraServices.h"
+#include "BenchServices.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
@@ -26,28 +26,6 @@ constexpr int recipeCount = 10000;
 
 const char* const kLines[] = { "2 1/2 cups flour, sifted", "1 tsp. salt", "3 large eggs", "1 cup milk",
     "2 Tbsp. butter", "1/2 cup sugar", "1 can (14 oz) coconut milk", "4 oz. dark chocolate, chopped" };
-
-class BenchServices : public KitchoraServices
-{
-public:
-    ManagedObjectContext* managedObjectContext() override { return context; }
-    void presentError(const Error&) override { }
-    ManagedObject* libraryCollection() override { return library; }
-    ManagedObject* importedCollection() override { return nullptr; }
-    ManagedObject* devicesFolder() override { return nullptr; }
-    QStringList modifiersArray() override { return {}; }
-    void updateSmartCollections() override { }
-    void rearrangeCollections() override { }
-    ManagedObject* searchCache() override { return nullptr; }
-
-    ManagedObjectContext* context = nullptr;
-    ManagedObject* library = nullptr;
-};
-
-double msSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 void fillList(RecipeMO* recipe, const QString& className, const QString& key, int count,
     const std::function<void(ManagedObject*, int)>& fill)

@@ -4,7 +4,7 @@
 #include "ConstantManager.h"
 #include "EntityDescription.h"
 #include "FetchRequest.h"
-#include "KitchoraServices.h"
+#include "BenchServices.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
@@ -26,23 +26,6 @@ namespace
 {
 
 constexpr int recipeCount = 10000;
-
-class BenchServices : public KitchoraServices
-{
-public:
-    ManagedObjectContext* managedObjectContext() override { return context; }
-    void presentError(const Error&) override { }
-    ManagedObject* libraryCollection() override { return library; }
-    ManagedObject* importedCollection() override { return nullptr; }
-    ManagedObject* devicesFolder() override { return nullptr; }
-    QStringList modifiersArray() override { return {}; }
-    void updateSmartCollections() override { }
-    void rearrangeCollections() override { }
-    ManagedObject* searchCache() override { return nullptr; }
-
-    ManagedObjectContext* context = nullptr;
-    ManagedObject* library = nullptr;
-};
 
 const QStringList& ingredientNames()
 {
@@ -171,11 +154,6 @@ struct Fixture {
     QList<ManagedObject*> recipes;
     QString cards;
 };
-
-double msSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 Fixture& fixture()
 {

@@ -5,7 +5,7 @@
 // run's figure includes the first's).
 #include "ConstantManager.h"
 #include "EntityDescription.h"
-#include "KitchoraServices.h"
+#include "BenchServices.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
@@ -29,32 +29,11 @@ constexpr int lineCount = 10;
 constexpr int directionCount = 6;
 constexpr int noteCount = 2;
 
-class BenchServices : public KitchoraServices {
-public:
-    ManagedObjectContext* managedObjectContext() override { return context; }
-    void presentError(const Error&) override { }
-    ManagedObject* libraryCollection() override { return library; }
-    ManagedObject* importedCollection() override { return nullptr; }
-    ManagedObject* devicesFolder() override { return nullptr; }
-    QStringList modifiersArray() override { return {}; }
-    void updateSmartCollections() override { }
-    void rearrangeCollections() override { }
-    ManagedObject* searchCache() override { return nullptr; }
-
-    ManagedObjectContext* context = nullptr;
-    ManagedObject* library = nullptr;
-};
-
 double peakResidentMB()
 {
     struct rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
-
-double msSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Fills the list of `className` to `count` items after the placeholder insert made, texts set.
