@@ -863,46 +863,40 @@ void RecipeMO::buildAttributedString()
                                  KRCategoryConstantGroup, KRCuisineConstantGroup})
         appendAttributedStringForConstantGroup(group, card);
 
+    const auto appendHeading = [&](const QString& group) {
+        const QString heading = headings.value(group);
+        RecipeBuildingAdditions::appendString(card, heading, heading, RVHeadingAttribute, boldDisplayFont(12),
+                                              headingColor);
+    };
+    // One line per item that shows anything; an empty list shows its add button instead.
+    const auto appendItemLines = [&](const QString& key, const char* buttonTitle, const QString& group) {
+        bool anyItem = false;
+        for (ManagedObject* item : sortedItemsForKey(key)) {
+            const AttributedString run = itemRun(item);
+            if (run.length() == 0)
+                continue;
+            card.appendAttributedString(run);
+            RecipeBuildingAdditions::appendNewLine(card);
+            anyItem = true;
+        }
+        if (!anyItem) {
+            appendAddButton(card, buttonTitle, values.value(group));
+            RecipeBuildingAdditions::appendNewLine(card);
+        }
+    };
+
     // Ingredients.
     const qsizetype ingredientsStart = card.length() - 1;
-    const QString ingredientHeading = headings.value(KRIngredientConstantGroup);
-    RecipeBuildingAdditions::appendString(card, ingredientHeading, ingredientHeading, RVHeadingAttribute,
-                                          boldDisplayFont(12), headingColor);
+    appendHeading(KRIngredientConstantGroup);
     RecipeBuildingAdditions::appendNewLine(card);
-    bool anyItem = false;
-    for (ManagedObject* item : sortedItemsForKey(QStringLiteral("ingredients"))) {
-        const AttributedString run = itemRun(item);
-        if (run.length() == 0)
-            continue;
-        card.appendAttributedString(run);
-        RecipeBuildingAdditions::appendNewLine(card);
-        anyItem = true;
-    }
-    if (!anyItem) {
-        appendAddButton(card, "add ingredients...", values.value(KRIngredientConstantGroup));
-        RecipeBuildingAdditions::appendNewLine(card);
-    }
+    appendItemLines(QStringLiteral("ingredients"), "add ingredients...", KRIngredientConstantGroup);
     RecipeBuildingAdditions::appendNewLine(card);
 
     // Directions.
-    const QString directionHeading = headings.value(KRDirectionConstantGroup);
-    RecipeBuildingAdditions::appendString(card, directionHeading, directionHeading, RVHeadingAttribute,
-                                          boldDisplayFont(12), headingColor);
+    appendHeading(KRDirectionConstantGroup);
     RecipeBuildingAdditions::appendNewLine(card);
     addParagraphStyle(card, defaultParagraphStyle(), ingredientsStart);
-    anyItem = false;
-    for (ManagedObject* item : sortedItemsForKey(QStringLiteral("directions"))) {
-        const AttributedString run = itemRun(item);
-        if (run.length() == 0)
-            continue;
-        card.appendAttributedString(run);
-        RecipeBuildingAdditions::appendNewLine(card);
-        anyItem = true;
-    }
-    if (!anyItem) {
-        appendAddButton(card, "add directions...", values.value(KRDirectionConstantGroup));
-        RecipeBuildingAdditions::appendNewLine(card);
-    }
+    appendItemLines(QStringLiteral("directions"), "add directions...", KRDirectionConstantGroup);
     const qsizetype ruleStart = card.length() - 1;
     RecipeBuildingAdditions::appendNewLine(card);
     RecipeBuildingAdditions::appendString(
@@ -913,9 +907,7 @@ void RecipeMO::buildAttributedString()
 
     // Notes: later bullets line up under the first, after the heading and its tab.
     const qsizetype notesStart = card.length() - 1;
-    const QString noteHeading = headings.value(KRNoteConstantGroup);
-    RecipeBuildingAdditions::appendString(card, noteHeading, noteHeading, RVHeadingAttribute, boldDisplayFont(12),
-                                          headingColor);
+    appendHeading(KRNoteConstantGroup);
     RecipeBuildingAdditions::appendTab(card);
     const QList<ManagedObject*> notes = sortedItemsForKey(QStringLiteral("notes"));
     for (qsizetype i = 0; i < notes.size(); ++i) {
