@@ -4,7 +4,7 @@
 // non-empty lines. Before timing, every labelled line of the evaluation data is parsed once and
 // the share whose amount, unit and ingredient agree with the labels is printed, as is the slowest
 // line against a trie of 20,000 ingredient names.
-#include "../tests/model/IngredientLineScoring.h"
+#include "../tests/model/parsing/IngredientLineScoring.h"
 
 #include "EntityDescription.h"
 #include "EvalData.h"

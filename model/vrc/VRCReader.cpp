@@ -58,7 +58,7 @@ QString decodedText(const QByteArray& data, const QString& path)
     for (const char byte : data) {
         const auto unit = static_cast<unsigned char>(byte);
         if (unit < 0x80) {
-            text.append(QChar(unit));
+            text.append(QLatin1Char(char(unit)));
         } else {
             text.append(QChar(QChar::ReplacementCharacter));
             ++replaced;

@@ -178,7 +178,7 @@ void RecipeMO::awakeFromInsert()
     insertPlaceholder(QStringLiteral("Direction"));
     insertPlaceholder(QStringLiteral("RecipeIngredient"));
 
-    storeValue(QString(""), QStringLiteral("totalTime"));
+    storeValue(QStringLiteral(""), QStringLiteral("totalTime"));
     storeValue(QDateTime::currentDateTime(), QStringLiteral("dateAdded"));
     storeValue(true, QStringLiteral("defaultValues"));
 
@@ -246,7 +246,7 @@ void RecipeMO::awakeFromFetch()
 {
     BaseMO::awakeFromFetch();
     if (primitiveValueForKey(QStringLiteral("totalTime")).isNull())
-        setPrimitiveValue(QString(""), QStringLiteral("totalTime"));
+        setPrimitiveValue(QStringLiteral(""), QStringLiteral("totalTime"));
     const QStringList entities = {QStringLiteral("RecipeIngredient"), QStringLiteral("Direction"), QStringLiteral("Note")};
     for (int i = 0; i < kListKeys.size(); ++i) {
         if (isEmpty(primitiveValueForKey(kListKeys.at(i))))

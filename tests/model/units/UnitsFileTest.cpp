@@ -13,7 +13,7 @@ namespace {
 
 QString dataFile(const char* name)
 {
-    return QStringLiteral(KITCHORA_TEST_DATA "/units/") + QString::fromLatin1(name);
+    return QStringLiteral(KITCHORA_TEST_DATA "/") + QString::fromLatin1(name);
 }
 
 QVariantList entriesOf(const UnitsEngine& engine)

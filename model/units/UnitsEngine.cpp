@@ -119,7 +119,7 @@ MeasurementUnitPtr UnitsEngine::genericUnit()
         unit->setType(MeasurementUnit::TypeGeneric);
         unit->setConversionFactor(Decimal::one());
         unit->setCaseSensitive(true);
-        unit->setPreferredDisplayName(QString(""));
+        unit->setPreferredDisplayName(QStringLiteral(""));
         return unit;
     }();
     return generic;

@@ -16,7 +16,7 @@ struct FixtureLine {
 
 QList<FixtureLine> fixtureLines()
 {
-    QFile file(QStringLiteral(KITCHORA_TEST_DATA "/../../fixtures/ingredient-lines.tsv"));
+    QFile file(QStringLiteral(KITCHORA_TEST_DATA "/ingredient-lines.tsv"));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
     QList<FixtureLine> lines;
     const QStringList rows = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
