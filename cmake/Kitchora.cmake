@@ -1,7 +1,10 @@
 # Helpers shared by every folder's CMakeLists.txt.
 
 set(KITCHORA_WARNINGS -Wall -Wextra -Werror)
-set(KITCHORA_QT_DEFINES)
+# In the libraries, text crosses between QString and bytes only where the code names the encoding
+# (tests compare with plain literals freely).
+set(KITCHORA_QT_DEFINES QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_URL_CAST_FROM_STRING
+                        QT_NO_CONTEXTLESS_CONNECT)
 
 # The .cpp and .h files of each folder (relative to the calling CMakeLists.txt; "." is the
 # folder itself), and the folders as absolute paths.
