@@ -6,8 +6,8 @@
 //   quantity text: the label's own quantity, written as a person would ("5 1/4"), read back;
 //   whole line:    the raw line, whose first labelled quantity the reader should find.
 // The data folder is $KITCHORA_EVALDATA, else shared/evaldata beside the checkout.
-#include "EvalData.h"
 #include "AmountFinding.h"
+#include "EvalData.h"
 
 #include <QDir>
 #include <QFile>

@@ -10,7 +10,8 @@
 
 using namespace RecipeBuildingAdditions;
 
-namespace {
+namespace
+{
 
 MutableAttributedString buildCard(int items)
 {
@@ -18,21 +19,22 @@ MutableAttributedString buildCard(int items)
     const QFont bold = FontNames::fontWithName(RVBoldDisplayFont, 12);
     MutableAttributedString card;
     card.beginEditing();
-    appendString(card, "Grandmother's apple pie", "name", RVValueAttribute, FontNames::fontWithName(RVBoldDisplayFont, 18));
+    appendString(card, "Grandmother's apple pie", "name", RVValueAttribute,
+        FontNames::fontWithName(RVBoldDisplayFont, 18));
     appendNewLine(card);
     appendString(card, "ingredients", RVHeadingAttribute, RVHeadingAttribute, bold, QColor(Qt::darkGray));
     appendNewLine(card);
     for (int i = 1; i <= items; ++i) {
-        appendString(card, QStringLiteral("%1 cups flour, sifted twice").arg(i), QVariantList{"ingredients", i},
-                     QStringList{RVValueAttribute, RVIndexAttribute}, font);
+        appendString(card, QStringLiteral("%1 cups flour, sifted twice").arg(i),
+            QVariantList { "ingredients", i }, QStringList { RVValueAttribute, RVIndexAttribute }, font);
         appendNewLine(card);
     }
     appendString(card, "directions", RVHeadingAttribute, RVHeadingAttribute, bold, QColor(Qt::darkGray));
     appendNewLine(card);
     for (int i = 1; i <= items; ++i) {
-        appendNumber(card, i, QVariantMap{{NSFontAttributeName, QVariant::fromValue(font)}});
+        appendNumber(card, i, QVariantMap { { NSFontAttributeName, QVariant::fromValue(font) } });
         appendString(card, "Stir the butter into the flour until it looks like coarse crumbs.",
-                     QVariantList{"directions.text", i}, QStringList{RVValueAttribute, RVIndexAttribute}, font);
+            QVariantList { "directions.text", i }, QStringList { RVValueAttribute, RVIndexAttribute }, font);
         appendNewLine(card);
     }
     card.endEditing();
@@ -47,7 +49,7 @@ void BuildCard(benchmark::State& state)
     }
     const MutableAttributedString card = buildCard(int(state.range(0)));
     int runs = 0;
-    card.enumerateAttributesInRange({0, card.length()}, [&](const QVariantMap&, Range, bool&) { ++runs; });
+    card.enumerateAttributesInRange({ 0, card.length() }, [&](const QVariantMap&, Range, bool&) { ++runs; });
     state.counters["chars"] = double(card.length());
     state.counters["runs"] = runs;
 }
@@ -60,7 +62,8 @@ void WalkValueRuns(benchmark::State& state)
         int values = 0;
         for (qsizetype i = 0; i < card.length();) {
             Range range;
-            if (card.attributeAtIndexLongestEffectiveRange(RVValueAttribute, i, &range, {0, card.length()}).isValid())
+            if (card.attributeAtIndexLongestEffectiveRange(RVValueAttribute, i, &range, { 0, card.length() })
+                    .isValid())
                 ++values;
             i = maxRange(range);
         }
@@ -77,7 +80,7 @@ void StyleSections(benchmark::State& state)
     for (auto _ : state) {
         MutableAttributedString copy = card;
         for (qsizetype start = 0; start < copy.length(); start += 97)
-            copy.addAttribute(NSParagraphStyleAttributeName, QVariant::fromValue(style), {start, 300});
+            copy.addAttribute(NSParagraphStyleAttributeName, QVariant::fromValue(style), { start, 300 });
         benchmark::DoNotOptimize(copy);
     }
 }

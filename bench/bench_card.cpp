@@ -1,9 +1,9 @@
 // Recipe cards at library scale: 10,000 recipes being edited, each with a yield, a category,
 // 8 ingredient lines, 4 directions and a note. Builds every card, then takes every card back
 // with its title, one ingredient line and one direction changed (each line re-parsed).
+#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
-#include "BenchServices.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"

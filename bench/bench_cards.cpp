@@ -1,10 +1,10 @@
 // Cards on the store at library scale: 10,000 recipes, each with a description, 8 ingredient lines,
 // 5 directions and 2 notes, written as cards; then the cards read back into a fresh store (the
 // main context of a new library, as an opened card file is) and saved. cards/s for both ways.
+#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
 #include "FetchRequest.h"
-#include "BenchServices.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"

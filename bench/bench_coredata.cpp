@@ -14,17 +14,16 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <malloc.h>
-
 #include <chrono>
 #include <cstdio>
+#include <malloc.h>
 #include <memory>
 #include <random>
+#include <sqlite3.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const char* const benchModel = R"({
   "version": 1,
@@ -70,7 +69,8 @@ const QStringList& ingredientNames()
     static const QStringList list = [] {
         QStringList names;
         for (const QString& word : words())
-            for (const char* suffix : {"", " flakes", " paste", " powder", " stock", " oil", " sauce", " juice"})
+            for (const char* suffix :
+                { "", " flakes", " paste", " powder", " stock", " oil", " sauce", " juice" })
                 names.append(word + QString::fromLatin1(suffix));
         names.append(QStringLiteral("Saffron"));
         return names;
@@ -84,22 +84,29 @@ struct Library {
     QString path;
 };
 
-void insertRecipes(ManagedObjectContext& context, int count, std::mt19937& random, QList<ManagedObject*> categories)
+void insertRecipes(
+    ManagedObjectContext& context, int count, std::mt19937& random, QList<ManagedObject*> categories)
 {
     const QStringList& w = words();
     const QStringList& ingredients = ingredientNames();
     for (int i = 0; i < count; ++i) {
-        ManagedObject* recipe = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &context);
-        recipe->setValueForKey(QStringLiteral("%1 %2 %3").arg(w[random() % w.size()], w[random() % w.size()]).arg(random() % 1000),
-                               QStringLiteral("name"));
+        ManagedObject* recipe
+            = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &context);
+        recipe->setValueForKey(QStringLiteral("%1 %2 %3")
+                                   .arg(w[random() % w.size()], w[random() % w.size()])
+                                   .arg(random() % 1000),
+            QStringLiteral("name"));
         recipe->setValueForKey(int(random() % 6), QStringLiteral("rating"));
-        recipe->setValueForKey(QDateTime::fromMSecsSinceEpoch(1500000000000LL + qint64(random() % 100000000) * 1000, QTimeZone::utc()),
-                               QStringLiteral("dateAdded"));
+        recipe->setValueForKey(QDateTime::fromMSecsSinceEpoch(
+                                   1500000000000LL + qint64(random() % 100000000) * 1000, QTimeZone::utc()),
+            QStringLiteral("dateAdded"));
         recipe->setValueForKey(QStringLiteral("A short summary of a fine dish."), QStringLiteral("summary"));
         if (!categories.isEmpty())
-            recipe->setValueForKey(QVariant::fromValue(categories[random() % categories.size()]), QStringLiteral("category"));
+            recipe->setValueForKey(
+                QVariant::fromValue(categories[random() % categories.size()]), QStringLiteral("category"));
         for (int j = 0; j < 10; ++j) {
-            ManagedObject* line = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Line"), &context);
+            ManagedObject* line
+                = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Line"), &context);
             // Saffron is rare: about one recipe in a hundred.
             const QString name = random() % 1000 < 1 ? QStringLiteral("saffron")
                                                      : ingredients[random() % (ingredients.size() - 1)];
@@ -108,8 +115,10 @@ void insertRecipes(ManagedObjectContext& context, int count, std::mt19937& rando
             line->setValueForKey(QVariant::fromValue(recipe), QStringLiteral("recipe"));
         }
         for (int j = 0; j < 5; ++j) {
-            ManagedObject* direction = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Direction"), &context);
-            direction->setValueForKey(QStringLiteral("Step %1: stir well and wait a while.").arg(j + 1), QStringLiteral("text"));
+            ManagedObject* direction
+                = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Direction"), &context);
+            direction->setValueForKey(
+                QStringLiteral("Step %1: stir well and wait a while.").arg(j + 1), QStringLiteral("text"));
             direction->setValueForKey(j + 1, QStringLiteral("index"));
             direction->setValueForKey(QVariant::fromValue(recipe), QStringLiteral("recipe"));
         }
@@ -136,7 +145,7 @@ Library& library()
         {
             ManagedObjectContext context;
             context.setPersistentStoreCoordinator(&coordinator);
-            for (const char* name : {"Mains", "Desserts", "Soups", "Salads", "Breads"})
+            for (const char* name : { "Mains", "Desserts", "Soups", "Salads", "Breads" })
                 EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Category"), &context)
                     ->setValueForKey(QString::fromLatin1(name), QStringLiteral("name"));
             context.save();
@@ -144,16 +153,18 @@ Library& library()
         for (int done = 0; done < recipeCount; done += 5000) {
             ManagedObjectContext context;
             context.setPersistentStoreCoordinator(&coordinator);
-            auto categories = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Category")));
+            auto categories = context.executeFetchRequest(
+                FetchRequest::fetchRequestWithEntityName(QStringLiteral("Category")));
             insertRecipes(context, 5000, random, categories.value_or(QList<ManagedObject*>()));
             Error error;
             if (!context.save(&error))
                 std::fprintf(stderr, "generation failed: %s\n", qPrintable(error.localizedDescription));
         }
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds
+            = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         coordinator.persistentStores().value(0)->checkpoint();
-        std::fprintf(stderr, "generated %d recipes with 10 lines and 5 directions each in %.1f s (%.0f MB)\n", recipeCount,
-                     seconds, QFile(l->path).size() / 1e6);
+        std::fprintf(stderr, "generated %d recipes with 10 lines and 5 directions each in %.1f s (%.0f MB)\n",
+            recipeCount, seconds, QFile(l->path).size() / 1e6);
         if (!reuse.isEmpty())
             QFile::copy(l->path, reuse);
         return l;
@@ -176,18 +187,18 @@ std::vector<RawRecipe> rawFetchAll(const QString& path)
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db,
-                       "SELECT pk, a_name, a_rating, a_dateAdded, a_summary, r_category FROM t_Recipe ORDER BY a_name",
-                       -1, &stmt, nullptr);
+        "SELECT pk, a_name, a_rating, a_dateAdded, a_summary, r_category FROM t_Recipe ORDER BY a_name", -1,
+        &stmt, nullptr);
     std::vector<RawRecipe> rows;
     while (sqlite3_step(stmt) == SQLITE_ROW) {
         RawRecipe row;
         row.pk = sqlite3_column_int64(stmt, 0);
         row.name = QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_text16(stmt, 1)),
-                                      sqlite3_column_bytes16(stmt, 1) / 2);
+            sqlite3_column_bytes16(stmt, 1) / 2);
         row.rating = sqlite3_column_int64(stmt, 2);
         row.dateAdded = QDateTime::fromMSecsSinceEpoch(sqlite3_column_int64(stmt, 3), QTimeZone::utc());
         row.summary = QString::fromUtf16(static_cast<const char16_t*>(sqlite3_column_text16(stmt, 4)),
-                                         sqlite3_column_bytes16(stmt, 4) / 2);
+            sqlite3_column_bytes16(stmt, 4) / 2);
         row.category = sqlite3_column_int64(stmt, 5);
         rows.push_back(std::move(row));
     }
@@ -221,7 +232,8 @@ void BM_FetchAllRecipesMemory(benchmark::State& state)
         ManagedObjectContext context;
         context.setPersistentStoreCoordinator(&coordinator);
         const double heapBefore = heapMB();
-        auto all = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
+        auto all
+            = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
         const double heapAfter = heapMB();
         benchmark::DoNotOptimize(all);
         state.counters["recipes"] = double(all ? all->size() : 0);
@@ -245,7 +257,7 @@ void BM_OpenAndFetchAllSortedByName_vsRawSQLite(benchmark::State& state)
             ManagedObjectContext context;
             context.setPersistentStoreCoordinator(&coordinator);
             FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
-            request.setSortDescriptors({SortDescriptor(QStringLiteral("name"))});
+            request.setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
             auto all = context.executeFetchRequest(request);
             auto t2 = std::chrono::steady_clock::now(); // before the context and its objects go
             benchmark::DoNotOptimize(all);
@@ -281,13 +293,13 @@ void fetchWith(benchmark::State& state, const QString& format, const QVariantLis
 
 void BM_FetchNameContainsCD(benchmark::State& state)
 {
-    fetchWith(state, QStringLiteral("name CONTAINS[cd] %@"), {QStringLiteral("CREME")});
+    fetchWith(state, QStringLiteral("name CONTAINS[cd] %@"), { QStringLiteral("CREME") });
 }
 BENCHMARK(BM_FetchNameContainsCD)->Unit(benchmark::kMillisecond);
 
 void BM_FetchAnyIngredientNameEqualsC(benchmark::State& state)
 {
-    fetchWith(state, QStringLiteral("ANY ingredients.name ==[c] %@"), {QStringLiteral("SAFFRON")});
+    fetchWith(state, QStringLiteral("ANY ingredients.name ==[c] %@"), { QStringLiteral("SAFFRON") });
 }
 BENCHMARK(BM_FetchAnyIngredientNameEqualsC)->Unit(benchmark::kMillisecond);
 

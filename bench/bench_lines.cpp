@@ -5,7 +5,6 @@
 // the share whose amount, unit and ingredient agree with the labels is printed, as is the slowest
 // line against a trie of 20,000 ingredient names.
 #include "../tests/model/parsing/IngredientLineScoring.h"
-
 #include "EntityDescription.h"
 #include "EvalData.h"
 #include "IngredientTrie.h"
@@ -83,12 +82,12 @@ const QList<EvalFile>& evalFiles()
     static const QList<EvalFile> files = [] {
         QList<EvalFile> result;
         const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
-        for (const char* name : {"bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv", "strangerfoods.csv",
-                                 "tastecooking-2024.csv"}) {
+        for (const char* name : { "bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv",
+                 "strangerfoods.csv", "tastecooking-2024.csv" }) {
             QFile file(folder.filePath(QString::fromLatin1(name)));
             if (!file.open(QIODevice::ReadOnly))
                 continue;
-            EvalFile evalFile {QString::fromLatin1(name), {}};
+            EvalFile evalFile { QString::fromLatin1(name), {} };
             const QString text = QString::fromUtf8(file.readAll());
             qsizetype pos = 0;
             QStringList fields;
@@ -97,12 +96,12 @@ const QList<EvalFile>& evalFiles()
             const qsizetype label = fields.indexOf(QStringLiteral("name"));
             const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
             const qsizetype unit = fields.indexOf(QStringLiteral("unit"));
-            const qsizetype last = std::max({input, label, quantity, unit});
+            const qsizetype last = std::max({ input, label, quantity, unit });
             while (EvalData::readRecord(text, pos, fields)) {
                 if (fields.size() <= last || fields[input].trimmed().isEmpty())
                     continue;
-                evalFile.rows.append({fields[input], fields[label], fields[quantity].section(u' ', 0, 0),
-                                      fields[unit]});
+                evalFile.rows.append(
+                    { fields[input], fields[label], fields[quantity].section(u' ', 0, 0), fields[unit] });
             }
             result << evalFile;
         }
@@ -148,8 +147,9 @@ bool nameEndsWith(const QString& labelled, const QString& parsed)
     const QString name = parsed.trimmed().toLower();
     if (name.isEmpty())
         return label.isEmpty();
-    for (const QString& ending : {QString(), QStringLiteral("s"), QStringLiteral("es")}) {
-        for (const QString& candidate : {name + ending, name.endsWith(ending) ? name.chopped(ending.size()) : name}) {
+    for (const QString& ending : { QString(), QStringLiteral("s"), QStringLiteral("es") }) {
+        for (const QString& candidate :
+            { name + ending, name.endsWith(ending) ? name.chopped(ending.size()) : name }) {
             if (candidate.isEmpty() || !label.endsWith(candidate))
                 continue;
             const qsizetype at = label.size() - candidate.size();
@@ -178,8 +178,8 @@ void reportEvalShares()
             ++scored;
             RecipeIngredientMO* line = library.parse(row.line);
             const QString labelAmount = firstAmount(row.quantity);
-            const bool amount = IngredientLineScoring::sameAmountValue(firstAmount(line->amount()),
-                                                                       quantityValue(labelAmount), labelAmount.isEmpty());
+            const bool amount = IngredientLineScoring::sameAmountValue(
+                firstAmount(line->amount()), quantityValue(labelAmount), labelAmount.isEmpty());
             const bool unit = unitAgrees(line->measure(), row.unit);
             const QString parsedName = IngredientLineScoring::ingredientName(line);
             const bool name = IngredientLineScoring::sameName(parsedName, row.name);
@@ -193,24 +193,25 @@ void reportEvalShares()
             if (!(amount && unit && lenientName) && showMisses > 0
                 && file.name == qEnvironmentVariable("KITCHORA_SHOW_MISSES")) {
                 --showMisses;
-                std::fprintf(stderr, "miss: %s -> [%s] [%s] [%s]; labels [%s] [%s] [%s]\n", qPrintable(row.line),
-                             qPrintable(line->amount()), qPrintable(line->measure()), qPrintable(parsedName),
-                             qPrintable(row.quantity), qPrintable(row.unit), qPrintable(row.name));
+                std::fprintf(stderr, "miss: %s -> [%s] [%s] [%s]; labels [%s] [%s] [%s]\n",
+                    qPrintable(row.line), qPrintable(line->amount()), qPrintable(line->measure()),
+                    qPrintable(parsedName), qPrintable(row.quantity), qPrintable(row.unit),
+                    qPrintable(row.name));
             }
             quiet.clear();
         }
         const double n = scored;
         std::printf("%-22s %6d lines: all three right %5.1f%% / %5.1f%%  amount %5.1f%%  unit %5.1f%%  "
                     "name %5.1f%% / %5.1f%%\n",
-                    qPrintable(file.name), scored, 100 * right / n, 100 * lenient / n,
-                    100 * amounts / n, 100 * units / n, 100 * names / n, 100 * lenientNames / n);
+            qPrintable(file.name), scored, 100 * right / n, 100 * lenient / n, 100 * amounts / n,
+            100 * units / n, 100 * names / n, 100 * lenientNames / n);
         allLines += scored;
         allRight += right;
         allLenient += lenient;
     }
     if (allLines)
         std::printf("all files: %d of %d lines right (%.1f%%); %d (%.1f%%) with the lenient name\n", allRight,
-                    allLines, 100.0 * allRight / allLines, allLenient, 100.0 * allLenient / allLines);
+            allLines, 100.0 * allRight / allLines, allLenient, 100.0 * allLenient / allLines);
 }
 
 const QStringList& timedLines()
@@ -274,7 +275,7 @@ void reportSlowestLine(Library& library)
         quiet.clear();
     }
     std::printf("slowest line with ingredients.txt and %lld more names in the trie: %.3f ms (%s)\n",
-                (long long)library.extraNames, slowest / 1e6, qPrintable(slowestLine));
+        (long long)library.extraNames, slowest / 1e6, qPrintable(slowestLine));
 }
 
 void parseLines(benchmark::State& state, const QStringList& extraNames)
@@ -294,7 +295,8 @@ void parseLines(benchmark::State& state, const QStringList& extraNames)
         library.reset();
         state.ResumeTiming();
     }
-    state.counters["lines/s"] = benchmark::Counter(double(lines.size()), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["lines/s"]
+        = benchmark::Counter(double(lines.size()), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_ParseLines(benchmark::State& state)

@@ -4,9 +4,9 @@
 // description, "Ingredients", its lines, "Directions", its steps, yield) and the blocks found are
 // compared with the recipe's own lines. The timed ingredient trie holds 20,000 real ingredient
 // names from the labelled ingredient lines.
-#include "EvalData.h"
 #include "BLStringUtilities.h"
 #include "EntityDescription.h"
+#include "EvalData.h"
 #include "IngredientTrie.h"
 #include "ManagedObject.h"
 #include "ManagedObjectContext.h"

@@ -3,9 +3,9 @@
 // batches); then the store reopened and every recipe's lists walked in order. Times per phase and
 // the process's peak memory (peak_rss_MB is the process's high-water mark so far, so the second
 // run's figure includes the first's).
+#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
-#include "BenchServices.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
@@ -16,13 +16,12 @@
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
-
-#include <sys/resource.h>
-
 #include <chrono>
 #include <memory>
+#include <sys/resource.h>
 
-namespace {
+namespace
+{
 
 constexpr int recipeCount = 10000;
 constexpr int lineCount = 10;
@@ -31,20 +30,22 @@ constexpr int noteCount = 2;
 
 double peakResidentMB()
 {
-    struct rusage usage {};
+    struct rusage usage {
+    };
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0; // kilobytes on Linux
 }
 
 // Fills the list of `className` to `count` items after the placeholder insert made, texts set.
-void fillList(RecipeMO* recipe, const QString& className, const QString& key, const QString& textKey, int count,
-              int recipeNumber)
+void fillList(RecipeMO* recipe, const QString& className, const QString& key, const QString& textKey,
+    int count, int recipeNumber)
 {
     for (int i = 1; i < count; ++i)
         recipe->addInstanceOfClass(className, quint64(i + 1));
     for (ManagedObject* item : recipe->sortedItemsForKey(key)) {
         const int index = item->valueForKey(QStringLiteral("index")).toInt();
-        item->setValueForKey(QStringLiteral("%1 %2 of recipe %3").arg(key).arg(index).arg(recipeNumber), textKey);
+        item->setValueForKey(
+            QStringLiteral("%1 %2 of recipe %3").arg(key).arg(index).arg(recipeNumber), textKey);
     }
 }
 
@@ -75,8 +76,8 @@ void BM_InsertSaveReopenWalk(benchmark::State& state)
             ManagedObjectContext context;
             context.setPersistentStoreCoordinator(&coordinator);
             services.context = &context;
-            ManagedObject* library
-                = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("ManualCollection"), &context);
+            ManagedObject* library = EntityDescription::insertNewObjectForEntityForName(
+                QStringLiteral("ManualCollection"), &context);
             library->setValueForKey(QStringLiteral("RBCollectionKindMainLibrary"), QStringLiteral("kind"));
             services.library = library;
 
@@ -87,11 +88,11 @@ void BM_InsertSaveReopenWalk(benchmark::State& state)
                 recipe->setValueForKey(QStringLiteral("Recipe %1").arg(n), QStringLiteral("name"));
                 recipe->setValueForKey(QStringLiteral("Category %1").arg(n % 20), QStringLiteral("category"));
                 fillList(recipe, QStringLiteral("RecipeIngredientMO"), QStringLiteral("ingredients"),
-                         QStringLiteral("displayString"), lineCount, n);
-                fillList(recipe, QStringLiteral("DirectionMO"), QStringLiteral("directions"), QStringLiteral("text"),
-                         directionCount, n);
-                fillList(recipe, QStringLiteral("NoteMO"), QStringLiteral("notes"), QStringLiteral("text"), noteCount,
-                         n);
+                    QStringLiteral("displayString"), lineCount, n);
+                fillList(recipe, QStringLiteral("DirectionMO"), QStringLiteral("directions"),
+                    QStringLiteral("text"), directionCount, n);
+                fillList(recipe, QStringLiteral("NoteMO"), QStringLiteral("notes"), QStringLiteral("text"),
+                    noteCount, n);
                 if (batch > 0 && (n + 1) % batch == 0) {
                     clock.advance(0);
                     if (!context.save())
@@ -116,15 +117,17 @@ void BM_InsertSaveReopenWalk(benchmark::State& state)
             ManagedObjectContext context;
             context.setPersistentStoreCoordinator(&coordinator);
             services.context = &context;
-            auto recipes = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
+            auto recipes = context.executeFetchRequest(
+                FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
             if (!recipes || recipes->size() != recipeCount)
                 state.SkipWithError("reopen fetch failed");
             for (ManagedObject* object : recipes ? *recipes : QList<ManagedObject*>()) {
                 auto* recipe = static_cast<RecipeMO*>(object);
-                for (const QString& key : {QStringLiteral("ingredients"), QStringLiteral("directions"),
-                                           QStringLiteral("notes")}) {
-                    const QString textKey = key == QLatin1String("ingredients") ? QStringLiteral("displayString")
-                                                                                : QStringLiteral("text");
+                for (const QString& key : { QStringLiteral("ingredients"), QStringLiteral("directions"),
+                         QStringLiteral("notes") }) {
+                    const QString textKey = key == QLatin1String("ingredients")
+                        ? QStringLiteral("displayString")
+                        : QStringLiteral("text");
                     for (ManagedObject* item : recipe->sortedItemsForKey(key)) {
                         benchmark::DoNotOptimize(item->valueForKey(textKey));
                         ++walked;

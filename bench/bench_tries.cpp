@@ -8,7 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 const QStringList& words()
 {
@@ -35,8 +36,7 @@ const OFTrie& trie()
 }
 
 // Queries cycle through the list so every key is visited; each run reports items per second.
-template <typename Lookup>
-void run(benchmark::State& state, const QStringList& queries, Lookup lookup)
+template <typename Lookup> void run(benchmark::State& state, const QStringList& queries, Lookup lookup)
 {
     qsizetype i = 0;
     for (auto _ : state) {

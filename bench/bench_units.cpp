@@ -13,7 +13,8 @@
 #include <benchmark/benchmark.h>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 UnitsEngine& loadedEngine()
 {
@@ -94,14 +95,20 @@ void reportLabelCoverage()
         std::printf("unit labels: evaluation data not found\n");
         return;
     }
-    std::printf("unit labels naming a registered unit: %lld of %lld (%.1f%%)\n", (long long)named, (long long)labels,
-                100.0 * double(named) / double(labels));
+    std::printf("unit labels naming a registered unit: %lld of %lld (%.1f%%)\n", (long long)named,
+        (long long)labels, 100.0 * double(named) / double(labels));
     QList<QPair<int, QString>> worst;
     for (auto it = missed.cbegin(); it != missed.cend(); ++it)
         worst.append({ it.value(), it.key() });
-    std::sort(worst.begin(), worst.end(), [](const auto& a, const auto& b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
+    std::sort(worst.begin(), worst.end(), [](const auto& a, const auto& b) {
+        return a.first > b.first || (a.first == b.first && a.second < b.second);
+    });
     std::printf("most frequent labels naming none:");
-    for (qsizetype i = 0; i < std::min<qsizetype>(qEnvironmentVariableIntValue("UNITS_MISSED") > 0 ? qEnvironmentVariableIntValue("UNITS_MISSED") : 15, worst.size()); ++i)
+    for (qsizetype i = 0; i < std::min<qsizetype>(qEnvironmentVariableIntValue("UNITS_MISSED") > 0
+                                  ? qEnvironmentVariableIntValue("UNITS_MISSED")
+                                  : 15,
+                              worst.size());
+         ++i)
         std::printf(" %s (%d)", qPrintable(worst[i].second), worst[i].first);
     std::printf("\n");
 }

@@ -6,7 +6,8 @@
 
 // The application services the model benchmarks run under: one context and its library,
 // errors dropped.
-class BenchServices : public KitchoraServices {
+class BenchServices : public KitchoraServices
+{
 public:
     ManagedObjectContext* managedObjectContext() override { return context; }
     void presentError(const Error&) override { }

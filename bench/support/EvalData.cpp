@@ -2,7 +2,8 @@
 
 #include <QDir>
 
-namespace EvalData {
+namespace EvalData
+{
 
 QString folder()
 {

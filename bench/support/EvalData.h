@@ -5,7 +5,8 @@
 
 // The evaluation data the benchmarks measure against: $KITCHORA_EVALDATA, else shared/evaldata
 // beside the checkout; empty when neither exists.
-namespace EvalData {
+namespace EvalData
+{
 
 QString folder();
 

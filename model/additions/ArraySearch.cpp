@@ -8,7 +8,7 @@ namespace ArraySearch
 
 Range rangeOfElementsOfArray(const QString& text, const QStringList& elements, qsizetype* index)
 {
-    Range best {Range::NotFound, 0};
+    Range best { Range::NotFound, 0 };
     qsizetype bestIndex = Range::NotFound;
     // An element can only occur where a word starts, so its first character, folded, must be one
     // of the text's word-start characters: most elements are passed over without a search.
@@ -33,7 +33,7 @@ Range rangeOfElementsOfArray(const QString& text, const QStringList& elements, q
             if (at < 0)
                 break;
             if (at == 0 || !text.at(at - 1).isLetter()) {
-                best = {at, element.size()};
+                best = { at, element.size() };
                 bestIndex = i;
                 break;
             }

@@ -3,7 +3,8 @@
 #include <QPainter>
 #include <QtMath>
 
-namespace CocoaDevCategory {
+namespace CocoaDevCategory
+{
 
 QPainterPath bezierPathWithRoundRectInRect(const QRectF& rect, qreal radius)
 {

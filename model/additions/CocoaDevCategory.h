@@ -7,7 +7,8 @@ class QPainter;
 
 // Rounded rectangles for the application's drawing. Paths use the y-up convention of the rest
 // of the drawing code: the first corner is the one at the rectangle's minimum x and y.
-namespace CocoaDevCategory {
+namespace CocoaDevCategory
+{
 
 // A closed path around rect with corners of the given radius, capped at half the shorter side
 // (so a large radius gives a pill); a radius of 0 or less gives the plain rectangle.

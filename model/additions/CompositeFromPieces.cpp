@@ -3,10 +3,11 @@
 #include <QPainter>
 #include <QtMath>
 
-namespace CompositeFromPieces {
+namespace CompositeFromPieces
+{
 
-QImage compositeInFrame(const QRectF& frame, const QImage& leftImage, const QImage& centerImage,
-                        const QImage& rightImage)
+QImage compositeInFrame(
+    const QRectF& frame, const QImage& leftImage, const QImage& centerImage, const QImage& rightImage)
 {
     if (!(frame.width() > 0) || !(frame.height() > 0))
         return {};
@@ -26,7 +27,8 @@ QImage compositeInFrame(const QRectF& frame, const QImage& leftImage, const QIma
     if (!leftImage.isNull())
         painter.drawImage(QRectF(0, 0, leftWidth, height), leftImage, QRectF(leftImage.rect()));
     if (!rightImage.isNull())
-        painter.drawImage(QRectF(width - rightWidth, 0, rightWidth, height), rightImage, QRectF(rightImage.rect()));
+        painter.drawImage(
+            QRectF(width - rightWidth, 0, rightWidth, height), rightImage, QRectF(rightImage.rect()));
     const qreal centerWidth = width - leftWidth - rightWidth;
     if (!centerImage.isNull() && centerWidth > 0) {
         // Tiles start at the image's origin, as a pattern colour would, and span the full height.

@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace PathExtensions {
+namespace PathExtensions
+{
 
 QString stringByResolvingAliasesInPath(const QString& path)
 {

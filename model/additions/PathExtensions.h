@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace PathExtensions {
+namespace PathExtensions
+{
 
 // The path with "~" expanded and symbolic links followed: the canonical path when the file
 // exists, else the cleaned absolute path ("." and ".." folded, no trailing slash). Linux has no

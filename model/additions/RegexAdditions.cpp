@@ -1,6 +1,7 @@
 #include "RegexAdditions.h"
 
-namespace RegexAdditions {
+namespace RegexAdditions
+{
 
 QString escapedRegexString(const QString& text)
 {

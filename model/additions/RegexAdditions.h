@@ -2,7 +2,8 @@
 
 #include <QString>
 
-namespace RegexAdditions {
+namespace RegexAdditions
+{
 
 // The text with "[" and "]" escaped by a backslash; nothing else is escaped.
 QString escapedRegexString(const QString& text);

@@ -1,6 +1,7 @@
 #include "RemoveAndCreate.h"
 
-namespace RemoveAndCreate {
+namespace RemoveAndCreate
+{
 
 QVariantMap dictionaryByRemovingObjectsForKeys(const QVariantMap& dictionary, const QStringList& keys)
 {

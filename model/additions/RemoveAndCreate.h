@@ -3,7 +3,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
-namespace RemoveAndCreate {
+namespace RemoveAndCreate
+{
 
 // A copy of the dictionary without the given keys.
 QVariantMap dictionaryByRemovingObjectsForKeys(const QVariantMap& dictionary, const QStringList& keys);

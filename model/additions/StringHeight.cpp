@@ -9,9 +9,11 @@
 #include <QTextOption>
 #include <algorithm>
 
-namespace StringHeight {
+namespace StringHeight
+{
 
-namespace {
+namespace
+{
 
 // Wider than any window, and well inside what text layout can represent.
 constexpr qreal maximumWidth = 1.0e6;
@@ -72,7 +74,7 @@ qreal heightWithAttributes(const QString& text, const QVariantMap& attributes, q
         return 0.0;
     const QVariant fontValue = attributes.value(NSFontAttributeName);
     const QFont font = fontValue.metaType() == QMetaType::fromType<QFont>() ? fontValue.value<QFont>()
-                                                                           : QGuiApplication::font();
+                                                                            : QGuiApplication::font();
     const QVariant styleValue = attributes.value(NSParagraphStyleAttributeName);
     const ParagraphStyle style = styleValue.metaType() == QMetaType::fromType<ParagraphStyle>()
         ? styleValue.value<ParagraphStyle>()

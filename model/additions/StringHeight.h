@@ -3,7 +3,8 @@
 #include <QString>
 #include <QVariantMap>
 
-namespace StringHeight {
+namespace StringHeight
+{
 
 // The height of the text laid out in the given width with the attributes' font
 // (NSFontAttributeName; else the application font) and paragraph style

@@ -4,7 +4,8 @@
 #include <QPalette>
 #include <algorithm>
 
-namespace ToolBarColor {
+namespace ToolBarColor
+{
 
 QColor toolBarGray()
 {

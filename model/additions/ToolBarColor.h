@@ -2,7 +2,8 @@
 
 #include <QColor>
 
-namespace ToolBarColor {
+namespace ToolBarColor
+{
 
 // The grey behind the recipe page and the import window: the palette's bevel highlight.
 QColor toolBarGray();

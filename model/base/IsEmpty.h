@@ -18,4 +18,7 @@ bool isEmpty(QStringView text);
 bool isEmpty(const QByteArray& data);
 bool isEmpty(const QImage& image);
 bool isEmpty(const AttributedString& text);
-inline bool isEmpty(const char* text) { return text == nullptr || isEmpty(QString::fromUtf8(text)); }
+inline bool isEmpty(const char* text)
+{
+    return text == nullptr || isEmpty(QString::fromUtf8(text));
+}

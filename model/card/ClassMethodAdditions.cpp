@@ -1,6 +1,7 @@
 #include "ClassMethodAdditions.h"
 
-namespace ClassMethodAdditions {
+namespace ClassMethodAdditions
+{
 
 SortDescriptor descriptorWithKey(const QString& key, bool ascending)
 {

@@ -8,7 +8,8 @@
 
 // Short factories. The attributed-string ones answer an instance of the class asked for:
 // attributedStringWithString<MutableAttributedString>(text) gives a mutable string.
-namespace ClassMethodAdditions {
+namespace ClassMethodAdditions
+{
 
 template <typename StringClass = AttributedString>
 StringClass attributedStringWithString(const QString& string)

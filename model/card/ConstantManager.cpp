@@ -2,7 +2,8 @@
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 
 QString localized(const char* english)
 {
@@ -70,12 +71,14 @@ void ConstantManager::addConstantGroupFromDictionary(const ConstantGroup& dictio
         group.insert(it.key(), it.value());
 }
 
-void ConstantManager::addConstantGroup(const QString& groupKey, const QString& constant, const QString& constantKey)
+void ConstantManager::addConstantGroup(
+    const QString& groupKey, const QString& constant, const QString& constantKey)
 {
     m_constants[groupKey].insert(constantKey, constant);
 }
 
-void ConstantManager::setConstant(const QString& constant, const QString& constantKey, const QString& groupKey)
+void ConstantManager::setConstant(
+    const QString& constant, const QString& constantKey, const QString& groupKey)
 {
     if (ConstantGroup* group = constantGroupForGroupKey(groupKey))
         group->insert(constantKey, constant);

@@ -46,7 +46,8 @@ using ConstantGroup = QMap<QString, QString>;
 // Reads may come from any thread. Code that may run off the main thread wraps its one lookup in
 // lock()/unlock() (or a std::lock_guard, the manager being lockable); the lock is not recursive
 // and the manager's own methods never take it.
-class ConstantManager {
+class ConstantManager
+{
 public:
     ConstantManager() = default;
     ConstantManager(const ConstantManager&) = delete;

@@ -9,17 +9,19 @@
 
 #include <QColor>
 
-namespace ItemRun {
-
-AttributedString attributedString(const ManagedObject* item, const QString& groupKey,
-                                  const std::optional<ParagraphStyle>& paragraphStyle)
+namespace ItemRun
 {
-    const QString valueKeyPath = ConstantManager::defaultManager().constantForKey(RVValueConstantKey, groupKey);
+
+AttributedString attributedString(
+    const ManagedObject* item, const QString& groupKey, const std::optional<ParagraphStyle>& paragraphStyle)
+{
+    const QString valueKeyPath
+        = ConstantManager::defaultManager().constantForKey(RVValueConstantKey, groupKey);
     const QVariant index = item->valueForKey(QStringLiteral("index"));
     const QFont font = FontNames::fontWithName(RVDisplayFont, 12);
 
-    QVariantMap attributes {{RVValueAttribute, valueKeyPath}, {RVIndexAttribute, index},
-                            {NSFontAttributeName, QVariant::fromValue(font)}};
+    QVariantMap attributes { { RVValueAttribute, valueKeyPath }, { RVIndexAttribute, index },
+        { NSFontAttributeName, QVariant::fromValue(font) } };
     if (paragraphStyle)
         attributes.insert(NSParagraphStyleAttributeName, QVariant::fromValue(*paragraphStyle));
 
@@ -33,17 +35,17 @@ AttributedString attributedString(const ManagedObject* item, const QString& grou
         if (recipe && recipe->valueForKey(QStringLiteral("editing")).toBool()) {
             const QString placeholder
                 = ConstantManager::defaultManager().constantForKey(RVPlaceholderConstantKey, groupKey);
-            RecipeBuildingAdditions::appendPlaceholderString(result, placeholder, valueKeyPath, RVValueAttribute,
-                                                             font, QColor::fromRgbF(2.0 / 3, 2.0 / 3, 2.0 / 3));
+            RecipeBuildingAdditions::appendPlaceholderString(result, placeholder, valueKeyPath,
+                RVValueAttribute, font, QColor::fromRgbF(2.0 / 3, 2.0 / 3, 2.0 / 3));
         }
-        result.addAttribute(RVIndexAttribute, index, Range{0, result.length()});
+        result.addAttribute(RVIndexAttribute, index, Range { 0, result.length() });
         return result;
     }
 
     if (paragraphStyle) {
         RecipeBuildingAdditions::appendNumber(result, index,
-                                              {{NSFontAttributeName, QVariant::fromValue(font)},
-                                               {NSParagraphStyleAttributeName, QVariant::fromValue(*paragraphStyle)}});
+            { { NSFontAttributeName, QVariant::fromValue(font) },
+                { NSParagraphStyleAttributeName, QVariant::fromValue(*paragraphStyle) } });
     }
     RecipeBuildingAdditions::appendString(result, text.toString(), attributes);
     return result;

@@ -4,13 +4,15 @@
 #include "IsEmpty.h"
 #include "RecipeCardAttributes.h"
 
-namespace RecipeBuildingAdditions {
+namespace RecipeBuildingAdditions
+{
 
-namespace {
+namespace
+{
 
 QVariantMap displayFontAttributes()
 {
-    return {{NSFontAttributeName, QVariant::fromValue(FontNames::fontWithName(RVDisplayFont, 12))}};
+    return { { NSFontAttributeName, QVariant::fromValue(FontNames::fontWithName(RVDisplayFont, 12)) } };
 }
 
 void addFontAndColor(QVariantMap& attributes, const std::optional<QFont>& font, const QColor& color)
@@ -38,18 +40,18 @@ void appendString(MutableAttributedString& target, const QString& string, const 
 }
 
 void appendString(MutableAttributedString& target, const QString& string, const QVariant& value,
-                  const QString& attribute, const std::optional<QFont>& font, const QColor& color)
+    const QString& attribute, const std::optional<QFont>& font, const QColor& color)
 {
     if (isEmpty(string))
         return;
     QVariantMap attributes;
-    addPairs(attributes, {value}, {attribute});
+    addPairs(attributes, { value }, { attribute });
     addFontAndColor(attributes, font, color);
     appendString(target, string, attributes);
 }
 
 void appendString(MutableAttributedString& target, const QString& string, const QVariantList& values,
-                  const QStringList& attributes, const std::optional<QFont>& font, const QColor& color)
+    const QStringList& attributes, const std::optional<QFont>& font, const QColor& color)
 {
     if (isEmpty(string))
         return;
@@ -60,14 +62,15 @@ void appendString(MutableAttributedString& target, const QString& string, const 
 }
 
 void appendPlaceholderString(MutableAttributedString& target, const QString& string, const QVariant& value,
-                             const QString& attribute, const std::optional<QFont>& font, const QColor& color)
+    const QString& attribute, const std::optional<QFont>& font, const QColor& color)
 {
-    appendString(target, string, QVariantList{RVPlaceholderAttribute, value},
-                 QStringList{RVPlaceholderAttribute, attribute}, font, color);
+    appendString(target, string, QVariantList { RVPlaceholderAttribute, value },
+        QStringList { RVPlaceholderAttribute, attribute }, font, color);
 }
 
-void appendPlaceholderString(MutableAttributedString& target, const QString& string, const QVariantList& values,
-                             const QStringList& attributes, const std::optional<QFont>& font, const QColor& color)
+void appendPlaceholderString(MutableAttributedString& target, const QString& string,
+    const QVariantList& values, const QStringList& attributes, const std::optional<QFont>& font,
+    const QColor& color)
 {
     // Pair the caller's lists first, so a short value list cannot shift the placeholder's name
     // onto a caller's value.

@@ -8,7 +8,7 @@ void BaseMO::setValueForUndefinedKey(const QVariant& value, const QString& key)
 {
     if (key == QLatin1String("recipe")) {
         Log::logf(QStringLiteral("%1: trying to set \"recipe\" key when it doesn't exist.\n"),
-                  entity() ? entity()->name() : QStringLiteral("BaseMO"));
+            entity() ? entity()->name() : QStringLiteral("BaseMO"));
         return;
     }
     ManagedObject::setValueForUndefinedKey(value, key);
@@ -36,13 +36,13 @@ void BaseMO::deleteFromManagedObjectContext()
 void BaseMO::scaleByFactor(const Decimal& factor)
 {
     Q_UNUSED(factor);
-    Log::logf(QStringLiteral("%1: does not support scaling"), entity() ? entity()->managedObjectClassName()
-                                                                       : QStringLiteral("BaseMO"));
+    Log::logf(QStringLiteral("%1: does not support scaling"),
+        entity() ? entity()->managedObjectClassName() : QStringLiteral("BaseMO"));
 }
 
 QString BaseMO::constantGroupKey() const
 {
     Log::logf(QStringLiteral("BaseMO: unknown constant group for type: %1"),
-              entity() ? entity()->managedObjectClassName() : QStringLiteral("BaseMO"));
+        entity() ? entity()->managedObjectClassName() : QStringLiteral("BaseMO"));
     return QString();
 }

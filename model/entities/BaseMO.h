@@ -7,13 +7,15 @@
 #include <stdexcept>
 
 // Thrown when objects of different kinds are compared for ordering.
-class BadComparisonException : public std::invalid_argument {
+class BadComparisonException : public std::invalid_argument
+{
 public:
     using std::invalid_argument::invalid_argument;
 };
 
 // Base of every entity class of the library model.
-class BaseMO : public ManagedObject {
+class BaseMO : public ManagedObject
+{
 public:
     // Shared code sets "recipe" on every kind of item; entities without it log and ignore that.
     // Any other unknown key is handled as for any managed object.

@@ -15,7 +15,8 @@
 
 #include <QMutex>
 
-namespace {
+namespace
+{
 
 QMutex s_lookupMutex;
 BaseMOAdditions::IngredientTrieLookup s_ingredientLookup;
@@ -35,7 +36,8 @@ bool isLetter(QChar c)
 
 } // namespace
 
-namespace BaseMOAdditions {
+namespace BaseMOAdditions
+{
 
 void setIngredientTrieLookup(IngredientTrieLookup lookup)
 {
@@ -43,8 +45,8 @@ void setIngredientTrieLookup(IngredientTrieLookup lookup)
     s_ingredientLookup = std::move(lookup);
 }
 
-ManagedObject* findOrCreateManagedObjectForName(const QString& name, const QString& entityName,
-                                                ManagedObjectContext* context)
+ManagedObject* findOrCreateManagedObjectForName(
+    const QString& name, const QString& entityName, ManagedObjectContext* context)
 {
     if (!context || !EntityDescription::entityForName(entityName, context)) {
         Log::logf(QStringLiteral("no entity by name: %1\n"), entityName);
@@ -66,17 +68,18 @@ ManagedObject* findOrCreateManagedObjectForName(const QString& name, const QStri
     }
 
     const ManagedObjectModel* model = context->persistentStoreCoordinator()
-                                          ? context->persistentStoreCoordinator()->managedObjectModel()
-                                          : nullptr;
+        ? context->persistentStoreCoordinator()->managedObjectModel()
+        : nullptr;
     const QString templateName = QStringLiteral("fetch%1ByName").arg(entityName);
-    std::optional<FetchRequest> request
-        = model ? model->fetchRequestFromTemplateWithName(templateName, {{QStringLiteral("name"), name}})
-                : std::nullopt;
+    std::optional<FetchRequest> request = model
+        ? model->fetchRequestFromTemplateWithName(templateName, { { QStringLiteral("name"), name } })
+        : std::nullopt;
     if (!request) {
         Error error;
         error.domain = QStringLiteral("KitchoraModelErrorDomain");
         error.code = 1;
-        error.localizedDescription = QStringLiteral("The library model has no fetch request \"%1\".").arg(templateName);
+        error.localizedDescription
+            = QStringLiteral("The library model has no fetch request \"%1\".").arg(templateName);
         KitchoraServices::presentErrorOnMainThread(error);
         return nullptr;
     }
@@ -88,8 +91,8 @@ ManagedObject* findOrCreateManagedObjectForName(const QString& name, const QStri
     }
     if (!result->isEmpty()) {
         if (result->size() >= 2)
-            Log::logf(QStringLiteral("Multiple matches on key: \"name\" with value: %1, for entity: %2\n"), name,
-                      entityName);
+            Log::logf(QStringLiteral("Multiple matches on key: \"name\" with value: %1, for entity: %2\n"),
+                name, entityName);
         return result->first();
     }
     return insertNamed(name, entityName, context);
@@ -137,8 +140,8 @@ QString constantGroupKey(const ManagedObject* object)
     if (const auto* base = dynamic_cast<const BaseMO*>(object))
         return base->constantGroupKey();
     Log::logf(QStringLiteral("BaseMO: unknown constant group for type: %1"),
-              object && object->entity() ? object->entity()->managedObjectClassName()
-                                         : QStringLiteral("ManagedObject"));
+        object && object->entity() ? object->entity()->managedObjectClassName()
+                                   : QStringLiteral("ManagedObject"));
     return QString();
 }
 

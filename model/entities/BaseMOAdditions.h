@@ -13,17 +13,19 @@ class ManagedObjectContext;
 inline const QString KRIngredientTrieLookups = QStringLiteral("KRIngredientTrieLookups");
 
 // Small rules that every managed object of the library model shares.
-namespace BaseMOAdditions {
+namespace BaseMOAdditions
+{
 
 // The object of the entity whose "name" equals `name`, inserted into the context when there is
 // none; nullptr when the model has no such entity or the lookup fetch fails (the error is
 // presented on the main thread). Duplicates are logged and the first one in fetch order is used.
-ManagedObject* findOrCreateManagedObjectForName(const QString& name, const QString& entityName,
-                                                ManagedObjectContext* context);
+ManagedObject* findOrCreateManagedObjectForName(
+    const QString& name, const QString& entityName, ManagedObjectContext* context);
 
 // How find-or-create asks a context's ingredient trie for an Ingredient by name (nullptr: the
 // trie holds none). Installed by the ingredient trie; without one, the fetch template decides.
-using IngredientTrieLookup = std::function<ManagedObject*(ManagedObjectContext* context, const QString& name)>;
+using IngredientTrieLookup
+    = std::function<ManagedObject*(ManagedObjectContext* context, const QString& name)>;
 void setIngredientTrieLookup(IngredientTrieLookup lookup);
 
 // The unit named by the text under `key`, trimmed of non-letters at both ends; the generic unit

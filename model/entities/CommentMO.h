@@ -3,5 +3,6 @@
 #include "BaseMO.h"
 
 // A comment on a recipe.
-class CommentMO : public BaseMO {
+class CommentMO : public BaseMO
+{
 };

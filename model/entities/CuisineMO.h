@@ -3,7 +3,8 @@
 #include "BaseMO.h"
 
 // A recipe cuisine, unique by "name".
-class CuisineMO : public BaseMO {
+class CuisineMO : public BaseMO
+{
 public:
     // Orders by name, case-sensitively: negative, zero or positive. Another class of object
     // throws BadComparisonException ("Non-cuisine comparison").

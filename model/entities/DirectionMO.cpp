@@ -21,7 +21,7 @@ QString DirectionMO::formattedString() const
 AttributedString DirectionMO::attributedString() const
 {
     return ItemRun::attributedString(this, KRDirectionConstantGroup,
-                                     directionParagraphStyleForIndex(valueForKey(QStringLiteral("index"))));
+        directionParagraphStyleForIndex(valueForKey(QStringLiteral("index"))));
 }
 
 void DirectionMO::setAttributedString(const AttributedString& string)
@@ -32,8 +32,8 @@ void DirectionMO::setAttributedString(const AttributedString& string)
 ParagraphStyle DirectionMO::directionParagraphStyleForIndex(const QVariant& index)
 {
     ParagraphStyle style = RecipeMO::defaultParagraphStyle();
-    const QString number = QStringLiteral("%1. ").arg(index.isValid() && !index.isNull() ? index.toString()
-                                                                                          : QStringLiteral("(null)"));
+    const QString number = QStringLiteral("%1. ").arg(
+        index.isValid() && !index.isNull() ? index.toString() : QStringLiteral("(null)"));
     style.headIndent = QFontMetricsF(FontNames::fontWithName(RVDisplayFont, 12)).horizontalAdvance(number);
     style.firstLineHeadIndent = 0;
     return style;

@@ -5,7 +5,8 @@
 #include "ParagraphStyle.h"
 
 // One numbered direction of a recipe. Its text is "text", its 1-based place "index".
-class DirectionMO : public BaseMO {
+class DirectionMO : public BaseMO
+{
 public:
     QString string() const;
     // The plain text of the card run.

@@ -3,5 +3,6 @@
 #include "BaseMO.h"
 
 // The kitchen (source) a recipe comes from, unique by "name".
-class KitchenMO : public BaseMO {
+class KitchenMO : public BaseMO
+{
 };

@@ -6,8 +6,9 @@
 
 #include <atomic>
 
-namespace {
-std::atomic<KitchoraServices*> s_shared {nullptr};
+namespace
+{
+std::atomic<KitchoraServices*> s_shared { nullptr };
 }
 
 KitchoraServices::~KitchoraServices()

@@ -11,7 +11,8 @@ class ManagedObjectModel;
 // What the model needs of the application controller and of the neighbouring subsystems it
 // calls (search engine, collections controller). The application controller implements it and
 // installs itself at launch; tests install a double. Nothing returned is owned by the caller.
-class KitchoraServices {
+class KitchoraServices
+{
 public:
     virtual ~KitchoraServices();
 

@@ -5,7 +5,8 @@
 #include "ParagraphStyle.h"
 
 // One note of a recipe. Its text is "text", its 1-based place "index".
-class NoteMO : public BaseMO {
+class NoteMO : public BaseMO
+{
 public:
     QString string() const;
     // The plain text of the card run.

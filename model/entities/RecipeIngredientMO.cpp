@@ -8,8 +8,8 @@
 #include "FontNames.h"
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
-#include "ItemRun.h"
 #include "IsEmpty.h"
+#include "ItemRun.h"
 #include "KitchoraServices.h"
 #include "Log.h"
 #include "ManagedObjectContext.h"
@@ -36,7 +36,7 @@ const QString baseIngredientKey = QStringLiteral("baseIngredient");
 const QString indexKey = QStringLiteral("index");
 const QString recipeKey = QStringLiteral("recipe");
 
-constexpr Range noRange {Range::NotFound, 0};
+constexpr Range noRange { Range::NotFound, 0 };
 
 bool isMainThread()
 {
@@ -64,7 +64,9 @@ class LineText
 {
 public:
     explicit LineText(const QString& line)
-        : m_work(line), m_masked(line.size(), false), m_taken(line.size(), false)
+        : m_work(line)
+        , m_masked(line.size(), false)
+        , m_taken(line.size(), false)
     {
     }
 
@@ -257,19 +259,18 @@ AttributedString RecipeIngredientMO::attributedString() const
     MutableAttributedString result;
     if (!text.isEmpty()) {
         RecipeBuildingAdditions::appendString(result, text,
-                                              {{RVValueAttribute, valueKeyPath},
-                                               {RVIndexAttribute, index},
-                                               {NSFontAttributeName, QVariant::fromValue(font)}});
+            { { RVValueAttribute, valueKeyPath }, { RVIndexAttribute, index },
+                { NSFontAttributeName, QVariant::fromValue(font) } });
         return result;
     }
     const ManagedObject* recipe = objectForKey(recipeKey);
     if (recipe && recipe->valueForKey(QStringLiteral("editing")).toBool()) {
-        const QString placeholder
-            = ConstantManager::defaultManager().constantForKey(RVPlaceholderConstantKey, KRIngredientConstantGroup);
-        RecipeBuildingAdditions::appendPlaceholderString(result, placeholder, valueKeyPath, RVValueAttribute, font,
-                                                         QColor::fromRgbF(2.0 / 3, 2.0 / 3, 2.0 / 3));
+        const QString placeholder = ConstantManager::defaultManager().constantForKey(
+            RVPlaceholderConstantKey, KRIngredientConstantGroup);
+        RecipeBuildingAdditions::appendPlaceholderString(result, placeholder, valueKeyPath, RVValueAttribute,
+            font, QColor::fromRgbF(2.0 / 3, 2.0 / 3, 2.0 / 3));
     }
-    result.addAttribute(RVIndexAttribute, index, Range {0, result.length()});
+    result.addAttribute(RVIndexAttribute, index, Range { 0, result.length() });
     return result;
 }
 
@@ -307,7 +308,7 @@ void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& 
         const qsizetype close = text.work().indexOf(QLatin1Char(')'), open + 1);
         if (close < 0)
             break;
-        text.mask({open, close - open + 1}, true);
+        text.mask({ open, close - open + 1 }, true);
     }
 
     // Modifiers, each masked as found so the next search cannot find it again.
@@ -326,7 +327,8 @@ void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& 
     // Known ingredients, longest names first; the first is the line's ingredient.
     UnitsEngine& units = UnitsEngine::defaultEngine();
     const QStringList unitNames = units.unitNames();
-    const std::shared_ptr<IngredientTrie> trie = IngredientTrie::ingredientTrieForContext(managedObjectContext());
+    const std::shared_ptr<IngredientTrie> trie
+        = IngredientTrie::ingredientTrieForContext(managedObjectContext());
     const QList<IngredientMO*> known = ParsingEngine::ingredientsInString(text.work(), trie.get(), unitNames);
     if (!known.isEmpty())
         storeValue(QVariant::fromValue<ManagedObject*>(known.first()), baseIngredientKey);
@@ -346,7 +348,7 @@ void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& 
             }
         }
         if (at >= 0)
-            text.mask({at, length}, false);
+            text.mask({ at, length }, false);
     }
 
     // Unit: the longest unit name in the head, kept only when a blank, a period or the end of the
@@ -364,7 +366,7 @@ void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& 
                 ending = 2;
             if (endsUnit(work, after + ending)) {
                 storeValue(line.mid(hit.location, hit.length), measureKey);
-                measureRange = {hit.location, hit.length + ending};
+                measureRange = { hit.location, hit.length + ending };
                 text.mask(measureRange, true);
             }
         }
@@ -378,7 +380,7 @@ void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& 
         while (last >= 0 && !amountCharacters.characterIsMember(head.at(last)))
             --last;
         if (last >= 0) {
-            amountRange = {0, last + 1};
+            amountRange = { 0, last + 1 };
             storeValue(line.left(last + 1), amountKey);
             text.mask(amountRange, true);
         }
@@ -413,7 +415,7 @@ void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& 
         }
         storeValue(QVariant::fromValue(BaseMOAdditions::findOrCreateManagedObjectForName(
                        name, QStringLiteral("Ingredient"), managedObjectContext())),
-                   baseIngredientKey);
+            baseIngredientKey);
     }
 
     if (line == primitiveValueForKey(displayStringKey).toString()) {
@@ -454,7 +456,7 @@ void RecipeIngredientMO::setAmount(const QVariant& amount)
             const Range at = locateInDisplayString(m_amountRange, old, Qt::CaseSensitive);
             if (at.location != Range::NotFound) {
                 replaceInDisplayString(at, amount.toString());
-                m_amountRange = {at.location, amount.toString().size()};
+                m_amountRange = { at.location, amount.toString().size() };
             }
         }
     }
@@ -485,7 +487,7 @@ void RecipeIngredientMO::setMeasure(const QVariant& measure)
             }
             if (at.location != Range::NotFound) {
                 replaceInDisplayString(at, trimmed);
-                m_measureRange = {at.location, trimmed.size()};
+                m_measureRange = { at.location, trimmed.size() };
             }
         }
     }
@@ -500,7 +502,7 @@ void RecipeIngredientMO::setModifier(const QVariant& modifier)
             const Range at = locateInDisplayString(m_modifierRange, old, Qt::CaseSensitive);
             if (at.location != Range::NotFound) {
                 replaceInDisplayString(at, modifier.toString());
-                m_modifierRange = {at.location, modifier.toString().size()};
+                m_modifierRange = { at.location, modifier.toString().size() };
             }
         }
     }
@@ -511,8 +513,8 @@ void RecipeIngredientMO::setBaseIngredient(const QVariant& ingredient)
 {
     ManagedObject* object = nullptr;
     if (ingredient.typeId() == QMetaType::QString)
-        object = BaseMOAdditions::findOrCreateManagedObjectForName(ingredient.toString(), QStringLiteral("Ingredient"),
-                                                                   managedObjectContext());
+        object = BaseMOAdditions::findOrCreateManagedObjectForName(
+            ingredient.toString(), QStringLiteral("Ingredient"), managedObjectContext());
     else
         object = dynamic_cast<ManagedObject*>(KeyValueCoding::fromVariant(ingredient));
     auto* newIngredient = dynamic_cast<IngredientMO*>(object);
@@ -523,7 +525,7 @@ void RecipeIngredientMO::setBaseIngredient(const QVariant& ingredient)
         if (current && !newName.isEmpty() && !containsWord(line, newName)) {
             const QString oldName = current->name();
             // The line may hold the name without its plural ending, as the parser allows.
-            QStringList spellings {oldName};
+            QStringList spellings { oldName };
             if (oldName.endsWith(QLatin1String("es"), Qt::CaseInsensitive))
                 spellings << oldName.chopped(2);
             else if (oldName.endsWith(QLatin1Char('s'), Qt::CaseInsensitive))
@@ -542,9 +544,9 @@ void RecipeIngredientMO::setBaseIngredient(const QVariant& ingredient)
                     && (after.size() == 2 || !after.at(2).isLetter()))
                     length += 2;
                 else if (after.startsWith(QLatin1Char('s'), Qt::CaseInsensitive)
-                         && (after.size() == 1 || !after.at(1).isLetter()))
+                    && (after.size() == 1 || !after.at(1).isLetter()))
                     length += 1;
-                replaceInDisplayString({at, length}, newName);
+                replaceInDisplayString({ at, length }, newName);
                 break;
             }
         }
@@ -662,7 +664,7 @@ void RecipeIngredientMO::replaceInDisplayString(Range range, const QString& repl
         return;
     line.replace(range.location, range.length, replacement);
     const qsizetype delta = replacement.size() - range.length;
-    for (Range* remembered : {&m_amountRange, &m_measureRange, &m_modifierRange}) {
+    for (Range* remembered : { &m_amountRange, &m_measureRange, &m_modifierRange }) {
         if (remembered->location == Range::NotFound || *remembered == range)
             continue;
         if (remembered->location >= maxRange(range))
@@ -673,7 +675,8 @@ void RecipeIngredientMO::replaceInDisplayString(Range range, const QString& repl
     storeDisplayString(line);
 }
 
-Range RecipeIngredientMO::locateInDisplayString(Range remembered, const QString& text, Qt::CaseSensitivity cs) const
+Range RecipeIngredientMO::locateInDisplayString(
+    Range remembered, const QString& text, Qt::CaseSensitivity cs) const
 {
     const QString line = string();
     if (remembered.location != Range::NotFound && maxRange(remembered) <= line.size()
@@ -690,7 +693,7 @@ Range RecipeIngredientMO::locateInDisplayString(Range remembered, const QString&
         const bool freeBefore = at == 0 || !isWordCharacter(line.at(at - 1));
         const bool freeAfter = end >= line.size() || !isWordCharacter(line.at(end));
         if (freeBefore && freeAfter)
-            return {at, text.size()};
+            return { at, text.size() };
         from = at + 1;
     }
 }

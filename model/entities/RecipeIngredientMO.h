@@ -23,7 +23,8 @@ inline const QString KRConvertUnitsToDefaultMeasurementSystem
 // updateDisplayStringFromSetterValues is on, setting one of them rewrites just that stretch of the
 // line, so "1 can (14 oz)" scaled by 2 reads "2 can (14 oz)". Without a remembered stretch (a
 // line fetched from the store) the first occurrence that stands alone is rewritten.
-class RecipeIngredientMO : public BaseMO {
+class RecipeIngredientMO : public BaseMO
+{
 public:
     void awakeFromInsert() override;
     void awakeFromFetch() override;
@@ -90,7 +91,7 @@ private:
 
     QStringList m_foundModifiers;
     bool m_updateFromSetterValues = false;
-    Range m_amountRange {Range::NotFound, 0};
-    Range m_measureRange {Range::NotFound, 0};
-    Range m_modifierRange {Range::NotFound, 0};
+    Range m_amountRange { Range::NotFound, 0 };
+    Range m_measureRange { Range::NotFound, 0 };
+    Range m_modifierRange { Range::NotFound, 0 };
 };

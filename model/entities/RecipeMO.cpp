@@ -29,14 +29,17 @@
 #include <QLocale>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const QString kLibraryKind = QStringLiteral("RBCollectionKindMainLibrary");
 const QString kSearchCacheKind = QStringLiteral("RBCollectionKindSearchCache");
-const QStringList kListKeys = {QStringLiteral("ingredients"), QStringLiteral("directions"), QStringLiteral("notes")};
+const QStringList kListKeys
+    = { QStringLiteral("ingredients"), QStringLiteral("directions"), QStringLiteral("notes") };
 
 // Bookkeeping changes: no undo registration while alive.
-class UndoOff {
+class UndoOff
+{
 public:
     UndoOff() { ManagerObjectContextStateSaving::disableUndoSavingState(); }
     ~UndoOff() { ManagerObjectContextStateSaving::enableUndoWithSavedState(); }
@@ -45,7 +48,8 @@ public:
 };
 
 // One undo group on the context's undo manager (none without one).
-class UndoGroup {
+class UndoGroup
+{
 public:
     explicit UndoGroup(ManagedObjectContext* context)
         : m_undoManager(context ? context->undoManager() : nullptr)
@@ -184,7 +188,8 @@ void RecipeMO::awakeFromInsert()
 
     const QVariant autoShare = UserDefaults::standardUserDefaults().objectForKey(KRAutoShareRecipes);
     if (autoShare.isValid() && !autoShare.isNull()) {
-        storeValue(UserDefaults::standardUserDefaults().boolForKey(KRAutoShareRecipes), QStringLiteral("share"));
+        storeValue(
+            UserDefaults::standardUserDefaults().boolForKey(KRAutoShareRecipes), QStringLiteral("share"));
         storeValue(false, QStringLiteral("changedSharing"));
     }
 
@@ -216,7 +221,7 @@ void RecipeMO::joinLibraryIfUnfiled()
     if (isDeleted() || !managedObjectContext() || !objectsForKey(QStringLiteral("collections")).isEmpty())
         return;
     if (ManagedObject* library = libraryCollection())
-        BaseMO::setValueForKey(QVariantList {objectVariant(library)}, QStringLiteral("collections"));
+        BaseMO::setValueForKey(QVariantList { objectVariant(library) }, QStringLiteral("collections"));
 }
 
 ManagedObject* RecipeMO::libraryCollection()
@@ -247,7 +252,8 @@ void RecipeMO::awakeFromFetch()
     BaseMO::awakeFromFetch();
     if (primitiveValueForKey(QStringLiteral("totalTime")).isNull())
         setPrimitiveValue(QStringLiteral(""), QStringLiteral("totalTime"));
-    const QStringList entities = {QStringLiteral("RecipeIngredient"), QStringLiteral("Direction"), QStringLiteral("Note")};
+    const QStringList entities
+        = { QStringLiteral("RecipeIngredient"), QStringLiteral("Direction"), QStringLiteral("Note") };
     for (int i = 0; i < kListKeys.size(); ++i) {
         if (isEmpty(primitiveValueForKey(kListKeys.at(i))))
             insertPlaceholder(entities.at(i));
@@ -267,8 +273,8 @@ void RecipeMO::fetchSetup()
     if (isFault() || isDeleted() || !managedObjectContext())
         return;
     if (!objectForKey(QStringLiteral("image"))) {
-        if (ManagedObject* image
-            = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Image"), managedObjectContext()))
+        if (ManagedObject* image = EntityDescription::insertNewObjectForEntityForName(
+                QStringLiteral("Image"), managedObjectContext()))
             BaseMO::setValueForKey(objectVariant(image), QStringLiteral("image"));
     }
     removeExtraPlaceholders();
@@ -283,7 +289,8 @@ void RecipeMO::didTurnIntoFault()
 
 void RecipeMO::insertPlaceholder(const QString& entityName)
 {
-    ManagedObject* item = EntityDescription::insertNewObjectForEntityForName(entityName, managedObjectContext());
+    ManagedObject* item
+        = EntityDescription::insertNewObjectForEntityForName(entityName, managedObjectContext());
     if (!item)
         return;
     item->setValueForKey(1, QStringLiteral("index"));
@@ -295,9 +302,10 @@ void RecipeMO::insertPlaceholder(const QString& entityName)
 bool RecipeMO::listForClass(const QString& className, QString* key, QString* entityName)
 {
     static const QHash<QString, QPair<QString, QString>> lists = {
-        {QStringLiteral("RecipeIngredientMO"), {QStringLiteral("ingredients"), QStringLiteral("RecipeIngredient")}},
-        {QStringLiteral("DirectionMO"), {QStringLiteral("directions"), QStringLiteral("Direction")}},
-        {QStringLiteral("NoteMO"), {QStringLiteral("notes"), QStringLiteral("Note")}},
+        { QStringLiteral("RecipeIngredientMO"),
+            { QStringLiteral("ingredients"), QStringLiteral("RecipeIngredient") } },
+        { QStringLiteral("DirectionMO"), { QStringLiteral("directions"), QStringLiteral("Direction") } },
+        { QStringLiteral("NoteMO"), { QStringLiteral("notes"), QStringLiteral("Note") } },
     };
     const auto it = lists.constFind(className);
     if (it == lists.constEnd())
@@ -332,7 +340,8 @@ void RecipeMO::addInstanceOfClass(const QString& className, quint64 index, quint
     }
     m_cached = false;
     UndoGroup group(managedObjectContext());
-    ManagedObject* item = EntityDescription::insertNewObjectForEntityForName(entityName, managedObjectContext());
+    ManagedObject* item
+        = EntityDescription::insertNewObjectForEntityForName(entityName, managedObjectContext());
     if (!item)
         return;
     const quint64 count = quint64(objectsForKey(key).size());
@@ -455,8 +464,8 @@ void RecipeMO::setVocabularyEntry(const QVariant& value, const QString& key, con
 {
     QVariant stored = value;
     if (value.typeId() == QMetaType::QString)
-        stored = objectVariant(BaseMOAdditions::findOrCreateManagedObjectForName(value.toString(), entityName,
-                                                                                  managedObjectContext()));
+        stored = objectVariant(BaseMOAdditions::findOrCreateManagedObjectForName(
+            value.toString(), entityName, managedObjectContext()));
     BaseMO::setValueForKey(stored, key);
     setDirty(true);
 }
@@ -507,7 +516,8 @@ void RecipeMO::setShare(const QVariant& share)
 void RecipeMO::setEditing(const QVariant& editing)
 {
     const QVariant current = primitiveValueForKey(QStringLiteral("editing"));
-    if (current == editing || (current.isValid() && editing.isValid() && current.toBool() == editing.toBool()))
+    if (current == editing
+        || (current.isValid() && editing.isValid() && current.toBool() == editing.toBool()))
         return;
     UndoOff off;
     if (current.toBool() != editing.toBool())
@@ -533,7 +543,8 @@ void RecipeMO::setDirty(const QVariant& dirty)
 void RecipeMO::incrementCookCount()
 {
     UndoOff off;
-    storeValue(primitiveValueForKey(QStringLiteral("cookCount")).toLongLong() + 1, QStringLiteral("cookCount"));
+    storeValue(
+        primitiveValueForKey(QStringLiteral("cookCount")).toLongLong() + 1, QStringLiteral("cookCount"));
 }
 
 void RecipeMO::scaleByFactor(const Decimal& factor)
@@ -555,7 +566,8 @@ void RecipeMO::scaleByFactor(const Decimal& factor)
                 const qsizetype end = numberEnd(yield, start, locale.decimalPoint().at(0));
                 QString number = yield.mid(start, end - start);
                 number.replace(locale.decimalPoint(), QStringLiteral("."));
-                const Decimal scaled = AmountFinding::amountDecimalNumberValue(number).decimalNumberByMultiplyingBy(factor);
+                const Decimal scaled
+                    = AmountFinding::amountDecimalNumberValue(number).decimalNumberByMultiplyingBy(factor);
                 QString text = yield;
                 text.replace(start, end - start, scaled.descriptionWithLocale(locale));
                 storeValue(text, QStringLiteral("yield"));
@@ -571,7 +583,7 @@ void RecipeMO::addCollectionsObject(ManagedObject* collection)
 {
     if (!collection)
         return;
-    QList<ManagedObject*> joined {collection};
+    QList<ManagedObject*> joined { collection };
     const QString kind = kindOf(collection);
     if (kind != kSearchCacheKind && kind != kLibraryKind) {
         ManagedObject* library = libraryCollection();
@@ -595,7 +607,7 @@ void RecipeMO::removeCollectionsObject(ManagedObject* collection)
             }
         }
         if (cache)
-            BaseMO::setValueForKey(QVariantList {objectVariant(cache)}, QStringLiteral("collections"));
+            BaseMO::setValueForKey(QVariantList { objectVariant(cache) }, QStringLiteral("collections"));
         else
             deleteFromManagedObjectContext();
     }
@@ -621,10 +633,14 @@ void RecipeMO::setValueForKey(const QVariant& value, const QString& key)
 {
     using Setter = void (RecipeMO::*)(const QVariant&);
     static const QHash<QString, Setter> setters = {
-        {QStringLiteral("name"), &RecipeMO::setName},         {QStringLiteral("kitchen"), &RecipeMO::setKitchen},
-        {QStringLiteral("category"), &RecipeMO::setCategory}, {QStringLiteral("cuisine"), &RecipeMO::setCuisine},
-        {QStringLiteral("rating"), &RecipeMO::setRating},     {QStringLiteral("share"), &RecipeMO::setShare},
-        {QStringLiteral("editing"), &RecipeMO::setEditing},   {QStringLiteral("dirty"), &RecipeMO::setDirty},
+        { QStringLiteral("name"), &RecipeMO::setName },
+        { QStringLiteral("kitchen"), &RecipeMO::setKitchen },
+        { QStringLiteral("category"), &RecipeMO::setCategory },
+        { QStringLiteral("cuisine"), &RecipeMO::setCuisine },
+        { QStringLiteral("rating"), &RecipeMO::setRating },
+        { QStringLiteral("share"), &RecipeMO::setShare },
+        { QStringLiteral("editing"), &RecipeMO::setEditing },
+        { QStringLiteral("dirty"), &RecipeMO::setDirty },
     };
     if (const auto it = setters.constFind(key); it != setters.constEnd()) {
         (this->*(*it))(value);
@@ -660,16 +676,18 @@ QStringList RecipeMO::keyPathsForValuesAffectingValueForKey(const QString& key) 
     QStringList keys = BaseMO::keyPathsForValuesAffectingValueForKey(key);
     if (key == QLatin1String("attributedString")) {
         keys << QStringLiteral("dirty") << QStringLiteral("editing") << QStringLiteral("name")
-             << QStringLiteral("onlineID") << QStringLiteral("recipeDescription") << QStringLiteral("image.data")
-             << QStringLiteral("cookTime") << QStringLiteral("prepTime") << QStringLiteral("totalTime")
-             << QStringLiteral("cuisine") << QStringLiteral("category") << QStringLiteral("kitchen.name");
+             << QStringLiteral("onlineID") << QStringLiteral("recipeDescription")
+             << QStringLiteral("image.data") << QStringLiteral("cookTime") << QStringLiteral("prepTime")
+             << QStringLiteral("totalTime") << QStringLiteral("cuisine") << QStringLiteral("category")
+             << QStringLiteral("kitchen.name");
     }
     return keys;
 }
 
 // --- the recipe card ---
 
-namespace {
+namespace
+{
 
 const QString kAttributedStringKey = QStringLiteral("attributedString");
 const QString kIndexKey = QStringLiteral("index");
@@ -697,7 +715,8 @@ QFont boldDisplayFont(qreal size)
 void addParagraphStyle(MutableAttributedString& card, const ParagraphStyle& style, qsizetype from)
 {
     from = std::clamp<qsizetype>(from, 0, card.length());
-    card.addAttribute(NSParagraphStyleAttributeName, QVariant::fromValue(style), Range {from, card.length() - from});
+    card.addAttribute(
+        NSParagraphStyleAttributeName, QVariant::fromValue(style), Range { from, card.length() - from });
 }
 
 void appendAddButton(MutableAttributedString& card, const char* title, const QString& listKeyPath)
@@ -705,8 +724,8 @@ void appendAddButton(MutableAttributedString& card, const char* title, const QSt
     RVButtonTextAttachmentCell cell;
     cell.setTitle(QCoreApplication::translate("Kitchora", title));
     RecipeBuildingAdditions::appendString(card, QString(QChar(NSAttachmentCharacter)),
-                                          {{NSAttachmentAttributeName, QVariant::fromValue(cell.attachment())},
-                                           {RVPlaceholderAttribute, listKeyPath}});
+        { { NSAttachmentAttributeName, QVariant::fromValue(cell.attachment()) },
+            { RVPlaceholderAttribute, listKeyPath } });
 }
 
 AttributedString itemRun(ManagedObject* item)
@@ -755,11 +774,12 @@ QString RecipeMO::string()
 ParagraphStyle RecipeMO::paragraphStyleForValueWithLabelString(const AttributedString& label)
 {
     qreal width = 0;
-    label.enumerateAttributesInRange(Range {0, label.length()}, [&](const QVariantMap& attributes, Range range, bool&) {
-        const QVariant font = attributes.value(NSFontAttributeName);
-        const QFontMetricsF metrics(font.canConvert<QFont>() ? font.value<QFont>() : QFont());
-        width += metrics.horizontalAdvance(label.string().mid(range.location, range.length));
-    });
+    label.enumerateAttributesInRange(
+        Range { 0, label.length() }, [&](const QVariantMap& attributes, Range range, bool&) {
+            const QVariant font = attributes.value(NSFontAttributeName);
+            const QFontMetricsF metrics(font.canConvert<QFont>() ? font.value<QFont>() : QFont());
+            width += metrics.horizontalAdvance(label.string().mid(range.location, range.length));
+        });
     ParagraphStyle style = defaultParagraphStyle();
     style.headIndent = width;
     style.tabStops.clear();
@@ -781,22 +801,24 @@ void RecipeMO::appendAttributedStringForConstantGroup(const QString& groupKey, M
 
     if (editing || !isEmpty(value)) {
         RecipeBuildingAdditions::appendString(card, group->value(RVLabelConstantKey),
-                                              group->value(RVLabelValueConstantKey), RVLabelAttribute,
-                                              boldDisplayFont(12), editing ? darkGrayColor() : grayColor());
+            group->value(RVLabelValueConstantKey), RVLabelAttribute, boldDisplayFont(12),
+            editing ? darkGrayColor() : grayColor());
         RecipeBuildingAdditions::appendSpace(card);
     }
     const ParagraphStyle style = card.length() > start
-        ? paragraphStyleForValueWithLabelString(card.attributedSubstringFromRange(Range {start, card.length() - start}))
+        ? paragraphStyleForValueWithLabelString(
+            card.attributedSubstringFromRange(Range { start, card.length() - start }))
         : defaultParagraphStyle();
 
     if (isEmpty(value)) {
         if (editing) {
-            RecipeBuildingAdditions::appendPlaceholderString(card, group->value(RVPlaceholderConstantKey), keyPath,
-                                                             RVValueAttribute, displayFont(12), grayColor());
+            RecipeBuildingAdditions::appendPlaceholderString(card, group->value(RVPlaceholderConstantKey),
+                keyPath, RVValueAttribute, displayFont(12), grayColor());
             RecipeBuildingAdditions::appendNewLine(card);
         }
     } else {
-        RecipeBuildingAdditions::appendString(card, value.toString(), keyPath, RVValueAttribute, displayFont(12));
+        RecipeBuildingAdditions::appendString(
+            card, value.toString(), keyPath, RVValueAttribute, displayFont(12));
         RecipeBuildingAdditions::appendNewLine(card);
     }
     addParagraphStyle(card, style, start);
@@ -809,7 +831,8 @@ void RecipeMO::buildAttributedString()
 {
     const ConstantManager& constants = ConstantManager::defaultManager();
     const QMap<QString, QString> headings = constants.constantsByGroupWithConstantKey(RVHeadingConstantKey);
-    const QMap<QString, QString> placeholders = constants.constantsByGroupWithConstantKey(RVPlaceholderConstantKey);
+    const QMap<QString, QString> placeholders
+        = constants.constantsByGroupWithConstantKey(RVPlaceholderConstantKey);
     const QMap<QString, QString> values = constants.constantsByGroupWithConstantKey(RVValueConstantKey);
     const bool editing = valueForKey(QStringLiteral("editing")).toBool();
     const QColor headingColor = editing ? darkGrayColor() : grayColor();
@@ -821,19 +844,18 @@ void RecipeMO::buildAttributedString()
     const QVariant name = valueForKey(QStringLiteral("name"));
     const QString namePlaceholder = placeholders.value(KRNameConstantGroup);
     if (isEmpty(name) || name.toString() == namePlaceholder)
-        RecipeBuildingAdditions::appendPlaceholderString(card, namePlaceholder, values.value(KRNameConstantGroup),
-                                                         RVValueAttribute, boldDisplayFont(18), grayColor());
+        RecipeBuildingAdditions::appendPlaceholderString(card, namePlaceholder,
+            values.value(KRNameConstantGroup), RVValueAttribute, boldDisplayFont(18), grayColor());
     else
-        RecipeBuildingAdditions::appendString(card, name.toString(), values.value(KRNameConstantGroup),
-                                              RVValueAttribute, boldDisplayFont(18));
+        RecipeBuildingAdditions::appendString(
+            card, name.toString(), values.value(KRNameConstantGroup), RVValueAttribute, boldDisplayFont(18));
     RecipeBuildingAdditions::appendNewLine(card);
 
     if (UserDefaults::standardUserDefaults().boolForKey(QStringLiteral("KRDebugMode"))) {
         RecipeBuildingAdditions::appendString(card, valueForKey(QStringLiteral("onlineID")).toString(),
-                                              QStringLiteral("onlineID"), RVLabelAttribute, boldDisplayFont(12),
-                                              grayColor());
-        RecipeBuildingAdditions::appendString(
-            card, editing ? QStringLiteral(" (Editing:YES)") : QStringLiteral(" (Editing:NO)"),
+            QStringLiteral("onlineID"), RVLabelAttribute, boldDisplayFont(12), grayColor());
+        RecipeBuildingAdditions::appendString(card,
+            editing ? QStringLiteral(" (Editing:YES)") : QStringLiteral(" (Editing:NO)"),
             QStringLiteral("EditingLabelAttribute"), RVLabelAttribute, boldDisplayFont(12), grayColor());
         RecipeBuildingAdditions::appendNewLine(card);
     }
@@ -844,12 +866,11 @@ void RecipeMO::buildAttributedString()
     const QVariant description = valueForKey(QStringLiteral("recipeDescription"));
     const QString descriptionKeyPath = values.value(KRDescriptionConstantGroup);
     if (!isEmpty(description))
-        RecipeBuildingAdditions::appendString(card, description.toString(), descriptionKeyPath, RVValueAttribute,
-                                              displayFont(12));
+        RecipeBuildingAdditions::appendString(
+            card, description.toString(), descriptionKeyPath, RVValueAttribute, displayFont(12));
     else if (editing)
         RecipeBuildingAdditions::appendPlaceholderString(card, placeholders.value(KRDescriptionConstantGroup),
-                                                         descriptionKeyPath, RVValueAttribute, displayFont(12),
-                                                         grayColor());
+            descriptionKeyPath, RVValueAttribute, displayFont(12), grayColor());
     if (card.length() > descriptionStart) {
         ParagraphStyle style = defaultParagraphStyle();
         style.paragraphSpacing = 4.0;
@@ -859,14 +880,14 @@ void RecipeMO::buildAttributedString()
     RecipeBuildingAdditions::appendNewLine(card);
 
     // Short fields: kitchen, time and yield make one block, category and cuisine a second.
-    for (const QString& group : {KRKitchenConstantGroup, KRTotalTimeConstantGroup, KRYieldConstantGroup,
-                                 KRCategoryConstantGroup, KRCuisineConstantGroup})
+    for (const QString& group : { KRKitchenConstantGroup, KRTotalTimeConstantGroup, KRYieldConstantGroup,
+             KRCategoryConstantGroup, KRCuisineConstantGroup })
         appendAttributedStringForConstantGroup(group, card);
 
     const auto appendHeading = [&](const QString& group) {
         const QString heading = headings.value(group);
-        RecipeBuildingAdditions::appendString(card, heading, heading, RVHeadingAttribute, boldDisplayFont(12),
-                                              headingColor);
+        RecipeBuildingAdditions::appendString(
+            card, heading, heading, RVHeadingAttribute, boldDisplayFont(12), headingColor);
     };
     // One line per item that shows anything; an empty list shows its add button instead.
     const auto appendItemLines = [&](const QString& key, const char* buttonTitle, const QString& group) {
@@ -899,9 +920,9 @@ void RecipeMO::buildAttributedString()
     appendItemLines(QStringLiteral("directions"), "add directions...", KRDirectionConstantGroup);
     const qsizetype ruleStart = card.length() - 1;
     RecipeBuildingAdditions::appendNewLine(card);
-    RecipeBuildingAdditions::appendString(
-        card, QString(QChar(NSAttachmentCharacter)),
-        QVariantMap {{NSAttachmentAttributeName, QVariant::fromValue(RVLineTextAttachmentCell().attachment())}});
+    RecipeBuildingAdditions::appendString(card, QString(QChar(NSAttachmentCharacter)),
+        QVariantMap {
+            { NSAttachmentAttributeName, QVariant::fromValue(RVLineTextAttachmentCell().attachment()) } });
     addParagraphStyle(card, defaultParagraphStyle(), ruleStart);
     RecipeBuildingAdditions::appendNewLine(card);
 
@@ -944,7 +965,7 @@ void RecipeMO::setAttributedString(const AttributedString& edited)
         storeValue(false, QStringLiteral("defaultValues"));
     m_cached = false;
     const AttributedString card = edited;
-    const Range whole {0, card.length()};
+    const Range whole { 0, card.length() };
     willChangeValueForKey(kAttributedStringKey);
 
     // Single fields: everything before the first heading.
@@ -954,7 +975,8 @@ void RecipeMO::setAttributedString(const AttributedString& edited)
     const qsizetype headingStart = startsWithHeading ? 0 : maxRange(firstStretch);
     for (qsizetype position = 0; position < headingStart;) {
         Range run;
-        const QVariant keyPath = card.attributeAtIndexLongestEffectiveRange(RVValueAttribute, position, &run, whole);
+        const QVariant keyPath
+            = card.attributeAtIndexLongestEffectiveRange(RVValueAttribute, position, &run, whole);
         if (run.length <= 0)
             break;
         if (hasValue(keyPath))
@@ -966,26 +988,28 @@ void RecipeMO::setAttributedString(const AttributedString& edited)
     const ConstantManager& constants = ConstantManager::defaultManager();
     for (qsizetype position = 0; position < card.length();) {
         Range heading;
-        const QVariant value = card.attributeAtIndexLongestEffectiveRange(RVHeadingAttribute, position, &heading, whole);
+        const QVariant value
+            = card.attributeAtIndexLongestEffectiveRange(RVHeadingAttribute, position, &heading, whole);
         if (heading.length <= 0)
             break;
         position = maxRange(heading);
         if (!hasValue(value))
             continue;
-        Range body {position, 0};
+        Range body { position, 0 };
         if (position < card.length())
             card.attributeAtIndexLongestEffectiveRange(RVHeadingAttribute, position, &body, whole);
         const QString groupKey = constants.groupKeyForConstant(value.toString());
         if (groupKey == KRIngredientConstantGroup) {
             setItemsForKey(QStringLiteral("ingredients"), QStringLiteral("RecipeIngredientMO"),
-                           card.attributedSubstringFromRange(body));
+                card.attributedSubstringFromRange(body));
         } else if (groupKey == KRDirectionConstantGroup) {
             // The section's last line end belongs to the rule below the directions.
             body.length = std::max<qsizetype>(body.length - 1, 0);
             setItemsForKey(QStringLiteral("directions"), QStringLiteral("DirectionMO"),
-                           card.attributedSubstringFromRange(body));
+                card.attributedSubstringFromRange(body));
         } else if (groupKey == KRNoteConstantGroup) {
-            setItemsForKey(QStringLiteral("notes"), QStringLiteral("NoteMO"), card.attributedSubstringFromRange(body));
+            setItemsForKey(
+                QStringLiteral("notes"), QStringLiteral("NoteMO"), card.attributedSubstringFromRange(body));
         }
     }
 
@@ -998,10 +1022,9 @@ void RecipeMO::takeSingleField(const AttributedString& card, Range run, const QS
 {
     // Only the recipe's own single fields are taken; a run naming anything else (a pasted list
     // line, a foreign key path) is left alone rather than written into the recipe.
-    static const QStringList singleFieldGroups = {KRNameConstantGroup,     KRDescriptionConstantGroup,
-                                                  KRYieldConstantGroup,    KRTotalTimeConstantGroup,
-                                                  KRKitchenConstantGroup,  KRCategoryConstantGroup,
-                                                  KRCuisineConstantGroup};
+    static const QStringList singleFieldGroups
+        = { KRNameConstantGroup, KRDescriptionConstantGroup, KRYieldConstantGroup, KRTotalTimeConstantGroup,
+              KRKitchenConstantGroup, KRCategoryConstantGroup, KRCuisineConstantGroup };
     const QString groupKey = ConstantManager::defaultManager().groupKeyForConstant(keyPath);
     if (!singleFieldGroups.contains(groupKey))
         return;
@@ -1033,7 +1056,7 @@ void RecipeMO::setItemsForKey(const QString& key, const QString& className, cons
     // is still to be matched), and every item takes its position as its index: a pasted copy of
     // a line becomes an item of its own and no other item is overwritten.
     quint64 taken = 0;
-    const Range whole {0, body.length()};
+    const Range whole { 0, body.length() };
     auto itemAt = [&](quint64 position) -> ManagedObject* {
         const QList<ManagedObject*> items = sortedItemsForKey(key);
         if (position >= quint64(items.size())) {
@@ -1046,7 +1069,8 @@ void RecipeMO::setItemsForKey(const QString& key, const QString& className, cons
 
     for (qsizetype position = 0; position < body.length();) {
         Range run;
-        const QVariant keyPath = body.attributeAtIndexLongestEffectiveRange(RVValueAttribute, position, &run, whole);
+        const QVariant keyPath
+            = body.attributeAtIndexLongestEffectiveRange(RVValueAttribute, position, &run, whole);
         if (run.length <= 0)
             break;
         position = maxRange(run);
@@ -1069,7 +1093,7 @@ void RecipeMO::setItemsForKey(const QString& key, const QString& className, cons
             giveRun(item, AttributedString());
         } else {
             MutableAttributedString text(body.attributedSubstringFromRange(run));
-            text.addAttribute(RVIndexAttribute, taken + 1, Range {0, text.length()});
+            text.addAttribute(RVIndexAttribute, taken + 1, Range { 0, text.length() });
             giveRun(item, text);
         }
         ++taken;

@@ -13,7 +13,8 @@ inline const QString KRAutoShareRecipes = QStringLiteral("KRAutoShareRecipes");
 // One recipe of the library (entity "Recipe"): its single fields, its three item lists kept
 // 1-based and never empty, its picture, rating, sharing and cook count, and its membership in
 // collections (a recipe in any collection is in the library too).
-class RecipeMO : public BaseMO {
+class RecipeMO : public BaseMO
+{
 public:
     RecipeMO() = default;
     ~RecipeMO() override;
@@ -70,7 +71,10 @@ public:
     bool isCached() const { return m_cached; }
     void setCached(bool cached) { m_cached = cached; }
     const std::optional<AttributedString>& cachedAttributedString() const { return m_cachedAttributedString; }
-    void setCachedAttributedString(std::optional<AttributedString> card) { m_cachedAttributedString = std::move(card); }
+    void setCachedAttributedString(std::optional<AttributedString> card)
+    {
+        m_cachedAttributedString = std::move(card);
+    }
 
     // The recipe card: the cached card, rebuilt first when it is stale or the recipe is dirty.
     AttributedString attributedString();

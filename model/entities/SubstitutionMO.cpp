@@ -80,7 +80,8 @@ bool SubstitutionMO::performSubstitutionOnIngredient(RecipeIngredientMO* line) c
         return false;
 
     const MeasurementUnitPtr lineUnit = line->unitForMeasure();
-    std::optional<Decimal> x = UnitsEngine::convertAmount(line->decimalAmount(), lineUnit.get(), fromUnit.get());
+    std::optional<Decimal> x
+        = UnitsEngine::convertAmount(line->decimalAmount(), lineUnit.get(), fromUnit.get());
     if (!isUsable(x))
         return false;
     // The line holds x / ruleAmount portions of the rule; each portion is the substitute amount, in

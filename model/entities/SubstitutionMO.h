@@ -10,7 +10,8 @@ class RecipeIngredientMO;
 // A substitution rule (entity "Substitution"): an amount of one ingredient ("ingredient",
 // "ingredientAmount") may be replaced by an amount of another ("substitute", "substituteAmount").
 // Each amount text holds a number and a unit, such as "3/4 cup".
-class SubstitutionMO : public BaseMO {
+class SubstitutionMO : public BaseMO
+{
 public:
     IngredientMO* ingredient() const;
     IngredientMO* substitute() const;

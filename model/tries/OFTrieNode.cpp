@@ -2,7 +2,6 @@
 
 #include "OFTrieBucket.h"
 
-
 OFTrieNode::~OFTrieNode()
 {
     // A long shared prefix makes a deep chain of nodes; tear it down with a work list instead of

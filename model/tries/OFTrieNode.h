@@ -32,7 +32,8 @@ public:
     // How many entries have a code unit below character (the lower bound).
     quint32 indexOfCharacter(char16_t character) const
     {
-        return quint32(std::lower_bound(m_characters.begin(), m_characters.end(), character) - m_characters.begin());
+        return quint32(
+            std::lower_bound(m_characters.begin(), m_characters.end(), character) - m_characters.begin());
     }
     // The entry under character, or nullptr.
     const OFTrieChild* childForCharacter(char16_t character) const

@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <atomic>
 
-namespace {
+namespace
+{
 
 std::atomic<quint64> g_namesGeneration { 1 };
 
@@ -48,7 +49,8 @@ MeasurementUnit::MeasurementUnit(const QVariantMap& dictionary)
     : MeasurementUnit(stringValue(dictionary.value(QStringLiteral("name"))))
 {
     m_type = qint32(UnitsPlistValues::integerValue(dictionary.value(QStringLiteral("type"))).value_or(0));
-    m_system = quint64(UnitsPlistValues::integerValue(dictionary.value(QStringLiteral("system"))).value_or(0));
+    m_system
+        = quint64(UnitsPlistValues::integerValue(dictionary.value(QStringLiteral("system"))).value_or(0));
     m_caseSensitive = dictionary.value(QStringLiteral("caseSensitive")).toBool();
     if (dictionary.contains(QStringLiteral("pluralName")))
         m_pluralName = stringValue(dictionary.value(QStringLiteral("pluralName")));
@@ -97,8 +99,11 @@ QVariantMap MeasurementUnit::dictionaryValue() const
         // same decimal value because reading takes the shortest text that gives the same double.
         const Decimal& factor = *m_conversionFactor;
         const Decimal whole = factor.decimalNumberByRoundingToScale(0);
-        if (whole == factor && factor.compare(Decimal::fromInt(Q_INT64_C(1000000000000000000))) == Decimal::ComparisonResult::OrderedAscending
-            && factor.compare(Decimal::fromInt(Q_INT64_C(-1000000000000000000))) == Decimal::ComparisonResult::OrderedDescending)
+        if (whole == factor
+            && factor.compare(Decimal::fromInt(Q_INT64_C(1000000000000000000)))
+                == Decimal::ComparisonResult::OrderedAscending
+            && factor.compare(Decimal::fromInt(Q_INT64_C(-1000000000000000000)))
+                == Decimal::ComparisonResult::OrderedDescending)
             dictionary.insert(QStringLiteral("conversionFactor"), factor.longLongValue());
         else
             dictionary.insert(QStringLiteral("conversionFactor"), factor.doubleValue());
@@ -200,7 +205,8 @@ bool MeasurementUnit::matchesExactly(QStringView text) const
     return false;
 }
 
-bool MeasurementUnit::forEachMatchingCandidate(QStringView text, const std::function<bool(QStringView)>& candidate)
+bool MeasurementUnit::forEachMatchingCandidate(
+    QStringView text, const std::function<bool(QStringView)>& candidate)
 {
     // An empty text names nothing, even a unit with an empty spelling.
     while (!text.isEmpty()) {
@@ -222,7 +228,8 @@ bool MeasurementUnit::forEachMatchingCandidate(QStringView text, const std::func
 
 bool MeasurementUnit::isEqualToString(const QString& text) const
 {
-    return forEachMatchingCandidate(text, [this](QStringView candidate) { return matchesExactly(candidate); });
+    return forEachMatchingCandidate(
+        text, [this](QStringView candidate) { return matchesExactly(candidate); });
 }
 
 QStringList MeasurementUnit::exactSpellings() const
@@ -257,9 +264,8 @@ QStringList MeasurementUnit::allNames() const
 
     QStringList result(names.begin(), names.end());
     std::sort(result.begin(), result.end());
-    std::stable_sort(result.begin(), result.end(), [](const QString& a, const QString& b) {
-        return a.compare(b, Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(result.begin(), result.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
     return result;
 }
 
@@ -280,7 +286,8 @@ bool MeasurementUnit::canConvertToUnit(const MeasurementUnit* target) const
     return m_type == target->m_type;
 }
 
-std::optional<Decimal> MeasurementUnit::convertAmount(const std::optional<Decimal>& amount, const MeasurementUnit* target) const
+std::optional<Decimal> MeasurementUnit::convertAmount(
+    const std::optional<Decimal>& amount, const MeasurementUnit* target) const
 {
     if (!target || !amount || !amount->isValid())
         return std::nullopt;

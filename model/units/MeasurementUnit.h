@@ -17,7 +17,8 @@ using MeasurementUnitPtr = std::shared_ptr<MeasurementUnit>;
 // One unit a recipe may name (cup, Tbsp., ml), with every spelling it answers to, its kind, its
 // measurement system and its size in the common base of its kind (milliliters, grams).
 // Units are shared: the registry, the recipe lines and the grocery lists hold the same objects.
-class MeasurementUnit {
+class MeasurementUnit
+{
 public:
     enum Type : qint32 { TypeNone = 0, TypeVolume = 1, TypeWeight = 2, TypeGeneric = 3 };
     enum System : quint64 { SystemNone = 0, SystemMetric = 1, SystemUS = 2 };
@@ -84,7 +85,8 @@ public:
 
     bool canConvertToUnit(const MeasurementUnit* target) const;
     // The amount in the target unit, or nothing when the two units cannot convert.
-    std::optional<Decimal> convertAmount(const std::optional<Decimal>& amount, const MeasurementUnit* target) const;
+    std::optional<Decimal> convertAmount(
+        const std::optional<Decimal>& amount, const MeasurementUnit* target) const;
 
     // Told whenever the result of allNames() may have changed.
     using Observer = std::function<void()>;

@@ -2,7 +2,8 @@
 
 #include <atomic>
 
-namespace {
+namespace
+{
 std::atomic<SearchEngineAccess*> g_shared { nullptr };
 }
 

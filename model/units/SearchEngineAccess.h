@@ -2,7 +2,8 @@
 
 // What the units engine needs of the search engine, which lives in a layer above the model.
 // The application controller installs its bridge at launch; until then calls do nothing.
-class SearchEngineAccess {
+class SearchEngineAccess
+{
 public:
     virtual ~SearchEngineAccess() = default;
     // Have the next search start by clearing the search-results cache.

@@ -1,11 +1,10 @@
 #include "UnitsEngine.h"
 
 #include "Log.h"
+#include "PropertyList.h"
 #include "SearchEngineAccess.h"
 #include "UnitsPlistValues.h"
 #include "UserDefaults.h"
-
-#include "PropertyList.h"
 
 #include <QDebug>
 #include <QFile>
@@ -14,7 +13,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
-namespace {
+namespace
+{
 
 const QString kDefaultMeasurementSystemKey = QStringLiteral("KRDefaultMeasurementSystem");
 const QString kDefaultMeasurementSystemDidChange = QStringLiteral("KRDefaultMeasurementSystemDidChange");
@@ -78,7 +78,7 @@ std::optional<qint64> storedDefaultMeasurementSystem()
 quint64 measurementSystemOfLocale()
 {
     return QLocale().measurementSystem() == QLocale::ImperialUSSystem ? MeasurementUnit::SystemUS
-                                                                        : MeasurementUnit::SystemMetric;
+                                                                      : MeasurementUnit::SystemMetric;
 }
 
 } // namespace
@@ -87,8 +87,9 @@ UnitsEngine::UnitsEngine()
     : m_currentMeasurementSystem(measurementSystemFromDefaults())
 {
     NotificationCenter& center = NotificationCenter::defaultCenter();
-    m_systemObserver = ScopedObserver(center, center.addObserver(kDefaultMeasurementSystemDidChange, nullptr,
-                                                                 [this](const Notification&) { updateMeasurementSystem(); }));
+    m_systemObserver = ScopedObserver(center,
+        center.addObserver(kDefaultMeasurementSystemDidChange, nullptr,
+            [this](const Notification&) { updateMeasurementSystem(); }));
 }
 
 UnitsEngine::UnitsEngine(const QList<MeasurementUnitPtr>& units)
@@ -125,8 +126,8 @@ MeasurementUnitPtr UnitsEngine::genericUnit()
     return generic;
 }
 
-std::optional<Decimal> UnitsEngine::convertAmount(const std::optional<Decimal>& amount, const MeasurementUnit* unit,
-                                                  const MeasurementUnit* target)
+std::optional<Decimal> UnitsEngine::convertAmount(
+    const std::optional<Decimal>& amount, const MeasurementUnit* unit, const MeasurementUnit* target)
 {
     if (!unit)
         return std::nullopt;
@@ -158,7 +159,8 @@ std::shared_ptr<const UnitsEngine::LookupIndex> UnitsEngine::lookupIndex() const
     index->generation = generation;
     for (qsizetype i = 0; i < m_units.size(); ++i) {
         for (const QString& spelling : m_units.at(i)->exactSpellings())
-            index->firstUnitBySpelling.insert(spelling, std::min(i, index->firstUnitBySpelling.value(spelling, i)));
+            index->firstUnitBySpelling.insert(
+                spelling, std::min(i, index->firstUnitBySpelling.value(spelling, i)));
     }
     m_lookupIndex = index;
     return index;
@@ -184,13 +186,15 @@ MeasurementUnitPtr UnitsEngine::unitOfDefaultMeasurementSystemForUnit(const Meas
     if (unit->system() == MeasurementUnit::SystemUS) {
         if (!volume)
             return unitForName(QStringLiteral("gram"));
-        const bool large = unit->isEqualToString(QStringLiteral("gallon")) || unit->isEqualToString(QStringLiteral("quart"));
+        const bool large = unit->isEqualToString(QStringLiteral("gallon"))
+            || unit->isEqualToString(QStringLiteral("quart"));
         return unitForName(large ? QStringLiteral("liter") : QStringLiteral("ml"));
     }
     if (unit->system() == MeasurementUnit::SystemMetric) {
         if (!volume)
             return unitForName(QStringLiteral("oz."));
-        return unitForName(unit->isEqualToString(QStringLiteral("liter")) ? QStringLiteral("quart") : QStringLiteral("fl. oz."));
+        return unitForName(unit->isEqualToString(QStringLiteral("liter")) ? QStringLiteral("quart")
+                                                                          : QStringLiteral("fl. oz."));
     }
     return nullptr;
 }
@@ -202,18 +206,21 @@ MeasurementUnitPtr UnitsEngine::groceryListUnitForUnit(const MeasurementUnit* un
     const qint32 type = unit->type();
     if (m_currentMeasurementSystem == MeasurementUnit::SystemMetric) {
         if (type == MeasurementUnit::TypeVolume)
-            return unit->isEqualToString(QStringLiteral("liter")) ? nullptr : unitForName(QStringLiteral("ml"));
+            return unit->isEqualToString(QStringLiteral("liter")) ? nullptr
+                                                                  : unitForName(QStringLiteral("ml"));
         if (type == MeasurementUnit::TypeWeight)
             return unit->isEqualToString(QStringLiteral("kg")) ? nullptr : unitForName(QStringLiteral("g"));
         return nullptr;
     }
     if (m_currentMeasurementSystem == MeasurementUnit::SystemUS) {
         if (type == MeasurementUnit::TypeVolume) {
-            const bool large = unit->isEqualToString(QStringLiteral("gal.")) || unit->isEqualToString(QStringLiteral("qt."));
+            const bool large = unit->isEqualToString(QStringLiteral("gal."))
+                || unit->isEqualToString(QStringLiteral("qt."));
             return large ? nullptr : unitForName(QStringLiteral("fl. oz."));
         }
         if (type == MeasurementUnit::TypeWeight)
-            return unit->isEqualToString(QStringLiteral("lbs.")) ? nullptr : unitForName(QStringLiteral("oz."));
+            return unit->isEqualToString(QStringLiteral("lbs.")) ? nullptr
+                                                                 : unitForName(QStringLiteral("oz."));
     }
     return nullptr;
 }
@@ -248,7 +255,8 @@ void UnitsEngine::addContentsOfFile(const QString& path)
                 known->addAbbreviation(text.toString());
         }
         // Only a real, non-zero number replaces a factor that works.
-        const std::optional<Decimal> factor = UnitsPlistValues::decimalValue(entry.value(QStringLiteral("conversionFactor")));
+        const std::optional<Decimal> factor
+            = UnitsPlistValues::decimalValue(entry.value(QStringLiteral("conversionFactor")));
         if (factor && !factor->isZero())
             known->setConversionFactor(factor);
         if (const auto system = UnitsPlistValues::integerValue(entry.value(QStringLiteral("system"))))

@@ -22,7 +22,8 @@
 // What is a class-wide call elsewhere (the unit for a name, the default system, the target units,
 // the grocery unit) is an instance method here, reached as UnitsEngine::defaultEngine().method(),
 // so that tests can run the same code on engines of their own.
-class UnitsEngine {
+class UnitsEngine
+{
 public:
     UnitsEngine();
     // An engine over the given units (the set, not copies of the units).
@@ -38,8 +39,8 @@ public:
     // The unit of amounts that name no unit; not a member of any registry.
     static MeasurementUnitPtr genericUnit();
     // `amount` of `unit` in `target`, or nothing when they do not convert.
-    static std::optional<Decimal> convertAmount(const std::optional<Decimal>& amount, const MeasurementUnit* unit,
-                                                const MeasurementUnit* target);
+    static std::optional<Decimal> convertAmount(
+        const std::optional<Decimal>& amount, const MeasurementUnit* unit, const MeasurementUnit* target);
 
     // 1 metric, 2 US customary.
     quint64 defaultMeasurementSystem() const { return m_currentMeasurementSystem; }

@@ -9,7 +9,8 @@
 
 // Reading numbers out of units.plist values, which may be integers, reals or anything else a
 // hand-edited file holds. Anything that is not a number answers nothing.
-namespace UnitsPlistValues {
+namespace UnitsPlistValues
+{
 
 inline std::optional<qint64> integerValue(const QVariant& value)
 {

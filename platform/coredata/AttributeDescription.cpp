@@ -6,18 +6,24 @@
 #include <QHash>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const QHash<QString, AttributeDescription::AttributeType>& typesByName()
 {
     using Type = AttributeDescription::AttributeType;
-    static const QHash<QString, Type> types{
-        {QStringLiteral("string"), Type::String},       {QStringLiteral("integer16"), Type::Integer16},
-        {QStringLiteral("integer32"), Type::Integer32}, {QStringLiteral("integer64"), Type::Integer64},
-        {QStringLiteral("decimal"), Type::Decimal},     {QStringLiteral("double"), Type::Double},
-        {QStringLiteral("float"), Type::Float},         {QStringLiteral("boolean"), Type::Boolean},
-        {QStringLiteral("date"), Type::Date},           {QStringLiteral("binary"), Type::Binary},
-        {QStringLiteral("transformable"), Type::Transformable},
+    static const QHash<QString, Type> types {
+        { QStringLiteral("string"), Type::String },
+        { QStringLiteral("integer16"), Type::Integer16 },
+        { QStringLiteral("integer32"), Type::Integer32 },
+        { QStringLiteral("integer64"), Type::Integer64 },
+        { QStringLiteral("decimal"), Type::Decimal },
+        { QStringLiteral("double"), Type::Double },
+        { QStringLiteral("float"), Type::Float },
+        { QStringLiteral("boolean"), Type::Boolean },
+        { QStringLiteral("date"), Type::Date },
+        { QStringLiteral("binary"), Type::Binary },
+        { QStringLiteral("transformable"), Type::Transformable },
     };
     return types;
 }

@@ -7,7 +7,8 @@
 class EntityDescription;
 
 // One attribute of an entity.
-class AttributeDescription {
+class AttributeDescription
+{
 public:
     enum class AttributeType {
         String,

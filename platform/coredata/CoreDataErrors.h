@@ -3,7 +3,8 @@
 #include <QString>
 
 // Error domain and codes of the object store, as callers test them.
-namespace CoreDataErrors {
+namespace CoreDataErrors
+{
 inline const QString domain = QStringLiteral("CoreDataErrorDomain");
 constexpr int ManagedObjectValidationError = 1550;
 constexpr int ValidationMultipleErrors = 1560;

@@ -25,7 +25,7 @@ bool EntityDescription::isKindOfEntity(const EntityDescription* entity) const
 
 QList<const EntityDescription*> EntityDescription::selfAndDescendants() const
 {
-    QList<const EntityDescription*> result{this};
+    QList<const EntityDescription*> result { this };
     for (qsizetype i = 0; i < result.size(); ++i)
         result.append(result.at(i)->m_subentities);
     return result;
@@ -41,20 +41,21 @@ QStringList EntityDescription::propertyNames() const
     return names;
 }
 
-const EntityDescription* EntityDescription::entityForName(const QString& entityName,
-                                                          const ManagedObjectContext* context)
+const EntityDescription* EntityDescription::entityForName(
+    const QString& entityName, const ManagedObjectContext* context)
 {
     if (!context || !context->persistentStoreCoordinator())
         return nullptr;
     return context->persistentStoreCoordinator()->managedObjectModel()->entityNamed(entityName);
 }
 
-ManagedObject* EntityDescription::insertNewObjectForEntityForName(const QString& entityName,
-                                                                  ManagedObjectContext* context)
+ManagedObject* EntityDescription::insertNewObjectForEntityForName(
+    const QString& entityName, ManagedObjectContext* context)
 {
     const EntityDescription* entity = entityForName(entityName, context);
     if (!entity) {
-        Log::log(QStringLiteral("EntityDescription: no entity named %1 in the context's model").arg(entityName));
+        Log::log(
+            QStringLiteral("EntityDescription: no entity named %1 in the context's model").arg(entityName));
         return nullptr;
     }
     if (entity->isAbstract()) {

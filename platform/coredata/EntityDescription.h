@@ -16,7 +16,8 @@ class ManagedObjectModel;
 
 // One entity of a model: its class, its parent and children, and its properties (inherited
 // ones first, then its own).
-class EntityDescription {
+class EntityDescription
+{
 public:
     QString name() const { return m_name; }
     QString managedObjectClassName() const { return m_className; }
@@ -34,7 +35,10 @@ public:
 
     const std::vector<const AttributeDescription*>& attributes() const { return m_attributes; }
     const std::vector<const RelationshipDescription*>& relationships() const { return m_relationships; }
-    const AttributeDescription* attributeNamed(const QString& name) const { return m_attributesByName.value(name); }
+    const AttributeDescription* attributeNamed(const QString& name) const
+    {
+        return m_attributesByName.value(name);
+    }
     const RelationshipDescription* relationshipNamed(const QString& name) const
     {
         return m_relationshipsByName.value(name);
@@ -48,8 +52,10 @@ public:
     // Position in the model, stable for one model; the store maps it to its own numbers.
     int entityIndex() const { return m_entityIndex; }
 
-    static const EntityDescription* entityForName(const QString& entityName, const ManagedObjectContext* context);
-    static ManagedObject* insertNewObjectForEntityForName(const QString& entityName, ManagedObjectContext* context);
+    static const EntityDescription* entityForName(
+        const QString& entityName, const ManagedObjectContext* context);
+    static ManagedObject* insertNewObjectForEntityForName(
+        const QString& entityName, ManagedObjectContext* context);
 
 private:
     friend class ManagedObjectModel;

@@ -1,22 +1,26 @@
 #pragma once
 
+#include "Predicate.h"
+#include "SortDescriptor.h"
+
 #include <QList>
 #include <QString>
 #include <QVariantMap>
 #include <memory>
-
-#include "Predicate.h"
-#include "SortDescriptor.h"
 
 class EntityDescription;
 class PersistentStore;
 
 // What to fetch: an entity (its sub-entities too unless switched off), an optional predicate,
 // sort order, limit and offset.
-class FetchRequest {
+class FetchRequest
+{
 public:
     FetchRequest() = default;
-    explicit FetchRequest(const EntityDescription* entity) : m_entity(entity) { }
+    explicit FetchRequest(const EntityDescription* entity)
+        : m_entity(entity)
+    {
+    }
     // The entity is looked up by name in the context's model when the request runs.
     static FetchRequest fetchRequestWithEntityName(const QString& entityName);
 
@@ -26,10 +30,16 @@ public:
     void setEntityName(const QString& name) { m_entityName = name; }
 
     const Predicate* predicate() const { return m_predicate.get(); }
-    void setPredicate(const Predicate& predicate) { m_predicate = std::make_shared<const Predicate>(predicate); }
+    void setPredicate(const Predicate& predicate)
+    {
+        m_predicate = std::make_shared<const Predicate>(predicate);
+    }
     void clearPredicate() { m_predicate.reset(); }
     const QList<SortDescriptor>& sortDescriptors() const { return m_sortDescriptors; }
-    void setSortDescriptors(const QList<SortDescriptor>& sortDescriptors) { m_sortDescriptors = sortDescriptors; }
+    void setSortDescriptors(const QList<SortDescriptor>& sortDescriptors)
+    {
+        m_sortDescriptors = sortDescriptors;
+    }
 
     // 0 means no limit.
     int fetchLimit() const { return m_fetchLimit; }

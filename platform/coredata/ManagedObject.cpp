@@ -9,7 +9,8 @@
 #include <atomic>
 #include <mutex>
 
-namespace {
+namespace
+{
 
 struct ClassRegistry {
     QMutex mutex;
@@ -96,7 +97,8 @@ ManagedObject* ManagedObject::createInstance(const QString& className)
     return factory ? factory() : new ManagedObject;
 }
 
-void ManagedObject::attach(ManagedObjectContext* context, const EntityDescription* entity, const ManagedObjectID& id)
+void ManagedObject::attach(
+    ManagedObjectContext* context, const EntityDescription* entity, const ManagedObjectID& id)
 {
     m_context = context;
     m_entity = entity;
@@ -132,8 +134,9 @@ ManagedObject* ManagedObject::toOneValue(const RelationshipDescription* relation
     ensureLoaded();
     RelationSlot& slot = m_relations[size_t(relationship->index())];
     if (slot.pendingKey != 0) {
-        slot.object = m_context ? m_context->objectForRow(slot.pendingEntity, m_objectID.storeNumber(), slot.pendingKey)
-                                : nullptr;
+        slot.object = m_context
+            ? m_context->objectForRow(slot.pendingEntity, m_objectID.storeNumber(), slot.pendingKey)
+            : nullptr;
         slot.pendingKey = 0;
         slot.pendingEntity = nullptr;
     }
@@ -466,7 +469,8 @@ void ManagedObject::removeToMany(const RelationshipDescription* relationship, Ma
     storeRemove(relationship, target);
 }
 
-void ManagedObject::setToMany(const RelationshipDescription* relationship, const QList<ManagedObject*>& targets)
+void ManagedObject::setToMany(
+    const RelationshipDescription* relationship, const QList<ManagedObject*>& targets)
 {
     const QList<ManagedObject*> current = toManyMembers(relationship).list;
     const QSet<ManagedObject*> wanted(targets.begin(), targets.end());
@@ -490,9 +494,9 @@ void ManagedObject::willChangeValueForKey(const QString& key)
             affected.insert(entry.key);
     }
     // A marker entry opens the frame of this key; the affected keys follow with their old values.
-    m_pendingNotices.push_back({QStringLiteral("\x01") + key, QVariant()});
+    m_pendingNotices.push_back({ QStringLiteral("\x01") + key, QVariant() });
     for (const QString& observed : affected)
-        m_pendingNotices.push_back({observed, valueForKey(observed)});
+        m_pendingNotices.push_back({ observed, valueForKey(observed) });
 }
 
 void ManagedObject::didChangeValueForKey(const QString& key)
@@ -540,9 +544,9 @@ void ManagedObject::didAccessValueForKey(const QString& key) const
 
 quint64 ManagedObject::addObserver(const QString& key, Observer observer)
 {
-    static std::atomic<quint64> next{0};
+    static std::atomic<quint64> next { 0 };
     const quint64 token = ++next;
-    m_observers.push_back({token, key, std::move(observer)});
+    m_observers.push_back({ token, key, std::move(observer) });
     return token;
 }
 
@@ -617,16 +621,19 @@ QVariantMap ManagedObject::committedValuesForKeys(const QStringList& keys) const
             if (attribute->isTransient())
                 continue;
             const int index = attribute->index();
-            result.insert(key, m_originalAttributes.contains(index) ? m_originalAttributes.value(index)
-                                                                    : attributeValue(attribute));
+            result.insert(key,
+                m_originalAttributes.contains(index) ? m_originalAttributes.value(index)
+                                                     : attributeValue(attribute));
         } else if (const RelationshipDescription* relationship = m_entity->relationshipNamed(key)) {
             const int index = relationship->index();
             if (relationship->isToMany())
-                result.insert(key, listVariant(m_originalToMany.contains(index) ? m_originalToMany.value(index)
-                                                                                : toManyMembers(relationship).list));
+                result.insert(key,
+                    listVariant(m_originalToMany.contains(index) ? m_originalToMany.value(index)
+                                                                 : toManyMembers(relationship).list));
             else
-                result.insert(key, variantOf(m_originalToOne.contains(index) ? m_originalToOne.value(index)
-                                                                             : toOneValue(relationship)));
+                result.insert(key,
+                    variantOf(m_originalToOne.contains(index) ? m_originalToOne.value(index)
+                                                              : toOneValue(relationship)));
         }
     }
     return result;

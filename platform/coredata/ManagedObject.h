@@ -24,12 +24,13 @@ class RelationshipDescription;
 // One object of a context. Subclasses register a factory under their model class name so that
 // the context makes them for their entity. An object belongs to its context, which deletes it
 // when the context is reset or destroyed.
-class ManagedObject : public KeyValueCoding {
+class ManagedObject : public KeyValueCoding
+{
 public:
     using Factory = std::function<ManagedObject*()>;
     // Told key, old value and new value after a change of an observed key.
-    using Observer = std::function<void(ManagedObject* object, const QString& key, const QVariant& oldValue,
-                                        const QVariant& newValue)>;
+    using Observer = std::function<void(
+        ManagedObject* object, const QString& key, const QVariant& oldValue, const QVariant& newValue)>;
 
     ManagedObject();
     ~ManagedObject() override;
@@ -37,8 +38,7 @@ public:
     ManagedObject& operator=(const ManagedObject&) = delete;
 
     static void registerClass(const QString& className, Factory factory);
-    template <class T>
-    static void registerClass(const QString& className)
+    template <class T> static void registerClass(const QString& className)
     {
         registerClass(className, [] { return new T; });
     }
@@ -110,10 +110,10 @@ private:
         bool contains(ManagedObject* object) const { return set.contains(object); }
     };
     struct RelationSlot {
-        ManagedObject* object = nullptr;      // to-one, when resolved
-        qint64 pendingKey = 0;                // to-one row not yet made into an object
+        ManagedObject* object = nullptr; // to-one, when resolved
+        qint64 pendingKey = 0; // to-one row not yet made into an object
         const EntityDescription* pendingEntity = nullptr;
-        std::unique_ptr<Members> members;     // to-many, once loaded
+        std::unique_ptr<Members> members; // to-many, once loaded
     };
     struct ObserverEntry {
         quint64 token;
@@ -127,7 +127,11 @@ private:
 
     void attach(ManagedObjectContext* context, const EntityDescription* entity, const ManagedObjectID& id);
     void fireFault() const;
-    void ensureLoaded() const { if (m_fault) fireFault(); }
+    void ensureLoaded() const
+    {
+        if (m_fault)
+            fireFault();
+    }
 
     QVariant attributeValue(const AttributeDescription* attribute) const;
     ManagedObject* toOneValue(const RelationshipDescription* relationship) const;

@@ -14,9 +14,10 @@
 #include <QMutexLocker>
 #include <algorithm>
 
-const QString ManagedObjectContext::ObjectsDidChangeNotification =
-    QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
-const QString ManagedObjectContext::DidSaveNotification = QStringLiteral("NSManagedObjectContextDidSaveNotification");
+const QString ManagedObjectContext::ObjectsDidChangeNotification
+    = QStringLiteral("NSManagedObjectContextObjectsDidChangeNotification");
+const QString ManagedObjectContext::DidSaveNotification
+    = QStringLiteral("NSManagedObjectContextDidSaveNotification");
 const QString ManagedObjectContext::WillBeDestroyedNotification
     = QStringLiteral("ManagedObjectContextWillBeDestroyedNotification");
 const QString ManagedObjectContext::InsertedObjectsKey = QStringLiteral("inserted");
@@ -27,7 +28,8 @@ const QString ManagedObjectContext::InsertedObjectIDsKey = QStringLiteral("inser
 const QString ManagedObjectContext::UpdatedObjectIDsKey = QStringLiteral("updatedObjectIDs");
 const QString ManagedObjectContext::DeletedObjectIDsKey = QStringLiteral("deletedObjectIDs");
 
-namespace {
+namespace
+{
 
 QVariantList objectList(const QList<ManagedObject*>& objects)
 {
@@ -49,10 +51,9 @@ QVariantList idList(const QList<ManagedObjectID>& ids)
 
 QVariantMap errorMap(const Error& error)
 {
-    return QVariantMap{{QStringLiteral("domain"), error.domain},
-                       {QStringLiteral("code"), error.code},
-                       {QStringLiteral("localizedDescription"), error.localizedDescription},
-                       {QStringLiteral("userInfo"), error.userInfo}};
+    return QVariantMap { { QStringLiteral("domain"), error.domain }, { QStringLiteral("code"), error.code },
+        { QStringLiteral("localizedDescription"), error.localizedDescription },
+        { QStringLiteral("userInfo"), error.userInfo } };
 }
 
 Error validationError(int code, ManagedObject* object, const QString& key, const QString& message)
@@ -70,7 +71,7 @@ void setError(Error* error, int code, const QString& message)
 {
     if (!error)
         return;
-    *error = Error{CoreDataErrors::domain, code, message, {}};
+    *error = Error { CoreDataErrors::domain, code, message, {} };
 }
 
 } // namespace
@@ -119,12 +120,13 @@ QList<ManagedObject*> ManagedObjectContext::EntityObjectList::membersOf(
     // Each entity's members are already in order; several entities interleave by stamp.
     if (sources > 1)
         std::sort(result.begin(), result.end(),
-                  [this](ManagedObject* a, ManagedObject* b) { return stamps.value(a) < stamps.value(b); });
+            [this](ManagedObject* a, ManagedObject* b) { return stamps.value(a) < stamps.value(b); });
     return result;
 }
 
 ManagedObjectContext::ManagedObjectContext()
-    : m_thread(QThread::currentThread()), m_scheduler(std::make_unique<QObject>())
+    : m_thread(QThread::currentThread())
+    , m_scheduler(std::make_unique<QObject>())
 {
 }
 
@@ -142,7 +144,7 @@ ManagedObjectContext::~ManagedObjectContext()
 void ManagedObjectContext::checkThread() const
 {
     Q_ASSERT_X(QThread::currentThread() == m_thread, "ManagedObjectContext",
-               "a context is used from a thread other than its own");
+        "a context is used from a thread other than its own");
 }
 
 void ManagedObjectContext::setPersistentStoreCoordinator(PersistentStoreCoordinator* coordinator)
@@ -182,7 +184,8 @@ ManagedObject* ManagedObjectContext::makeObject(const EntityDescription* entity,
 {
     auto factory = m_factories.find(entity);
     if (factory == m_factories.end())
-        factory = m_factories.insert(entity, ManagedObject::factoryForClass(entity->managedObjectClassName()));
+        factory
+            = m_factories.insert(entity, ManagedObject::factoryForClass(entity->managedObjectClassName()));
     ManagedObject* object = *factory ? (*factory)() : new ManagedObject;
     object->attach(this, entity, id);
     object->m_owner = this;
@@ -191,7 +194,8 @@ ManagedObject* ManagedObjectContext::makeObject(const EntityDescription* entity,
     return object;
 }
 
-ManagedObject* ManagedObjectContext::objectForRow(const EntityDescription* entity, quint32 storeNumber, qint64 key)
+ManagedObject* ManagedObjectContext::objectForRow(
+    const EntityDescription* entity, quint32 storeNumber, qint64 key)
 {
     const ManagedObjectID id = ManagedObjectID::permanentID(entity, storeNumber, key);
     if (ManagedObject* object = m_registered.value(id))
@@ -230,7 +234,8 @@ void ManagedObjectContext::insertObject(ManagedObject* object, const EntityDescr
         object->m_attributes[size_t(attribute->index())] = attribute->defaultValue();
     for (const RelationshipDescription* relationship : entity->relationships()) {
         if (relationship->isToMany())
-            object->m_relations[size_t(relationship->index())].members = std::make_unique<ManagedObject::Members>();
+            object->m_relations[size_t(relationship->index())].members
+                = std::make_unique<ManagedObject::Members>();
     }
     object->m_inserted = true;
     m_inserted.add(object);
@@ -386,11 +391,9 @@ void ManagedObjectContext::processPendingChanges()
     m_processing = false;
     if (inserted.isEmpty() && updated.isEmpty() && deleted.isEmpty())
         return;
-    NotificationCenter::defaultCenter().postNotificationName(
-        ObjectsDidChangeNotification, this,
-        QVariantMap{{InsertedObjectsKey, objectList(inserted)},
-                    {UpdatedObjectsKey, objectList(updated)},
-                    {DeletedObjectsKey, objectList(deleted)}});
+    NotificationCenter::defaultCenter().postNotificationName(ObjectsDidChangeNotification, this,
+        QVariantMap { { InsertedObjectsKey, objectList(inserted) },
+            { UpdatedObjectsKey, objectList(updated) }, { DeletedObjectsKey, objectList(deleted) } });
 }
 
 bool ManagedObjectContext::hasChanges() const
@@ -398,7 +401,7 @@ bool ManagedObjectContext::hasChanges() const
     if (!m_inserted.list.isEmpty() || !m_deleted.list.isEmpty())
         return true;
     return std::any_of(m_changed.list.begin(), m_changed.list.end(),
-                       [](ManagedObject* object) { return object->isUpdated(); });
+        [](ManagedObject* object) { return object->isUpdated(); });
 }
 
 QList<ManagedObject*> ManagedObjectContext::updatedObjects() const
@@ -431,8 +434,8 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
     object->awakeFromFetch();
 }
 
-void ManagedObjectContext::loadToMany(ManagedObject* object, const RelationshipDescription* relationship,
-                                      ManagedObject::Members& members)
+void ManagedObjectContext::loadToMany(
+    ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members)
 {
     PersistentStore* store = object->m_objectID.persistentStore();
     if (!store || !m_coordinator)
@@ -440,8 +443,9 @@ void ManagedObjectContext::loadToMany(ManagedObject* object, const RelationshipD
     QList<QPair<const EntityDescription*, qint64>> rows;
     {
         QMutexLocker lock(&m_coordinator->lock());
-        store->loadToMany(object, relationship,
-                          [&rows](const EntityDescription* entity, qint64 key) { rows.append({entity, key}); });
+        store->loadToMany(object, relationship, [&rows](const EntityDescription* entity, qint64 key) {
+            rows.append({ entity, key });
+        });
     }
     for (const auto& row : rows)
         members.add(objectForRow(row.first, store->storeNumber(), row.second));
@@ -479,8 +483,8 @@ ManagedObject* ManagedObjectContext::existingObjectWithID(const ManagedObjectID&
     if (object)
         object->ensureLoaded();
     if (!object || object->m_invalid || object->m_context != this) {
-        setError(error, 133000, QStringLiteral("The object %1 does not exist.")
-                                    .arg(objectID.URIRepresentation().toString()));
+        setError(error, 133000,
+            QStringLiteral("The object %1 does not exist.").arg(objectID.URIRepresentation().toString()));
         return nullptr;
     }
     return object;
@@ -488,13 +492,13 @@ ManagedObject* ManagedObjectContext::existingObjectWithID(const ManagedObjectID&
 
 // --- fetching ---
 
-std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(const FetchRequest& request,
-                                                                               Error* error)
+std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(
+    const FetchRequest& request, Error* error)
 {
     checkThread();
     if (!m_coordinator) {
         setError(error, CoreDataErrors::PersistentStoreOpenError,
-                 QStringLiteral("The context has no persistent store coordinator."));
+            QStringLiteral("The context has no persistent store coordinator."));
         return std::nullopt;
     }
     const EntityDescription* entity = request.entity();
@@ -502,7 +506,7 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(c
         entity = m_coordinator->managedObjectModel()->entityNamed(request.entityName());
     if (!entity) {
         setError(error, CoreDataErrors::PersistentStoreInvalidType,
-                 QStringLiteral("The fetch request names the unknown entity \"%1\".").arg(request.entityName()));
+            QStringLiteral("The fetch request names the unknown entity \"%1\".").arg(request.entityName()));
         return std::nullopt;
     }
     // Deletions take their delete rules with them before anything is looked for.
@@ -535,11 +539,11 @@ qint64 ManagedObjectContext::countForFetchRequest(const FetchRequest& request, E
             }
             QString message;
             QMutexLocker lock(&m_coordinator->lock());
-            const qint64 count = store->countRows(entity, request.includesSubentities(), compiled.sql,
-                                                  compiled.bindings, &message);
+            const qint64 count = store->countRows(
+                entity, request.includesSubentities(), compiled.sql, compiled.bindings, &message);
             if (count < 0) {
                 setError(error, CoreDataErrors::PersistentStoreOpenError,
-                         QStringLiteral("The count in the store at %1 failed: %2").arg(store->path(), message));
+                    QStringLiteral("The count in the store at %1 failed: %2").arg(store->path(), message));
                 return -1;
             }
             total += count;
@@ -555,8 +559,8 @@ qint64 ManagedObjectContext::countForFetchRequest(const FetchRequest& request, E
     return result ? qint64(result->size()) : -1;
 }
 
-std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const FetchRequest& request,
-                                                                        const EntityDescription* entity, Error* error)
+std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(
+    const FetchRequest& request, const EntityDescription* entity, Error* error)
 {
     QList<PersistentStore*> stores = request.affectedStores();
     if (stores.isEmpty())
@@ -567,9 +571,9 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
     // it leaves is checked again in memory, together with this context's changed objects.
     const bool dirty = hasChanges();
     const QList<const EntityDescription*> candidates
-        = includeSub ? entity->selfAndDescendants() : QList<const EntityDescription*>{entity};
+        = includeSub ? entity->selfAndDescendants() : QList<const EntityDescription*> { entity };
     QList<ManagedObject*> results;
-    bool checkAll = false;      // every candidate needs the in-memory predicate
+    bool checkAll = false; // every candidate needs the in-memory predicate
     bool sortedBySql = !request.sortDescriptors().isEmpty() && stores.size() == 1;
     for (PersistentStore* store : stores) {
         PredicateSqlCompiler::Result compiled;
@@ -580,7 +584,8 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
             if (!compiled.exact || dirty)
                 checkAll = true;
         }
-        const QString orderBy = sortedBySql ? store->orderByFor(entity, request.sortDescriptors()) : QString();
+        const QString orderBy
+            = sortedBySql ? store->orderByFor(entity, request.sortDescriptors()) : QString();
         if (orderBy.isEmpty())
             sortedBySql = false;
         QString message;
@@ -608,7 +613,7 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
         lock.unlock();
         if (!ok) {
             setError(error, CoreDataErrors::PersistentStoreOpenError,
-                     QStringLiteral("The fetch from the store at %1 failed: %2").arg(store->path(), message));
+                QStringLiteral("The fetch from the store at %1 failed: %2").arg(store->path(), message));
             return std::nullopt;
         }
         for (ManagedObject* object : fresh)
@@ -619,13 +624,14 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
     if (dirty && predicate)
         seen = QSet<ManagedObject*>(results.begin(), results.end());
     QList<ManagedObject*> extra;
-    const bool newObjectsCount = request.affectedStores().isEmpty()
-        || request.affectedStores().contains(storeForNewObjects());
+    const bool newObjectsCount
+        = request.affectedStores().isEmpty() || request.affectedStores().contains(storeForNewObjects());
     if (newObjectsCount)
         extra = m_inserted.membersOf(candidates);
     if (dirty && predicate) {
         for (ManagedObject* object : m_changed.membersOf(candidates)) {
-            if (object->isUpdated() && !seen.contains(object) && stores.contains(object->m_objectID.persistentStore()))
+            if (object->isUpdated() && !seen.contains(object)
+                && stores.contains(object->m_objectID.persistentStore()))
                 extra.append(object);
         }
     }
@@ -634,10 +640,11 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(const Fe
             return predicate->evaluateWithObject(QVariant::fromValue(object));
         };
         if (checkAll)
-            results.erase(std::remove_if(results.begin(), results.end(), [&](ManagedObject* o) { return !matches(o); }),
-                          results.end());
+            results.erase(
+                std::remove_if(results.begin(), results.end(), [&](ManagedObject* o) { return !matches(o); }),
+                results.end());
         extra.erase(std::remove_if(extra.begin(), extra.end(), [&](ManagedObject* o) { return !matches(o); }),
-                    extra.end());
+            extra.end());
     }
     if (!extra.isEmpty()) {
         results.append(extra);
@@ -683,24 +690,22 @@ bool ManagedObjectContext::validate(Error* error)
                 continue;
             if (!object->attributeValue(attribute).isValid())
                 errors.append(validationError(CoreDataErrors::ValidationMissingMandatoryProperty, object,
-                                              attribute->name(),
-                                              QStringLiteral("%1 of %2 is required.")
-                                                  .arg(attribute->name(), entity->name())));
+                    attribute->name(),
+                    QStringLiteral("%1 of %2 is required.").arg(attribute->name(), entity->name())));
         }
         for (const RelationshipDescription* relationship : entity->relationships()) {
             if (relationship->isOptional())
                 continue;
             if (relationship->isToMany()) {
                 if (object->toManyMembers(relationship).list.isEmpty())
-                    errors.append(validationError(CoreDataErrors::ValidationRelationshipLacksMinimumCount, object,
-                                                  relationship->name(),
-                                                  QStringLiteral("%1 of %2 needs at least one member.")
-                                                      .arg(relationship->name(), entity->name())));
+                    errors.append(validationError(CoreDataErrors::ValidationRelationshipLacksMinimumCount,
+                        object, relationship->name(),
+                        QStringLiteral("%1 of %2 needs at least one member.")
+                            .arg(relationship->name(), entity->name())));
             } else if (!object->toOneValue(relationship)) {
                 errors.append(validationError(CoreDataErrors::ValidationMissingMandatoryProperty, object,
-                                              relationship->name(),
-                                              QStringLiteral("%1 of %2 is required.")
-                                                  .arg(relationship->name(), entity->name())));
+                    relationship->name(),
+                    QStringLiteral("%1 of %2 is required.").arg(relationship->name(), entity->name())));
             }
         }
     };
@@ -719,13 +724,13 @@ bool ManagedObjectContext::validate(Error* error)
                 targets = object->toManyMembers(relationship).list;
             else if (ManagedObject* target = object->toOneValue(relationship))
                 targets.append(target);
-            const bool blocked = std::any_of(targets.begin(), targets.end(),
-                                             [](ManagedObject* target) { return !target->m_deleted; });
+            const bool blocked = std::any_of(
+                targets.begin(), targets.end(), [](ManagedObject* target) { return !target->m_deleted; });
             if (blocked)
                 errors.append(validationError(CoreDataErrors::ValidationRelationshipDeniedDelete, object,
-                                              relationship->name(),
-                                              QStringLiteral("%1 cannot be deleted while its %2 has members.")
-                                                  .arg(object->m_entity->name(), relationship->name())));
+                    relationship->name(),
+                    QStringLiteral("%1 cannot be deleted while its %2 has members.")
+                        .arg(object->m_entity->name(), relationship->name())));
         }
     }
     if (errors.isEmpty())
@@ -737,9 +742,9 @@ bool ManagedObjectContext::validate(Error* error)
             QVariantList details;
             for (const Error& e : errors)
                 details.append(errorMap(e));
-            *error = Error{CoreDataErrors::domain, CoreDataErrors::ValidationMultipleErrors,
-                           QStringLiteral("Multiple validation errors occurred."),
-                           {{CoreDataErrors::detailedErrorsKey, details}}};
+            *error = Error { CoreDataErrors::domain, CoreDataErrors::ValidationMultipleErrors,
+                QStringLiteral("Multiple validation errors occurred."),
+                { { CoreDataErrors::detailedErrorsKey, details } } };
         }
     }
     return false;
@@ -753,7 +758,7 @@ bool ManagedObjectContext::save(Error* error)
         return true;
     if (!m_coordinator || m_coordinator->persistentStores().isEmpty()) {
         setError(error, CoreDataErrors::PersistentStoreSaveError,
-                 QStringLiteral("This context has no persistent store to save to."));
+            QStringLiteral("This context has no persistent store to save to."));
         return false;
     }
     {
@@ -793,14 +798,14 @@ bool ManagedObjectContext::save(Error* error)
         PersistentStore::KeyMap keys;
         {
             QMutexLocker lock(&m_coordinator->lock());
-            if (!store->saveChanges(insertedBy.value(store), updatedBy.value(store), deletedBy.value(store), &keys,
-                                    error))
+            if (!store->saveChanges(
+                    insertedBy.value(store), updatedBy.value(store), deletedBy.value(store), &keys, error))
                 return false;
         }
         for (ManagedObject* object : insertedBy.value(store)) {
             const ManagedObjectID temporary = object->m_objectID;
-            const ManagedObjectID permanent =
-                ManagedObjectID::permanentID(object->m_entity, store->storeNumber(), keys.value(object));
+            const ManagedObjectID permanent
+                = ManagedObjectID::permanentID(object->m_entity, store->storeNumber(), keys.value(object));
             m_registered.remove(temporary);
             m_registered.insert(permanent, object);
             object->m_objectID = permanent;
@@ -826,14 +831,11 @@ bool ManagedObjectContext::save(Error* error)
     m_changed.clear();
     for (ManagedObject* object : inserted + updated)
         object->didSave();
-    NotificationCenter::defaultCenter().postNotificationName(
-        DidSaveNotification, this,
-        QVariantMap{{InsertedObjectsKey, objectList(inserted)},
-                    {UpdatedObjectsKey, objectList(updated)},
-                    {DeletedObjectsKey, objectList(deleted)},
-                    {InsertedObjectIDsKey, idList(insertedIDs)},
-                    {UpdatedObjectIDsKey, idList(updatedIDs)},
-                    {DeletedObjectIDsKey, idList(deletedIDs)}});
+    NotificationCenter::defaultCenter().postNotificationName(DidSaveNotification, this,
+        QVariantMap { { InsertedObjectsKey, objectList(inserted) },
+            { UpdatedObjectsKey, objectList(updated) }, { DeletedObjectsKey, objectList(deleted) },
+            { InsertedObjectIDsKey, idList(insertedIDs) }, { UpdatedObjectIDsKey, idList(updatedIDs) },
+            { DeletedObjectIDsKey, idList(deletedIDs) } });
     return true;
 }
 
@@ -864,7 +866,8 @@ void ManagedObjectContext::rollback()
     for (const auto& owned : m_owned) {
         // New objects that were deleted before saving leave too.
         ManagedObject* object = owned.get();
-        if (object->m_context == this && object->m_objectID.isTemporaryID() && !m_registered.contains(object->m_objectID))
+        if (object->m_context == this && object->m_objectID.isTemporaryID()
+            && !m_registered.contains(object->m_objectID))
             object->m_context = nullptr;
     }
     for (ManagedObject* object : m_deleted.list) {
@@ -1002,11 +1005,9 @@ void ManagedObjectContext::mergeChangesFromContextDidSaveNotification(const Noti
     }
     if (updated.isEmpty() && deleted.isEmpty())
         return;
-    NotificationCenter::defaultCenter().postNotificationName(
-        ObjectsDidChangeNotification, this,
-        QVariantMap{{InsertedObjectsKey, QVariantList()},
-                    {UpdatedObjectsKey, objectList(updated)},
-                    {DeletedObjectsKey, objectList(deleted)}});
+    NotificationCenter::defaultCenter().postNotificationName(ObjectsDidChangeNotification, this,
+        QVariantMap { { InsertedObjectsKey, QVariantList() }, { UpdatedObjectsKey, objectList(updated) },
+            { DeletedObjectsKey, objectList(deleted) } });
 }
 
 void ManagedObjectContext::storeWillBeRemoved(PersistentStore* store)
@@ -1023,8 +1024,8 @@ void ManagedObjectContext::storeWillBeRemoved(PersistentStore* store)
         }
     }
     if (!invalidated.isEmpty())
-        NotificationCenter::defaultCenter().postNotificationName(
-            ObjectsDidChangeNotification, this, QVariantMap{{InvalidatedObjectsKey, objectList(invalidated)}});
+        NotificationCenter::defaultCenter().postNotificationName(ObjectsDidChangeNotification, this,
+            QVariantMap { { InvalidatedObjectsKey, objectList(invalidated) } });
     for (ManagedObject* object : invalidated) {
         object->turnIntoFault();
         object->m_fault = false;

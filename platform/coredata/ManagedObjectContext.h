@@ -26,7 +26,8 @@ struct Notification;
 
 // A scratch pad of managed objects on one coordinator, used from the thread that made it.
 // It owns its objects: pointers stay valid until reset() or the context's end.
-class ManagedObjectContext {
+class ManagedObjectContext
+{
 public:
     // How merging saved changes treats a property this context changed too: keep this context's
     // value (object trump), or take the store's when the store's changed (store trump). A save
@@ -68,7 +69,8 @@ public:
     // Marks an object deleted; delete rules run at processPendingChanges or save.
     void deleteObject(ManagedObject* object);
 
-    std::optional<QList<ManagedObject*>> executeFetchRequest(const FetchRequest& request, Error* error = nullptr);
+    std::optional<QList<ManagedObject*>> executeFetchRequest(
+        const FetchRequest& request, Error* error = nullptr);
     // -1 on error.
     qint64 countForFetchRequest(const FetchRequest& request, Error* error = nullptr);
 
@@ -133,7 +135,8 @@ private:
     // the objects of the entities it asks for instead of at every unsaved object.
     struct EntityObjectList {
         QList<ManagedObject*> list;
-        QHash<ManagedObject*, quint64> stamps; // when each member was added: orders members of several entities
+        QHash<ManagedObject*, quint64>
+            stamps; // when each member was added: orders members of several entities
         QHash<const EntityDescription*, ObjectList> byEntity;
         quint64 nextStamp = 0;
         void add(ManagedObject* object);
@@ -148,7 +151,8 @@ private:
     ManagedObject* makeObject(const EntityDescription* entity, const ManagedObjectID& id);
     ManagedObject* objectForRow(const EntityDescription* entity, quint32 storeNumber, qint64 key);
     void fulfillFault(ManagedObject* object);
-    void loadToMany(ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members);
+    void loadToMany(
+        ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members);
     void registerUndo(std::function<void()> action);
     void objectDidChange(ManagedObject* object);
     void schedulePendingChanges();
@@ -159,8 +163,8 @@ private:
     void forgetObject(ManagedObject* object);
     void storeWillBeRemoved(PersistentStore* store);
     PersistentStore* storeForNewObjects() const;
-    std::optional<QList<ManagedObject*>> fetchObjects(const FetchRequest& request, const EntityDescription* entity,
-                                                      Error* error);
+    std::optional<QList<ManagedObject*>> fetchObjects(
+        const FetchRequest& request, const EntityDescription* entity, Error* error);
 
     PersistentStoreCoordinator* m_coordinator = nullptr;
     UndoManager* m_undoManager = nullptr;

@@ -7,14 +7,15 @@
 
 ManagedObjectID ManagedObjectID::temporaryID(const EntityDescription* entity)
 {
-    static std::atomic<qint64> counter{0};
+    static std::atomic<qint64> counter { 0 };
     ManagedObjectID id;
     id.m_entity = entity;
     id.m_key = ++counter;
     return id;
 }
 
-ManagedObjectID ManagedObjectID::permanentID(const EntityDescription* entity, quint32 storeNumber, qint64 primaryKey)
+ManagedObjectID ManagedObjectID::permanentID(
+    const EntityDescription* entity, quint32 storeNumber, qint64 primaryKey)
 {
     ManagedObjectID id;
     id.m_entity = entity;
@@ -46,7 +47,8 @@ bool ManagedObjectID::operator==(const ManagedObjectID& other) const
     if (m_entity == other.m_entity)
         return true;
     // Rows of one table: sub-entities share their root's keys.
-    return m_entity && other.m_entity && m_storeNumber != 0 && m_entity->rootEntity() == other.m_entity->rootEntity();
+    return m_entity && other.m_entity && m_storeNumber != 0
+        && m_entity->rootEntity() == other.m_entity->rootEntity();
 }
 
 size_t qHash(const ManagedObjectID& id, size_t seed)

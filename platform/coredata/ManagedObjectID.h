@@ -10,12 +10,14 @@ class PersistentStore;
 
 // Identifies one object across contexts. Saved objects have a permanent ID (store plus primary
 // key); unsaved ones a temporary ID that resolves only inside this process.
-class ManagedObjectID {
+class ManagedObjectID
+{
 public:
     ManagedObjectID() = default;
 
     static ManagedObjectID temporaryID(const EntityDescription* entity);
-    static ManagedObjectID permanentID(const EntityDescription* entity, quint32 storeNumber, qint64 primaryKey);
+    static ManagedObjectID permanentID(
+        const EntityDescription* entity, quint32 storeNumber, qint64 primaryKey);
 
     bool isNull() const { return m_entity == nullptr; }
     bool isTemporaryID() const { return m_storeNumber == 0 && m_entity; }

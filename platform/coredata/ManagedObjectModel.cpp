@@ -9,11 +9,11 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QSet>
-
 #include <algorithm>
 #include <functional>
 
-namespace {
+namespace
+{
 
 bool fail(QString* error, const QString& message)
 {
@@ -25,11 +25,11 @@ bool fail(QString* error, const QString& message)
 bool deleteRuleFromName(const QString& name, RelationshipDescription::DeleteRule* rule)
 {
     using Rule = RelationshipDescription::DeleteRule;
-    static const QHash<QString, Rule> rules{
-        {QStringLiteral("nullify"), Rule::Nullify},
-        {QStringLiteral("cascade"), Rule::Cascade},
-        {QStringLiteral("deny"), Rule::Deny},
-        {QStringLiteral("noAction"), Rule::NoAction},
+    static const QHash<QString, Rule> rules {
+        { QStringLiteral("nullify"), Rule::Nullify },
+        { QStringLiteral("cascade"), Rule::Cascade },
+        { QStringLiteral("deny"), Rule::Deny },
+        { QStringLiteral("noAction"), Rule::NoAction },
     };
     auto it = rules.find(name);
     if (it == rules.end())
@@ -69,7 +69,8 @@ bool defaultFromJson(const AttributeDescription& attribute, const QVariant& json
 
 ManagedObjectModel::~ManagedObjectModel() = default;
 
-std::unique_ptr<ManagedObjectModel> ManagedObjectModel::modelWithContentsOfFile(const QString& path, QString* error)
+std::unique_ptr<ManagedObjectModel> ManagedObjectModel::modelWithContentsOfFile(
+    const QString& path, QString* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -84,9 +85,10 @@ std::unique_ptr<ManagedObjectModel> ManagedObjectModel::modelWithJSON(const QByt
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
-        fail(error, QStringLiteral("the model is not valid JSON: %1 at offset %2")
-                        .arg(parseError.errorString())
-                        .arg(parseError.offset));
+        fail(error,
+            QStringLiteral("the model is not valid JSON: %1 at offset %2")
+                .arg(parseError.errorString())
+                .arg(parseError.offset));
         return nullptr;
     }
     if (!document.isObject()) {
@@ -135,25 +137,30 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
                 return fail(error, QStringLiteral("an attribute of %1 has no name").arg(entity->m_name));
             const QString typeName = am.value(QStringLiteral("type")).toString();
             if (!AttributeDescription::typeFromName(typeName, &attribute->m_type))
-                return fail(error, QStringLiteral("attribute %1.%2 has the unknown type \"%3\"")
-                                       .arg(entity->m_name, attribute->m_name, typeName));
+                return fail(error,
+                    QStringLiteral("attribute %1.%2 has the unknown type \"%3\"")
+                        .arg(entity->m_name, attribute->m_name, typeName));
             attribute->m_optional = am.value(QStringLiteral("optional"), true).toBool();
             attribute->m_transient = am.value(QStringLiteral("transient"), false).toBool();
             attribute->m_indexed = am.value(QStringLiteral("indexed"), false).toBool();
             attribute->m_foldedIndexes = am.value(QStringLiteral("foldedIndexes")).toStringList();
             for (const QString& form : attribute->m_foldedIndexes) {
                 if (form != QLatin1String("c") && form != QLatin1String("d") && form != QLatin1String("cd"))
-                    return fail(error, QStringLiteral("attribute %1.%2 has the unknown folded index \"%3\"")
-                                           .arg(entity->m_name, attribute->m_name, form));
+                    return fail(error,
+                        QStringLiteral("attribute %1.%2 has the unknown folded index \"%3\"")
+                            .arg(entity->m_name, attribute->m_name, form));
             }
-            if (!attribute->m_foldedIndexes.isEmpty() && attribute->m_type != AttributeDescription::AttributeType::String)
-                return fail(error, QStringLiteral("attribute %1.%2 has folded indexes but is not a string")
-                                       .arg(entity->m_name, attribute->m_name));
+            if (!attribute->m_foldedIndexes.isEmpty()
+                && attribute->m_type != AttributeDescription::AttributeType::String)
+                return fail(error,
+                    QStringLiteral("attribute %1.%2 has folded indexes but is not a string")
+                        .arg(entity->m_name, attribute->m_name));
             attribute->m_renamingIdentifier = am.value(QStringLiteral("renamingIdentifier")).toString();
             attribute->m_entity = entity.get();
             if (!defaultFromJson(*attribute, am.value(QStringLiteral("default")), &attribute->m_defaultValue))
-                return fail(error, QStringLiteral("attribute %1.%2 has a default that does not fit its type")
-                                       .arg(entity->m_name, attribute->m_name));
+                return fail(error,
+                    QStringLiteral("attribute %1.%2 has a default that does not fit its type")
+                        .arg(entity->m_name, attribute->m_name));
             entity->m_ownAttributes.push_back(std::move(attribute));
         }
         for (const QVariant& r : map.value(QStringLiteral("relationships")).toList()) {
@@ -169,8 +176,9 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
             relationship->m_renamingIdentifier = rm.value(QStringLiteral("renamingIdentifier")).toString();
             const QString rule = rm.value(QStringLiteral("deleteRule"), QStringLiteral("nullify")).toString();
             if (!deleteRuleFromName(rule, &relationship->m_deleteRule))
-                return fail(error, QStringLiteral("relationship %1.%2 has the unknown delete rule \"%3\"")
-                                       .arg(entity->m_name, relationship->m_name, rule));
+                return fail(error,
+                    QStringLiteral("relationship %1.%2 has the unknown delete rule \"%3\"")
+                        .arg(entity->m_name, relationship->m_name, rule));
             relationship->m_entity = entity.get();
             entity->m_ownRelationships.push_back(std::move(relationship));
         }
@@ -185,8 +193,9 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
             continue;
         const EntityDescription* parent = m_entitiesByName.value(entity->m_parentName);
         if (!parent)
-            return fail(error, QStringLiteral("entity %1 has the unknown parent %2")
-                                   .arg(entity->m_name, entity->m_parentName));
+            return fail(error,
+                QStringLiteral("entity %1 has the unknown parent %2")
+                    .arg(entity->m_name, entity->m_parentName));
         entity->m_superentity = parent;
         const_cast<EntityDescription*>(parent)->m_subentities.append(entity.get());
     }
@@ -221,16 +230,17 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
         }
         for (auto& attribute : entity->m_ownAttributes) {
             if (entity->hasProperty(attribute->m_name))
-                return fail(error, QStringLiteral("property %1.%2 is defined twice")
-                                       .arg(entity->m_name, attribute->m_name));
+                return fail(error,
+                    QStringLiteral("property %1.%2 is defined twice").arg(entity->m_name, attribute->m_name));
             attribute->m_index = int(entity->m_attributes.size());
             entity->m_attributes.push_back(attribute.get());
             entity->m_attributesByName.insert(attribute->m_name, attribute.get());
         }
         for (auto& relationship : entity->m_ownRelationships) {
             if (entity->hasProperty(relationship->m_name))
-                return fail(error, QStringLiteral("property %1.%2 is defined twice")
-                                       .arg(entity->m_name, relationship->m_name));
+                return fail(error,
+                    QStringLiteral("property %1.%2 is defined twice")
+                        .arg(entity->m_name, relationship->m_name));
             relationship->m_index = int(entity->m_relationships.size());
             entity->m_relationships.push_back(relationship.get());
             entity->m_relationshipsByName.insert(relationship->m_name, relationship.get());
@@ -243,19 +253,22 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
             const QString where = entity->m_name + QLatin1Char('.') + relationship->m_name;
             relationship->m_destination = m_entitiesByName.value(relationship->m_destinationName);
             if (!relationship->m_destination)
-                return fail(error, QStringLiteral("relationship %1 has the unknown destination \"%2\"")
-                                       .arg(where, relationship->m_destinationName));
+                return fail(error,
+                    QStringLiteral("relationship %1 has the unknown destination \"%2\"")
+                        .arg(where, relationship->m_destinationName));
             if (relationship->m_inverseName.isEmpty())
                 continue;
-            const RelationshipDescription* inverse =
-                relationship->m_destination->relationshipNamed(relationship->m_inverseName);
+            const RelationshipDescription* inverse
+                = relationship->m_destination->relationshipNamed(relationship->m_inverseName);
             if (!inverse)
-                return fail(error, QStringLiteral("relationship %1 has the unknown inverse \"%2\"")
-                                       .arg(where, relationship->m_inverseName));
+                return fail(error,
+                    QStringLiteral("relationship %1 has the unknown inverse \"%2\"")
+                        .arg(where, relationship->m_inverseName));
             if (inverse->m_inverseName != relationship->m_name
                 || !entity->isKindOfEntity(m_entitiesByName.value(inverse->m_destinationName)))
-                return fail(error, QStringLiteral("relationship %1 and its inverse %2.%3 do not name each other")
-                                       .arg(where, relationship->m_destinationName, relationship->m_inverseName));
+                return fail(error,
+                    QStringLiteral("relationship %1 and its inverse %2.%3 do not name each other")
+                        .arg(where, relationship->m_destinationName, relationship->m_inverseName));
             relationship->m_inverse = inverse;
         }
     }
@@ -268,14 +281,17 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
         t.entityName = map.value(QStringLiteral("entity")).toString();
         t.predicateFormat = map.value(QStringLiteral("predicate")).toString();
         if (!m_entitiesByName.contains(t.entityName))
-            return fail(error, QStringLiteral("fetch request template %1 names the unknown entity \"%2\"")
-                                   .arg(it.key(), t.entityName));
+            return fail(error,
+                QStringLiteral("fetch request template %1 names the unknown entity \"%2\"")
+                    .arg(it.key(), t.entityName));
         if (!t.predicateFormat.isEmpty()) {
             QString parseError;
-            std::optional<Predicate> predicate = Predicate::predicateWithFormat(t.predicateFormat, {}, &parseError);
+            std::optional<Predicate> predicate
+                = Predicate::predicateWithFormat(t.predicateFormat, {}, &parseError);
             if (!predicate)
-                return fail(error, QStringLiteral("fetch request template %1 has an unreadable predicate: %2")
-                                       .arg(it.key(), parseError));
+                return fail(error,
+                    QStringLiteral("fetch request template %1 has an unreadable predicate: %2")
+                        .arg(it.key(), parseError));
             t.predicate = std::make_shared<const Predicate>(*predicate);
         }
         m_templates.insert(it.key(), t);
@@ -284,20 +300,22 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
     // The version hash covers what is stored: entities, stored attributes and relationships.
     QStringList lines;
     for (const EntityDescription* entity : m_entityList) {
-        QStringList parts{QStringLiteral("E:") + entity->m_name, entity->m_parentName};
+        QStringList parts { QStringLiteral("E:") + entity->m_name, entity->m_parentName };
         for (auto& attribute : entity->m_ownAttributes) {
             if (!attribute->m_transient)
-                parts << QStringLiteral("A:%1:%2").arg(attribute->m_name,
-                                                     AttributeDescription::nameOfType(attribute->m_type));
+                parts << QStringLiteral("A:%1:%2").arg(
+                    attribute->m_name, AttributeDescription::nameOfType(attribute->m_type));
         }
         for (auto& relationship : entity->m_ownRelationships)
             parts << QStringLiteral("R:%1:%2:%3:%4")
-                         .arg(relationship->m_name, relationship->m_destinationName, relationship->m_inverseName)
+                         .arg(relationship->m_name, relationship->m_destinationName,
+                             relationship->m_inverseName)
                          .arg(relationship->m_toMany ? 1 : 0);
         lines << parts.join(QLatin1Char('|'));
     }
     lines.sort();
-    m_versionHash = QCryptographicHash::hash(lines.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1).toHex();
+    m_versionHash
+        = QCryptographicHash::hash(lines.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1).toHex();
     return true;
 }
 
@@ -312,8 +330,8 @@ std::optional<FetchRequest> ManagedObjectModel::fetchRequestTemplateForName(cons
     return request;
 }
 
-std::optional<FetchRequest> ManagedObjectModel::fetchRequestFromTemplateWithName(const QString& name,
-                                                                                 const QVariantMap& variables) const
+std::optional<FetchRequest> ManagedObjectModel::fetchRequestFromTemplateWithName(
+    const QString& name, const QVariantMap& variables) const
 {
     auto it = m_templates.find(name);
     if (it == m_templates.end())

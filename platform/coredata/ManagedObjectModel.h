@@ -32,16 +32,19 @@
 //     A date default is ISO 8601 text; a decimal default is a number or its text.
 //   "fetchRequestTemplates": { "fetchByName": { "entity": "Item", "predicate": "name == $name" } }
 //     ($variables are substituted when the template is used).
-class ManagedObjectModel {
+class ManagedObjectModel
+{
 public:
     ~ManagedObjectModel();
     ManagedObjectModel(const ManagedObjectModel&) = delete;
     ManagedObjectModel& operator=(const ManagedObjectModel&) = delete;
 
     // nullptr with a message in *error for unreadable or inconsistent input.
-    static std::unique_ptr<ManagedObjectModel> modelWithJSON(const QByteArray& json, QString* error = nullptr);
+    static std::unique_ptr<ManagedObjectModel> modelWithJSON(
+        const QByteArray& json, QString* error = nullptr);
     // A file path or a Qt resource path (":/Kitchora.model.json").
-    static std::unique_ptr<ManagedObjectModel> modelWithContentsOfFile(const QString& path, QString* error = nullptr);
+    static std::unique_ptr<ManagedObjectModel> modelWithContentsOfFile(
+        const QString& path, QString* error = nullptr);
 
     int version() const { return m_version; }
     // Digest of everything that shapes the stored tables; equal hashes share one schema.
@@ -54,8 +57,8 @@ public:
     // The template as stored; nullopt when there is none of that name.
     std::optional<FetchRequest> fetchRequestTemplateForName(const QString& name) const;
     // The template with its $variables replaced; nullopt when the template is missing.
-    std::optional<FetchRequest> fetchRequestFromTemplateWithName(const QString& name,
-                                                                 const QVariantMap& variables) const;
+    std::optional<FetchRequest> fetchRequestFromTemplateWithName(
+        const QString& name, const QVariantMap& variables) const;
     // The template's predicate format, for inspection.
     QString fetchRequestTemplatePredicateFormat(const QString& name) const;
     QStringList fetchRequestTemplateNames() const { return m_templates.keys(); }

@@ -20,12 +20,12 @@ QList<ManagedObject*> MutableObjectSet::allObjects() const
 
 void MutableObjectSet::addObject(ManagedObject* object)
 {
-    addObjects({object});
+    addObjects({ object });
 }
 
 void MutableObjectSet::removeObject(ManagedObject* object)
 {
-    removeObjects({object});
+    removeObjects({ object });
 }
 
 void MutableObjectSet::addObjects(const QList<ManagedObject*>& objects)

@@ -8,10 +8,14 @@ class RelationshipDescription;
 
 // The live members of one to-many relationship of one object. Adding and removing through it
 // keeps the inverse relationship in step and notifies observers of the key.
-class MutableObjectSet {
+class MutableObjectSet
+{
 public:
     MutableObjectSet(ManagedObject* owner, const RelationshipDescription* relationship)
-        : m_owner(owner), m_relationship(relationship) { }
+        : m_owner(owner)
+        , m_relationship(relationship)
+    {
+    }
 
     bool isValid() const { return m_owner && m_relationship; }
     int count() const;

@@ -18,9 +18,7 @@
 #include <QTimeZone>
 #include <QUuid>
 #include <QVarLengthArray>
-
 #include <cstring>
-
 #include <sqlite3.h>
 
 const QString PersistentStore::StoreTypeKey = QStringLiteral("NSStoreType");
@@ -28,7 +26,8 @@ const QString PersistentStore::StoreUUIDKey = QStringLiteral("NSStoreUUID");
 const QString PersistentStore::ModelVersionKey = QStringLiteral("KitchoraModelVersion");
 const QString PersistentStore::ModelVersionHashKey = QStringLiteral("KitchoraModelVersionHash");
 
-namespace {
+namespace
+{
 
 // Marks our files ("KTCH"), so that a foreign SQLite file is told apart before anything is written.
 constexpr int applicationID = 0x4B544348;
@@ -117,8 +116,8 @@ void foldFunction(sqlite3_context* context, int, sqlite3_value** argv)
             return;
         }
     }
-    const QString folded = StringFolding::fold(textOf(argv[0]), sqlite3_value_int(argv[1]) != 0,
-                                               sqlite3_value_int(argv[2]) != 0);
+    const QString folded = StringFolding::fold(
+        textOf(argv[0]), sqlite3_value_int(argv[1]) != 0, sqlite3_value_int(argv[2]) != 0);
     sqlite3_result_text16(context, folded.utf16(), int(folded.size() * sizeof(QChar)), SQLITE_TRANSIENT);
 }
 
@@ -139,8 +138,10 @@ int codePointCollation(void*, int length1, const void* data1, int length2, const
     QVarLengthArray<char16_t, 256> bufferA(length1 / 2), bufferB(length2 / 2);
     memcpy(bufferA.data(), data1, size_t(bufferA.size()) * 2);
     memcpy(bufferB.data(), data2, size_t(bufferB.size()) * 2);
-    const QString a = QString::fromRawData(reinterpret_cast<const QChar*>(bufferA.constData()), bufferA.size());
-    const QString b = QString::fromRawData(reinterpret_cast<const QChar*>(bufferB.constData()), bufferB.size());
+    const QString a
+        = QString::fromRawData(reinterpret_cast<const QChar*>(bufferA.constData()), bufferA.size());
+    const QString b
+        = QString::fromRawData(reinterpret_cast<const QChar*>(bufferB.constData()), bufferB.size());
     return StringFolding::compareCodePoints(a, b);
 }
 
@@ -161,8 +162,8 @@ bool PersistentStore::ensureIndexes(QString* message)
         const EntityLayout& entityLayout = layout(entity);
         for (const AttributeDescription* attribute : entity->attributes()) {
             const int column = entityLayout.attributeColumns[size_t(attribute->index())];
-            if ((!attribute->isIndexed() && attribute->foldedIndexes().isEmpty()) || attribute->entity() != entity
-                || column < 0)
+            if ((!attribute->isIndexed() && attribute->foldedIndexes().isEmpty())
+                || attribute->entity() != entity || column < 0)
                 continue;
             const QString table = entityLayout.table->name;
             const QString name = entityLayout.table->columns[column - 2];
@@ -172,7 +173,7 @@ bool PersistentStore::ensureIndexes(QString* message)
             if (attribute->isIndexed())
                 sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3%4)")
                            .arg(quoted(prefix), quoted(table), quoted(name),
-                                string ? QStringLiteral(" COLLATE KCP") : QString());
+                               string ? QStringLiteral(" COLLATE KCP") : QString());
             for (const QString& form : attribute->foldedIndexes())
                 sql << QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (kfold(%3, %4, %5))")
                            .arg(quoted(prefix + QLatin1Char('_') + form), quoted(table), quoted(name))
@@ -187,7 +188,8 @@ bool PersistentStore::ensureIndexes(QString* message)
     return true;
 }
 
-QString PersistentStore::orderByFor(const EntityDescription* entity, const QList<SortDescriptor>& descriptors) const
+QString PersistentStore::orderByFor(
+    const EntityDescription* entity, const QList<SortDescriptor>& descriptors) const
 {
     using Type = AttributeDescription::AttributeType;
     const EntityLayout& entityLayout = layout(entity);
@@ -212,9 +214,11 @@ QString PersistentStore::orderByFor(const EntityDescription* entity, const QList
     return terms.join(QStringLiteral(", "));
 }
 
-PersistentStore::PersistentStore(PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model,
-                                 const QString& path)
-    : m_coordinator(coordinator), m_model(model), m_path(path)
+PersistentStore::PersistentStore(
+    PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model, const QString& path)
+    : m_coordinator(coordinator)
+    , m_model(model)
+    , m_path(path)
 {
 }
 
@@ -261,8 +265,9 @@ bool PersistentStore::checkpoint(Error* error)
 {
     QString message;
     if (!m_db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), &message)) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
-                                   QStringLiteral("The store “%1” could not be checkpointed: %2").arg(m_path, message)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
+                QStringLiteral("The store “%1” could not be checkpointed: %2").arg(m_path, message)));
         return false;
     }
     return true;
@@ -274,25 +279,27 @@ std::optional<QVariantMap> PersistentStore::readMetadata(const QString& path, Er
 {
     const QString name = QFileInfo(path).fileName();
     if (!QFileInfo(path).isFile()) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, path,
-                                   QStringLiteral("The file “%1” doesn’t exist.").arg(name)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, path,
+                QStringLiteral("The file “%1” doesn’t exist.").arg(name)));
         return std::nullopt;
     }
     const Error notAStore = storeError(CoreDataErrors::PersistentStoreInvalidType, path,
-                                       QStringLiteral("The file “%1” is not a library store or is damaged.").arg(name));
+        QStringLiteral("The file “%1” is not a library store or is damaged.").arg(name));
     // The header tells SQLite files and ours apart before SQLite touches the file (it would, for
     // example, roll back a hot journal of a foreign database).
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
-            setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, path,
-                                       QStringLiteral("The file “%1” could not be read: %2").arg(name, file.errorString())));
+            setError(error,
+                storeError(CoreDataErrors::PersistentStoreOpenError, path,
+                    QStringLiteral("The file “%1” could not be read: %2").arg(name, file.errorString())));
             return std::nullopt;
         }
         const QByteArray header = file.read(100);
         const bool sqlite = header.size() == 100 && header.startsWith(QByteArray("SQLite format 3\0", 16));
         const quint32 id = sqlite ? (quint32(quint8(header[68])) << 24 | quint32(quint8(header[69])) << 16
-                                     | quint32(quint8(header[70])) << 8 | quint32(quint8(header[71])))
+                               | quint32(quint8(header[70])) << 8 | quint32(quint8(header[71])))
                                   : 0;
         if (id != quint32(applicationID)) {
             setError(error, notAStore);
@@ -335,8 +342,9 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
     const QFileInfo info(m_path);
     const bool exists = info.exists() && info.size() > 0;
     if (info.exists() && !info.isFile()) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                   QStringLiteral("The store “%1” is not a file.").arg(name)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                QStringLiteral("The store “%1” is not a file.").arg(name)));
         return false;
     }
     QString message;
@@ -348,23 +356,27 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
         m_metadata = *metadata;
         const int storeVersion = m_metadata.value(ModelVersionKey).toInt();
         if (storeVersion > m_model->version()) {
-            setError(error, storeError(CoreDataErrors::PersistentStoreIncompatibleVersionHash, m_path,
-                                       QStringLiteral("The store “%1” was made by a newer version of the program "
-                                                      "(model version %2; this one reads up to %3).")
-                                           .arg(name)
-                                           .arg(storeVersion)
-                                           .arg(m_model->version())));
+            setError(error,
+                storeError(CoreDataErrors::PersistentStoreIncompatibleVersionHash, m_path,
+                    QStringLiteral("The store “%1” was made by a newer version of the program "
+                                   "(model version %2; this one reads up to %3).")
+                        .arg(name)
+                        .arg(storeVersion)
+                        .arg(m_model->version())));
             return false;
         }
         if (!m_db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, &message)) {
-            setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                       QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
+            setError(error,
+                storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                    QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
             return false;
         }
     } else {
-        if (!m_db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, &message)) {
-            setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                       QStringLiteral("The store “%1” could not be created: %2").arg(name, message)));
+        if (!m_db.open(
+                m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, &message)) {
+            setError(error,
+                storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                    QStringLiteral("The store “%1” could not be created: %2").arg(name, message)));
             return false;
         }
         // Text stays UTF-16 as Qt holds it, so every string round-trips exactly.
@@ -376,49 +388,57 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
         // Created before the switch to the write-ahead log, so the header that identifies the
         // file is in the main file from the start.
         if (!createSchema(&message)) {
-            setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                       QStringLiteral("The store “%1” could not be created: %2").arg(name, message)));
+            setError(error,
+                storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                    QStringLiteral("The store “%1” could not be created: %2").arg(name, message)));
             m_db.close();
             return false;
         }
     }
     // A larger page cache and memory-mapped reads: index updates of a big save touch many pages.
     if (!m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
-                                  "PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456; PRAGMA wal_autocheckpoint = 16384;"),
-                   &message)) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                   QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
+                                  "PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456; PRAGMA "
+                                  "wal_autocheckpoint = 16384;"),
+            &message)) {
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                QStringLiteral("The store “%1” could not be opened: %2").arg(name, message)));
         m_db.close();
         return false;
     }
-    if (exists && (m_metadata.value(ModelVersionHashKey).toByteArray() != m_model->versionHash()
-               || m_metadata.value(ModelVersionKey).toInt() != m_model->version())) {
-        const bool allowed = options.value(PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, true)
-                                 .toBool()
+    if (exists
+        && (m_metadata.value(ModelVersionHashKey).toByteArray() != m_model->versionHash()
+            || m_metadata.value(ModelVersionKey).toInt() != m_model->version())) {
+        const bool allowed
+            = options.value(PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, true)
+                  .toBool()
             && options.value(PersistentStoreCoordinator::InferMappingModelAutomaticallyOption, true).toBool();
         if (!allowed) {
-            setError(error, storeError(CoreDataErrors::PersistentStoreIncompatibleVersionHash, m_path,
-                                       QStringLiteral("The store “%1” was made by another version of the model.")
-                                           .arg(name)));
+            setError(error,
+                storeError(CoreDataErrors::PersistentStoreIncompatibleVersionHash, m_path,
+                    QStringLiteral("The store “%1” was made by another version of the model.").arg(name)));
             m_db.close();
             return false;
         }
         if (!migrate(&message)) {
-            setError(error, storeError(CoreDataErrors::MigrationError, m_path,
-                                       QStringLiteral("The store “%1” could not be upgraded: %2").arg(name, message)));
+            setError(error,
+                storeError(CoreDataErrors::MigrationError, m_path,
+                    QStringLiteral("The store “%1” could not be upgraded: %2").arg(name, message)));
             m_db.close();
             return false;
         }
     }
     if (!ensureIndexes(&message)) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                   QStringLiteral("The store “%1” could not be indexed: %2").arg(name, message)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                QStringLiteral("The store “%1” could not be indexed: %2").arg(name, message)));
         m_db.close();
         return false;
     }
     if (!loadEntityIDs(&message)) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
-                                   QStringLiteral("The store “%1” could not be read: %2").arg(name, message)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, m_path,
+                QStringLiteral("The store “%1” could not be read: %2").arg(name, message)));
         m_db.close();
         return false;
     }
@@ -478,7 +498,7 @@ void PersistentStore::buildLayout()
                 layout.relationshipColumns[size_t(relationship->index())] = int(position) + 2;
             }
         }
-        QStringList select{QStringLiteral("pk"), QStringLiteral("ent")};
+        QStringList select { QStringLiteral("pk"), QStringLiteral("ent") };
         for (const QString& column : table->columns)
             select.append(quoted(column));
         table->selectList = select.join(QStringLiteral(", "));
@@ -512,15 +532,17 @@ bool PersistentStore::createSchema(QString* message)
     sql << QStringLiteral("CREATE TABLE meta (key TEXT PRIMARY KEY, value)");
     sql << QStringLiteral("CREATE TABLE entities (id INTEGER PRIMARY KEY, name TEXT UNIQUE NOT NULL)");
     for (const auto& table : m_tables) {
-        QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY"), QStringLiteral("ent INTEGER NOT NULL")};
+        QStringList columns { QStringLiteral("pk INTEGER PRIMARY KEY"),
+            QStringLiteral("ent INTEGER NOT NULL") };
         for (const QString& column : table->columns)
             columns.append(quoted(column));
-        sql << QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table->name), columns.join(QStringLiteral(", ")));
+        sql << QStringLiteral("CREATE TABLE %1 (%2)")
+                   .arg(quoted(table->name), columns.join(QStringLiteral(", ")));
         for (const QString& column : table->columns) {
             if (column.startsWith(QStringLiteral("r_")) && !column.endsWith(QStringLiteral("_ent")))
                 sql << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                            .arg(quoted(QStringLiteral("i_") + table->name + QLatin1Char('_') + column),
-                                quoted(table->name), quoted(column));
+                               quoted(table->name), quoted(column));
         }
     }
     QSet<QString> joins;
@@ -535,7 +557,8 @@ bool PersistentStore::createSchema(QString* message)
             sql << QStringLiteral("CREATE TABLE %1 (a INTEGER NOT NULL, a_ent INTEGER, b INTEGER NOT NULL, "
                                   "b_ent INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID")
                        .arg(quoted(name));
-            sql << QStringLiteral("CREATE INDEX %1 ON %2 (b)").arg(quoted(QStringLiteral("i_") + name + QStringLiteral("_b")), quoted(name));
+            sql << QStringLiteral("CREATE INDEX %1 ON %2 (b)")
+                       .arg(quoted(QStringLiteral("i_") + name + QStringLiteral("_b")), quoted(name));
         }
     }
     for (const QString& statement : sql) {
@@ -544,13 +567,14 @@ bool PersistentStore::createSchema(QString* message)
             return false;
         }
     }
-    const QVariantMap meta{
-        {StoreTypeKey, PersistentStoreCoordinator::SQLiteStoreType},
-        {StoreUUIDKey, QUuid::createUuid().toString(QUuid::WithoutBraces)},
-        {ModelVersionKey, m_model->version()},
-        {ModelVersionHashKey, QString::fromLatin1(m_model->versionHash())},
+    const QVariantMap meta {
+        { StoreTypeKey, PersistentStoreCoordinator::SQLiteStoreType },
+        { StoreUUIDKey, QUuid::createUuid().toString(QUuid::WithoutBraces) },
+        { ModelVersionKey, m_model->version() },
+        { ModelVersionHashKey, QString::fromLatin1(m_model->versionHash()) },
     };
-    SqlStatement* insert = m_db.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"), message);
+    SqlStatement* insert
+        = m_db.prepare(QStringLiteral("INSERT INTO meta (key, value) VALUES (?, ?)"), message);
     if (!insert) {
         m_db.exec(QStringLiteral("ROLLBACK"));
         return false;
@@ -584,7 +608,8 @@ bool PersistentStore::loadEntityIDs(QString* message)
     for (const EntityDescription* entity : m_model->entities()) {
         if (ids.contains(entity->name()))
             continue;
-        SqlStatement* insert = m_db.prepare(QStringLiteral("INSERT INTO entities (name) VALUES (?)"), message);
+        SqlStatement* insert
+            = m_db.prepare(QStringLiteral("INSERT INTO entities (name) VALUES (?)"), message);
         if (!insert)
             return false;
         insert->bindText(1, entity->name());
@@ -680,16 +705,16 @@ QVariant PersistentStore::decode(const AttributeDescription* attribute, SqlState
 QString PersistentStore::entityList(const EntityDescription* entity, bool includeSubentities) const
 {
     QStringList ids;
-    const QList<const EntityDescription*> entities =
-        includeSubentities ? entity->selfAndDescendants() : QList<const EntityDescription*>{entity};
+    const QList<const EntityDescription*> entities
+        = includeSubentities ? entity->selfAndDescendants() : QList<const EntityDescription*> { entity };
     for (const EntityDescription* e : entities)
         ids.append(QString::number(layout(e).storeEntityID));
     return ids.join(QLatin1Char(','));
 }
 
-bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-                                const QVariantList& bindings, const QString& orderBy, const RowHandler& handler,
-                                QString* message)
+bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSubentities,
+    const QString& where, const QVariantList& bindings, const QString& orderBy, const RowHandler& handler,
+    QString* message)
 {
     const TableLayout* table = layout(entity).table;
     QString sql = QStringLiteral("SELECT %1 FROM %2 t0").arg(table->selectListT0, quoted(table->name));
@@ -723,8 +748,8 @@ bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSub
     return true;
 }
 
-qint64 PersistentStore::countRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-                                  const QVariantList& bindings, QString* message)
+qint64 PersistentStore::countRows(const EntityDescription* entity, bool includeSubentities,
+    const QString& where, const QVariantList& bindings, QString* message)
 {
     const TableLayout* table = layout(entity).table;
     QString sql = QStringLiteral("SELECT count(*) FROM %1 t0").arg(quoted(table->name));
@@ -754,8 +779,8 @@ void PersistentStore::fillObject(ManagedObject* object, SqlStatement& row) const
     const EntityLayout& entityLayout = layout(entity);
     for (const AttributeDescription* attribute : entity->attributes()) {
         const int column = entityLayout.attributeColumns[size_t(attribute->index())];
-        object->m_attributes[size_t(attribute->index())] =
-            column < 0 ? attribute->defaultValue() : decode(attribute, row, column);
+        object->m_attributes[size_t(attribute->index())]
+            = column < 0 ? attribute->defaultValue() : decode(attribute, row, column);
     }
     for (const RelationshipDescription* relationship : entity->relationships()) {
         ManagedObject::RelationSlot& slot = object->m_relations[size_t(relationship->index())];
@@ -790,7 +815,7 @@ bool PersistentStore::loadObject(ManagedObject* object)
 }
 
 bool PersistentStore::loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,
-                                 const std::function<void(const EntityDescription*, qint64)>& handler)
+    const std::function<void(const EntityDescription*, qint64)>& handler)
 {
     QString sql;
     if (relationship->isManyToMany()) {
@@ -821,20 +846,22 @@ bool PersistentStore::loadToMany(const ManagedObject* owner, const RelationshipD
 // --- writing ---
 
 bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated,
-                                  const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error)
+    const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error)
 {
     const QString name = QFileInfo(m_path).fileName();
     QString message;
     auto failure = [&](const QString& why) {
         m_db.exec(QStringLiteral("ROLLBACK"));
         keys->clear();
-        setError(error, storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
-                                   QStringLiteral("The store “%1” could not be saved: %2").arg(name, why)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
+                QStringLiteral("The store “%1” could not be saved: %2").arg(name, why)));
         return false;
     };
     if (!m_db.exec(QStringLiteral("BEGIN IMMEDIATE"), &message)) {
-        setError(error, storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
-                                   QStringLiteral("The store “%1” could not be saved: %2").arg(name, message)));
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
+                QStringLiteral("The store “%1” could not be saved: %2").arg(name, message)));
         return false;
     }
 
@@ -843,7 +870,8 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
     for (ManagedObject* object : inserted) {
         const TableLayout* table = layout(object->entity()).table;
         if (!maxKeys.contains(table)) {
-            SqlStatement* select = m_db.prepare(QStringLiteral("SELECT value FROM meta WHERE key = ?"), &message);
+            SqlStatement* select
+                = m_db.prepare(QStringLiteral("SELECT value FROM meta WHERE key = ?"), &message);
             if (!select)
                 return failure(message);
             select->bindText(1, QStringLiteral("maxpk.") + table->name);
@@ -851,7 +879,8 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
             if (select->step() == SQLITE_ROW)
                 maxKey = select->int64(0);
             select->reset();
-            SqlStatement* max = m_db.prepare(QStringLiteral("SELECT max(pk) FROM %1").arg(quoted(table->name)), &message);
+            SqlStatement* max
+                = m_db.prepare(QStringLiteral("SELECT max(pk) FROM %1").arg(quoted(table->name)), &message);
             if (!max)
                 return failure(message);
             if (max->step() == SQLITE_ROW)
@@ -889,7 +918,7 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
         const EntityLayout& entityLayout = layout(entity);
         SqlStatement* insert = inserts.value(entity);
         if (!insert) {
-            QStringList columns{QStringLiteral("pk"), QStringLiteral("ent")};
+            QStringList columns { QStringLiteral("pk"), QStringLiteral("ent") };
             for (const AttributeDescription* attribute : entity->attributes()) {
                 if (entityLayout.attributeColumns[size_t(attribute->index())] >= 0)
                     columns.append(quoted(attributeColumn(attribute->name())));
@@ -905,8 +934,8 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
                 marks.append(QStringLiteral("?"));
             insert = m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                       .arg(quoted(entityLayout.table->name), columns.join(QLatin1Char(',')),
-                                           marks.join(QLatin1Char(','))),
-                                  &message);
+                                          marks.join(QLatin1Char(','))),
+                &message);
             if (!insert)
                 return failure(message);
             inserts.insert(entity, insert);
@@ -951,10 +980,10 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
         }
         if (assignments.isEmpty())
             continue;
-        SqlStatement* update = m_db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?")
-                                                .arg(quoted(entityLayout.table->name),
-                                                     assignments.join(QStringLiteral(", "))),
-                                            &message);
+        SqlStatement* update
+            = m_db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?")
+                               .arg(quoted(entityLayout.table->name), assignments.join(QStringLiteral(", "))),
+                &message);
         if (!update)
             return failure(message);
         int index = 1;
@@ -974,8 +1003,9 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
 
     // Pairs of many-to-many relationships, written from their owning side.
     auto writePair = [&](const QString& table, ManagedObject* a, ManagedObject* b, bool add) {
-        const QString sql = add ? QStringLiteral("INSERT OR IGNORE INTO %1 (a, a_ent, b, b_ent) VALUES (?, ?, ?, ?)")
-                                : QStringLiteral("DELETE FROM %1 WHERE a = ? AND b = ?");
+        const QString sql = add
+            ? QStringLiteral("INSERT OR IGNORE INTO %1 (a, a_ent, b, b_ent) VALUES (?, ?, ?, ?)")
+            : QStringLiteral("DELETE FROM %1 WHERE a = ? AND b = ?");
         SqlStatement* statement = m_db.prepare(sql.arg(quoted(table)), &message);
         if (!statement)
             return false;
@@ -1002,9 +1032,11 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
             if (!isNew && !object->m_originalToMany.contains(index))
                 continue;
             const QList<ManagedObject*> current = object->toManyMembers(relationship).list;
-            const QList<ManagedObject*> before = isNew ? QList<ManagedObject*>() : object->m_originalToMany.value(index);
+            const QList<ManagedObject*> before
+                = isNew ? QList<ManagedObject*>() : object->m_originalToMany.value(index);
             for (ManagedObject* member : before) {
-                if (!current.contains(member) && keyOf(member) != 0 && !writePair(table, object, member, false))
+                if (!current.contains(member) && keyOf(member) != 0
+                    && !writePair(table, object, member, false))
                     return false;
             }
             for (ManagedObject* member : current) {
@@ -1027,8 +1059,8 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
     for (ManagedObject* object : deleted) {
         const EntityLayout& entityLayout = layout(object->entity());
         const qint64 key = object->objectID().referenceKey();
-        SqlStatement* remove =
-            m_db.prepare(QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(quoted(entityLayout.table->name)), &message);
+        SqlStatement* remove = m_db.prepare(
+            QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(quoted(entityLayout.table->name)), &message);
         if (!remove)
             return failure(message);
         remove->bindInt64(1, key);
@@ -1039,9 +1071,10 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
                 continue;
             bool ownerSide = false;
             const QString table = joinTableName(relationship, &ownerSide);
-            SqlStatement* pairs = m_db.prepare(
-                QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoted(table), ownerSide ? QStringLiteral("a") : QStringLiteral("b")),
-                &message);
+            SqlStatement* pairs
+                = m_db.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                                   .arg(quoted(table), ownerSide ? QStringLiteral("a") : QStringLiteral("b")),
+                    &message);
             if (!pairs)
                 return failure(message);
             pairs->bindInt64(1, key);
@@ -1051,7 +1084,8 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
     }
 
     for (auto it = maxKeys.begin(); it != maxKeys.end(); ++it) {
-        SqlStatement* store = m_db.prepare(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES (?, ?)"), &message);
+        SqlStatement* store = m_db.prepare(
+            QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES (?, ?)"), &message);
         if (!store)
             return failure(message);
         store->bindText(1, QStringLiteral("maxpk.") + it.key()->name);
@@ -1092,7 +1126,8 @@ bool PersistentStore::migrate(QString* message)
 
     QStringList existingTables;
     {
-        SqlStatement* list = m_db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), message);
+        SqlStatement* list
+            = m_db.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"), message);
         if (!list)
             return fail(*message);
         while (list->step() == SQLITE_ROW)
@@ -1114,7 +1149,8 @@ bool PersistentStore::migrate(QString* message)
         const QString old = entity->renamingIdentifier();
         if (old.isEmpty() || storedEntities.contains(entity->name()) || !storedEntities.contains(old))
             continue;
-        if (!exec(QStringLiteral("UPDATE entities SET name = '%1' WHERE name = '%2'").arg(entity->name(), old)))
+        if (!exec(
+                QStringLiteral("UPDATE entities SET name = '%1' WHERE name = '%2'").arg(entity->name(), old)))
             return fail(*message);
         storedEntities.insert(entity->name(), storedEntities.take(old));
         const QString oldTable = QStringLiteral("t_") + old;
@@ -1141,20 +1177,22 @@ bool PersistentStore::migrate(QString* message)
             return fail(*message);
     }
 
-    QSet<QString> wantedTables{QStringLiteral("meta"), QStringLiteral("entities")};
+    QSet<QString> wantedTables { QStringLiteral("meta"), QStringLiteral("entities") };
     for (const auto& table : m_tables) {
         wantedTables.insert(table->name);
         if (!existingTables.contains(table->name)) {
-            QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY"), QStringLiteral("ent INTEGER NOT NULL")};
+            QStringList columns { QStringLiteral("pk INTEGER PRIMARY KEY"),
+                QStringLiteral("ent INTEGER NOT NULL") };
             for (const QString& column : table->columns)
                 columns.append(quoted(column));
-            if (!exec(QStringLiteral("CREATE TABLE %1 (%2)").arg(quoted(table->name), columns.join(QStringLiteral(", ")))))
+            if (!exec(QStringLiteral("CREATE TABLE %1 (%2)")
+                          .arg(quoted(table->name), columns.join(QStringLiteral(", ")))))
                 return fail(*message);
             for (const QString& column : table->columns) {
                 if (column.startsWith(QStringLiteral("r_")) && !column.endsWith(QStringLiteral("_ent"))
                     && !exec(QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                                  .arg(quoted(QStringLiteral("i_") + table->name + QLatin1Char('_') + column),
-                                      quoted(table->name), quoted(column))))
+                                     quoted(table->name), quoted(column))))
                     return fail(*message);
             }
             continue;
@@ -1176,15 +1214,16 @@ bool PersistentStore::migrate(QString* message)
                     present.replace(present.indexOf(old), column);
                     continue;
                 }
-                if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoted(table->name), quoted(column))))
+                if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                              .arg(quoted(table->name), quoted(column))))
                     return fail(*message);
                 present.append(column);
                 const QVariant value = encode(attribute, attribute->defaultValue());
                 if (value.isValid()) {
                     SqlStatement* fill = m_db.prepare(QStringLiteral("UPDATE %1 SET %2 = ? WHERE ent IN (%3)")
                                                           .arg(quoted(table->name), quoted(column),
-                                                               entityListByName(entity, storedEntities)),
-                                                      message);
+                                                              entityListByName(entity, storedEntities)),
+                        message);
                     if (!fill)
                         return fail(*message);
                     fill->bind(1, value);
@@ -1201,29 +1240,32 @@ bool PersistentStore::migrate(QString* message)
                 const QString old = relationshipColumn(relationship->renamingIdentifier());
                 if (!relationship->renamingIdentifier().isEmpty() && present.contains(old)) {
                     if (!exec(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
-                                     .arg(quoted(table->name), quoted(old), quoted(column)))
+                                  .arg(quoted(table->name), quoted(old), quoted(column)))
                         || !exec(QStringLiteral("ALTER TABLE %1 RENAME COLUMN %2 TO %3")
                                      .arg(quoted(table->name), quoted(old + QStringLiteral("_ent")),
-                                          quoted(column + QStringLiteral("_ent")))))
+                                         quoted(column + QStringLiteral("_ent")))))
                         return fail(*message);
                     present.replace(present.indexOf(old), column);
-                    present.replace(present.indexOf(old + QStringLiteral("_ent")), column + QStringLiteral("_ent"));
+                    present.replace(
+                        present.indexOf(old + QStringLiteral("_ent")), column + QStringLiteral("_ent"));
                 } else {
-                    if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoted(table->name), quoted(column)))
+                    if (!exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
+                                  .arg(quoted(table->name), quoted(column)))
                         || !exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2")
                                      .arg(quoted(table->name), quoted(column + QStringLiteral("_ent")))))
                         return fail(*message);
                     present << column << column + QStringLiteral("_ent");
                     if (!exec(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
                                   .arg(quoted(QStringLiteral("i_") + table->name + QLatin1Char('_') + column),
-                                       quoted(table->name), quoted(column))))
+                                      quoted(table->name), quoted(column))))
                         return fail(*message);
                 }
             }
         }
         // Columns the model no longer has.
         for (const QString& column : present) {
-            if (column == QLatin1String("pk") || column == QLatin1String("ent") || table->columns.contains(column))
+            if (column == QLatin1String("pk") || column == QLatin1String("ent")
+                || table->columns.contains(column))
                 continue;
             // Indexes keep the name they had before a table was renamed: find them by column.
             QStringList indexes;
@@ -1242,7 +1284,8 @@ bool PersistentStore::migrate(QString* message)
                 if (!exec(QStringLiteral("DROP INDEX %1").arg(quoted(index))))
                     return fail(*message);
             }
-            if (!exec(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoted(table->name), quoted(column))))
+            if (!exec(
+                    QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(quoted(table->name), quoted(column))))
                 return fail(*message);
         }
     }
@@ -1259,10 +1302,13 @@ bool PersistentStore::migrate(QString* message)
             wantedTables.insert(name);
             if (existingTables.contains(name))
                 continue;
-            const RelationshipDescription* owner = ownerSide ? relationship : relationship->inverseRelationship();
-            const QString oldEntity = owner->entity()->renamingIdentifier().isEmpty() ? owner->entity()->name()
-                                                                                      : owner->entity()->renamingIdentifier();
-            const QString oldName = owner->renamingIdentifier().isEmpty() ? owner->name() : owner->renamingIdentifier();
+            const RelationshipDescription* owner
+                = ownerSide ? relationship : relationship->inverseRelationship();
+            const QString oldEntity = owner->entity()->renamingIdentifier().isEmpty()
+                ? owner->entity()->name()
+                : owner->entity()->renamingIdentifier();
+            const QString oldName
+                = owner->renamingIdentifier().isEmpty() ? owner->name() : owner->renamingIdentifier();
             const QString old = QStringLiteral("j_%1_%2").arg(oldEntity, oldName);
             if (existingTables.contains(old)) {
                 if (!exec(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(quoted(old), quoted(name))))
@@ -1270,9 +1316,10 @@ bool PersistentStore::migrate(QString* message)
                 existingTables.replace(existingTables.indexOf(old), name);
                 continue;
             }
-            if (!exec(QStringLiteral("CREATE TABLE %1 (a INTEGER NOT NULL, a_ent INTEGER, b INTEGER NOT NULL, "
-                                     "b_ent INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID")
-                          .arg(quoted(name)))
+            if (!exec(
+                    QStringLiteral("CREATE TABLE %1 (a INTEGER NOT NULL, a_ent INTEGER, b INTEGER NOT NULL, "
+                                   "b_ent INTEGER, PRIMARY KEY (a, b)) WITHOUT ROWID")
+                        .arg(quoted(name)))
                 || !exec(QStringLiteral("CREATE INDEX %1 ON %2 (b)")
                              .arg(quoted(QStringLiteral("i_") + name + QStringLiteral("_b")), quoted(name))))
                 return fail(*message);
@@ -1284,7 +1331,8 @@ bool PersistentStore::migrate(QString* message)
             return fail(*message);
     }
 
-    SqlStatement* meta = m_db.prepare(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES (?, ?)"), message);
+    SqlStatement* meta
+        = m_db.prepare(QStringLiteral("INSERT OR REPLACE INTO meta (key, value) VALUES (?, ?)"), message);
     if (!meta)
         return fail(*message);
     meta->bindText(1, ModelVersionKey);
@@ -1301,7 +1349,8 @@ bool PersistentStore::migrate(QString* message)
     return true;
 }
 
-QString PersistentStore::entityListByName(const EntityDescription* entity, const QHash<QString, qint64>& storedIDs) const
+QString PersistentStore::entityListByName(
+    const EntityDescription* entity, const QHash<QString, qint64>& storedIDs) const
 {
     QStringList ids;
     for (const EntityDescription* e : entity->selfAndDescendants()) {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Error.h"
 #include "EntityDescription.h"
+#include "Error.h"
 #include "SortDescriptor.h"
 #include "SqlConnection.h"
 
@@ -26,7 +26,8 @@ class RelationshipDescription;
 // a key column on its own side, a to-many with a to-one inverse lives in that inverse's column,
 // other to-many relationships get a table of pairs. Metadata sits in a table of its own so that
 // it can be read from the file alone.
-class PersistentStore {
+class PersistentStore
+{
 public:
     ~PersistentStore();
     PersistentStore(const PersistentStore&) = delete;
@@ -69,7 +70,7 @@ private:
     struct EntityLayout {
         const EntityDescription* entity = nullptr;
         TableLayout* table = nullptr;
-        std::vector<int> attributeColumns;    // per attribute index; -1 when not stored
+        std::vector<int> attributeColumns; // per attribute index; -1 when not stored
         std::vector<int> relationshipColumns; // per relationship index; key column of a to-one, else -1
         qint64 storeEntityID = 0;
     };
@@ -77,7 +78,7 @@ private:
         const EntityDescription* root = nullptr;
         QString name;
         QStringList columns; // after "pk" and "ent"
-        QString selectList;   // "pk","ent",columns...
+        QString selectList; // "pk","ent",columns...
         QString selectListT0; // the same, qualified by the alias t0
     };
     struct JoinTable {
@@ -88,7 +89,8 @@ private:
     using KeyMap = QHash<ManagedObject*, qint64>;
     using RowHandler = std::function<void(const EntityDescription* entity, qint64 key, SqlStatement& row)>;
 
-    PersistentStore(PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model, const QString& path);
+    PersistentStore(
+        PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model, const QString& path);
     bool open(const QVariantMap& options, Error* error);
     bool createSchema(QString* message);
     bool loadEntityIDs(QString* message);
@@ -100,23 +102,26 @@ private:
     void buildLayout();
     void close();
 
-    const EntityLayout& layout(const EntityDescription* entity) const { return m_entityLayouts[size_t(entity->entityIndex())]; }
+    const EntityLayout& layout(const EntityDescription* entity) const
+    {
+        return m_entityLayouts[size_t(entity->entityIndex())];
+    }
     const EntityDescription* entityForStoreID(qint64 id) const { return m_entitiesByStoreID.value(id); }
     QString joinTableName(const RelationshipDescription* relationship, bool* ownerSide) const;
 
     // Reading (callers hold the coordinator's lock).
     bool fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-                   const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message);
+        const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message);
     // -1 on error.
     qint64 countRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-                     const QVariantList& bindings, QString* message);
+        const QVariantList& bindings, QString* message);
     void fillObject(ManagedObject* object, SqlStatement& row) const;
     bool loadObject(ManagedObject* object);
     bool loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,
-                    const std::function<void(const EntityDescription*, qint64)>& handler);
+        const std::function<void(const EntityDescription*, qint64)>& handler);
     // Writing: one transaction.
     bool saveChanges(const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated,
-                     const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error);
+        const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error);
 
     QVariant encode(const AttributeDescription* attribute, const QVariant& value) const;
     QVariant decode(const AttributeDescription* attribute, SqlStatement& row, int column) const;

@@ -11,12 +11,15 @@
 #include <QRegularExpression>
 
 const QString PersistentStoreCoordinator::SQLiteStoreType = QStringLiteral("SQLite");
-const QString PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption =
-    QStringLiteral("NSMigratePersistentStoresAutomaticallyOption");
-const QString PersistentStoreCoordinator::InferMappingModelAutomaticallyOption =
-    QStringLiteral("NSInferMappingModelAutomaticallyOption");
+const QString PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption
+    = QStringLiteral("NSMigratePersistentStoresAutomaticallyOption");
+const QString PersistentStoreCoordinator::InferMappingModelAutomaticallyOption
+    = QStringLiteral("NSInferMappingModelAutomaticallyOption");
 
-PersistentStoreCoordinator::PersistentStoreCoordinator(const ManagedObjectModel* model) : m_model(model) { }
+PersistentStoreCoordinator::PersistentStoreCoordinator(const ManagedObjectModel* model)
+    : m_model(model)
+{
+}
 
 PersistentStoreCoordinator::~PersistentStoreCoordinator()
 {
@@ -29,25 +32,23 @@ PersistentStoreCoordinator::~PersistentStoreCoordinator()
 }
 
 PersistentStore* PersistentStoreCoordinator::addPersistentStoreWithType(const QString& storeType,
-                                                                        const QString& configuration,
-                                                                        const QString& path,
-                                                                        const QVariantMap& options, Error* error)
+    const QString& configuration, const QString& path, const QVariantMap& options, Error* error)
 {
     Q_UNUSED(configuration);
     if (storeType != SQLiteStoreType) {
         if (error)
-            *error = Error{CoreDataErrors::domain, CoreDataErrors::PersistentStoreInvalidType,
-                           QStringLiteral("The store type “%1” is not supported.").arg(storeType),
-                           {{CoreDataErrors::filePathKey, path}}};
+            *error = Error { CoreDataErrors::domain, CoreDataErrors::PersistentStoreInvalidType,
+                QStringLiteral("The store type “%1” is not supported.").arg(storeType),
+                { { CoreDataErrors::filePathKey, path } } };
         return nullptr;
     }
     QMutexLocker lock(&m_lock);
     const QString canonical = QFileInfo(path).absoluteFilePath();
     if (persistentStoreForURL(canonical)) {
         if (error)
-            *error = Error{CoreDataErrors::domain, CoreDataErrors::PersistentStoreOpenError,
-                           QStringLiteral("The store “%1” is already open.").arg(QFileInfo(path).fileName()),
-                           {{CoreDataErrors::filePathKey, path}}};
+            *error = Error { CoreDataErrors::domain, CoreDataErrors::PersistentStoreOpenError,
+                QStringLiteral("The store “%1” is already open.").arg(QFileInfo(path).fileName()),
+                { { CoreDataErrors::filePathKey, path } } };
         return nullptr;
     }
     std::unique_ptr<PersistentStore> store(new PersistentStore(this, m_model, canonical));
@@ -60,11 +61,12 @@ PersistentStore* PersistentStoreCoordinator::addPersistentStoreWithType(const QS
 bool PersistentStoreCoordinator::removePersistentStore(PersistentStore* store, Error* error)
 {
     QMutexLocker lock(&m_lock);
-    auto it = std::find_if(m_stores.begin(), m_stores.end(), [store](const auto& s) { return s.get() == store; });
+    auto it
+        = std::find_if(m_stores.begin(), m_stores.end(), [store](const auto& s) { return s.get() == store; });
     if (it == m_stores.end()) {
         if (error)
-            *error = Error{CoreDataErrors::domain, CoreDataErrors::PersistentStoreOpenError,
-                           QStringLiteral("The store is not one of this coordinator's."), {}};
+            *error = Error { CoreDataErrors::domain, CoreDataErrors::PersistentStoreOpenError,
+                QStringLiteral("The store is not one of this coordinator's."), {} };
         return false;
     }
     for (ManagedObjectContext* context : m_contexts)
@@ -143,15 +145,14 @@ ManagedObjectID PersistentStoreCoordinator::managedObjectIDForURIRepresentation(
     return ManagedObjectID();
 }
 
-std::optional<QVariantMap> PersistentStoreCoordinator::metadataForPersistentStoreOfType(const QString& storeType,
-                                                                                        const QString& path,
-                                                                                        Error* error)
+std::optional<QVariantMap> PersistentStoreCoordinator::metadataForPersistentStoreOfType(
+    const QString& storeType, const QString& path, Error* error)
 {
     if (!storeType.isEmpty() && storeType != SQLiteStoreType) {
         if (error)
-            *error = Error{CoreDataErrors::domain, CoreDataErrors::PersistentStoreInvalidType,
-                           QStringLiteral("The store type “%1” is not supported.").arg(storeType),
-                           {{CoreDataErrors::filePathKey, path}}};
+            *error = Error { CoreDataErrors::domain, CoreDataErrors::PersistentStoreInvalidType,
+                QStringLiteral("The store type “%1” is not supported.").arg(storeType),
+                { { CoreDataErrors::filePathKey, path } } };
         return std::nullopt;
     }
     return PersistentStore::readMetadata(path, error);
@@ -170,7 +171,8 @@ void PersistentStoreCoordinator::unregisterContext(ManagedObjectContext* context
     m_contexts.removeAll(context);
 }
 
-void PersistentStoreCoordinator::noteSavedID(const ManagedObjectID& temporary, const ManagedObjectID& permanent)
+void PersistentStoreCoordinator::noteSavedID(
+    const ManagedObjectID& temporary, const ManagedObjectID& permanent)
 {
     QMutexLocker lock(&m_lock);
     m_savedTemporaryIDs.insert(temporary, permanent);

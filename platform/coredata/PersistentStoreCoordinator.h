@@ -19,7 +19,8 @@ class PersistentStore;
 
 // Joins a model to its stores; contexts reach the stores through it. Safe to share between
 // threads: every store access holds the coordinator's lock.
-class PersistentStoreCoordinator {
+class PersistentStoreCoordinator
+{
 public:
     static const QString SQLiteStoreType;
     // Option keys of addPersistentStoreWithType (both on by default).
@@ -38,8 +39,7 @@ public:
     // naming the file when it cannot. A damaged or foreign file is left untouched. There is one
     // configuration: `configuration` is not used.
     PersistentStore* addPersistentStoreWithType(const QString& storeType, const QString& configuration,
-                                                const QString& path, const QVariantMap& options = {},
-                                                Error* error = nullptr);
+        const QString& path, const QVariantMap& options = {}, Error* error = nullptr);
     // Checkpoints and closes the store; objects of it become invalid in every context.
     bool removePersistentStore(PersistentStore* store, Error* error = nullptr);
     QList<PersistentStore*> persistentStores() const;
@@ -50,8 +50,8 @@ public:
     ManagedObjectID managedObjectIDForURIRepresentation(const QUrl& uri) const;
 
     // The store's metadata read from the file alone; nullopt with an error when it is not a store.
-    static std::optional<QVariantMap> metadataForPersistentStoreOfType(const QString& storeType, const QString& path,
-                                                                       Error* error = nullptr);
+    static std::optional<QVariantMap> metadataForPersistentStoreOfType(
+        const QString& storeType, const QString& path, Error* error = nullptr);
 
     QRecursiveMutex& lock() const { return m_lock; }
 

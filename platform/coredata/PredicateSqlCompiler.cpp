@@ -7,7 +7,8 @@
 
 #include <QDateTime>
 
-namespace {
+namespace
+{
 
 using Op = Predicate::Operator;
 
@@ -69,7 +70,8 @@ QString quoted(const QString& name)
 } // namespace
 
 PredicateSqlCompiler::PredicateSqlCompiler(const PersistentStore& store, const EntityDescription* entity)
-    : m_store(store), m_entity(entity)
+    : m_store(store)
+    , m_entity(entity)
 {
 }
 
@@ -92,7 +94,7 @@ QString PredicateSqlCompiler::nextAlias()
 PredicateSqlCompiler::Result PredicateSqlCompiler::compile(const Predicate& predicate)
 {
     Result result;
-    QList<Predicate> parts{predicate};
+    QList<Predicate> parts { predicate };
     if (predicate.predicateType() == Predicate::Type::Compound
         && predicate.compoundPredicateType() == Predicate::CompoundType::And)
         parts = predicate.subpredicates();
@@ -141,9 +143,11 @@ std::optional<QString> PredicateSqlCompiler::condition(const Predicate& predicat
         }
         switch (predicate.compoundPredicateType()) {
         case Predicate::CompoundType::And:
-            return sql.isEmpty() ? QStringLiteral("1") : QLatin1Char('(') + sql.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+            return sql.isEmpty() ? QStringLiteral("1")
+                                 : QLatin1Char('(') + sql.join(QStringLiteral(" AND ")) + QLatin1Char(')');
         case Predicate::CompoundType::Or:
-            return sql.isEmpty() ? QStringLiteral("0") : QLatin1Char('(') + sql.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+            return sql.isEmpty() ? QStringLiteral("0")
+                                 : QLatin1Char('(') + sql.join(QStringLiteral(" OR ")) + QLatin1Char(')');
         case Predicate::CompoundType::Not:
             if (sql.size() != 1)
                 return std::nullopt;
@@ -155,9 +159,8 @@ std::optional<QString> PredicateSqlCompiler::condition(const Predicate& predicat
     return std::nullopt;
 }
 
-std::optional<PredicateSqlCompiler::Operand> PredicateSqlCompiler::keyPathOperand(const EntityDescription* entity,
-                                                                                   const QString& alias,
-                                                                                   const QString& keyPath)
+std::optional<PredicateSqlCompiler::Operand> PredicateSqlCompiler::keyPathOperand(
+    const EntityDescription* entity, const QString& alias, const QString& keyPath)
 {
     const int dot = keyPath.indexOf(QLatin1Char('.'));
     const QString key = dot < 0 ? keyPath : keyPath.left(dot);
@@ -168,7 +171,8 @@ std::optional<PredicateSqlCompiler::Operand> PredicateSqlCompiler::keyPathOperan
         const int kind = attributeKind(attribute);
         if (!rest.isEmpty() || column < 0 || kind == None)
             return std::nullopt;
-        return Operand{alias + QLatin1Char('.') + quoted(layout.table->columns[column - 2]), kind, nullptr};
+        return Operand { alias + QLatin1Char('.') + quoted(layout.table->columns[column - 2]), kind,
+            nullptr };
     }
     const RelationshipDescription* relationship = entity->relationshipNamed(key);
     if (!relationship || relationship->isToMany())
@@ -179,7 +183,7 @@ std::optional<PredicateSqlCompiler::Operand> PredicateSqlCompiler::keyPathOperan
     m_usesRelationships = true;
     const QString foreignKey = alias + QLatin1Char('.') + quoted(layout.table->columns[column - 2]);
     if (rest.isEmpty())
-        return Operand{foreignKey, ObjectKey, relationship->destinationEntity()};
+        return Operand { foreignKey, ObjectKey, relationship->destinationEntity() };
     const QString inner = nextAlias();
     std::optional<Operand> operand = keyPathOperand(relationship->destinationEntity(), inner, rest);
     if (!operand || operand->kind == ObjectKey)
@@ -190,8 +194,8 @@ std::optional<PredicateSqlCompiler::Operand> PredicateSqlCompiler::keyPathOperan
     return operand;
 }
 
-std::optional<QString> PredicateSqlCompiler::compare(const Operand& left, Predicate::Operator op, int options,
-                                                     const QVariant& right)
+std::optional<QString> PredicateSqlCompiler::compare(
+    const Operand& left, Predicate::Operator op, int options, const QVariant& right)
 {
     const bool c = options & Predicate::CaseInsensitive;
     const bool d = options & Predicate::DiacriticInsensitive;
@@ -215,8 +219,9 @@ std::optional<QString> PredicateSqlCompiler::compare(const Operand& left, Predic
             + bind(QVariant::fromValue<qint64>(id.referenceKey()));
     }
     const bool strings = left.kind == String;
-    const QString x = strings && (c || d) ? QStringLiteral("kfold(%1, %2, %3)").arg(left.sql).arg(c ? 1 : 0).arg(d ? 1 : 0)
-                                          : left.sql;
+    const QString x = strings && (c || d)
+        ? QStringLiteral("kfold(%1, %2, %3)").arg(left.sql).arg(c ? 1 : 0).arg(d ? 1 : 0)
+        : left.sql;
     const QString collate = strings ? QStringLiteral(" COLLATE KCP") : QString();
     auto value = [&](const QVariant& v) -> std::optional<QString> {
         if (constantKind(v) != left.kind)
@@ -240,7 +245,7 @@ std::optional<QString> PredicateSqlCompiler::compare(const Operand& left, Predic
         std::optional<QString> v = value(right);
         if (!v)
             return std::nullopt;
-        static const char* const symbols[] = {" < ", " <= ", " > ", " >= "};
+        static const char* const symbols[] = { " < ", " <= ", " > ", " >= " };
         return x + collate + QLatin1String(symbols[int(op) - int(Op::LessThan)]) + *v;
     }
     case Op::Between: {
@@ -263,7 +268,9 @@ std::optional<QString> PredicateSqlCompiler::compare(const Operand& left, Predic
                 return std::nullopt;
             items.append(*v);
         }
-        return items.isEmpty() ? QStringLiteral("0") : x + QStringLiteral(" IN (") + items.join(QLatin1Char(',')) + QLatin1Char(')');
+        return items.isEmpty()
+            ? QStringLiteral("0")
+            : x + QStringLiteral(" IN (") + items.join(QLatin1Char(',')) + QLatin1Char(')');
     }
     case Op::BeginsWith:
     case Op::EndsWith:
@@ -287,7 +294,10 @@ std::optional<QString> PredicateSqlCompiler::compare(const Operand& left, Predic
             if (text == QLatin1String("*"))
                 return x + QStringLiteral(" IS NOT NULL");
             text = inner;
-            effective = leading && trailing ? Op::Contains : leading ? Op::EndsWith : trailing ? Op::BeginsWith : Op::EqualTo;
+            effective = leading && trailing ? Op::Contains
+                : leading                   ? Op::EndsWith
+                : trailing                  ? Op::BeginsWith
+                                            : Op::EqualTo;
         }
         const QString v = bind(text);
         switch (effective) {
@@ -318,15 +328,16 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
     const PersistentStore::EntityLayout& layout = m_store.layout(m_entity);
 
     // The rows of a to-many relationship of t0, as a sub-select of `select` (alias of the members).
-    auto members = [&](const RelationshipDescription* relationship, const QString& alias, const QString& select,
-                       const QString& where) -> QString {
+    auto members = [&](const RelationshipDescription* relationship, const QString& alias,
+                       const QString& select, const QString& where) -> QString {
         const PersistentStore::EntityLayout& destination = m_store.layout(relationship->destinationEntity());
         if (!relationship->isManyToMany()) {
             const RelationshipDescription* inverse = relationship->inverseRelationship();
-            const QString column = quoted(destination.table->columns[destination.relationshipColumns[size_t(inverse->index())] - 2]);
+            const QString column = quoted(
+                destination.table->columns[destination.relationshipColumns[size_t(inverse->index())] - 2]);
             return QStringLiteral("SELECT %1 FROM %2 %3 WHERE %3.%4 = t0.pk%5")
                 .arg(select, quoted(destination.table->name), alias, column,
-                     where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);
+                    where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);
         }
         bool ownerSide = false;
         const QString table = m_store.joinTableName(relationship, &ownerSide);
@@ -334,13 +345,14 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
         const QString theirs = ownerSide ? QStringLiteral("b") : QStringLiteral("a");
         return QStringLiteral("SELECT %1 FROM %2 j%3 JOIN %4 %3 ON %3.pk = j%3.%5 WHERE j%3.%6 = t0.pk%7")
             .arg(select, quoted(table), alias, quoted(destination.table->name), theirs, mine,
-                 where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);
+                where.isEmpty() ? QString() : QStringLiteral(" AND ") + where);
     };
 
     if (left.expressionType() == Expression::Type::Function) {
         // @count of a to-many relationship of the entity.
         const Expression operand = left.operand();
-        if (left.function() != QLatin1String("@count") || !left.keyPath().isEmpty() || modifier != Predicate::Modifier::Direct
+        if (left.function() != QLatin1String("@count") || !left.keyPath().isEmpty()
+            || modifier != Predicate::Modifier::Direct
             || operand.expressionType() != Expression::Type::KeyPath)
             return std::nullopt;
         const RelationshipDescription* relationship = m_entity->relationshipNamed(operand.keyPath());
@@ -348,8 +360,9 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
             return std::nullopt;
         m_usesRelationships = true;
         const QString alias = nextAlias();
-        const Operand count{QLatin1Char('(') + members(relationship, alias, QStringLiteral("count(*)"), QString()) + QLatin1Char(')'),
-                            Number, nullptr};
+        const Operand count { QLatin1Char('(')
+                + members(relationship, alias, QStringLiteral("count(*)"), QString()) + QLatin1Char(')'),
+            Number, nullptr };
         return compare(count, predicate.predicateOperatorType(), predicate.options(), constant);
     }
     if (left.expressionType() != Expression::Type::KeyPath)
@@ -372,11 +385,13 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
     m_usesRelationships = true;
     const QString alias = nextAlias();
     std::optional<Operand> element = rest.isEmpty()
-        ? std::optional<Operand>(Operand{alias + QStringLiteral(".pk"), ObjectKey, relationship->destinationEntity()})
+        ? std::optional<Operand>(
+            Operand { alias + QStringLiteral(".pk"), ObjectKey, relationship->destinationEntity() })
         : keyPathOperand(relationship->destinationEntity(), alias, rest);
     if (!element)
         return std::nullopt;
-    std::optional<QString> test = compare(*element, predicate.predicateOperatorType(), predicate.options(), constant);
+    std::optional<QString> test
+        = compare(*element, predicate.predicateOperatorType(), predicate.options(), constant);
     if (!test)
         return std::nullopt;
     // Uncorrelated, so SQLite runs it once (and can use an index on the members' column).
@@ -385,7 +400,8 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
     if (!relationship->isManyToMany()) {
         const RelationshipDescription* inverse = relationship->inverseRelationship();
         const QString column = alias + QLatin1Char('.')
-            + quoted(destination.table->columns[destination.relationshipColumns[size_t(inverse->index())] - 2]);
+            + quoted(
+                destination.table->columns[destination.relationshipColumns[size_t(inverse->index())] - 2]);
         any = QStringLiteral("t0.pk IN (SELECT %1 FROM %2 %3 WHERE %1 IS NOT NULL AND (%4))")
                   .arg(column, quoted(destination.table->name), alias, *test);
     } else {

@@ -13,12 +13,13 @@ class PersistentStore;
 // WHERE condition on the entity's table (alias t0): comparisons on stored attributes, to-one
 // key paths as sub-selects, ANY/NONE over a to-many as IN (sub-select), @count as a count.
 // Strings compare through the same folding function and code-point collation as in memory.
-class PredicateSqlCompiler {
+class PredicateSqlCompiler
+{
 public:
     struct Result {
-        QString sql;          // empty when nothing could be compiled
+        QString sql; // empty when nothing could be compiled
         QVariantList bindings;
-        bool exact = false;   // the condition is the whole predicate
+        bool exact = false; // the condition is the whole predicate
         bool usesRelationships = false;
     };
 
@@ -34,8 +35,10 @@ private:
         int kind = 0; // 1 string, 2 number, 3 date, 4 data, 5 object key
         const EntityDescription* destination = nullptr;
     };
-    std::optional<Operand> keyPathOperand(const EntityDescription* entity, const QString& alias, const QString& keyPath);
-    std::optional<QString> compare(const Operand& left, Predicate::Operator op, int options, const QVariant& right);
+    std::optional<Operand> keyPathOperand(
+        const EntityDescription* entity, const QString& alias, const QString& keyPath);
+    std::optional<QString> compare(
+        const Operand& left, Predicate::Operator op, int options, const QVariant& right);
     QString bind(const QVariant& value);
     QString nextAlias();
 

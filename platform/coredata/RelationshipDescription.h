@@ -5,7 +5,8 @@
 class EntityDescription;
 
 // One relationship of an entity.
-class RelationshipDescription {
+class RelationshipDescription
+{
 public:
     enum class DeleteRule { NoAction, Nullify, Cascade, Deny };
 

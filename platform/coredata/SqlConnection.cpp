@@ -1,8 +1,7 @@
 #include "SqlConnection.h"
 
-#include <sqlite3.h>
-
 #include <cstring>
+#include <sqlite3.h>
 
 QString stringFromUtf16Bytes(const void* data, int bytes)
 {
@@ -81,8 +80,8 @@ SqlStatement* SqlConnection::prepare(const QString& sql, QString* error)
     }
     sqlite3_stmt* stmt = nullptr;
     const QByteArray utf8 = sql.toUtf8();
-    const int rc = sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT,
-                                      &stmt, nullptr);
+    const int rc = sqlite3_prepare_v3(
+        m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
     if (rc != SQLITE_OK || !stmt) {
         if (error)
             *error = lastError();
@@ -156,7 +155,7 @@ void SqlStatement::bindBlob(int index, const QByteArray& value)
 {
     // A zero-length blob must stay a blob, not NULL.
     sqlite3_bind_blob64(m_stmt, index, value.isEmpty() ? "" : value.constData(), sqlite3_uint64(value.size()),
-                        SQLITE_TRANSIENT);
+        SQLITE_TRANSIENT);
 }
 
 void SqlStatement::bindNull(int index)

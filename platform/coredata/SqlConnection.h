@@ -15,7 +15,8 @@ class SqlStatement;
 QString stringFromUtf16Bytes(const void* data, int bytes);
 
 // One SQLite connection with a cache of prepared statements keyed by their text.
-class SqlConnection {
+class SqlConnection
+{
 public:
     SqlConnection() = default;
     ~SqlConnection();
@@ -41,9 +42,13 @@ private:
 };
 
 // A prepared statement. Owned by its connection's cache.
-class SqlStatement {
+class SqlStatement
+{
 public:
-    explicit SqlStatement(sqlite3_stmt* stmt) : m_stmt(stmt) { }
+    explicit SqlStatement(sqlite3_stmt* stmt)
+        : m_stmt(stmt)
+    {
+    }
     ~SqlStatement();
     SqlStatement(const SqlStatement&) = delete;
     SqlStatement& operator=(const SqlStatement&) = delete;

@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
-const Range notFound{Range::NotFound, 0};
+const Range notFound { Range::NotFound, 0 };
 
 } // namespace
 
@@ -14,7 +15,7 @@ AttributedString::AttributedString(const QString& string, const QVariantMap& att
     : m_string(string)
 {
     if (!m_string.isEmpty())
-        m_runs.push_back({0, attributes});
+        m_runs.push_back({ 0, attributes });
 }
 
 Range AttributedString::clipped(Range range) const
@@ -27,13 +28,13 @@ Range AttributedString::clipped(Range range) const
     if (range.length > 0)
         end = range.location > size - range.length ? size : range.location + range.length;
     end = std::clamp(end, start, size);
-    return {start, end - start};
+    return { start, end - start };
 }
 
 std::size_t AttributedString::runIndexAt(qsizetype index) const
 {
-    const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), index,
-                                        [](qsizetype i, const Run& run) { return i < run.start; });
+    const auto after = std::upper_bound(
+        m_runs.begin(), m_runs.end(), index, [](qsizetype i, const Run& run) { return i < run.start; });
     return std::size_t(after - m_runs.begin()) - 1;
 }
 
@@ -44,12 +45,11 @@ qsizetype AttributedString::runEnd(std::size_t run) const
 
 QVariantMap AttributedString::attributesAtIndex(qsizetype index, Range* effectiveRange) const
 {
-    return attributesAtIndexLongestEffectiveRange(index, effectiveRange, {0, length()});
+    return attributesAtIndexLongestEffectiveRange(index, effectiveRange, { 0, length() });
 }
 
-QVariantMap AttributedString::attributesAtIndexLongestEffectiveRange(qsizetype index,
-                                                                     Range* longestEffectiveRange,
-                                                                     Range inRange) const
+QVariantMap AttributedString::attributesAtIndexLongestEffectiveRange(
+    qsizetype index, Range* longestEffectiveRange, Range inRange) const
 {
     const Range limit = clipped(inRange);
     if (!locationInRange(index, limit)) {
@@ -59,18 +59,17 @@ QVariantMap AttributedString::attributesAtIndexLongestEffectiveRange(qsizetype i
     }
     const std::size_t run = runIndexAt(index);
     if (longestEffectiveRange)
-        *longestEffectiveRange = intersection({m_runs[run].start, runEnd(run) - m_runs[run].start}, limit);
+        *longestEffectiveRange = intersection({ m_runs[run].start, runEnd(run) - m_runs[run].start }, limit);
     return m_runs[run].attributes;
 }
 
 QVariant AttributedString::attributeAtIndex(const QString& name, qsizetype index, Range* effectiveRange) const
 {
-    return attributeAtIndexLongestEffectiveRange(name, index, effectiveRange, {0, length()});
+    return attributeAtIndexLongestEffectiveRange(name, index, effectiveRange, { 0, length() });
 }
 
-QVariant AttributedString::attributeAtIndexLongestEffectiveRange(const QString& name, qsizetype index,
-                                                                 Range* longestEffectiveRange,
-                                                                 Range inRange) const
+QVariant AttributedString::attributeAtIndexLongestEffectiveRange(
+    const QString& name, qsizetype index, Range* longestEffectiveRange, Range inRange) const
 {
     const Range limit = clipped(inRange);
     if (!locationInRange(index, limit)) {
@@ -89,14 +88,14 @@ Range AttributedString::attributeRange(const QString& name, std::size_t run, Ran
     const QVariant value = m_runs[run].attributes.value(name);
     std::size_t first = run;
     while (first > 0 && m_runs[first].start > limit.location
-           && m_runs[first - 1].attributes.value(name) == value)
+        && m_runs[first - 1].attributes.value(name) == value)
         --first;
     std::size_t last = run;
     while (last + 1 < m_runs.size() && m_runs[last + 1].start < maxRange(limit)
-           && m_runs[last + 1].attributes.value(name) == value)
+        && m_runs[last + 1].attributes.value(name) == value)
         ++last;
     const qsizetype start = m_runs[first].start;
-    return intersection({start, runEnd(last) - start}, limit);
+    return intersection({ start, runEnd(last) - start }, limit);
 }
 
 AttributedString AttributedString::attributedSubstringFromRange(Range range) const
@@ -108,8 +107,8 @@ AttributedString AttributedString::attributedSubstringFromRange(Range range) con
         return result;
     for (std::size_t run = runIndexAt(range.location);
          run < m_runs.size() && m_runs[run].start < maxRange(range); ++run)
-        result.m_runs.push_back({std::max(m_runs[run].start, range.location) - range.location,
-                                 m_runs[run].attributes});
+        result.m_runs.push_back(
+            { std::max(m_runs[run].start, range.location) - range.location, m_runs[run].attributes });
     return result;
 }
 
@@ -133,7 +132,7 @@ void AttributedString::enumerateAttributesInRange(Range range, const AttributesB
     bool stop = false;
     for (std::size_t run = runIndexAt(range.location);
          run < m_runs.size() && m_runs[run].start < maxRange(range) && !stop; ++run) {
-        const Range whole{m_runs[run].start, runEnd(run) - m_runs[run].start};
+        const Range whole { m_runs[run].start, runEnd(run) - m_runs[run].start };
         block(m_runs[run].attributes, intersection(whole, range), stop);
     }
 }
@@ -157,7 +156,7 @@ std::size_t MutableAttributedString::splitAt(qsizetype index)
     const std::size_t run = runIndexAt(index);
     if (m_runs[run].start == index)
         return run;
-    m_runs.insert(m_runs.begin() + qsizetype(run) + 1, Run{index, m_runs[run].attributes});
+    m_runs.insert(m_runs.begin() + qsizetype(run) + 1, Run { index, m_runs[run].attributes });
     return run + 1;
 }
 
@@ -210,7 +209,7 @@ void MutableAttributedString::replaceCharactersInRange(Range range, const QStrin
         inherited = attributesAtIndex(0);
     std::vector<Run> runs;
     if (!string.isEmpty())
-        runs.push_back({0, inherited});
+        runs.push_back({ 0, inherited });
     replace(range, string, runs);
 }
 
@@ -226,12 +225,12 @@ void MutableAttributedString::replaceCharactersInRange(Range range, const Attrib
 
 void MutableAttributedString::insertAttributedString(const AttributedString& string, qsizetype location)
 {
-    replaceCharactersInRange({location, 0}, string);
+    replaceCharactersInRange({ location, 0 }, string);
 }
 
 void MutableAttributedString::appendAttributedString(const AttributedString& string)
 {
-    replaceCharactersInRange({length(), 0}, string);
+    replaceCharactersInRange({ length(), 0 }, string);
 }
 
 void MutableAttributedString::deleteCharactersInRange(Range range)
@@ -239,8 +238,7 @@ void MutableAttributedString::deleteCharactersInRange(Range range)
     replace(range, QString(), {});
 }
 
-template <typename Change>
-void MutableAttributedString::changeAttributes(Range range, Change change)
+template <typename Change> void MutableAttributedString::changeAttributes(Range range, Change change)
 {
     range = clipped(range);
     if (range.length == 0)

@@ -29,7 +29,8 @@ constexpr char16_t NSAttachmentCharacter = u'\uFFFC';
 // Out-of-range input never crashes: queries at an index outside the text answer no attributes
 // with the effective range {Range::NotFound, 0}; ranges given to substring and editing
 // operations are clipped to the text (a location past the end means the end).
-class AttributedString {
+class AttributedString
+{
 public:
     using AttributeBlock = std::function<void(const QVariant& value, Range range, bool& stop)>;
     using AttributesBlock = std::function<void(const QVariantMap& attributes, Range range, bool& stop)>;
@@ -43,13 +44,13 @@ public:
     // The attributes at index; effectiveRange receives the whole run that shares them.
     QVariantMap attributesAtIndex(qsizetype index, Range* effectiveRange = nullptr) const;
     // As above, with the run clipped to inRange. An index outside inRange counts as out of range.
-    QVariantMap attributesAtIndexLongestEffectiveRange(qsizetype index, Range* longestEffectiveRange,
-                                                       Range inRange) const;
+    QVariantMap attributesAtIndexLongestEffectiveRange(
+        qsizetype index, Range* longestEffectiveRange, Range inRange) const;
     // The value of one attribute (invalid when absent); the range is the longest stretch around
     // index over which that attribute has the same value (or is absent throughout).
     QVariant attributeAtIndex(const QString& name, qsizetype index, Range* effectiveRange = nullptr) const;
-    QVariant attributeAtIndexLongestEffectiveRange(const QString& name, qsizetype index,
-                                                   Range* longestEffectiveRange, Range inRange) const;
+    QVariant attributeAtIndexLongestEffectiveRange(
+        const QString& name, qsizetype index, Range* longestEffectiveRange, Range inRange) const;
 
     AttributedString attributedSubstringFromRange(Range range) const;
 
@@ -81,11 +82,15 @@ protected:
     std::vector<Run> m_runs;
 };
 
-class MutableAttributedString : public AttributedString {
+class MutableAttributedString : public AttributedString
+{
 public:
     MutableAttributedString() = default;
     explicit MutableAttributedString(const QString& string, const QVariantMap& attributes = {});
-    MutableAttributedString(const AttributedString& other) : AttributedString(other) { }
+    MutableAttributedString(const AttributedString& other)
+        : AttributedString(other)
+    {
+    }
 
     // New characters take the attributes of the first replaced character or, when nothing is
     // replaced, of the character before the range (else the one after it).
@@ -114,8 +119,7 @@ private:
     // Merges equal neighbours among runs [first - 1, last].
     void coalesce(std::size_t first, std::size_t last);
     void replace(Range range, const QString& text, const std::vector<Run>& runs);
-    template <typename Change>
-    void changeAttributes(Range range, Change change);
+    template <typename Change> void changeAttributes(Range range, Change change);
 
     int m_editingDepth = 0;
 };

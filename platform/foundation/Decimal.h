@@ -8,7 +8,8 @@
 // Sums and products are exact within 38 digits; division rounds half to even at 38 digits.
 // An operation that has no answer (division by zero, overflow, unreadable text) gives the
 // "not a number" value, which compares unequal to every number and prints as "NaN".
-class Decimal {
+class Decimal
+{
 public:
     enum class ComparisonResult { OrderedAscending = -1, OrderedSame = 0, OrderedDescending = 1 };
 
@@ -47,7 +48,10 @@ public:
 
     bool operator==(const Decimal& other) const;
     bool operator!=(const Decimal& other) const { return !(*this == other); }
-    bool operator<(const Decimal& other) const { return compare(other) == ComparisonResult::OrderedAscending; }
+    bool operator<(const Decimal& other) const
+    {
+        return compare(other) == ComparisonResult::OrderedAscending;
+    }
 
 private:
     friend struct DecimalParts;

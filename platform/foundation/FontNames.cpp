@@ -3,9 +3,11 @@
 #include <QGuiApplication>
 #include <array>
 
-namespace FontNames {
+namespace FontNames
+{
 
-namespace {
+namespace
+{
 
 struct StyleSuffix {
     const char* suffix;
@@ -14,13 +16,13 @@ struct StyleSuffix {
 };
 
 // Longest first, so "-BoldOblique" is not read as "-Oblique".
-constexpr std::array<StyleSuffix, 5> suffixes{{
-    {"-BoldOblique", true, true},
-    {"-BoldItalic", true, true},
-    {"-Oblique", false, true},
-    {"-Italic", false, true},
-    {"-Bold", true, false},
-}};
+constexpr std::array<StyleSuffix, 5> suffixes { {
+    { "-BoldOblique", true, true },
+    { "-BoldItalic", true, true },
+    { "-Oblique", false, true },
+    { "-Italic", false, true },
+    { "-Bold", true, false },
+} };
 
 } // namespace
 

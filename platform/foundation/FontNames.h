@@ -3,7 +3,8 @@
 #include <QFont>
 #include <QString>
 
-namespace FontNames {
+namespace FontNames
+{
 
 // The font for a PostScript-style name such as "Helvetica" or "Helvetica-Bold": the family before
 // a known style suffix (-Bold, -Oblique, -Italic, -BoldOblique, -BoldItalic), at the size in points.

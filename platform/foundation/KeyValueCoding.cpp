@@ -3,7 +3,8 @@
 #include <QVariantList>
 #include <QVariantMap>
 
-namespace {
+namespace
+{
 
 QVariant valueOf(const QVariant& object, const QString& key);
 

@@ -7,7 +7,8 @@
 // Access by string key to an object's properties. Objects travel inside QVariant as
 // KeyValueCoding* (managed objects register a converter from their own pointer type), so
 // generic code such as predicates and sort descriptors can read their values.
-class KeyValueCoding {
+class KeyValueCoding
+{
 public:
     virtual ~KeyValueCoding() = default;
     virtual QVariant valueForKey(const QString& key) const = 0;

@@ -3,11 +3,13 @@
 #include <QDebug>
 #include <QMutex>
 
-namespace Log {
-namespace {
+namespace Log
+{
+namespace
+{
 QMutex g_mutex;
 Capture* g_capture = nullptr;
-}
+} // namespace
 
 void log(const QString& message)
 {

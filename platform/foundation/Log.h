@@ -5,14 +5,14 @@
 #include <functional>
 
 // Diagnostics go through one function, so tests can read what was logged.
-namespace Log {
+namespace Log
+{
 
 // Writes one line to the system log (stderr through Qt's message handler) and to the capture, if any.
 void log(const QString& message);
 
 // printf-style helper with %1, %2... placeholders, as QString::arg.
-template <typename... Args>
-void logf(const QString& format, Args&&... args)
+template <typename... Args> void logf(const QString& format, Args&&... args)
 {
     QString text = format;
     ((text = text.arg(std::forward<Args>(args))), ...);
@@ -20,7 +20,8 @@ void logf(const QString& format, Args&&... args)
 }
 
 // While alive, collects every logged line instead of printing it (nests: the innermost collects).
-class Capture {
+class Capture
+{
 public:
     Capture();
     ~Capture();

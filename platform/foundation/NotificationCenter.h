@@ -13,7 +13,8 @@ struct Notification {
     QVariantMap userInfo;
 };
 
-class NotificationCenter {
+class NotificationCenter
+{
 public:
     using Token = quint64;
     using Handler = std::function<void(const Notification&)>;
@@ -29,8 +30,8 @@ public:
     Token addObserver(const QString& name, const void* object, Handler handler);
     void removeObserver(Token token);
     void postNotification(const Notification& notification);
-    void postNotificationName(const QString& name, const void* object = nullptr,
-                              const QVariantMap& userInfo = {});
+    void postNotificationName(
+        const QString& name, const void* object = nullptr, const QVariantMap& userInfo = {});
 
 private:
     struct Private;
@@ -38,11 +39,15 @@ private:
 };
 
 // Removes its observation when it goes away.
-class ScopedObserver {
+class ScopedObserver
+{
 public:
     ScopedObserver() = default;
     ScopedObserver(NotificationCenter& center, NotificationCenter::Token token)
-        : m_center(&center), m_token(token) { }
+        : m_center(&center)
+        , m_token(token)
+    {
+    }
     ~ScopedObserver() { reset(); }
     ScopedObserver(ScopedObserver&& other) noexcept { *this = std::move(other); }
     ScopedObserver& operator=(ScopedObserver&& other) noexcept

@@ -18,9 +18,9 @@ struct TabStop {
 struct ParagraphStyle {
     enum class Alignment { Natural, Left, Right, Center, Justified };
 
-    qreal lineSpacing = 0;         // added between two lines of the paragraph
-    qreal paragraphSpacing = 0;    // added after the paragraph's last line
-    qreal headIndent = 0;          // start of every line but the first
+    qreal lineSpacing = 0; // added between two lines of the paragraph
+    qreal paragraphSpacing = 0; // added after the paragraph's last line
+    qreal headIndent = 0; // start of every line but the first
     qreal firstLineHeadIndent = 0; // start of the first line
     QList<TabStop> tabStops = defaultTabStops();
     Alignment alignment = Alignment::Natural;

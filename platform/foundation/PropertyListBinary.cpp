@@ -6,14 +6,15 @@
 #include <QVariantList>
 #include <QVariantMap>
 #include <QtEndian>
-
 #include <cstring>
 #include <limits>
 #include <vector>
 
-namespace PropertyListCodec {
+namespace PropertyListCodec
+{
 
-namespace {
+namespace
+{
 
 constexpr qsizetype HeaderSize = 8;
 constexpr qsizetype TrailerSize = 32;
@@ -21,7 +22,8 @@ constexpr qsizetype TrailerSize = 32;
 // Every offset and length is checked against the buffer before it is used, objects that
 // refer back to themselves are refused, and each object is decoded once (shared children
 // share their QVariant), so a small hostile file cannot blow up into a huge tree.
-class BinaryReader {
+class BinaryReader
+{
 public:
     explicit BinaryReader(const QByteArray& data)
         : m_data(reinterpret_cast<const uchar*>(data.constData()))
@@ -165,8 +167,9 @@ private:
         const quint64 high = readUnsigned(position, 8);
         const quint64 low = readUnsigned(position + 8, 8);
         if (high == 0)
-            return low > quint64(std::numeric_limits<qint64>::max()) ? QVariant::fromValue<quint64>(low)
-                                                                       : QVariant::fromValue<qint64>(qint64(low));
+            return low > quint64(std::numeric_limits<qint64>::max())
+                ? QVariant::fromValue<quint64>(low)
+                : QVariant::fromValue<qint64>(qint64(low));
         if (high == ~quint64(0) && (low >> 63))
             return QVariant::fromValue<qint64>(qint64(low));
         return fail(QStringLiteral("an integer is too large"));
@@ -195,7 +198,8 @@ private:
         case 0x0:
             if (info == 0x8 || info == 0x9)
                 return info == 0x9;
-            return fail(QStringLiteral("unsupported object (marker 0x%1)").arg(marker, 2, 16, QLatin1Char('0')));
+            return fail(
+                QStringLiteral("unsupported object (marker 0x%1)").arg(marker, 2, 16, QLatin1Char('0')));
         case 0x1:
             return decodeInteger(position, info);
         case 0x2:
@@ -233,7 +237,8 @@ private:
         case 0x8: {
             if (!has(position, quint64(info) + 1))
                 return fail(QStringLiteral("a uid is damaged"));
-            return QVariantMap{{QStringLiteral("CF$UID"), QVariant::fromValue<qint64>(qint64(readUnsigned(position, info + 1)))}};
+            return QVariantMap { { QStringLiteral("CF$UID"),
+                QVariant::fromValue<qint64>(qint64(readUnsigned(position, info + 1))) } };
         }
         case 0xA:
         case 0xC:
@@ -241,7 +246,8 @@ private:
         case 0xD:
             return decodeDict(position, info, depth);
         default:
-            return fail(QStringLiteral("unknown object type (marker 0x%1)").arg(marker, 2, 16, QLatin1Char('0')));
+            return fail(
+                QStringLiteral("unknown object type (marker 0x%1)").arg(marker, 2, 16, QLatin1Char('0')));
         }
     }
 
@@ -290,7 +296,8 @@ private:
     }
 };
 
-class BinaryWriter {
+class BinaryWriter
+{
 public:
     bool write(const QVariant& value, QByteArray* out, QString* reason)
     {
@@ -348,7 +355,7 @@ private:
 
     quint64 add(const QVariant& value, Kind kind)
     {
-        m_objects.push_back(Object{value, kind, {}});
+        m_objects.push_back(Object { value, kind, {} });
         return m_objects.size() - 1;
     }
 

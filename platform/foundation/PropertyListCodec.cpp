@@ -4,16 +4,17 @@
 #include <QVariantHash>
 #include <QVariantList>
 #include <QVariantMap>
-
 #include <cmath>
 #include <limits>
 
-namespace PropertyListCodec {
+namespace PropertyListCodec
+{
 
-namespace {
+namespace
+{
 constexpr qint64 ReferenceDateMsecsSinceEpoch = 978307200000; // 2001-01-01T00:00:00Z
 constexpr double MaxReferenceSeconds = 1e13; // some 300,000 years either way
-}
+} // namespace
 
 Kind kindOf(const QVariant& value)
 {
@@ -38,7 +39,8 @@ Kind kindOf(const QVariant& value)
         return Kind::Integer;
     case QMetaType::ULongLong:
     case QMetaType::ULong:
-        return value.toULongLong() > quint64(std::numeric_limits<qint64>::max()) ? Kind::Unsigned : Kind::Integer;
+        return value.toULongLong() > quint64(std::numeric_limits<qint64>::max()) ? Kind::Unsigned
+                                                                                 : Kind::Integer;
     case QMetaType::Double:
     case QMetaType::Float:
         return Kind::Real;

@@ -6,16 +6,18 @@
 #include <QVariantList>
 #include <QVariantMap>
 #include <QXmlStreamReader>
-
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-namespace PropertyListCodec {
+namespace PropertyListCodec
+{
 
-namespace {
+namespace
+{
 
-class XmlReader {
+class XmlReader
+{
 public:
     explicit XmlReader(const QByteArray& data)
         : m_reader(data)
@@ -149,7 +151,8 @@ private:
             if (m_reader.isEndElement())
                 return map;
             if (m_reader.name() != QLatin1String("key"))
-                return fail(QStringLiteral("<%1> where a <key> was expected").arg(m_reader.name().toString()));
+                return fail(
+                    QStringLiteral("<%1> where a <key> was expected").arg(m_reader.name().toString()));
             const QString key = readText();
             if (failed() || !nextTag())
                 return {};
@@ -209,8 +212,8 @@ private:
         const QString lower = text.toLower();
         if (lower == QLatin1String("nan"))
             return std::numeric_limits<double>::quiet_NaN();
-        if (lower == QLatin1String("inf") || lower == QLatin1String("+inf") || lower == QLatin1String("infinity")
-            || lower == QLatin1String("+infinity"))
+        if (lower == QLatin1String("inf") || lower == QLatin1String("+inf")
+            || lower == QLatin1String("infinity") || lower == QLatin1String("+infinity"))
             return std::numeric_limits<double>::infinity();
         if (lower == QLatin1String("-inf") || lower == QLatin1String("-infinity"))
             return -std::numeric_limits<double>::infinity();
@@ -258,7 +261,8 @@ private:
     }
 };
 
-class XmlWriter {
+class XmlWriter
+{
 public:
     bool write(const QVariant& value, QByteArray* out, QString* reason)
     {
@@ -298,15 +302,25 @@ private:
                 ++i;
                 continue;
             }
-            if (c.isSurrogate() || (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            if (c.isSurrogate() || (u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE
+                || u == 0xFFFF)
                 return fail(QStringLiteral("the text holds the character U+%1, which XML cannot carry")
                                 .arg(uint(u), 4, 16, QLatin1Char('0')));
             switch (u) {
-            case '&': m_out.append("&amp;"); break;
-            case '<': m_out.append("&lt;"); break;
-            case '>': m_out.append("&gt;"); break;
-            case '\r': m_out.append("&#13;"); break; // a literal one would be read back as "\n"
-            default: m_out.append(QStringView(&c, 1).toUtf8());
+            case '&':
+                m_out.append("&amp;");
+                break;
+            case '<':
+                m_out.append("&lt;");
+                break;
+            case '>':
+                m_out.append("&gt;");
+                break;
+            case '\r':
+                m_out.append("&#13;");
+                break; // a literal one would be read back as "\n"
+            default:
+                m_out.append(QStringView(&c, 1).toUtf8());
             }
         }
         return true;
@@ -347,11 +361,11 @@ private:
             QStringList keys = hash.keys();
             keys.sort();
             for (const QString& key : keys)
-                entries.append({key, hash.value(key)});
+                entries.append({ key, hash.value(key) });
         } else {
             const QVariantMap map = value.toMap();
             for (auto it = map.cbegin(); it != map.cend(); ++it)
-                entries.append({it.key(), it.value()});
+                entries.append({ it.key(), it.value() });
         }
         indent(depth);
         if (entries.isEmpty()) {

@@ -33,6 +33,5 @@ constexpr Range intersection(Range a, Range b)
     const qsizetype end = std::min(maxRange(a), maxRange(b));
     if (end <= start)
         return {};
-    return {start, end - start};
+    return { start, end - start };
 }
-

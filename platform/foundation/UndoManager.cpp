@@ -167,14 +167,16 @@ bool UndoManager::canRedo() const
 bool UndoManager::prepareToReplay(const char* what)
 {
     if (d->mode != Private::Mode::Idle) {
-        Log::logf(QStringLiteral("UndoManager: %1 called while undoing or redoing; ignored"), QLatin1String(what));
+        Log::logf(
+            QStringLiteral("UndoManager: %1 called while undoing or redoing; ignored"), QLatin1String(what));
         return false;
     }
     notifyWillCloseGroup();
     if (d->groupsByEvent && d->open.size() == 1)
         closeInnermostGroup();
     if (!d->open.empty()) {
-        Log::logf(QStringLiteral("UndoManager: %1 called with an open undo group; ignored"), QLatin1String(what));
+        Log::logf(
+            QStringLiteral("UndoManager: %1 called with an open undo group; ignored"), QLatin1String(what));
         return false;
     }
     return true;

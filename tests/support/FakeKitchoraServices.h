@@ -8,7 +8,8 @@
 
 // Services double: answers from plain members that a test sets, and records what the model
 // asked of it. Installs itself while alive.
-class FakeKitchoraServices : public KitchoraServices {
+class FakeKitchoraServices : public KitchoraServices
+{
 public:
     FakeKitchoraServices() { setShared(this); }
     ~FakeKitchoraServices() override

@@ -22,7 +22,8 @@
 // with an undo manager, the services double installed on it, scratch user defaults, the constant
 // groups loaded, and a virtual clock for work deferred to the run loop (run it with
 // clock.advance(0)).
-class ModelStoreFixture : public ::testing::Test {
+class ModelStoreFixture : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -58,8 +59,8 @@ protected:
         context.reset();
         coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
         Error error;
-        store = coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(), path,
-                                                        {}, &error);
+        store = coordinator->addPersistentStoreWithType(
+            PersistentStoreCoordinator::SQLiteStoreType, QString(), path, {}, &error);
         ASSERT_TRUE(store) << error.localizedDescription.toStdString();
         context = newContext();
         context->setUndoManager(&undoManager);
@@ -67,7 +68,7 @@ protected:
         ManagedObjectContext* main = context.get();
         UndoManager* undo = &undoManager;
         ManagerObjectContextStateSaving::setMainContextAccess(
-            {[undo] { return undo; }, [main] { main->processPendingChanges(); }});
+            { [undo] { return undo; }, [main] { main->processPendingChanges(); } });
     }
 
     std::unique_ptr<ManagedObjectContext> newContext()
@@ -106,7 +107,8 @@ protected:
     QList<ManagedObject*> fetchAll(const QString& entity, ManagedObjectContext* in = nullptr)
     {
         Error error;
-        auto result = (in ? in : context.get())->executeFetchRequest(FetchRequest::fetchRequestWithEntityName(entity), &error);
+        auto result = (in ? in : context.get())
+                          ->executeFetchRequest(FetchRequest::fetchRequestWithEntityName(entity), &error);
         EXPECT_TRUE(result) << error.localizedDescription.toStdString();
         return result ? *result : QList<ManagedObject*>();
     }

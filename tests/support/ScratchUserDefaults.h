@@ -6,7 +6,8 @@
 
 // Points the shared user defaults at an empty file of its own for as long as it lives, so that
 // values other tests leave behind do not decide the outcome.
-class ScratchUserDefaults {
+class ScratchUserDefaults
+{
 public:
     ScratchUserDefaults()
         : m_previous(UserDefaults::standardUserDefaults().fileName())

@@ -7,7 +7,8 @@
 
 using CocoaDevCategory::bezierPathWithRoundRectInRect;
 
-namespace {
+namespace
+{
 
 QList<QPointF> points(const QPainterPath& path)
 {
@@ -27,7 +28,7 @@ void expectOnRoundedOutline(const QPainterPath& path, const QRectF& rect, qreal 
         const bool cornerY = p.y() < rect.top() + radius - 1e-6 || p.y() > rect.bottom() - radius + 1e-6;
         if (cornerX && cornerY) {
             const QPointF centre(p.x() < rect.center().x() ? rect.left() + radius : rect.right() - radius,
-                                 p.y() < rect.center().y() ? rect.top() + radius : rect.bottom() - radius);
+                p.y() < rect.center().y() ? rect.top() + radius : rect.bottom() - radius);
             EXPECT_NEAR(std::hypot(p.x() - centre.x(), p.y() - centre.y()), radius, 0.05)
                 << step << ": " << p.x() << "," << p.y();
         } else {

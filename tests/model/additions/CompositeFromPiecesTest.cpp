@@ -4,7 +4,8 @@
 
 using CompositeFromPieces::compositeInFrame;
 
-namespace {
+namespace
+{
 
 QImage solid(int width, int height, Qt::GlobalColor color)
 {
@@ -18,7 +19,11 @@ QString columns(const QImage& image, int row)
     QString text;
     for (int x = 0; x < image.width(); ++x) {
         const QColor c = image.pixelColor(x, row);
-        text += c.alpha() == 0 ? '.' : c == QColor(Qt::red) ? 'L' : c == QColor(Qt::green) ? 'C' : c == QColor(Qt::blue) ? 'R' : '?';
+        text += c.alpha() == 0       ? '.'
+            : c == QColor(Qt::red)   ? 'L'
+            : c == QColor(Qt::green) ? 'C'
+            : c == QColor(Qt::blue)  ? 'R'
+                                     : '?';
     }
     return text;
 }

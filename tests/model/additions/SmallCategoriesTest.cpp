@@ -7,9 +7,9 @@
 
 TEST(RemoveAndCreate, RemovesOnlyTheGivenKeys)
 {
-    const QVariantMap dictionary{{"a", 1}, {"b", 2}, {"c", 3}};
-    EXPECT_EQ(RemoveAndCreate::dictionaryByRemovingObjectsForKeys(dictionary, {"a", "c", "missing"}),
-              (QVariantMap{{"b", 2}}));
+    const QVariantMap dictionary { { "a", 1 }, { "b", 2 }, { "c", 3 } };
+    EXPECT_EQ(RemoveAndCreate::dictionaryByRemovingObjectsForKeys(dictionary, { "a", "c", "missing" }),
+        (QVariantMap { { "b", 2 } }));
     EXPECT_EQ(RemoveAndCreate::dictionaryByRemovingObjectsForKeys(dictionary, {}), dictionary);
     EXPECT_EQ(dictionary.size(), 3); // the receiver is untouched
 }
@@ -23,10 +23,10 @@ TEST(ToolBarColor, LightenedColor)
         float brightness;
     };
     const QList<Case> cases = {
-        {"red loses saturation", QColor::fromRgbF(1, 0, 0), 0.825f, 1.0f},
-        {"dark blue gains brightness", QColor::fromHsvF(0.6f, 0.5f, 0.3f), 0.325f, 0.34f},
-        {"grey stays unsaturated", QColor::fromRgbF(0.5f, 0.5f, 0.5f), 0.0f, 0.54f},
-        {"a pale colour is not pushed below zero", QColor::fromHsvF(0.3f, 0.1f, 0.98f), 0.0f, 1.0f},
+        { "red loses saturation", QColor::fromRgbF(1, 0, 0), 0.825f, 1.0f },
+        { "dark blue gains brightness", QColor::fromHsvF(0.6f, 0.5f, 0.3f), 0.325f, 0.34f },
+        { "grey stays unsaturated", QColor::fromRgbF(0.5f, 0.5f, 0.5f), 0.0f, 0.54f },
+        { "a pale colour is not pushed below zero", QColor::fromHsvF(0.3f, 0.1f, 0.98f), 0.0f, 1.0f },
     };
     for (const Case& c : cases) {
         const QColor lightened = ToolBarColor::lightenedColor(c.color);

@@ -11,7 +11,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
 #include <limits>
 
 TEST(RegexAdditions, Escapes)
@@ -22,12 +21,12 @@ TEST(RegexAdditions, Escapes)
         const char* reference;
     };
     const QList<Case> cases = {
-        {"a[b]c", "a\\[b\\]c", "a[b]c"},
-        {"plain", "plain", "plain"},
-        {"", "", ""},
-        {"5$ and 2\\3", "5$ and 2\\3", "5$$ and 2\\\\3"},
-        {"[[x]]", "\\[\\[x\\]\\]", "[[x]]"},
-        {"$\\", "$\\", "$$\\\\"},
+        { "a[b]c", "a\\[b\\]c", "a[b]c" },
+        { "plain", "plain", "plain" },
+        { "", "", "" },
+        { "5$ and 2\\3", "5$ and 2\\3", "5$$ and 2\\\\3" },
+        { "[[x]]", "\\[\\[x\\]\\]", "[[x]]" },
+        { "$\\", "$\\", "$$\\\\" },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(RegexAdditions::escapedRegexString(c.text), c.regex) << c.text;
@@ -43,11 +42,13 @@ TEST(RegexAdditions, BracketsMatchLiterally)
     EXPECT_FALSE(pattern.match("Title: n").hasMatch());
 }
 
-namespace {
+namespace
+{
 
 QVariantMap withFont(const QFont& font, const ParagraphStyle& style = {})
 {
-    return {{NSFontAttributeName, QVariant::fromValue(font)}, {NSParagraphStyleAttributeName, QVariant::fromValue(style)}};
+    return { { NSFontAttributeName, QVariant::fromValue(font) },
+        { NSParagraphStyleAttributeName, QVariant::fromValue(style) } };
 }
 
 // The font's line: ascent and descent, plus leading when the font asks for more room (a
@@ -63,7 +64,7 @@ void expectOneLineOf(const QFont& font, qreal height)
 TEST(StringHeight, EmptyTextHasNoHeight)
 {
     const QFont font = FontNames::fontWithName("Helvetica", 12);
-    for (const char* text : {"", "(null)"})
+    for (const char* text : { "", "(null)" })
         EXPECT_EQ(StringHeight::heightWithAttributes(text, withFont(font), 200), 0.0) << text;
 }
 
@@ -80,13 +81,14 @@ TEST(StringHeight, LinesOfTheFont)
         int lines;
     };
     const QList<Case> cases = {
-        {"fits on one line", "Apple pie", 400, 1},
-        {"explicit line ends", "one\ntwo\r\nthree\rfour", 400, 4},
-        {"trailing line end adds an empty line", "one\n", 400, 2},
-        {"paragraph separator", QString("one") + QChar(QChar::ParagraphSeparator) + "two", 400, 2},
+        { "fits on one line", "Apple pie", 400, 1 },
+        { "explicit line ends", "one\ntwo\r\nthree\rfour", 400, 4 },
+        { "trailing line end adds an empty line", "one\n", 400, 2 },
+        { "paragraph separator", QString("one") + QChar(QChar::ParagraphSeparator) + "two", 400, 2 },
     };
     for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(StringHeight::heightWithAttributes(c.text, withFont(font), c.width), c.lines * line) << c.name;
+        EXPECT_DOUBLE_EQ(StringHeight::heightWithAttributes(c.text, withFont(font), c.width), c.lines * line)
+            << c.name;
 
     // Wrapping: narrower gives more lines, each a whole line high.
     const qreal wide = StringHeight::heightWithAttributes(longText, withFont(font), 100000);
@@ -104,14 +106,15 @@ TEST(StringHeight, ParagraphStyleSpacingAndIndents)
     spaced.lineSpacing = 2;
     spaced.paragraphSpacing = 4;
     // Two paragraphs: the line spacing between the lines and the paragraph spacing after the first.
-    EXPECT_DOUBLE_EQ(StringHeight::heightWithAttributes("a\nb", withFont(font, spaced), 400), 2 * line + 2 + 4);
+    EXPECT_DOUBLE_EQ(
+        StringHeight::heightWithAttributes("a\nb", withFont(font, spaced), 400), 2 * line + 2 + 4);
 
     // A head indent as wide as the container leaves each later line its narrowest: more lines.
     const QString text = QString("word ").repeated(20).trimmed();
     ParagraphStyle indented;
     indented.headIndent = 150;
     EXPECT_GT(StringHeight::heightWithAttributes(text, withFont(font, indented), 200),
-              StringHeight::heightWithAttributes(text, withFont(font), 200));
+        StringHeight::heightWithAttributes(text, withFont(font), 200));
 }
 
 TEST(StringHeight, DefaultsAndOddWidths)
@@ -120,9 +123,10 @@ TEST(StringHeight, DefaultsAndOddWidths)
     const qreal plain = StringHeight::heightWithAttributes("x", {}, 300);
     expectOneLineOf(QGuiApplication::font(), plain);
     // A wrong-typed font value is ignored rather than misread.
-    EXPECT_EQ(StringHeight::heightWithAttributes("x", {{NSFontAttributeName, "Helvetica"}}, 300), plain);
+    EXPECT_EQ(StringHeight::heightWithAttributes("x", { { NSFontAttributeName, "Helvetica" } }, 300), plain);
     const QFont font = FontNames::fontWithName("Helvetica", 12);
-    for (qreal width : {0.0, -5.0, std::numeric_limits<qreal>::quiet_NaN(), std::numeric_limits<qreal>::infinity()}) {
+    for (qreal width :
+        { 0.0, -5.0, std::numeric_limits<qreal>::quiet_NaN(), std::numeric_limits<qreal>::infinity() }) {
         const qreal height = StringHeight::heightWithAttributes("ab cd", withFont(font), width);
         EXPECT_TRUE(std::isfinite(height) && height > 0) << width;
     }
@@ -145,16 +149,16 @@ TEST(PathExtensions, FollowsLinksAndStandardises)
         QString expected;
     };
     const QList<Case> cases = {
-        {root + "/real/recipe.txt", root + "/real/recipe.txt"},
-        {root + "/link/recipe.txt", root + "/real/recipe.txt"},
-        {root + "/chain", root + "/real/recipe.txt"},
-        {root + "/link/", root + "/real"},
-        {root + "/real/./../real//recipe.txt", root + "/real/recipe.txt"},
-        {root + "/missing/../gone.txt/", root + "/gone.txt"},
-        {"/", "/"},
-        {"", ""},
-        {"~", PathExtensions::stringByResolvingAliasesInPath(QDir::homePath())},
-        {"~/", PathExtensions::stringByResolvingAliasesInPath(QDir::homePath())},
+        { root + "/real/recipe.txt", root + "/real/recipe.txt" },
+        { root + "/link/recipe.txt", root + "/real/recipe.txt" },
+        { root + "/chain", root + "/real/recipe.txt" },
+        { root + "/link/", root + "/real" },
+        { root + "/real/./../real//recipe.txt", root + "/real/recipe.txt" },
+        { root + "/missing/../gone.txt/", root + "/gone.txt" },
+        { "/", "/" },
+        { "", "" },
+        { "~", PathExtensions::stringByResolvingAliasesInPath(QDir::homePath()) },
+        { "~/", PathExtensions::stringByResolvingAliasesInPath(QDir::homePath()) },
     };
     for (const Case& c : cases)
         EXPECT_EQ(PathExtensions::stringByResolvingAliasesInPath(c.path), c.expected) << c.path.toStdString();

@@ -17,7 +17,7 @@ TEST(IsEmpty, EmptyValues)
         QVariant::fromValue(nullptr),
         QVariant(QImage()),
         QVariant::fromValue(AttributedString()),
-        QVariant::fromValue(AttributedString("(null)", {{"k", 1}})),
+        QVariant::fromValue(AttributedString("(null)", { { "k", 1 } })),
         QVariant::fromValue(MutableAttributedString("")),
     };
     for (const QVariant& v : empty)

@@ -9,9 +9,10 @@ TEST(ClassMethodAdditions, AttributedStringOfTheClassAskedFor)
 {
     static_assert(std::is_same_v<decltype(attributedStringWithString(QString())), AttributedString>);
     static_assert(std::is_same_v<decltype(attributedStringWithString<MutableAttributedString>(QString())),
-                                 MutableAttributedString>);
+        MutableAttributedString>);
 
-    MutableAttributedString mutableString = attributedStringWithString<MutableAttributedString>("2 cups flour");
+    MutableAttributedString mutableString
+        = attributedStringWithString<MutableAttributedString>("2 cups flour");
     mutableString.appendAttributedString(AttributedString(", sifted"));
     EXPECT_EQ(mutableString.string(), "2 cups flour, sifted");
 
@@ -29,8 +30,8 @@ TEST(ClassMethodAdditions, DescriptorSortsByTheKeyInTheDirectionAsked)
     EXPECT_EQ(ascending, SortDescriptor("index", true, SortDescriptor::Selector::Compare));
     EXPECT_EQ(ClassMethodAdditions::descriptorWithKey("name", false).ascending(), false);
 
-    const QVariantList items = { QVariantMap { { "index", 3 } }, QVariantMap { { "index", 1 } },
-                                 QVariantMap { { "index", 2 } } };
+    const QVariantList items
+        = { QVariantMap { { "index", 3 } }, QVariantMap { { "index", 1 } }, QVariantMap { { "index", 2 } } };
     const QVariantList sorted = SortDescriptor::sortedArrayUsingDescriptors(items, { ascending });
     ASSERT_EQ(sorted.size(), 3);
     EXPECT_EQ(sorted[0].toMap().value("index"), 1);

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 #include <mutex>
 
-namespace {
+namespace
+{
 
 ConstantManager& filledManager()
 {
@@ -28,12 +29,16 @@ TEST(ConstantManager, HoldsTheWholeTableOfGroups)
         { KRNameConstantGroup, "name", "Untitled Recipe", none, none, none, "Name" },
         { KRDescriptionConstantGroup, "recipeDescription", "Description", none, none, none, "Description" },
         { KRYieldConstantGroup, "yield", "Yield", "yield", "RVYieldLabelAttribute", none, "Yield" },
-        { KRTotalTimeConstantGroup, "totalTime", "Cook Time", "time", "RVTotalTimeLabelAttribute", none, "Time" },
-        { KRKitchenConstantGroup, "kitchen.name", "Chef's Name", "from", "RVKitchenLabelAttribute", none, "From" },
+        { KRTotalTimeConstantGroup, "totalTime", "Cook Time", "time", "RVTotalTimeLabelAttribute", none,
+            "Time" },
+        { KRKitchenConstantGroup, "kitchen.name", "Chef's Name", "from", "RVKitchenLabelAttribute", none,
+            "From" },
         { KRCategoryConstantGroup, "category.name", "Category", "category", "RVCategoryLabelAttribute", none,
-          "Category" },
-        { KRCuisineConstantGroup, "cuisine.name", "Cuisine", "cuisine", "RVCuisineLabelAttribute", none, "Cuisine" },
-        { KRIngredientConstantGroup, "baseIngredient.name", "Ingredient", none, none, "ingredients", "Ingredients" },
+            "Category" },
+        { KRCuisineConstantGroup, "cuisine.name", "Cuisine", "cuisine", "RVCuisineLabelAttribute", none,
+            "Cuisine" },
+        { KRIngredientConstantGroup, "baseIngredient.name", "Ingredient", none, none, "ingredients",
+            "Ingredients" },
         { KRDirectionConstantGroup, "directions.text", "Direction", none, none, "directions", "Directions" },
         { KRNoteConstantGroup, "notes.text", "Note", none, none, "notes:", "Notes" },
         { KROnlineIDConstantGroup, "onlineID", none, none, none, none, none },
@@ -43,9 +48,12 @@ TEST(ConstantManager, HoldsTheWholeTableOfGroups)
         const ConstantGroup* stored = manager.constantGroupForGroupKey(row.group);
         ASSERT_NE(stored, nullptr) << group;
         const std::pair<const QString&, const QString&> cells[] = {
-            { RVValueConstantKey, row.value },   { RVPlaceholderConstantKey, row.placeholder },
-            { RVLabelConstantKey, row.label },   { RVLabelValueConstantKey, row.labelValue },
-            { RVHeadingConstantKey, row.heading }, { RIChoiceConstantKey, row.choice },
+            { RVValueConstantKey, row.value },
+            { RVPlaceholderConstantKey, row.placeholder },
+            { RVLabelConstantKey, row.label },
+            { RVLabelValueConstantKey, row.labelValue },
+            { RVHeadingConstantKey, row.heading },
+            { RIChoiceConstantKey, row.choice },
         };
         int present = 0;
         for (const auto& [key, expected] : cells) {
@@ -63,8 +71,12 @@ TEST(ConstantManager, ConstantsByGroupCountTheGroupsHavingTheKey)
 {
     const ConstantManager& manager = filledManager();
     const std::pair<const QString&, int> counts[] = {
-        { RVHeadingConstantKey, 3 }, { RVLabelConstantKey, 5 },       { RVLabelValueConstantKey, 5 },
-        { RVValueConstantKey, 11 },  { RVPlaceholderConstantKey, 10 }, { RIChoiceConstantKey, 10 },
+        { RVHeadingConstantKey, 3 },
+        { RVLabelConstantKey, 5 },
+        { RVLabelValueConstantKey, 5 },
+        { RVValueConstantKey, 11 },
+        { RVPlaceholderConstantKey, 10 },
+        { RIChoiceConstantKey, 10 },
     };
     for (const auto& [key, count] : counts)
         EXPECT_EQ(manager.constantsByGroupWithConstantKey(key).size(), count) << key.toStdString();
@@ -92,14 +104,16 @@ TEST(ConstantManager, ReverseLookupFindsTheOneGroupHoldingAText)
     };
     for (const auto& [value, group] : cases) {
         EXPECT_EQ(manager.groupKeyForConstant(value), group) << value.toStdString();
-        EXPECT_EQ(manager.constantGroupForConstant(value), group.isNull() ? nullptr : manager.constantGroupForGroupKey(group));
+        EXPECT_EQ(manager.constantGroupForConstant(value),
+            group.isNull() ? nullptr : manager.constantGroupForGroupKey(group));
     }
 
     // No text stands in two groups, so the reverse lookup never depends on the order of groups.
     QMap<QString, QString> owner;
     for (const QString& group : manager.constantsByGroupWithConstantKey(RVValueConstantKey).keys()) {
         for (const QString& constant : *manager.constantGroupForGroupKey(group)) {
-            EXPECT_TRUE(!owner.contains(constant) || owner.value(constant) == group) << constant.toStdString();
+            EXPECT_TRUE(!owner.contains(constant) || owner.value(constant) == group)
+                << constant.toStdString();
             owner.insert(constant, group);
         }
     }
@@ -112,13 +126,12 @@ TEST(ConstantManager, AddingAndSettingGroups)
     EXPECT_EQ(manager.constantGroupForGroupKey("KRPanConstantGroup"), nullptr);
     EXPECT_TRUE(manager.constantsByGroupWithConstantKey(RVLabelConstantKey).isEmpty());
 
-    manager.addConstantGroupFromDictionary({ { RVValueConstantKey, "pan" }, { RVLabelConstantKey, "pan" } },
-                                           "KRPanConstantGroup");
-    manager.addConstantGroupFromDictionary({ { RVLabelConstantKey, "skillet" }, { RVHeadingConstantKey, "pans" } },
-                                           "KRPanConstantGroup");
-    const ConstantGroup merged = { { RVValueConstantKey, "pan" },
-                                   { RVLabelConstantKey, "skillet" },
-                                   { RVHeadingConstantKey, "pans" } };
+    manager.addConstantGroupFromDictionary(
+        { { RVValueConstantKey, "pan" }, { RVLabelConstantKey, "pan" } }, "KRPanConstantGroup");
+    manager.addConstantGroupFromDictionary(
+        { { RVLabelConstantKey, "skillet" }, { RVHeadingConstantKey, "pans" } }, "KRPanConstantGroup");
+    const ConstantGroup merged = { { RVValueConstantKey, "pan" }, { RVLabelConstantKey, "skillet" },
+        { RVHeadingConstantKey, "pans" } };
     ASSERT_NE(manager.constantGroupForGroupKey("KRPanConstantGroup"), nullptr);
     EXPECT_EQ(*manager.constantGroupForGroupKey("KRPanConstantGroup"), merged);
 

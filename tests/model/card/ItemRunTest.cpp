@@ -1,17 +1,18 @@
-#include "ModelStoreFixture.h"
-
 #include "AttributedString.h"
 #include "DirectionMO.h"
 #include "FontNames.h"
+#include "ModelStoreFixture.h"
 #include "NoteMO.h"
 #include "RecipeCardAttributes.h"
 
 #include <QColor>
 #include <QFontMetricsF>
 
-namespace {
+namespace
+{
 
-class ItemRunTest : public ModelStoreFixture {
+class ItemRunTest : public ModelStoreFixture
+{
 protected:
     void SetUp() override
     {
@@ -19,8 +20,7 @@ protected:
         recipe = insert("Recipe");
     }
 
-    template <class T>
-    T* item(const QString& entity, const QVariant& index, const QString& text)
+    template <class T> T* item(const QString& entity, const QVariant& index, const QString& text)
     {
         auto* object = dynamic_cast<T*>(insert(entity));
         object->setValueForKey(index, "index");
@@ -84,8 +84,8 @@ TEST_F(ItemRunTest, EmptyItemsShowTheirPlaceholderOnlyWhileEditing)
         AttributedString run;
         QString placeholder;
         QString keyPath;
-    } rows[] = {{direction->attributedString(), "Direction", "directions.text"},
-                {note->attributedString(), "Note", "notes.text"}};
+    } rows[] = { { direction->attributedString(), "Direction", "directions.text" },
+        { note->attributedString(), "Note", "notes.text" } };
     for (const auto& row : rows) {
         EXPECT_EQ(row.run.string(), row.placeholder);
         const QVariantMap attributes = row.run.attributesAtIndex(0);
@@ -93,7 +93,7 @@ TEST_F(ItemRunTest, EmptyItemsShowTheirPlaceholderOnlyWhileEditing)
         EXPECT_EQ(attributes.value(RVValueAttribute).toString(), row.keyPath);
         EXPECT_EQ(attributes.value(RVIndexAttribute).toInt(), 1);
         EXPECT_EQ(attributes.value(NSForegroundColorAttributeName).value<QColor>(),
-                  QColor::fromRgbF(2.0 / 3, 2.0 / 3, 2.0 / 3));
+            QColor::fromRgbF(2.0 / 3, 2.0 / 3, 2.0 / 3));
     }
 }
 
@@ -103,9 +103,9 @@ TEST_F(ItemRunTest, EditedRunIsTakenBack)
 {
     auto* direction = item<DirectionMO>("Direction", 2, "old");
     auto* note = item<NoteMO>("Note", 2, "old");
-    for (BaseMO* object : {static_cast<BaseMO*>(direction), static_cast<BaseMO*>(note)}) {
-        object->setValueForKey(QVariant::fromValue(AttributedString("first", {{RVIndexAttribute, 5}})),
-                               "attributedString");
+    for (BaseMO* object : { static_cast<BaseMO*>(direction), static_cast<BaseMO*>(note) }) {
+        object->setValueForKey(
+            QVariant::fromValue(AttributedString("first", { { RVIndexAttribute, 5 } })), "attributedString");
         EXPECT_EQ(object->valueForKey("index").toInt(), 5);
         EXPECT_EQ(object->valueForKey("text").toString(), "first");
 
@@ -123,11 +123,11 @@ TEST_F(ItemRunTest, ObserversOfTheRunHearOfTextAndIndex)
 {
     auto* direction = item<DirectionMO>("Direction", 1, "a");
     QStringList heard;
-    direction->addObserver("attributedString", [&](ManagedObject*, const QString&, const QVariant&,
-                                                   const QVariant& now) {
-        heard.append(now.value<AttributedString>().string());
-    });
+    direction->addObserver(
+        "attributedString", [&](ManagedObject*, const QString&, const QVariant&, const QVariant& now) {
+            heard.append(now.value<AttributedString>().string());
+        });
     direction->setValueForKey("b", "text");
     direction->setValueForKey(4, "index");
-    EXPECT_EQ(heard, (QStringList {"1. b", "4. b"}));
+    EXPECT_EQ(heard, (QStringList { "1. b", "4. b" }));
 }

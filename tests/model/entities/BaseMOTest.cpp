@@ -1,5 +1,3 @@
-#include "ModelStoreFixture.h"
-
 #include "AttributedString.h"
 #include "BaseMOAdditions.h"
 #include "CategoryMO.h"
@@ -7,6 +5,7 @@
 #include "DirectionMO.h"
 #include "Log.h"
 #include "MeasurementUnit.h"
+#include "ModelStoreFixture.h"
 #include "NoteMO.h"
 #include "RecipeMO.h"
 #include "UnitsEngine.h"
@@ -14,14 +13,14 @@
 
 using BaseMOTest = ModelStoreFixture;
 
-
 TEST_F(BaseMOTest, FindOrCreateReturnsTheStoredObjectOrInsertsOne)
 {
     ManagedObject* stored = insertNamed("Cuisine", "Thai");
     ASSERT_TRUE(save());
 
     EXPECT_EQ(BaseMOAdditions::findOrCreateManagedObjectForName("Thai", "Cuisine", context.get()), stored);
-    ManagedObject* created = BaseMOAdditions::findOrCreateManagedObjectForName("Greek", "Cuisine", context.get());
+    ManagedObject* created
+        = BaseMOAdditions::findOrCreateManagedObjectForName("Greek", "Cuisine", context.get());
     ASSERT_TRUE(created);
     EXPECT_NE(created, stored);
     EXPECT_EQ(created->valueForKey("name").toString(), "Greek");
@@ -40,7 +39,10 @@ TEST_F(BaseMOTest, FindOrCreateWithDuplicatesTakesTheFirstAndLogsOnce)
 
     Log::Capture capture;
     EXPECT_EQ(BaseMOAdditions::findOrCreateManagedObjectForName("Soup", "Category", context.get()), first);
-    EXPECT_EQ(capture.lines().filter("Multiple matches on key: \"name\" with value: Soup, for entity: Category").size(), 1);
+    EXPECT_EQ(capture.lines()
+                  .filter("Multiple matches on key: \"name\" with value: Soup, for entity: Category")
+                  .size(),
+        1);
     EXPECT_EQ(fetchAll("Category").size(), 2);
 }
 
@@ -58,18 +60,20 @@ TEST_F(BaseMOTest, IngredientLookupGoesThroughTheTrieWhenSwitchedOn)
     ManagedObject* stored = insertNamed("Ingredient", "salt");
     ASSERT_TRUE(save());
     QStringList asked;
-    BaseMOAdditions::setIngredientTrieLookup([&](ManagedObjectContext*, const QString& name) -> ManagedObject* {
-        asked.append(name);
-        return nullptr;
-    });
+    BaseMOAdditions::setIngredientTrieLookup(
+        [&](ManagedObjectContext*, const QString& name) -> ManagedObject* {
+            asked.append(name);
+            return nullptr;
+        });
 
     defaults.defaults().setBool(false, KRIngredientTrieLookups);
     EXPECT_EQ(BaseMOAdditions::findOrCreateManagedObjectForName("salt", "Ingredient", context.get()), stored);
     EXPECT_TRUE(asked.isEmpty());
 
     defaults.defaults().setBool(true, KRIngredientTrieLookups);
-    ManagedObject* fresh = BaseMOAdditions::findOrCreateManagedObjectForName("salt", "Ingredient", context.get());
-    EXPECT_EQ(asked, QStringList {"salt"});
+    ManagedObject* fresh
+        = BaseMOAdditions::findOrCreateManagedObjectForName("salt", "Ingredient", context.get());
+    EXPECT_EQ(asked, QStringList { "salt" });
     ASSERT_TRUE(fresh);
     EXPECT_NE(fresh, stored);
     EXPECT_TRUE(fresh->isInserted());
@@ -86,17 +90,19 @@ TEST_F(BaseMOTest, UnitAndAmountFromText)
     const struct {
         QVariant text;
         MeasurementUnitPtr unit;
-    } units[] = {{"zorkcup.", zorkcup}, {" 2 zorkcup, ", zorkcup}, {"", UnitsEngine::genericUnit()},
-                 {QVariant(), UnitsEngine::genericUnit()}, {"blorf", UnitsEngine::genericUnit()}};
+    } units[] = { { "zorkcup.", zorkcup }, { " 2 zorkcup, ", zorkcup }, { "", UnitsEngine::genericUnit() },
+        { QVariant(), UnitsEngine::genericUnit() }, { "blorf", UnitsEngine::genericUnit() } };
     for (const auto& row : units) {
         rule->setValueForKey(row.text, "ingredientAmount");
-        EXPECT_EQ(BaseMOAdditions::unitForKey(rule, "ingredientAmount"), row.unit) << row.text.toString().toStdString();
+        EXPECT_EQ(BaseMOAdditions::unitForKey(rule, "ingredientAmount"), row.unit)
+            << row.text.toString().toStdString();
     }
 
     const struct {
         QVariant text;
         QString amount;
-    } amounts[] = {{"", "1"}, {QVariant(), "1"}, {"(null)", "1"}, {"1 1/2 cups", "1.5"}, {"3", "3"}};
+    } amounts[]
+        = { { "", "1" }, { QVariant(), "1" }, { "(null)", "1" }, { "1 1/2 cups", "1.5" }, { "3", "3" } };
     for (const auto& row : amounts) {
         rule->setValueForKey(row.text, "substituteAmount");
         EXPECT_EQ(BaseMOAdditions::amountForKey(rule, "substituteAmount").stringValue(), row.amount)

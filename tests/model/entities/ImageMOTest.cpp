@@ -321,8 +321,11 @@ TEST_F(ImageMOTest, StoredPicturesSurviveSaveAndReopen)
     EXPECT_EQ(fetched->thumbnail().size(), QSize(64, 64));
 }
 
-namespace {
-class LibraryPictureTest : public ModelStoreFixture { };
+namespace
+{
+class LibraryPictureTest : public ModelStoreFixture
+{
+};
 } // namespace
 
 // In the library model a new recipe shows the default picture until it gets one of its own,

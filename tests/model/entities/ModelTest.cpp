@@ -1,5 +1,4 @@
 #include "ModelStoreFixture.h"
-
 #include "Predicate.h"
 
 using ModelTest = ModelStoreFixture;
@@ -7,32 +6,44 @@ using ModelTest = ModelStoreFixture;
 TEST_F(ModelTest, EveryEntityHasItsClass)
 {
     const QList<QPair<QString, QString>> expected = {
-        {"Recipe", "RecipeMO"},        {"RecipeIngredient", "RecipeIngredientMO"}, {"Ingredient", "IngredientMO"},
-        {"Substitution", "SubstitutionMO"}, {"Image", "ImageMO"},             {"Direction", "DirectionMO"},
-        {"Note", "NoteMO"},            {"Category", "CategoryMO"},                 {"Cuisine", "CuisineMO"},
-        {"Kitchen", "KitchenMO"},      {"Comment", "CommentMO"},
-        {"RecipeCollection", "RecipeCollection"}, {"Folder", "Folder"},          {"ManualCollection", "ManualCollection"},
-        {"SmartCollection", "SmartCollection"},   {"DeviceCollection", "DeviceCollection"},
+        { "Recipe", "RecipeMO" },
+        { "RecipeIngredient", "RecipeIngredientMO" },
+        { "Ingredient", "IngredientMO" },
+        { "Substitution", "SubstitutionMO" },
+        { "Image", "ImageMO" },
+        { "Direction", "DirectionMO" },
+        { "Note", "NoteMO" },
+        { "Category", "CategoryMO" },
+        { "Cuisine", "CuisineMO" },
+        { "Kitchen", "KitchenMO" },
+        { "Comment", "CommentMO" },
+        { "RecipeCollection", "RecipeCollection" },
+        { "Folder", "Folder" },
+        { "ManualCollection", "ManualCollection" },
+        { "SmartCollection", "SmartCollection" },
+        { "DeviceCollection", "DeviceCollection" },
     };
     for (const auto& [entity, className] : expected) {
         const EntityDescription* description = model->entityNamed(entity);
         ASSERT_TRUE(description) << entity.toStdString();
         EXPECT_EQ(description->managedObjectClassName(), className) << entity.toStdString();
     }
-    EXPECT_TRUE(model->entityNamed("DeviceCollection")->isKindOfEntity(model->entityNamed("ManualCollection")));
-    EXPECT_TRUE(model->entityNamed("SmartCollection")->isKindOfEntity(model->entityNamed("RecipeCollection")));
+    EXPECT_TRUE(
+        model->entityNamed("DeviceCollection")->isKindOfEntity(model->entityNamed("ManualCollection")));
+    EXPECT_TRUE(
+        model->entityNamed("SmartCollection")->isKindOfEntity(model->entityNamed("RecipeCollection")));
 }
 
 // Every template parses, names an entity of the model and runs against an empty store.
 TEST_F(ModelTest, EveryTemplateRuns)
 {
-    const QStringList names = {"fetchLibrary",          "fetchSearchCache",       "fetchImportedCollection",
-                               "fetchDevicesFolder",    "fetchCollectionByName",  "fetchIngredientByName",
-                               "fetchCategoryByName",   "fetchCuisineByName",     "fetchKitchenByName",
-                               "fetchRecipeByID",       "fetchDefaultIngredient", "fetchRecipesWithChangedSharing",
-                               "fetchRecipesWithChangedRating", "fetchRecipesWithChangedImage", "fetchDevice"};
+    const QStringList names = { "fetchLibrary", "fetchSearchCache", "fetchImportedCollection",
+        "fetchDevicesFolder", "fetchCollectionByName", "fetchIngredientByName", "fetchCategoryByName",
+        "fetchCuisineByName", "fetchKitchenByName", "fetchRecipeByID", "fetchDefaultIngredient",
+        "fetchRecipesWithChangedSharing", "fetchRecipesWithChangedRating", "fetchRecipesWithChangedImage",
+        "fetchDevice" };
     for (const QString& name : names) {
-        const QVariantMap variables = {{"name", "x"}, {"id", 7}, {"deviceName", "x"}};
+        const QVariantMap variables = { { "name", "x" }, { "id", 7 }, { "deviceName", "x" } };
         std::optional<FetchRequest> request = model->fetchRequestFromTemplateWithName(name, variables);
         ASSERT_TRUE(request) << name.toStdString();
         Error error;
@@ -68,10 +79,10 @@ TEST_F(ModelTest, TemplatesSelectTheirObjects)
     };
     EXPECT_EQ(first("fetchLibrary"), library);
     EXPECT_EQ(first("fetchSearchCache"), cache);
-    EXPECT_EQ(first("fetchDevice", {{"deviceName", "Phone"}}), device);
-    EXPECT_EQ(first("fetchKitchenByName", {{"name", "Mine"}}), kitchen);
+    EXPECT_EQ(first("fetchDevice", { { "deviceName", "Phone" } }), device);
+    EXPECT_EQ(first("fetchKitchenByName", { { "name", "Mine" } }), kitchen);
     EXPECT_EQ(first("fetchDefaultIngredient"), placeholder);
-    EXPECT_EQ(first("fetchRecipeByID", {{"id", 42}}), recipe);
+    EXPECT_EQ(first("fetchRecipeByID", { { "id", 42 } }), recipe);
     EXPECT_EQ(first("fetchRecipesWithChangedRating"), recipe);
     EXPECT_EQ(first("fetchRecipesWithChangedSharing"), nullptr);
 }
@@ -89,7 +100,7 @@ TEST_F(ModelTest, UsedVocabularyCannotBeDeleted)
     recipe->setValueForKey(QVariant::fromValue(category), "category");
     ASSERT_TRUE(save());
 
-    for (ManagedObject* entry : {ingredient, category}) {
+    for (ManagedObject* entry : { ingredient, category }) {
         context->deleteObject(entry);
         Error error;
         EXPECT_FALSE(context->save(&error));

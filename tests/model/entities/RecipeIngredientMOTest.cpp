@@ -9,7 +9,8 @@
 namespace
 {
 
-class RecipeIngredientMOTest : public LinesFixture {
+class RecipeIngredientMOTest : public LinesFixture
+{
 };
 
 struct ParseCase {
@@ -23,22 +24,22 @@ struct ParseCase {
 TEST_F(RecipeIngredientMOTest, FindsAmountUnitModifierAndIngredient)
 {
     const ParseCase cases[] = {
-        {"2 cups chopped walnuts", "2", "cups", "chopped", "walnut"},
-        {"1 1/2 cups (about 200 g) walnuts, toasted", "1 1/2", "cups", "toasted", "walnut"},
-        {"2 tsp. salt", "2", "tsp.", "", "salt"},
+        { "2 cups chopped walnuts", "2", "cups", "chopped", "walnut" },
+        { "1 1/2 cups (about 200 g) walnuts, toasted", "1 1/2", "cups", "toasted", "walnut" },
+        { "2 tsp. salt", "2", "tsp.", "", "salt" },
         // The modifier stands first, so there is no head to find a unit or amount in.
-        {"chopped onion, 1", "", "", "chopped", "onion"},
+        { "chopped onion, 1", "", "", "chopped", "onion" },
         // "cup" is followed by a letter: no unit.
-        {"12 cupcakes", "12", "", "", "cupcakes"},
-        {"3 Tbsp butter", "3", "Tbsp", "", "butter"},
-        {"\u00bd cup sugar", "\u00bd", "cup", "", "sugar"},
-        {"2-3 cloves garlic", "2-3", "cloves", "", "garlic"},
+        { "12 cupcakes", "12", "", "", "cupcakes" },
+        { "3 Tbsp butter", "3", "Tbsp", "", "butter" },
+        { "\u00bd cup sugar", "\u00bd", "cup", "", "sugar" },
+        { "2-3 cloves garlic", "2-3", "cloves", "", "garlic" },
         // A unit that ends the line counts.
-        {"2 cups", "2", "cups", "", "unknown ingredient"},
-        {"  1 cup flour \n", "1", "cup", "", "flour"},
+        { "2 cups", "2", "cups", "", "unknown ingredient" },
+        { "  1 cup flour \n", "1", "cup", "", "flour" },
         // So does a modifier.
-        {"1 onion, chopped\n", "1", "", "chopped", "onion"},
-        {"", "", "", "", "unknown ingredient"},
+        { "1 onion, chopped\n", "1", "", "chopped", "onion" },
+        { "", "", "", "", "unknown ingredient" },
     };
     for (const ParseCase& c : cases) {
         RecipeIngredientMO* line = parsed(QString::fromUtf8(c.line));
@@ -83,9 +84,9 @@ TEST_F(RecipeIngredientMOTest, UnitNamesLeaveTheNewNameWithoutCuttingWords)
 
 TEST_F(RecipeIngredientMOTest, ModifierSearchEndsAndFindsEveryWordOnce)
 {
-    services.modifiers = {QStringLiteral(""), QStringLiteral("mod"), QStringLiteral("chopped")};
+    services.modifiers = { QStringLiteral(""), QStringLiteral("mod"), QStringLiteral("chopped") };
     RecipeIngredientMO* line = parsed(QStringLiteral("1 cup mod mod chopped walnuts"));
-    EXPECT_EQ(line->foundModifiers(), (QStringList {"chopped", "mod", "mod"}));
+    EXPECT_EQ(line->foundModifiers(), (QStringList { "chopped", "mod", "mod" }));
     EXPECT_EQ(line->modifier(), QStringLiteral("mod"));
 }
 
@@ -109,15 +110,15 @@ struct ScaleCase {
 TEST_F(RecipeIngredientMOTest, ScalingRewritesOnlyTheParsedAmount)
 {
     const ScaleCase cases[] = {
-        {"1 can (14 oz) tomatoes", 2, "2 can (14 oz) tomatoes", "2"},
-        {"1 1/2 cups flour", 2, "3 cups flour", "3"},
-        {"1 cup flour", 1.5, "1 1/2 cup flour", "1 1/2"},
-        {"2 cups flour, 1 for dusting", 0.5, "1 cups flour, 1 for dusting", "1"},
+        { "1 can (14 oz) tomatoes", 2, "2 can (14 oz) tomatoes", "2" },
+        { "1 1/2 cups flour", 2, "3 cups flour", "3" },
+        { "1 cup flour", 1.5, "1 1/2 cup flour", "1 1/2" },
+        { "2 cups flour, 1 for dusting", 0.5, "1 cups flour, 1 for dusting", "1" },
         // No kitchen fraction up to eighths: a decimal with at most two places.
-        {"1/10 cup milk", 1, "0.1 cup milk", "0.1"},
-        {"1 cup milk", 0.3, "0.3 cup milk", "0.3"},
-        {"1 cup milk", 1.0 / 3, "1/3 cup milk", "1/3"},
-        {"2 cups milk", 0.0, "2 cups milk", "2"},
+        { "1/10 cup milk", 1, "0.1 cup milk", "0.1" },
+        { "1 cup milk", 0.3, "0.3 cup milk", "0.3" },
+        { "1 cup milk", 1.0 / 3, "1/3 cup milk", "1/3" },
+        { "2 cups milk", 0.0, "2 cups milk", "2" },
     };
     for (const ScaleCase& c : cases) {
         SCOPED_TRACE(c.line);
@@ -133,7 +134,8 @@ TEST_F(RecipeIngredientMOTest, ScalingAFetchedLineRewritesTheFirstStandaloneAmou
 {
     RecipeIngredientMO* line = newLine();
     // As the store gives it back: no remembered places.
-    line->setPrimitiveValue(QStringLiteral("1 can (1 lb) beans, 1/2 drained"), QStringLiteral("displayString"));
+    line->setPrimitiveValue(
+        QStringLiteral("1 can (1 lb) beans, 1/2 drained"), QStringLiteral("displayString"));
     line->setPrimitiveValue(QStringLiteral("1"), QStringLiteral("amount"));
     line->scaleByFactor(Decimal::fromInt(3));
     EXPECT_EQ(line->string(), QStringLiteral("3 can (1 lb) beans, 1/2 drained"));
@@ -233,7 +235,8 @@ TEST_F(RecipeIngredientMOTest, CardRunCarriesFieldAndIndex)
     recipe->setEditing(true);
     const AttributedString placeholderRun = line->attributedString();
     EXPECT_EQ(placeholderRun.string(),
-              ConstantManager::defaultManager().constantForKey(RVPlaceholderConstantKey, KRIngredientConstantGroup));
+        ConstantManager::defaultManager().constantForKey(
+            RVPlaceholderConstantKey, KRIngredientConstantGroup));
     EXPECT_EQ(placeholderRun.attributeAtIndex(RVIndexAttribute, 0).toInt(), 3);
     EXPECT_TRUE(placeholderRun.attributeAtIndex(RVPlaceholderAttribute, 0).isValid());
 
@@ -245,7 +248,7 @@ TEST_F(RecipeIngredientMOTest, CardRunCarriesFieldAndIndex)
     EXPECT_EQ(line->formattedString(), QStringLiteral("1 cup flour"));
 
     // An edited run takes its index and is parsed.
-    const AttributedString edited(QStringLiteral("2 tsp salt "), {{RVIndexAttribute, 5}});
+    const AttributedString edited(QStringLiteral("2 tsp salt "), { { RVIndexAttribute, 5 } });
     line->setAttributedString(edited);
     EXPECT_EQ(line->string(), QStringLiteral("2 tsp salt"));
     EXPECT_EQ(line->valueForKey(QStringLiteral("index")).toInt(), 5);
@@ -258,7 +261,7 @@ TEST_F(RecipeIngredientMOTest, ObserversOfTheCardRunHearOfEveryPart)
     RecipeIngredientMO* line = newLine();
     int told = 0;
     line->addObserver(QStringLiteral("attributedString"),
-                      [&](ManagedObject*, const QString&, const QVariant&, const QVariant&) { ++told; });
+        [&](ManagedObject*, const QString&, const QVariant&, const QVariant&) { ++told; });
     line->setIndex(2);
     EXPECT_GE(told, 1);
     const int afterIndex = told;

@@ -1,16 +1,18 @@
-#include "ModelStoreFixture.h"
+#include "RecipeMO.h"
 
 #include "BaseMOAdditions.h"
 #include "DirectionMO.h"
 #include "Log.h"
-#include "RecipeMO.h"
+#include "ModelStoreFixture.h"
 #include "UserDefaults.h"
 
 #include <thread>
 
-namespace {
+namespace
+{
 
-class RecipeMOTest : public ModelStoreFixture {
+class RecipeMOTest : public ModelStoreFixture
+{
 protected:
     void SetUp() override
     {
@@ -49,15 +51,22 @@ protected:
         }
     }
 
-    static QList<ManagedObject*> collectionsOf(const ManagedObject* recipe) { return recipe->objectsForKey("collections"); }
+    static QList<ManagedObject*> collectionsOf(const ManagedObject* recipe)
+    {
+        return recipe->objectsForKey("collections");
+    }
 
     ManagedObject* library = nullptr;
 };
 
 // A key-value object that stands for a managed object, as a controller's selection does.
-class Proxy : public KeyValueCoding {
+class Proxy : public KeyValueCoding
+{
 public:
-    explicit Proxy(QVariant id) : m_id(std::move(id)) { }
+    explicit Proxy(QVariant id)
+        : m_id(std::move(id))
+    {
+    }
     QVariant valueForKey(const QString& key) const override { return key == "objectID" ? m_id : QVariant(); }
 
 private:
@@ -70,7 +79,7 @@ TEST_F(RecipeMOTest, NewRecipeHasItsDefaultsAndJoinsTheLibraryOnTheNextTurn)
 {
     RecipeMO* recipe = newRecipe();
     EXPECT_EQ(recipe->valueForKey("name").toString(), "Untitled Recipe");
-    for (const char* key : {"ingredients", "directions", "notes"}) {
+    for (const char* key : { "ingredients", "directions", "notes" }) {
         const QList<ManagedObject*> items = recipe->objectsForKey(key);
         ASSERT_EQ(items.size(), 1) << key;
         EXPECT_EQ(items.first()->valueForKey("index").toInt(), 1) << key;
@@ -84,7 +93,7 @@ TEST_F(RecipeMOTest, NewRecipeHasItsDefaultsAndJoinsTheLibraryOnTheNextTurn)
 
     EXPECT_TRUE(collectionsOf(recipe).isEmpty());
     clock.advance(0);
-    EXPECT_EQ(collectionsOf(recipe), QList<ManagedObject*> {library});
+    EXPECT_EQ(collectionsOf(recipe), QList<ManagedObject*> { library });
     EXPECT_TRUE(save());
 }
 
@@ -126,7 +135,7 @@ TEST_F(RecipeMOTest, FetchRestoresPlaceholdersAndDropsExtraEmptyItems)
 {
     RecipeMO* recipe = newRecipe();
     clock.advance(0);
-    setDirections(recipe, {"", "Chop.", "", "Boil."});
+    setDirections(recipe, { "", "Chop.", "", "Boil." });
     for (ManagedObject* note : recipe->objectsForKey("notes"))
         dynamic_cast<BaseMO*>(note)->deleteFromManagedObjectContext();
     context->deleteObject(recipe->objectForKey("image"));
@@ -145,7 +154,7 @@ TEST_F(RecipeMOTest, FetchRestoresPlaceholdersAndDropsExtraEmptyItems)
     EXPECT_EQ(directions(fetched).size(), 4);
 
     clock.advance(0);
-    EXPECT_EQ(directions(fetched), (QStringList {"1:", "2:Chop.", "3:Boil."}));
+    EXPECT_EQ(directions(fetched), (QStringList { "1:", "2:Chop.", "3:Boil." }));
     EXPECT_TRUE(fetched->objectForKey("image"));
     EXPECT_TRUE(save());
 }
@@ -158,10 +167,10 @@ TEST_F(RecipeMOTest, AddingAnItemMovesTheLaterOnesUp)
         quint64 used;
         QStringList after;
     } rows[] = {
-        {{"a", "b"}, 10, 3, {"1:a", "2:b", "3:"}},
-        {{"a", "b", "c"}, 1, 1, {"1:", "2:a", "3:b", "4:c"}},
-        {{"a", "b", "c"}, 2, 2, {"1:a", "2:", "3:b", "4:c"}},
-        {{"a", "b"}, 0, 1, {"1:", "2:a", "3:b"}},
+        { { "a", "b" }, 10, 3, { "1:a", "2:b", "3:" } },
+        { { "a", "b", "c" }, 1, 1, { "1:", "2:a", "3:b", "4:c" } },
+        { { "a", "b", "c" }, 2, 2, { "1:a", "2:", "3:b", "4:c" } },
+        { { "a", "b" }, 0, 1, { "1:", "2:a", "3:b" } },
     };
     for (const auto& row : rows) {
         RecipeMO* recipe = newRecipe();
@@ -176,19 +185,19 @@ TEST_F(RecipeMOTest, AddingAnItemMovesTheLaterOnesUp)
 TEST_F(RecipeMOTest, RemovingAnItemRenumbersAndNeverLeavesTheListEmpty)
 {
     RecipeMO* recipe = newRecipe();
-    setDirections(recipe, {"only"});
+    setDirections(recipe, { "only" });
     recipe->setDirty(false);
     recipe->removeInstanceOfClass("DirectionMO", 1);
-    EXPECT_EQ(directions(recipe), QStringList {"1:"});
+    EXPECT_EQ(directions(recipe), QStringList { "1:" });
     EXPECT_TRUE(recipe->isDirty());
 
-    setDirections(recipe, {"a", "b", "c"});
+    setDirections(recipe, { "a", "b", "c" });
     recipe->removeInstanceOfClass("DirectionMO", 2);
-    EXPECT_EQ(directions(recipe), (QStringList {"1:a", "2:c"}));
+    EXPECT_EQ(directions(recipe), (QStringList { "1:a", "2:c" }));
 
     recipe->setDirty(false);
     recipe->removeInstanceOfClass("DirectionMO", 9);
-    EXPECT_EQ(directions(recipe), (QStringList {"1:a", "2:c"}));
+    EXPECT_EQ(directions(recipe), (QStringList { "1:a", "2:c" }));
     EXPECT_TRUE(recipe->isDirty());
 
     recipe->removeInstanceOfClass("NoteMO", 1);
@@ -212,16 +221,16 @@ TEST_F(RecipeMOTest, UnsupportedItemClassesChangeNothing)
 TEST_F(RecipeMOTest, ExtraPlaceholdersGoButTheFirstItemStays)
 {
     RecipeMO* recipe = newRecipe();
-    setDirections(recipe, {"", "a", "", "b"});
+    setDirections(recipe, { "", "a", "", "b" });
     recipe->removeExtraPlaceholders();
-    EXPECT_EQ(directions(recipe), (QStringList {"1:", "2:a", "3:b"}));
+    EXPECT_EQ(directions(recipe), (QStringList { "1:", "2:a", "3:b" }));
 }
 
 TEST_F(RecipeMOTest, LeavingEditModeDropsTheEmptyItemsEditingAdded)
 {
     RecipeMO* recipe = newRecipe();
     recipe->setValueForKey(true, "editing");
-    setDirections(recipe, {"a", "", "b", ""});
+    setDirections(recipe, { "a", "", "b", "" });
     recipe->setCached(true);
     recipe->setValueForKey(true, "editing");
     EXPECT_EQ(directions(recipe).size(), 4);
@@ -229,7 +238,7 @@ TEST_F(RecipeMOTest, LeavingEditModeDropsTheEmptyItemsEditingAdded)
 
     recipe->setValueForKey(false, "editing");
     EXPECT_FALSE(recipe->isCached());
-    EXPECT_EQ(directions(recipe), (QStringList {"1:a", "2:b"}));
+    EXPECT_EQ(directions(recipe), (QStringList { "1:a", "2:b" }));
     EXPECT_FALSE(recipe->valueForKey("editing").toBool());
 }
 
@@ -239,7 +248,7 @@ TEST_F(RecipeMOTest, RatingStaysWithinZeroToFive)
     const struct {
         double given;
         double stored;
-    } rows[] = {{7, 5}, {-1, 0}, {3.5, 3.5}, {5, 5}, {0, 0}};
+    } rows[] = { { 7, 5 }, { -1, 0 }, { 3.5, 3.5 }, { 5, 5 }, { 0, 0 } };
     for (const auto& row : rows) {
         recipe->setRatingValue(row.given);
         EXPECT_DOUBLE_EQ(recipe->valueForKey("rating").toDouble(), row.stored) << row.given;
@@ -286,7 +295,7 @@ TEST_F(RecipeMOTest, NameNeverStaysEmpty)
     recipe->setValueForKey("Soup", "name");
     EXPECT_EQ(recipe->valueForKey("name").toString(), "Soup");
     EXPECT_TRUE(recipe->isDirty());
-    for (const QVariant& empty : {QVariant(), QVariant(QString()), QVariant(QString("(null)"))}) {
+    for (const QVariant& empty : { QVariant(), QVariant(QString()), QVariant(QString("(null)")) }) {
         recipe->setValueForKey(empty, "name");
         EXPECT_EQ(recipe->valueForKey("name").toString(), "Untitled Recipe");
     }
@@ -334,13 +343,13 @@ TEST_F(RecipeMOTest, ScalingTheYieldScalesItsWholeNumber)
         QString factor;
         QString scaled;
     } rows[] = {
-        {"4 servings", "2", "8 servings"},
-        {"Makes 12 muffins", "0.5", "Makes 6 muffins"},
-        {"1.5 loaves", "2", "3 loaves"},
-        {"about 1 1/2 cups", "2", "about 3 cups"},
-        {"3/4 cup", "2", "1.5 cup"},
-        {"serves a crowd", "2", "serves a crowd"},
-        {"", "2", ""},
+        { "4 servings", "2", "8 servings" },
+        { "Makes 12 muffins", "0.5", "Makes 6 muffins" },
+        { "1.5 loaves", "2", "3 loaves" },
+        { "about 1 1/2 cups", "2", "about 3 cups" },
+        { "3/4 cup", "2", "1.5 cup" },
+        { "serves a crowd", "2", "serves a crowd" },
+        { "", "2", "" },
     };
     for (const auto& row : rows) {
         RecipeMO* recipe = newRecipe();
@@ -378,10 +387,10 @@ TEST_F(RecipeMOTest, UserCollectionsBringTheLibraryAlong)
     EXPECT_TRUE(collectionsOf(recipe).contains(library));
     EXPECT_TRUE(library->objectsForKey("recipes").contains(recipe));
 
-    found->setValueForKey(QVariantList {QVariant::fromValue(cache)}, "collections");
-    EXPECT_EQ(collectionsOf(found), QList<ManagedObject*> {cache});
+    found->setValueForKey(QVariantList { QVariant::fromValue(cache) }, "collections");
+    EXPECT_EQ(collectionsOf(found), QList<ManagedObject*> { cache });
     clock.advance(0);
-    EXPECT_EQ(collectionsOf(found), QList<ManagedObject*> {cache});
+    EXPECT_EQ(collectionsOf(found), QList<ManagedObject*> { cache });
 }
 
 TEST_F(RecipeMOTest, LeavingTheLibraryDeletesTheRecipeUnlessTheSearchCacheHoldsIt)
@@ -397,10 +406,10 @@ TEST_F(RecipeMOTest, LeavingTheLibraryDeletesTheRecipeUnlessTheSearchCacheHoldsI
 
     kept->removeCollectionsObject(library);
     EXPECT_FALSE(kept->isDeleted());
-    EXPECT_EQ(collectionsOf(kept), QList<ManagedObject*> {cache});
+    EXPECT_EQ(collectionsOf(kept), QList<ManagedObject*> { cache });
     EXPECT_EQ(services.updateSmartCollectionsCount, 1);
 
-    gone->setValueForKey(QVariantList {QVariant::fromValue(favourites)}, "collections");
+    gone->setValueForKey(QVariantList { QVariant::fromValue(favourites) }, "collections");
     EXPECT_TRUE(gone->isDeleted());
     EXPECT_EQ(services.updateSmartCollectionsCount, 2);
     ASSERT_TRUE(save());
@@ -413,7 +422,7 @@ TEST_F(RecipeMOTest, ClearDefaultsLeavesAnEmptyRecipeForAReader)
     recipe->setValueForKey("Thai", "cuisine");
     clock.advance(0);
     recipe->clearDefaults();
-    for (const char* key : {"ingredients", "directions", "notes", "collections"})
+    for (const char* key : { "ingredients", "directions", "notes", "collections" })
         EXPECT_TRUE(recipe->objectsForKey(key).isEmpty()) << key;
     EXPECT_EQ(recipe->objectForKey("cuisine"), nullptr);
     EXPECT_FALSE(recipe->valueForKey("defaultValues").toBool());
@@ -437,9 +446,8 @@ TEST_F(RecipeMOTest, CardObserversHearOfTheFieldsItShows)
 {
     RecipeMO* recipe = newRecipe();
     int heard = 0;
-    recipe->addObserver("attributedString", [&](ManagedObject*, const QString&, const QVariant&, const QVariant&) {
-        ++heard;
-    });
+    recipe->addObserver("attributedString",
+        [&](ManagedObject*, const QString&, const QVariant&, const QVariant&) { ++heard; });
     recipe->setValueForKey("Stew", "name");
     const int afterName = heard;
     EXPECT_GE(afterName, 1);
@@ -450,18 +458,18 @@ TEST_F(RecipeMOTest, CardObserversHearOfTheFieldsItShows)
 TEST_F(RecipeMOTest, AddingAnItemIsOneUndoStep)
 {
     RecipeMO* recipe = newRecipe();
-    setDirections(recipe, {"a", "b"});
+    setDirections(recipe, { "a", "b" });
     clock.advance(0);
     ASSERT_TRUE(save());
     undoManager.removeAllActions();
 
     recipe->addInstanceOfClass("DirectionMO", 1);
     context->processPendingChanges();
-    EXPECT_EQ(directions(recipe), (QStringList {"1:", "2:a", "3:b"}));
+    EXPECT_EQ(directions(recipe), (QStringList { "1:", "2:a", "3:b" }));
     ASSERT_TRUE(undoManager.canUndo());
     undoManager.undo();
     context->processPendingChanges();
-    EXPECT_EQ(directions(recipe), (QStringList {"1:a", "2:b"}));
+    EXPECT_EQ(directions(recipe), (QStringList { "1:a", "2:b" }));
     EXPECT_FALSE(undoManager.canUndo());
 }
 

@@ -24,12 +24,13 @@ QList<FixtureLine> fixtureLines()
         const QStringList fields = rows.at(i).split(u'\t');
         EXPECT_EQ(fields.size(), 4) << rows.at(i).toStdString();
         if (fields.size() == 4)
-            lines.append({fields[0], fields[1], fields[2], fields[3]});
+            lines.append({ fields[0], fields[1], fields[2], fields[3] });
     }
     return lines;
 }
 
-class IngredientLineQualityTest : public LinesFixture {
+class IngredientLineQualityTest : public LinesFixture
+{
 };
 
 TEST_F(IngredientLineQualityTest, RealLinesParseRightAtTheMeasuredShare)
@@ -53,7 +54,7 @@ TEST_F(IngredientLineQualityTest, RealLinesParseRightAtTheMeasuredShare)
     }
     const double share = double(all) / lines.size();
     std::printf("ingredient lines: %d of %lld fully right (%.1f%%); amount %d, unit %d, ingredient %d\n", all,
-                (long long)lines.size(), 100 * share, amounts, units, ingredients);
+        (long long)lines.size(), 100 * share, amounts, units, ingredients);
     if (qEnvironmentVariableIsSet("KITCHORA_SHOW_MISSES")) {
         for (const QString& miss : misses)
             std::printf("  miss: %s\n", qPrintable(miss));

@@ -28,13 +28,14 @@ inline bool sameName(const QString& parsed, const QString& expected)
 {
     const QString a = parsed.trimmed().toLower();
     const QString b = expected.trimmed().toLower();
-    for (const QString& ending : {QString(), QStringLiteral("s"), QStringLiteral("es")}) {
+    for (const QString& ending : { QString(), QStringLiteral("s"), QStringLiteral("es") }) {
         if (a + ending == b || b + ending == a)
             return true;
     }
     // berry / berries
     const auto ies = [](const QString& plural, const QString& singular) {
-        return plural.endsWith(QLatin1String("ies")) && singular.endsWith(u'y') && plural.chopped(3) == singular.chopped(1);
+        return plural.endsWith(QLatin1String("ies")) && singular.endsWith(u'y')
+            && plural.chopped(3) == singular.chopped(1);
     };
     return ies(a, b) || ies(b, a);
 }

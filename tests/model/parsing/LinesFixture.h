@@ -8,7 +8,8 @@
 
 // The store fixture with the placeholder Ingredient a new line starts with, fresh ingredient
 // tries, and lines made from text.
-class LinesFixture : public ModelStoreFixture {
+class LinesFixture : public ModelStoreFixture
+{
 protected:
     void SetUp() override
     {

@@ -1,11 +1,12 @@
 #include "MeasurementUnit.h"
-#include "UnitsEngine.h"
 
 #include "Log.h"
+#include "UnitsEngine.h"
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 Decimal dec(const char* text)
 {
@@ -13,7 +14,7 @@ Decimal dec(const char* text)
 }
 
 MeasurementUnitPtr makeUnit(const QString& name, const QString& plural, qint32 type, const char* factor,
-                            const QStringList& abbreviations = {}, const QString& display = QString())
+    const QStringList& abbreviations = {}, const QString& display = QString())
 {
     auto unit = MeasurementUnit::measurementUnitWithName(name);
     unit->setPluralName(plural);
@@ -78,7 +79,8 @@ TEST(MeasurementUnit, NameMatching)
         { inch.get(), "pinch", false },
     };
     for (const Case& c : cases)
-        EXPECT_EQ(c.unit->isEqualToString(QString::fromLatin1(c.text)), c.names) << c.unit->name().toStdString() << " / " << c.text;
+        EXPECT_EQ(c.unit->isEqualToString(QString::fromLatin1(c.text)), c.names)
+            << c.unit->name().toStdString() << " / " << c.text;
 }
 
 TEST(MeasurementUnit, NameMatchingOfAVeryLongPluralTextEnds)
@@ -92,7 +94,8 @@ TEST(MeasurementUnit, NameMatchingOfAVeryLongPluralTextEnds)
 
 TEST(MeasurementUnit, AllNamesHoldEverySpellingOnceSortedIgnoringCase)
 {
-    const auto unit = makeUnit("tablespoon", "tablespoons", 1, "15", { "tbsp.", "tbsp", "T", "Tbs.", "", "T." }, "Tbsp");
+    const auto unit
+        = makeUnit("tablespoon", "tablespoons", 1, "15", { "tbsp.", "tbsp", "T", "Tbs.", "", "T." }, "Tbsp");
     EXPECT_EQ(unit->allNames().join("|"), "T|T.|tablespoon|tablespoons|Tbs|Tbs.|Tbsp|tbsp|tbsp.");
 
     const auto bare = makeUnit("pinch.", QString(), 0, nullptr);
@@ -199,7 +202,8 @@ TEST(MeasurementUnit, Conversion)
     };
     for (const Case& c : cases) {
         const std::optional<Decimal> result = c.from->convertAmount(c.amount, c.to);
-        const std::string label = c.from->name().toStdString() + " -> " + (c.to ? c.to->name().toStdString() : "null");
+        const std::string label
+            = c.from->name().toStdString() + " -> " + (c.to ? c.to->name().toStdString() : "null");
         if (c.expected) {
             ASSERT_TRUE(result.has_value()) << label;
             EXPECT_EQ(*result, dec(c.expected)) << label << " gave " << result->stringValue().toStdString();
@@ -220,17 +224,20 @@ TEST(MeasurementUnit, ConversionIntoAZeroFactorLogsOnceAndAnswersNothing)
     Log::Capture capture;
     EXPECT_FALSE(cup->convertAmount(dec("2"), broken.get()).has_value());
     EXPECT_EQ(capture.lines(), QStringList({ "invalid conversion factor for unit: broken" }));
-    EXPECT_FALSE(UnitsEngine::convertAmount(dec("2"), UnitsEngine::genericUnit().get(), broken.get()).has_value());
+    EXPECT_FALSE(
+        UnitsEngine::convertAmount(dec("2"), UnitsEngine::genericUnit().get(), broken.get()).has_value());
 }
 
 TEST(MeasurementUnit, DictionaryRoundTrip)
 {
-    const auto unit = makeUnit("fluid ounce", "fluid ounces", 1, "29.5735295625", { "fl. oz.", "fl oz" }, "fl. oz.");
+    const auto unit
+        = makeUnit("fluid ounce", "fluid ounces", 1, "29.5735295625", { "fl. oz.", "fl oz" }, "fl. oz.");
     unit->setSystem(2);
     unit->setCaseSensitive(true);
     const QVariantMap dictionary = unit->dictionaryValue();
     EXPECT_EQ(dictionary.value("name"), QVariant("fluid ounce"));
-    EXPECT_EQ(dictionary.value("abbreviations").toList().first().toMap().value("string"), QVariant("fl. oz."));
+    EXPECT_EQ(
+        dictionary.value("abbreviations").toList().first().toMap().value("string"), QVariant("fl. oz."));
     EXPECT_EQ(MeasurementUnit(dictionary).dictionaryValue(), dictionary);
     EXPECT_EQ(*MeasurementUnit(dictionary).conversionFactor(), dec("29.5735295625"));
 
@@ -245,7 +252,8 @@ TEST(MeasurementUnit, DictionaryRoundTrip)
 TEST(MeasurementUnit, DictionaryCodesAreKeptAsReadAndTypeNoneReadsNoFactor)
 {
     const QVariantMap entry { { "name", "odd" }, { "type", qint64(0) }, { "system", qint64(5) },
-                              { "conversionFactor", qint64(12) }, { "abbreviations", QVariantList { QVariantMap {}, QVariantMap { { "string", "od" } } } } };
+        { "conversionFactor", qint64(12) },
+        { "abbreviations", QVariantList { QVariantMap {}, QVariantMap { { "string", "od" } } } } };
     MeasurementUnit unit(entry);
     EXPECT_EQ(unit.system(), 5u);
     EXPECT_FALSE(unit.conversionFactor().has_value());

@@ -2,22 +2,23 @@
 
 #include "Log.h"
 #include "NotificationCenter.h"
-#include "SearchEngineAccess.h"
 #include "ScratchUserDefaults.h"
+#include "SearchEngineAccess.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
 #include <mutex>
 
-namespace {
+namespace
+{
 
 Decimal dec(const char* text)
 {
     return Decimal::decimalNumberWithString(QString::fromLatin1(text));
 }
 
-MeasurementUnitPtr unit(const QString& name, qint32 type, quint64 system, const char* factor, const QStringList& abbreviations,
-                        const QString& display = QString(), const QString& plural = QString())
+MeasurementUnitPtr unit(const QString& name, qint32 type, quint64 system, const char* factor,
+    const QStringList& abbreviations, const QString& display = QString(), const QString& plural = QString())
 {
     auto u = MeasurementUnit::measurementUnitWithName(name);
     u->setType(type);
@@ -52,7 +53,8 @@ QList<MeasurementUnitPtr> kitchenUnits()
 }
 
 // Engines read the default system when made; the locale decides while no default is stored.
-class LocaleScope {
+class LocaleScope
+{
 public:
     explicit LocaleScope(const char* name)
         : m_previous(QLocale())
@@ -78,12 +80,14 @@ QString nameOf(const MeasurementUnitPtr& u)
     return u ? u->name() : QStringLiteral("(none)");
 }
 
-class UnitsEngineTest : public ::testing::Test {
+class UnitsEngineTest : public ::testing::Test
+{
 protected:
     ScratchUserDefaults scratch;
 };
 
-class CountingSearch : public SearchEngineAccess {
+class CountingSearch : public SearchEngineAccess
+{
 public:
     void clearSearchCacheOnNextSearch() override { ++clears; }
     int clears = 0;
@@ -115,12 +119,14 @@ TEST_F(UnitsEngineTest, LookupTrimsTheTextAndMatchesCaseSensitively)
         { "handful", "(none)" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(nameOf(engine->unitForName(QString::fromLatin1(c.text))), QString::fromLatin1(c.unit)) << c.text;
+        EXPECT_EQ(nameOf(engine->unitForName(QString::fromLatin1(c.text))), QString::fromLatin1(c.unit))
+            << c.text;
 }
 
 TEST_F(UnitsEngineTest, LookupAnswersTheFirstUnitInRegistryOrder)
 {
-    UnitsEngine engine(QList<MeasurementUnitPtr> { unit("pint", 1, 2, "473", { "p" }), unit("pinch", 3, 0, "1", { "p" }) });
+    UnitsEngine engine(
+        QList<MeasurementUnitPtr> { unit("pint", 1, 2, "473", { "p" }), unit("pinch", 3, 0, "1", { "p" }) });
     EXPECT_EQ(nameOf(engine.unitForName("p")), "pint");
     EXPECT_EQ(nameOf(UnitsEngine().unitForName("cup")), "(none)");
 }
@@ -171,12 +177,19 @@ TEST_F(UnitsEngineTest, WhetherToConvertIntoTheDefaultSystem)
         const char* unit;
         bool convert;
     } cases[] = {
-        { 1, "cup", true }, { 1, "ml", false }, { 1, "clove", false }, { 1, "inch", false },
-        { 2, "cup", false }, { 2, "kg", true }, { 2, "liter", true },
+        { 1, "cup", true },
+        { 1, "ml", false },
+        { 1, "clove", false },
+        { 1, "inch", false },
+        { 2, "cup", false },
+        { 2, "kg", true },
+        { 2, "liter", true },
     };
     for (const auto& c : cases) {
         const auto engine = engineWithSystem(c.system);
-        EXPECT_EQ(engine->shouldConvertUnitToDefaultMeasurementSystem(engine->unitForName(QString::fromLatin1(c.unit)).get()), c.convert)
+        EXPECT_EQ(engine->shouldConvertUnitToDefaultMeasurementSystem(
+                      engine->unitForName(QString::fromLatin1(c.unit)).get()),
+            c.convert)
             << c.system << " " << c.unit;
     }
     // A unit of system 2 whose type is not convertible stays as it is.
@@ -192,15 +205,26 @@ TEST_F(UnitsEngineTest, GroceryListUnit)
         const char* unit;
         const char* grocery;
     } cases[] = {
-        { 1, "cup", "milliliter" }, { 1, "liter", "(none)" }, { 1, "gram", "gram" }, { 1, "pound", "gram" },
-        { 1, "kg", "(none)" }, { 1, "clove", "(none)" }, { 1, "inch", "(none)" },
-        { 2, "ml", "fluid ounce" }, { 2, "cup", "fluid ounce" }, { 2, "gallon", "(none)" }, { 2, "quart", "(none)" },
-        { 2, "g", "ounce" }, { 2, "pound", "(none)" }, { 2, "clove", "(none)" },
+        { 1, "cup", "milliliter" },
+        { 1, "liter", "(none)" },
+        { 1, "gram", "gram" },
+        { 1, "pound", "gram" },
+        { 1, "kg", "(none)" },
+        { 1, "clove", "(none)" },
+        { 1, "inch", "(none)" },
+        { 2, "ml", "fluid ounce" },
+        { 2, "cup", "fluid ounce" },
+        { 2, "gallon", "(none)" },
+        { 2, "quart", "(none)" },
+        { 2, "g", "ounce" },
+        { 2, "pound", "(none)" },
+        { 2, "clove", "(none)" },
     };
     for (const auto& c : cases) {
         const auto engine = engineWithSystem(c.system);
-        EXPECT_EQ(nameOf(engine->groceryListUnitForUnit(engine->unitForName(QString::fromLatin1(c.unit)).get())),
-                  QString::fromLatin1(c.grocery))
+        EXPECT_EQ(
+            nameOf(engine->groceryListUnitForUnit(engine->unitForName(QString::fromLatin1(c.unit)).get())),
+            QString::fromLatin1(c.grocery))
             << c.system << " " << c.unit;
     }
 }
@@ -249,8 +273,8 @@ TEST_F(UnitsEngineTest, AddUnitKeepsNamesUnique)
 
 TEST_F(UnitsEngineTest, UnitNamesFollowSpellingChanges)
 {
-    UnitsEngine engine(QList<MeasurementUnitPtr> { unit("cup", 1, 2, "236.5882365", { "c." }, QString(), "cups"),
-                                                   unit("inch", 0, 0, nullptr, {}) });
+    UnitsEngine engine(QList<MeasurementUnitPtr> {
+        unit("cup", 1, 2, "236.5882365", { "c." }, QString(), "cups"), unit("inch", 0, 0, nullptr, {}) });
     EXPECT_EQ(engine.unitNames().join("|"), "c|c.|cup|cups|inch");
     engine.units().first()->addAbbreviation("C");
     EXPECT_EQ(engine.unitNames().join("|"), "C|c|c.|cup|cups|inch");
@@ -297,7 +321,8 @@ TEST_F(UnitsEngineTest, LockIsRecursive)
     SUCCEED();
 }
 
-namespace {
+namespace
+{
 
 MeasurementUnitPtr scanForName(const UnitsEngine& engine, const QString& text)
 {
@@ -325,7 +350,8 @@ TEST_F(UnitsEngineTest, TableLookupAgreesWithAskingEveryUnit)
     units.append(unit("...", 0, 0, nullptr, { "." }));
     units.append(unit("dup", 0, 0, nullptr, { "cup" }));
     UnitsEngine engine(units);
-    QStringList texts { "", " ", "s", "es", "ses", "boxes", "boxess", "glasses", "glass", "glas", "...", "Tes" };
+    QStringList texts { "", " ", "s", "es", "ses", "boxes", "boxess", "glasses", "glass", "glas", "...",
+        "Tes" };
     for (const QString& name : engine.unitNames()) {
         for (const char* ending : { "", "s", "es", "ss", "ess", "." })
             texts << name + ending << name.toUpper() + ending << " " + name + ending + ". ";
@@ -356,7 +382,8 @@ TEST_F(UnitsEngineTest, StoredDefaultSystemWinsAndAnythingElseFallsBackToTheLoca
         scratch.defaults().setObject(c.stored, "KRDefaultMeasurementSystem");
         LocaleScope locale(c.locale);
         UnitsEngine engine;
-        EXPECT_EQ(engine.defaultMeasurementSystem(), c.system) << c.stored.toString().toStdString() << " " << c.locale;
+        EXPECT_EQ(engine.defaultMeasurementSystem(), c.system)
+            << c.stored.toString().toStdString() << " " << c.locale;
     }
 }
 

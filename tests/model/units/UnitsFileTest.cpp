@@ -1,7 +1,6 @@
-#include "UnitsEngine.h"
-
 #include "Log.h"
 #include "ScratchUserDefaults.h"
+#include "UnitsEngine.h"
 
 #include <QFile>
 #include <QLocale>
@@ -9,7 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QString dataFile(const char* name)
 {
@@ -68,7 +68,8 @@ TEST(UnitsFile, BadFilesAddNothingAndNeverFail)
     const struct {
         const char* file;
         bool logs;
-    } cases[] = { { "missing.plist", false }, { "damaged.plist", true }, { "dictionary.plist", true }, { "measures.txt", true } };
+    } cases[] = { { "missing.plist", false }, { "damaged.plist", true }, { "dictionary.plist", true },
+        { "measures.txt", true } };
     for (const auto& c : cases) {
         UnitsEngine engine(dataFile("base.plist"));
         Log::Capture capture;
@@ -105,17 +106,20 @@ TEST(UnitsFile, WritingWhereNoFileCanBeLogs)
     Log::Capture capture;
     const QString path = QStringLiteral("/nonexistent-folder/units.plist");
     EXPECT_FALSE(engine.writeUnitsToFile(path, true));
-    EXPECT_EQ(capture.lines(), QStringList({ "UnitsController: Unable to write units plist to file: " + path + "\n" }));
+    EXPECT_EQ(capture.lines(),
+        QStringList({ "UnitsController: Unable to write units plist to file: " + path + "\n" }));
 }
 
 TEST(UnitsFile, SimpleMeasuresFileDropsEmptyLines)
 {
-    EXPECT_EQ(UnitsEngine::simpleMeasuresFromFile(dataFile("measures.txt")), QStringList({ "cup", "handful", "knob" }));
+    EXPECT_EQ(UnitsEngine::simpleMeasuresFromFile(dataFile("measures.txt")),
+        QStringList({ "cup", "handful", "knob" }));
     EXPECT_TRUE(UnitsEngine::simpleMeasuresFromFile(dataFile("missing.txt")).isEmpty());
 }
 
 // The registry the program ships with.
-class ShippedUnits : public ::testing::Test {
+class ShippedUnits : public ::testing::Test
+{
 protected:
     ScratchUserDefaults scratch;
     void SetUp() override { engine.loadUnits(QString()); }
@@ -149,7 +153,8 @@ TEST_F(ShippedUnits, RoundTripUnchanged)
 
 TEST_F(ShippedUnits, NamesTheUnitsConversionsNeed)
 {
-    for (const char* name : { "liter", "ml", "gram", "quart", "fl. oz.", "oz.", "g", "kg", "gallon", "gal.", "qt.", "lbs." })
+    for (const char* name :
+        { "liter", "ml", "gram", "quart", "fl. oz.", "oz.", "g", "kg", "gallon", "gal.", "qt.", "lbs." })
         EXPECT_TRUE(engine.unitForName(QString::fromLatin1(name))) << name;
     // Those the grocery rules test with name matching must match as spelled there.
     EXPECT_TRUE(engine.unitForName("gallon")->isEqualToString("gal."));
@@ -174,21 +179,60 @@ TEST_F(ShippedUnits, CommonSpellingsFindTheirUnit)
         const char* text;
         const char* unit;
     } cases[] = {
-        { "tsp", "teaspoon" }, { "tsp.", "teaspoon" }, { "t", "teaspoon" }, { "teaspoons", "teaspoon" },
-        { "Tbsp", "tablespoon" }, { "tbsp.", "tablespoon" }, { "T", "tablespoon" }, { "tbs", "tablespoon" },
-        { "tablespoons", "tablespoon" }, { "cups", "cup" }, { "c.", "cup" }, { "fl oz", "fluid ounce" },
-        { "fl. oz.", "fluid ounce" }, { "pt.", "pint" }, { "qts", "quart" }, { "gal", "gallon" },
-        { "ml", "milliliter" }, { "mL", "milliliter" }, { "millilitres", "milliliter" }, { "cl", "centiliter" },
-        { "dl", "deciliter" }, { "L", "liter" }, { "litres", "liter" }, { "mg", "milligram" }, { "g", "gram" },
-        { "grams", "gram" }, { "kg", "kilogram" }, { "kilos", "kilogram" }, { "oz", "ounce" }, { "ounces", "ounce" },
-        { "lb", "pound" }, { "lbs", "pound" }, { "pounds", "pound" }, { "pinches", "pinch" }, { "dashes", "dash" },
-        { "cloves", "clove" }, { "cans", "can" }, { "pkg.", "package" }, { "sticks", "stick" }, { "slices", "slice" },
-        { "bunches", "bunch" }, { "sprigs", "sprig" }, { "heads", "head" }, { "pieces", "piece" }, { "leaves", "leaf" },
-        { "loaves", "loaf" }, { "handfuls", "handful" }, { "boxes", "box" },
+        { "tsp", "teaspoon" },
+        { "tsp.", "teaspoon" },
+        { "t", "teaspoon" },
+        { "teaspoons", "teaspoon" },
+        { "Tbsp", "tablespoon" },
+        { "tbsp.", "tablespoon" },
+        { "T", "tablespoon" },
+        { "tbs", "tablespoon" },
+        { "tablespoons", "tablespoon" },
+        { "cups", "cup" },
+        { "c.", "cup" },
+        { "fl oz", "fluid ounce" },
+        { "fl. oz.", "fluid ounce" },
+        { "pt.", "pint" },
+        { "qts", "quart" },
+        { "gal", "gallon" },
+        { "ml", "milliliter" },
+        { "mL", "milliliter" },
+        { "millilitres", "milliliter" },
+        { "cl", "centiliter" },
+        { "dl", "deciliter" },
+        { "L", "liter" },
+        { "litres", "liter" },
+        { "mg", "milligram" },
+        { "g", "gram" },
+        { "grams", "gram" },
+        { "kg", "kilogram" },
+        { "kilos", "kilogram" },
+        { "oz", "ounce" },
+        { "ounces", "ounce" },
+        { "lb", "pound" },
+        { "lbs", "pound" },
+        { "pounds", "pound" },
+        { "pinches", "pinch" },
+        { "dashes", "dash" },
+        { "cloves", "clove" },
+        { "cans", "can" },
+        { "pkg.", "package" },
+        { "sticks", "stick" },
+        { "slices", "slice" },
+        { "bunches", "bunch" },
+        { "sprigs", "sprig" },
+        { "heads", "head" },
+        { "pieces", "piece" },
+        { "leaves", "leaf" },
+        { "loaves", "loaf" },
+        { "handfuls", "handful" },
+        { "boxes", "box" },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(engine.unitForName(QString::fromLatin1(c.text)) ? engine.unitForName(QString::fromLatin1(c.text))->name() : QString("(none)"),
-                  QString::fromLatin1(c.unit))
+        EXPECT_EQ(engine.unitForName(QString::fromLatin1(c.text))
+                ? engine.unitForName(QString::fromLatin1(c.text))->name()
+                : QString("(none)"),
+            QString::fromLatin1(c.unit))
             << c.text;
 }
 
@@ -200,11 +244,20 @@ TEST_F(ShippedUnits, KitchenConversionsAreExact)
         const char* to;
         const char* result;
     } cases[] = {
-        { "1", "cup", "tbsp", "16" }, { "1", "tbsp", "tsp", "3" }, { "1", "cup", "fl oz", "8" },
-        { "1", "gallon", "quart", "4" }, { "1", "quart", "pint", "2" }, { "1", "pint", "cup", "2" },
-        { "1", "lb", "oz", "16" }, { "1", "kg", "g", "1000" }, { "1", "liter", "ml", "1000" },
-        { "1", "oz", "g", "28.349523125" }, { "1", "lb", "g", "453.59237" }, { "1", "fl oz", "ml", "29.5735295625" },
-        { "1", "gallon", "liter", "3.785411784" }, { "1", "dl", "cl", "10" },
+        { "1", "cup", "tbsp", "16" },
+        { "1", "tbsp", "tsp", "3" },
+        { "1", "cup", "fl oz", "8" },
+        { "1", "gallon", "quart", "4" },
+        { "1", "quart", "pint", "2" },
+        { "1", "pint", "cup", "2" },
+        { "1", "lb", "oz", "16" },
+        { "1", "kg", "g", "1000" },
+        { "1", "liter", "ml", "1000" },
+        { "1", "oz", "g", "28.349523125" },
+        { "1", "lb", "g", "453.59237" },
+        { "1", "fl oz", "ml", "29.5735295625" },
+        { "1", "gallon", "liter", "3.785411784" },
+        { "1", "dl", "cl", "10" },
     };
     for (const auto& c : cases) {
         const MeasurementUnitPtr from = engine.unitForName(QString::fromLatin1(c.from));
@@ -212,7 +265,8 @@ TEST_F(ShippedUnits, KitchenConversionsAreExact)
         ASSERT_TRUE(from && to) << c.from << " " << c.to;
         const std::optional<Decimal> result = from->convertAmount(dec(c.amount), to.get());
         ASSERT_TRUE(result) << c.from << " -> " << c.to;
-        EXPECT_EQ(*result, dec(c.result)) << c.from << " -> " << c.to << " gave " << result->stringValue().toStdString();
+        EXPECT_EQ(*result, dec(c.result))
+            << c.from << " -> " << c.to << " gave " << result->stringValue().toStdString();
     }
 }
 
@@ -230,13 +284,19 @@ TEST_F(ShippedUnits, GroceryUnitsResolveInBothSystems)
             const char* unit;
             const char* grocery;
         } cases[] = {
-            { "cup", us ? "fluid ounce" : "milliliter" }, { "tsp", us ? "fluid ounce" : "milliliter" },
-            { "gallon", us ? "(none)" : "milliliter" }, { "liter", us ? "fluid ounce" : "(none)" },
-            { "lb", us ? "(none)" : "gram" }, { "kg", us ? "ounce" : "(none)" }, { "clove", "(none)" },
+            { "cup", us ? "fluid ounce" : "milliliter" },
+            { "tsp", us ? "fluid ounce" : "milliliter" },
+            { "gallon", us ? "(none)" : "milliliter" },
+            { "liter", us ? "fluid ounce" : "(none)" },
+            { "lb", us ? "(none)" : "gram" },
+            { "kg", us ? "ounce" : "(none)" },
+            { "clove", "(none)" },
         };
         for (const auto& c : cases) {
-            const MeasurementUnitPtr grocery = local.groceryListUnitForUnit(local.unitForName(QString::fromLatin1(c.unit)).get());
-            EXPECT_EQ(grocery ? grocery->name() : QString("(none)"), QString::fromLatin1(c.grocery)) << localeName << " " << c.unit;
+            const MeasurementUnitPtr grocery
+                = local.groceryListUnitForUnit(local.unitForName(QString::fromLatin1(c.unit)).get());
+            EXPECT_EQ(grocery ? grocery->name() : QString("(none)"), QString::fromLatin1(c.grocery))
+                << localeName << " " << c.unit;
         }
     }
 }

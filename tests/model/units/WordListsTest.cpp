@@ -4,7 +4,8 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QStringList linesOf(const QString& path)
 {

@@ -6,13 +6,13 @@
 #include <QFile>
 #include <QMutex>
 #include <QTemporaryDir>
-#include <thread>
-
 #include <csignal>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 ManagedObject* objectOf(const QVariant& value)
 {
@@ -43,7 +43,7 @@ TEST_F(ContextTest, UndoAndRedoRestoreTheGraph)
 {
     UndoManager undo;
     context->setUndoManager(&undo);
-    DetachUndo detach{context};
+    DetachUndo detach { context };
     ManagedObject* r = recipe(QStringLiteral("first"));
     ManagedObject* line = insert(QStringLiteral("Line"));
     line->setValueForKey(QVariant::fromValue(r), QStringLiteral("recipe"));
@@ -57,7 +57,7 @@ TEST_F(ContextTest, UndoAndRedoRestoreTheGraph)
     undo.undo();
     EXPECT_EQ(r->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("first"));
     EXPECT_EQ(objectOf(line->valueForKey(QStringLiteral("recipe"))), r);
-    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*>{line});
+    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*> { line });
     undo.redo();
     EXPECT_EQ(r->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("second"));
     EXPECT_TRUE(r->objectsForKey(QStringLiteral("ingredients")).isEmpty());
@@ -77,7 +77,8 @@ TEST_F(ContextTest, UndoAndRedoRestoreTheGraph)
     // Undoing the first insert after it was saved deletes it again.
     undo.undo();
     undo.undo();
-    EXPECT_TRUE(r->isDeleted() || r->managedObjectContext() == nullptr || !fetch(QStringLiteral("Recipe")).contains(r));
+    EXPECT_TRUE(r->isDeleted() || r->managedObjectContext() == nullptr
+        || !fetch(QStringLiteral("Recipe")).contains(r));
     EXPECT_TRUE(fetch(QStringLiteral("Recipe")).isEmpty());
     ASSERT_TRUE(save());
     openStack();
@@ -88,7 +89,7 @@ TEST_F(ContextTest, DisabledRegistrationRecordsNothing)
 {
     UndoManager undo;
     context->setUndoManager(&undo);
-    DetachUndo detach{context};
+    DetachUndo detach { context };
     ManagedObject* r = recipe(QStringLiteral("a"));
     undo.endUndoGrouping();
     undo.disableUndoRegistration();
@@ -109,13 +110,11 @@ TEST_F(ContextTest, NotificationsNameTheChangedObjects)
     ASSERT_TRUE(save());
     QList<QVariantMap> changes, saves;
     ScopedObserver a(NotificationCenter::defaultCenter(),
-                     NotificationCenter::defaultCenter().addObserver(
-                         ManagedObjectContext::ObjectsDidChangeNotification, context.get(),
-                         [&changes](const Notification& n) { changes.append(n.userInfo); }));
+        NotificationCenter::defaultCenter().addObserver(ManagedObjectContext::ObjectsDidChangeNotification,
+            context.get(), [&changes](const Notification& n) { changes.append(n.userInfo); }));
     ScopedObserver b(NotificationCenter::defaultCenter(),
-                     NotificationCenter::defaultCenter().addObserver(
-                         ManagedObjectContext::DidSaveNotification, context.get(),
-                         [&saves](const Notification& n) { saves.append(n.userInfo); }));
+        NotificationCenter::defaultCenter().addObserver(ManagedObjectContext::DidSaveNotification,
+            context.get(), [&saves](const Notification& n) { saves.append(n.userInfo); }));
     ManagedObject* added = recipe(QStringLiteral("added"));
     kept->setValueForKey(QStringLiteral("kept2"), QStringLiteral("name"));
     context->deleteObject(doomed);
@@ -127,14 +126,18 @@ TEST_F(ContextTest, NotificationsNameTheChangedObjects)
             list.append(v.value<ManagedObject*>());
         return list;
     };
-    EXPECT_EQ(members(changes.first(), ManagedObjectContext::InsertedObjectsKey), QList<ManagedObject*>{added});
-    EXPECT_EQ(members(changes.first(), ManagedObjectContext::UpdatedObjectsKey), QList<ManagedObject*>{kept});
-    EXPECT_EQ(members(changes.first(), ManagedObjectContext::DeletedObjectsKey), QList<ManagedObject*>{doomed});
+    EXPECT_EQ(
+        members(changes.first(), ManagedObjectContext::InsertedObjectsKey), QList<ManagedObject*> { added });
+    EXPECT_EQ(
+        members(changes.first(), ManagedObjectContext::UpdatedObjectsKey), QList<ManagedObject*> { kept });
+    EXPECT_EQ(
+        members(changes.first(), ManagedObjectContext::DeletedObjectsKey), QList<ManagedObject*> { doomed });
     context->processPendingChanges();
     EXPECT_EQ(changes.size(), 1); // nothing new, nothing posted
     ASSERT_TRUE(save());
     ASSERT_EQ(saves.size(), 1);
-    EXPECT_EQ(members(saves.first(), ManagedObjectContext::InsertedObjectsKey), QList<ManagedObject*>{added});
+    EXPECT_EQ(
+        members(saves.first(), ManagedObjectContext::InsertedObjectsKey), QList<ManagedObject*> { added });
     EXPECT_EQ(saves.first().value(ManagedObjectContext::DeletedObjectIDsKey).toList().size(), 1);
 }
 
@@ -158,9 +161,8 @@ TEST_F(ContextTest, ContextsMergeSavedChangesAndKeepTheirOwn)
     Notification saved;
     {
         ScopedObserver o(NotificationCenter::defaultCenter(),
-                         NotificationCenter::defaultCenter().addObserver(
-                             ManagedObjectContext::DidSaveNotification, context.get(),
-                             [&saved](const Notification& n) { saved = n; }));
+            NotificationCenter::defaultCenter().addObserver(ManagedObjectContext::DidSaveNotification,
+                context.get(), [&saved](const Notification& n) { saved = n; }));
         ASSERT_TRUE(save());
     }
     background->mergeChangesFromContextDidSaveNotification(saved);
@@ -168,7 +170,8 @@ TEST_F(ContextTest, ContextsMergeSavedChangesAndKeepTheirOwn)
     EXPECT_EQ(mine->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("renamed there"));
     EXPECT_EQ(mine->objectsForKey(QStringLiteral("ingredients")).size(), 1);
     EXPECT_EQ(background->objectRegisteredForID(goneThere->objectID()), nullptr);
-    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), {}, {}, background.get())), QStringList{QStringLiteral("renamed there")});
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), {}, {}, background.get())),
+        QStringList { QStringLiteral("renamed there") });
     ASSERT_TRUE(save(background.get()));
 
     openStack();
@@ -191,9 +194,8 @@ TEST_F(ContextTest, StoreTrumpTakesTheStoredValueOfAPropertyChangedOnBothSides)
     Notification saved;
     {
         ScopedObserver o(NotificationCenter::defaultCenter(),
-                         NotificationCenter::defaultCenter().addObserver(
-                             ManagedObjectContext::DidSaveNotification, context.get(),
-                             [&saved](const Notification& n) { saved = n; }));
+            NotificationCenter::defaultCenter().addObserver(ManagedObjectContext::DidSaveNotification,
+                context.get(), [&saved](const Notification& n) { saved = n; }));
         ASSERT_TRUE(save());
     }
     other->mergeChangesFromContextDidSaveNotification(saved);
@@ -209,11 +211,11 @@ TEST_F(ContextTest, ABackgroundContextSavesAndTheMainContextMerges)
     QMutex mutex;
     QList<Notification> saves;
     ScopedObserver o(NotificationCenter::defaultCenter(),
-                     NotificationCenter::defaultCenter().addObserver(
-                         ManagedObjectContext::DidSaveNotification, nullptr, [&](const Notification& n) {
-                             QMutexLocker lock(&mutex);
-                             saves.append(n);
-                         }));
+        NotificationCenter::defaultCenter().addObserver(
+            ManagedObjectContext::DidSaveNotification, nullptr, [&](const Notification& n) {
+                QMutexLocker lock(&mutex);
+                saves.append(n);
+            }));
     bool saved = false;
     std::thread worker([&] {
         ManagedObjectContext background;
@@ -231,7 +233,9 @@ TEST_F(ContextTest, ABackgroundContextSavesAndTheMainContextMerges)
     ASSERT_EQ(saves.size(), 1);
     context->mergeChangesFromContextDidSaveNotification(saves.first());
     EXPECT_EQ(r->valueForKey(QStringLiteral("rating")).toLongLong(), 3);
-    EXPECT_EQ(context->countForFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"))), 51);
+    EXPECT_EQ(
+        context->countForFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"))),
+        51);
 }
 
 TEST_F(ContextTest, SavingAnObjectDeletedElsewhereFails)
@@ -257,18 +261,20 @@ TEST_F(ContextTest, RemovingTheStoreInvalidatesItsObjects)
     const QUrl uri = r->objectID().URIRepresentation();
     QList<ManagedObject*> invalidated;
     ScopedObserver o(NotificationCenter::defaultCenter(),
-                     NotificationCenter::defaultCenter().addObserver(
-                         ManagedObjectContext::ObjectsDidChangeNotification, context.get(), [&](const Notification& n) {
-                             for (const QVariant& v : n.userInfo.value(ManagedObjectContext::InvalidatedObjectsKey).toList())
-                                 invalidated.append(v.value<ManagedObject*>());
-                         }));
+        NotificationCenter::defaultCenter().addObserver(
+            ManagedObjectContext::ObjectsDidChangeNotification, context.get(), [&](const Notification& n) {
+                for (const QVariant& v :
+                    n.userInfo.value(ManagedObjectContext::InvalidatedObjectsKey).toList())
+                    invalidated.append(v.value<ManagedObject*>());
+            }));
     Error error;
     ASSERT_TRUE(coordinator->removePersistentStore(store, &error));
-    EXPECT_EQ(invalidated, QList<ManagedObject*>{r});
+    EXPECT_EQ(invalidated, QList<ManagedObject*> { r });
     EXPECT_EQ(r->managedObjectContext(), nullptr);
     EXPECT_FALSE(r->valueForKey(QStringLiteral("name")).isValid());
     EXPECT_TRUE(coordinator->managedObjectIDForURIRepresentation(uri).isNull());
-    store = coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(), path, {}, &error);
+    store = coordinator->addPersistentStoreWithType(
+        PersistentStoreCoordinator::SQLiteStoreType, QString(), path, {}, &error);
     ASSERT_TRUE(store) << error.localizedDescription.toStdString();
     const QList<ManagedObject*> again = fetch(QStringLiteral("Recipe"));
     ASSERT_EQ(again.size(), 1);
@@ -303,7 +309,8 @@ TEST_F(ContextTest, DamagedOrForeignFilesAreNeverOverwritten)
         const QString foreignPath = folder.filePath(QStringLiteral("made.sqlite"));
         SqlConnection db;
         ASSERT_TRUE(db.open(foreignPath, 0x00000002 | 0x00000004, nullptr)); // read-write, create
-        ASSERT_TRUE(db.exec(QStringLiteral("CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('keep me')")));
+        ASSERT_TRUE(
+            db.exec(QStringLiteral("CREATE TABLE notes (body TEXT); INSERT INTO notes VALUES ('keep me')")));
         db.close();
         foreignDB = fileBytes(foreignPath);
     }
@@ -316,9 +323,9 @@ TEST_F(ContextTest, DamagedOrForeignFilesAreNeverOverwritten)
         truncated.replace(100, 50, QByteArray(50, 'x'));
     }
     const Case cases[] = {
-        {"text.recipedb", QByteArray("just some words, not a database\n").repeated(100)},
-        {"foreign.recipedb", foreignDB},
-        {"damaged.recipedb", truncated},
+        { "text.recipedb", QByteArray("just some words, not a database\n").repeated(100) },
+        { "foreign.recipedb", foreignDB },
+        { "damaged.recipedb", truncated },
     };
     for (const Case& c : cases) {
         const QString target = folder.filePath(QString::fromUtf8(c.name));
@@ -328,10 +335,11 @@ TEST_F(ContextTest, DamagedOrForeignFilesAreNeverOverwritten)
         file.close();
         PersistentStoreCoordinator other(model.get());
         Error error;
-        EXPECT_FALSE(other.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(), target, {},
-                                                      &error))
+        EXPECT_FALSE(other.addPersistentStoreWithType(
+            PersistentStoreCoordinator::SQLiteStoreType, QString(), target, {}, &error))
             << c.name;
-        EXPECT_TRUE(error.localizedDescription.contains(QString::fromUtf8(c.name))) << error.localizedDescription.toStdString();
+        EXPECT_TRUE(error.localizedDescription.contains(QString::fromUtf8(c.name)))
+            << error.localizedDescription.toStdString();
         EXPECT_EQ(error.userInfo.value(CoreDataErrors::filePathKey).toString(), target);
         EXPECT_EQ(fileBytes(target), c.bytes) << c.name;
     }
@@ -354,10 +362,12 @@ TEST_F(ContextTest, ACrashDuringSaveLosesAtMostThatSave)
         ctx.setPersistentStoreCoordinator(&c);
         for (int batch = 1;; ++batch) {
             for (int i = 0; i < 200; ++i) {
-                ManagedObject* r = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &ctx);
+                ManagedObject* r
+                    = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &ctx);
                 r->setValueForKey(batch, QStringLiteral("rating"));
                 for (int j = 0; j < 3; ++j) {
-                    ManagedObject* line = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Line"), &ctx);
+                    ManagedObject* line
+                        = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Line"), &ctx);
                     line->setValueForKey(QVariant::fromValue(r), QStringLiteral("recipe"));
                 }
             }

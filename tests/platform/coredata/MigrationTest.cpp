@@ -10,7 +10,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const char* const version1 = R"({
   "version": 1,
@@ -46,7 +47,8 @@ QByteArray fileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class MigrationTest : public ::testing::Test {
+class MigrationTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -59,16 +61,20 @@ protected:
     void fillVersion1()
     {
         PersistentStoreCoordinator coordinator(v1.get());
-        ASSERT_TRUE(coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path));
+        ASSERT_TRUE(
+            coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path));
         ManagedObjectContext context;
         context.setPersistentStoreCoordinator(&coordinator);
-        ManagedObject* dish = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Dish"), &context);
+        ManagedObject* dish
+            = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Dish"), &context);
         dish->setValueForKey(QStringLiteral("Stew"), QStringLiteral("title"));
         dish->setValueForKey(12, QStringLiteral("cost"));
-        ManagedObject* tag = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Tag"), &context);
+        ManagedObject* tag
+            = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Tag"), &context);
         tag->setValueForKey(QStringLiteral("winter"), QStringLiteral("label"));
         dish->mutableSetValueForKey(QStringLiteral("tags")).addObject(tag);
-        ManagedObject* legacy = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Legacy"), &context);
+        ManagedObject* legacy
+            = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Legacy"), &context);
         legacy->setValueForKey(QVariant::fromValue(dish), QStringLiteral("dish"));
         ASSERT_TRUE(context.save());
     }
@@ -85,11 +91,13 @@ TEST_F(MigrationTest, OlderStoreIsUpgradedKeepingRenamedData)
     fillVersion1();
     PersistentStoreCoordinator coordinator(v2.get());
     Error error;
-    ASSERT_TRUE(coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path, {}, &error))
+    ASSERT_TRUE(coordinator.addPersistentStoreWithType(
+        PersistentStoreCoordinator::SQLiteStoreType, {}, path, {}, &error))
         << error.localizedDescription.toStdString();
     ManagedObjectContext context;
     context.setPersistentStoreCoordinator(&coordinator);
-    auto recipes = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
+    auto recipes
+        = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
     ASSERT_TRUE(recipes);
     ASSERT_EQ(recipes->size(), 1);
     ManagedObject* recipe = recipes->first();
@@ -98,9 +106,10 @@ TEST_F(MigrationTest, OlderStoreIsUpgradedKeepingRenamedData)
     const QList<ManagedObject*> labels = recipe->objectsForKey(QStringLiteral("labels"));
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.first()->valueForKey(QStringLiteral("label")).toString(), QStringLiteral("winter"));
-    EXPECT_EQ(labels.first()->objectsForKey(QStringLiteral("recipes")), QList<ManagedObject*>{recipe});
+    EXPECT_EQ(labels.first()->objectsForKey(QStringLiteral("recipes")), QList<ManagedObject*> { recipe });
 
-    ManagedObject* note = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Note"), &context);
+    ManagedObject* note
+        = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Note"), &context);
     note->setValueForKey(QVariant::fromValue(recipe), QStringLiteral("recipe"));
     ASSERT_TRUE(context.save(&error)) << error.localizedDescription.toStdString();
 
@@ -117,20 +126,24 @@ TEST_F(MigrationTest, NewerOrRefusedVersionsFailAndLeaveTheFileAlone)
     {
         PersistentStoreCoordinator coordinator(v2.get());
         Error error;
-        const QVariantMap noMigration{{PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, false}};
-        EXPECT_FALSE(coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path,
-                                                            noMigration, &error));
+        const QVariantMap noMigration {
+            { PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, false }
+        };
+        EXPECT_FALSE(coordinator.addPersistentStoreWithType(
+            PersistentStoreCoordinator::SQLiteStoreType, {}, path, noMigration, &error));
         EXPECT_EQ(error.code, CoreDataErrors::PersistentStoreIncompatibleVersionHash);
     }
     EXPECT_EQ(fileBytes(path), before);
     {
         PersistentStoreCoordinator coordinator(v2.get());
-        ASSERT_TRUE(coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path));
+        ASSERT_TRUE(
+            coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path));
     }
     const QByteArray upgraded = fileBytes(path);
     PersistentStoreCoordinator older(v1.get());
     Error error;
-    EXPECT_FALSE(older.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path, {}, &error));
+    EXPECT_FALSE(
+        older.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, path, {}, &error));
     EXPECT_EQ(error.code, CoreDataErrors::PersistentStoreIncompatibleVersionHash);
     EXPECT_TRUE(error.localizedDescription.contains(QStringLiteral("Library.recipedb")));
     EXPECT_TRUE(error.localizedDescription.contains(QStringLiteral("newer")));

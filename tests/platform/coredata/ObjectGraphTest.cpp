@@ -7,7 +7,8 @@
 #include <QDateTime>
 #include <QTimeZone>
 
-namespace {
+namespace
+{
 
 ManagedObject* objectOf(const QVariant& value)
 {
@@ -27,14 +28,16 @@ TEST_F(ObjectGraphTest, ValuesRoundTripExactlyThroughTheStore)
     ManagedObject* r = recipe(longText);
     r->setValueForKey(surrogates, QStringLiteral("scratch")); // transient: not stored
     r->setValueForKey(qint64(9007199254740993LL), QStringLiteral("servings"));
-    r->setValueForKey(QVariant::fromValue(Decimal::decimalNumberWithString(QStringLiteral("12345678901234567890.125"))),
-                      QStringLiteral("amount"));
+    r->setValueForKey(
+        QVariant::fromValue(Decimal::decimalNumberWithString(QStringLiteral("12345678901234567890.125"))),
+        QStringLiteral("amount"));
     r->setValueForKey(0.1 + 0.2, QStringLiteral("cookTime"));
     r->setValueForKey(true, QStringLiteral("favorite"));
     r->setValueForKey(date, QStringLiteral("dateAdded"));
     r->setValueForKey(binary, QStringLiteral("thumbnail"));
-    r->setValueForKey(QVariantMap{{QStringLiteral("k"), QStringList{QStringLiteral("a"), QStringLiteral("b")}}},
-                      QStringLiteral("extra"));
+    r->setValueForKey(
+        QVariantMap { { QStringLiteral("k"), QStringList { QStringLiteral("a"), QStringLiteral("b") } } },
+        QStringLiteral("extra"));
     ManagedObject* other = recipe(surrogates);
     other->setValueForKey(QByteArray(""), QStringLiteral("thumbnail"));
     ASSERT_TRUE(save());
@@ -42,20 +45,21 @@ TEST_F(ObjectGraphTest, ValuesRoundTripExactlyThroughTheStore)
     openStack();
     const QList<ManagedObject*> all = fetch(QStringLiteral("Recipe"));
     ASSERT_EQ(all.size(), 2);
-    ManagedObject* a = all.at(0)->valueForKey(QStringLiteral("name")).toString() == longText ? all.at(0) : all.at(1);
+    ManagedObject* a
+        = all.at(0)->valueForKey(QStringLiteral("name")).toString() == longText ? all.at(0) : all.at(1);
     ManagedObject* b = a == all.at(0) ? all.at(1) : all.at(0);
     EXPECT_EQ(a->valueForKey(QStringLiteral("name")).toString(), longText);
     EXPECT_EQ(b->valueForKey(QStringLiteral("name")).toString(), surrogates);
     EXPECT_FALSE(a->valueForKey(QStringLiteral("scratch")).isValid());
     EXPECT_EQ(a->valueForKey(QStringLiteral("servings")).toLongLong(), 9007199254740993LL);
     EXPECT_EQ(a->valueForKey(QStringLiteral("amount")).value<Decimal>().stringValue(),
-              QStringLiteral("12345678901234567890.125"));
+        QStringLiteral("12345678901234567890.125"));
     EXPECT_EQ(a->valueForKey(QStringLiteral("cookTime")).toDouble(), 0.1 + 0.2);
     EXPECT_EQ(a->valueForKey(QStringLiteral("favorite")), QVariant(true));
     EXPECT_EQ(a->valueForKey(QStringLiteral("dateAdded")).toDateTime(), date);
     EXPECT_EQ(a->valueForKey(QStringLiteral("thumbnail")).toByteArray(), binary);
     EXPECT_EQ(a->valueForKey(QStringLiteral("extra")).toMap().value(QStringLiteral("k")).toStringList(),
-              (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+        (QStringList { QStringLiteral("a"), QStringLiteral("b") }));
     EXPECT_EQ(a->valueForKey(QStringLiteral("rating")).toLongLong(), 0); // default
     EXPECT_TRUE(b->valueForKey(QStringLiteral("thumbnail")).isValid());
     EXPECT_TRUE(b->valueForKey(QStringLiteral("thumbnail")).toByteArray().isEmpty());
@@ -76,10 +80,10 @@ TEST_F(ObjectGraphTest, SettingOneSideKeepsTheInverseInStep)
 
     // Many-to-many: both sides.
     ManagedObject* folder = insert(QStringLiteral("ManualCollection"));
-    folder->mutableSetValueForKey(QStringLiteral("recipes")).addObjects({r1, r2});
-    EXPECT_EQ(r1->objectsForKey(QStringLiteral("collections")), QList<ManagedObject*>{folder});
+    folder->mutableSetValueForKey(QStringLiteral("recipes")).addObjects({ r1, r2 });
+    EXPECT_EQ(r1->objectsForKey(QStringLiteral("collections")), QList<ManagedObject*> { folder });
     r2->setValueForKey(QVariantList(), QStringLiteral("collections"));
-    EXPECT_EQ(folder->objectsForKey(QStringLiteral("recipes")), QList<ManagedObject*>{r1});
+    EXPECT_EQ(folder->objectsForKey(QStringLiteral("recipes")), QList<ManagedObject*> { r1 });
 
     // One-to-one: the image leaves its previous recipe.
     ManagedObject* image = insert(QStringLiteral("Image"));
@@ -91,16 +95,22 @@ TEST_F(ObjectGraphTest, SettingOneSideKeepsTheInverseInStep)
 
     openStack();
     const QList<ManagedObject*> recipes = fetch(QStringLiteral("Recipe"));
-    ASSERT_EQ(names(recipes), (QStringList{QStringLiteral("r1"), QStringLiteral("r2")}));
+    ASSERT_EQ(names(recipes), (QStringList { QStringLiteral("r1"), QStringLiteral("r2") }));
     ManagedObject* s1 = recipes.at(0);
     ManagedObject* s2 = recipes.at(1);
     EXPECT_EQ(s1->objectsForKey(QStringLiteral("ingredients")).size(), 0);
     ASSERT_EQ(s2->objectsForKey(QStringLiteral("ingredients")).size(), 1);
-    EXPECT_EQ(objectOf(s2->objectsForKey(QStringLiteral("ingredients")).first()->valueForKey(QStringLiteral("recipe"))), s2);
+    EXPECT_EQ(
+        objectOf(
+            s2->objectsForKey(QStringLiteral("ingredients")).first()->valueForKey(QStringLiteral("recipe"))),
+        s2);
     ASSERT_EQ(s1->objectsForKey(QStringLiteral("collections")).size(), 1);
-    EXPECT_EQ(s1->objectsForKey(QStringLiteral("collections")).first()->entity()->name(), QStringLiteral("ManualCollection"));
+    EXPECT_EQ(s1->objectsForKey(QStringLiteral("collections")).first()->entity()->name(),
+        QStringLiteral("ManualCollection"));
     EXPECT_TRUE(s2->objectsForKey(QStringLiteral("collections")).isEmpty());
-    EXPECT_EQ(objectOf(objectOf(s2->valueForKey(QStringLiteral("image")))->valueForKey(QStringLiteral("recipe"))), s2);
+    EXPECT_EQ(
+        objectOf(objectOf(s2->valueForKey(QStringLiteral("image")))->valueForKey(QStringLiteral("recipe"))),
+        s2);
 }
 
 TEST_F(ObjectGraphTest, FetchedObjectsAreUniqueAndRelationshipsAreFaultsUntilUsed)
@@ -135,7 +145,8 @@ TEST_F(ObjectGraphTest, ObjectIDsAndURIs)
     ManagedObject* r = recipe(QStringLiteral("x"));
     const ManagedObjectID temporary = r->objectID();
     EXPECT_TRUE(temporary.isTemporaryID());
-    EXPECT_TRUE(temporary.URIRepresentation().toString().startsWith(QStringLiteral("x-coredata:///Recipe/t")));
+    EXPECT_TRUE(
+        temporary.URIRepresentation().toString().startsWith(QStringLiteral("x-coredata:///Recipe/t")));
     EXPECT_EQ(context->objectWithID(temporary), r);
     EXPECT_EQ(coordinator->managedObjectIDForURIRepresentation(temporary.URIRepresentation()), temporary);
     ASSERT_TRUE(save());
@@ -143,12 +154,12 @@ TEST_F(ObjectGraphTest, ObjectIDsAndURIs)
     EXPECT_FALSE(permanent.isTemporaryID());
     EXPECT_EQ(permanent.persistentStore(), store);
     EXPECT_EQ(permanent.URIRepresentation().toString(),
-              QStringLiteral("x-coredata://%1/Recipe/p%2").arg(store->identifier()).arg(permanent.referenceKey()));
+        QStringLiteral("x-coredata://%1/Recipe/p%2").arg(store->identifier()).arg(permanent.referenceKey()));
     EXPECT_EQ(context->objectWithID(temporary), r); // still resolves in this process
     EXPECT_EQ(coordinator->managedObjectIDForURIRepresentation(permanent.URIRepresentation()), permanent);
 
     const QString uuid = store->identifier();
-    const QStringList foreign{
+    const QStringList foreign {
         QStringLiteral("x-coredata://00000000-0000-0000-0000-000000000000/Recipe/p1"),
         QStringLiteral("x-coredata://%1/Unknown/p1").arg(uuid),
         QStringLiteral("x-coredata://%1/Recipe/q1").arg(uuid),
@@ -161,18 +172,20 @@ TEST_F(ObjectGraphTest, ObjectIDsAndURIs)
         QString(),
     };
     for (const QString& uri : foreign)
-        EXPECT_TRUE(coordinator->managedObjectIDForURIRepresentation(QUrl(uri)).isNull()) << uri.toStdString();
+        EXPECT_TRUE(coordinator->managedObjectIDForURIRepresentation(QUrl(uri)).isNull())
+            << uri.toStdString();
 
     // A missing row gives nothing, never a dangling object.
-    const ManagedObjectID missing =
-        coordinator->managedObjectIDForURIRepresentation(QUrl(QStringLiteral("x-coredata://%1/Recipe/p4242").arg(uuid)));
+    const ManagedObjectID missing = coordinator->managedObjectIDForURIRepresentation(
+        QUrl(QStringLiteral("x-coredata://%1/Recipe/p4242").arg(uuid)));
     ASSERT_FALSE(missing.isNull());
     Log::Capture capture;
     Error error;
     EXPECT_EQ(context->existingObjectWithID(missing, &error), nullptr);
     EXPECT_FALSE(error.isNull());
     auto other = newContext();
-    EXPECT_EQ(other->existingObjectWithID(permanent)->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("x"));
+    EXPECT_EQ(other->existingObjectWithID(permanent)->valueForKey(QStringLiteral("name")).toString(),
+        QStringLiteral("x"));
 }
 
 TEST_F(ObjectGraphTest, DeleteRulesCascadeNullifyAndDeny)
@@ -205,7 +218,8 @@ TEST_F(ObjectGraphTest, DeleteRulesCascadeNullifyAndDeny)
     EXPECT_TRUE(fetch(QStringLiteral("Recipe")).isEmpty());
     EXPECT_TRUE(fetch(QStringLiteral("Line")).isEmpty());
     ASSERT_EQ(fetch(QStringLiteral("Category")).size(), 1);
-    EXPECT_TRUE(fetch(QStringLiteral("Category")).first()->objectsForKey(QStringLiteral("recipes")).isEmpty());
+    EXPECT_TRUE(
+        fetch(QStringLiteral("Category")).first()->objectsForKey(QStringLiteral("recipes")).isEmpty());
 }
 
 TEST_F(ObjectGraphTest, ValidationFailsWithCodesAndLeavesStoreAndChangesAlone)
@@ -229,7 +243,8 @@ TEST_F(ObjectGraphTest, ValidationFailsWithCodesAndLeavesStoreAndChangesAlone)
     EXPECT_EQ(kept->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("changed"));
 
     auto other = newContext();
-    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), {}, {}, other.get())), QStringList{QStringLiteral("kept")});
+    EXPECT_EQ(
+        names(fetch(QStringLiteral("Recipe"), {}, {}, other.get())), QStringList { QStringLiteral("kept") });
     EXPECT_TRUE(fetch(QStringLiteral("Category"), {}, {}, other.get()).isEmpty());
 }
 
@@ -248,9 +263,9 @@ TEST_F(ObjectGraphTest, RollbackRestoresValuesAndRelationships)
     EXPECT_FALSE(r->isDeleted());
     EXPECT_EQ(r->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("before"));
     EXPECT_EQ(objectOf(line->valueForKey(QStringLiteral("recipe"))), r);
-    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*>{line});
+    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*> { line });
     EXPECT_EQ(fresh->managedObjectContext(), nullptr);
-    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"))), QStringList{QStringLiteral("before")});
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"))), QStringList { QStringLiteral("before") });
 }
 
 TEST_F(ObjectGraphTest, FetchSeesUnsavedChangesAndSubentities)
@@ -260,40 +275,46 @@ TEST_F(ObjectGraphTest, FetchSeesUnsavedChangesAndSubentities)
     ASSERT_TRUE(save());
     recipe(QStringLiteral("new apple"));
     context->deleteObject(gone);
-    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), QStringLiteral("name CONTAINS %@"), {QStringLiteral("a")})),
-              (QStringList{QStringLiteral("new apple"), QStringLiteral("saved apple")}));
+    EXPECT_EQ(
+        names(fetch(QStringLiteral("Recipe"), QStringLiteral("name CONTAINS %@"), { QStringLiteral("a") })),
+        (QStringList { QStringLiteral("new apple"), QStringLiteral("saved apple") }));
 
     insert(QStringLiteral("Folder"))->setValueForKey(QStringLiteral("f"), QStringLiteral("name"));
     insert(QStringLiteral("SmartCollection"))->setValueForKey(QStringLiteral("s"), QStringLiteral("name"));
     ASSERT_TRUE(save());
     insert(QStringLiteral("ManualCollection"))->setValueForKey(QStringLiteral("m"), QStringLiteral("name"));
     EXPECT_EQ(names(fetch(QStringLiteral("Collection"))),
-              (QStringList{QStringLiteral("f"), QStringLiteral("m"), QStringLiteral("s")}));
-    EXPECT_EQ(names(fetch(QStringLiteral("SmartCollection"))), QStringList{QStringLiteral("s")});
+        (QStringList { QStringLiteral("f"), QStringLiteral("m"), QStringLiteral("s") }));
+    EXPECT_EQ(names(fetch(QStringLiteral("SmartCollection"))), QStringList { QStringLiteral("s") });
     {
         Log::Capture capture;
-        EXPECT_EQ(EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Collection"), context.get()), nullptr);
+        EXPECT_EQ(
+            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Collection"), context.get()),
+            nullptr);
         EXPECT_TRUE(capture.contains(QStringLiteral("abstract")));
     }
 
     FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Collection"));
-    request.setSortDescriptors({SortDescriptor(QStringLiteral("name"), false)});
+    request.setSortDescriptors({ SortDescriptor(QStringLiteral("name"), false) });
     request.setFetchOffset(1);
     request.setFetchLimit(1);
     auto page = context->executeFetchRequest(request);
     ASSERT_TRUE(page);
-    EXPECT_EQ(names(*page), QStringList{QStringLiteral("m")});
-    EXPECT_EQ(context->countForFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Collection"))), 3);
+    EXPECT_EQ(names(*page), QStringList { QStringLiteral("m") });
+    EXPECT_EQ(
+        context->countForFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Collection"))),
+        3);
 
     Error error;
-    EXPECT_FALSE(context->executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Nope")), &error));
+    EXPECT_FALSE(context->executeFetchRequest(
+        FetchRequest::fetchRequestWithEntityName(QStringLiteral("Nope")), &error));
     EXPECT_FALSE(error.isNull());
 }
 
 TEST_F(ObjectGraphTest, UnsavedObjectsOfSubentitiesKeepTheirInsertionOrder)
 {
-    const QStringList kinds{QStringLiteral("Folder"), QStringLiteral("ManualCollection"), QStringLiteral("Folder"),
-                            QStringLiteral("SmartCollection"), QStringLiteral("ManualCollection")};
+    const QStringList kinds { QStringLiteral("Folder"), QStringLiteral("ManualCollection"),
+        QStringLiteral("Folder"), QStringLiteral("SmartCollection"), QStringLiteral("ManualCollection") };
     QList<ManagedObject*> made;
     for (qsizetype i = 0; i < kinds.size(); ++i) {
         made.append(insert(kinds.at(i)));
@@ -307,7 +328,7 @@ TEST_F(ObjectGraphTest, UnsavedObjectsOfSubentitiesKeepTheirInsertionOrder)
     };
     EXPECT_EQ(unsorted(QStringLiteral("Collection"), true), made);
     EXPECT_EQ(unsorted(QStringLiteral("Collection"), false), QList<ManagedObject*>());
-    EXPECT_EQ(unsorted(QStringLiteral("Folder"), true), (QList<ManagedObject*>{made.at(0), made.at(2)}));
+    EXPECT_EQ(unsorted(QStringLiteral("Folder"), true), (QList<ManagedObject*> { made.at(0), made.at(2) }));
 
     // A new object deleted and inserted again comes back last.
     ManagedObject* first = made.takeFirst();
@@ -326,11 +347,12 @@ TEST_F(ObjectGraphTest, ChangedObjectsJoinOrLeaveAFetchByTheirCurrentValues)
     recipe(QStringLiteral("artichoke"));
     ManagedObject* folder = insert(QStringLiteral("Folder"));
     folder->setValueForKey(QStringLiteral("bin"), QStringLiteral("name"));
-    insert(QStringLiteral("ManualCollection"))->setValueForKey(QStringLiteral("attic"), QStringLiteral("name"));
+    insert(QStringLiteral("ManualCollection"))
+        ->setValueForKey(QStringLiteral("attic"), QStringLiteral("name"));
     ASSERT_TRUE(save());
 
     banana->setValueForKey(QStringLiteral("apricot"), QStringLiteral("name")); // now matches
-    apple->setValueForKey(QStringLiteral("plum"), QStringLiteral("name"));     // no longer matches
+    apple->setValueForKey(QStringLiteral("plum"), QStringLiteral("name")); // no longer matches
     avocado->setValueForKey(QStringLiteral("avocado too"), QStringLiteral("name"));
     context->deleteObject(avocado); // changed, then deleted
     recipe(QStringLiteral("almond"));
@@ -338,34 +360,34 @@ TEST_F(ObjectGraphTest, ChangedObjectsJoinOrLeaveAFetchByTheirCurrentValues)
     folder->setValueForKey(QStringLiteral("archive"), QStringLiteral("name")); // a changed sub-entity object
 
     const QString startsWithA = QStringLiteral("name BEGINSWITH %@");
-    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), startsWithA, {QStringLiteral("a")})),
-              (QStringList{QStringLiteral("almond"), QStringLiteral("apricot"), QStringLiteral("artichoke")}));
-    EXPECT_EQ(names(fetch(QStringLiteral("Collection"), startsWithA, {QStringLiteral("a")})),
-              (QStringList{QStringLiteral("archive"), QStringLiteral("attic")}));
-    EXPECT_EQ(names(fetch(QStringLiteral("ManualCollection"), startsWithA, {QStringLiteral("a")})),
-              QStringList{QStringLiteral("attic")});
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), startsWithA, { QStringLiteral("a") })),
+        (QStringList { QStringLiteral("almond"), QStringLiteral("apricot"), QStringLiteral("artichoke") }));
+    EXPECT_EQ(names(fetch(QStringLiteral("Collection"), startsWithA, { QStringLiteral("a") })),
+        (QStringList { QStringLiteral("archive"), QStringLiteral("attic") }));
+    EXPECT_EQ(names(fetch(QStringLiteral("ManualCollection"), startsWithA, { QStringLiteral("a") })),
+        QStringList { QStringLiteral("attic") });
     EXPECT_EQ(names(fetch(QStringLiteral("Recipe"))),
-              (QStringList{QStringLiteral("almond"), QStringLiteral("apricot"), QStringLiteral("artichoke"),
-                           QStringLiteral("plum")}));
+        (QStringList { QStringLiteral("almond"), QStringLiteral("apricot"), QStringLiteral("artichoke"),
+            QStringLiteral("plum") }));
 
     context->rollback();
-    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), startsWithA, {QStringLiteral("a")})),
-              (QStringList{QStringLiteral("apple"), QStringLiteral("artichoke"), QStringLiteral("avocado")}));
-    EXPECT_EQ(names(fetch(QStringLiteral("Collection"), startsWithA, {QStringLiteral("a")})),
-              QStringList{QStringLiteral("attic")});
+    EXPECT_EQ(names(fetch(QStringLiteral("Recipe"), startsWithA, { QStringLiteral("a") })),
+        (QStringList { QStringLiteral("apple"), QStringLiteral("artichoke"), QStringLiteral("avocado") }));
+    EXPECT_EQ(names(fetch(QStringLiteral("Collection"), startsWithA, { QStringLiteral("a") })),
+        QStringList { QStringLiteral("attic") });
 }
 
 TEST_F(ObjectGraphTest, TemplatesSubstituteVariables)
 {
-    for (const char* name : {"Soups", "Salads"})
+    for (const char* name : { "Soups", "Salads" })
         insert(QStringLiteral("Category"))->setValueForKey(QString::fromUtf8(name), QStringLiteral("name"));
     ASSERT_TRUE(save());
-    auto request = model->fetchRequestFromTemplateWithName(QStringLiteral("fetchCategoryByName"),
-                                                           {{QStringLiteral("name"), QStringLiteral("soups")}});
+    auto request = model->fetchRequestFromTemplateWithName(
+        QStringLiteral("fetchCategoryByName"), { { QStringLiteral("name"), QStringLiteral("soups") } });
     ASSERT_TRUE(request);
     auto result = context->executeFetchRequest(*request);
     ASSERT_TRUE(result);
-    EXPECT_EQ(names(*result), QStringList{QStringLiteral("Soups")});
+    EXPECT_EQ(names(*result), QStringList { QStringLiteral("Soups") });
     EXPECT_FALSE(model->fetchRequestFromTemplateWithName(QStringLiteral("missing"), {}));
 }
 
@@ -373,20 +395,20 @@ TEST_F(ObjectGraphTest, ObserversHearKeyAndDependentKeyChanges)
 {
     ManagedObject* r = recipe(QStringLiteral("old"));
     QStringList heard;
-    const quint64 token = r->addObserver(QStringLiteral("title"), [&heard](ManagedObject*, const QString& key,
-                                                                          const QVariant& oldValue, const QVariant& newValue) {
-        heard << key + QLatin1Char(':') + oldValue.toString() + QLatin1Char('>') + newValue.toString();
-    });
+    const quint64 token = r->addObserver(QStringLiteral("title"),
+        [&heard](ManagedObject*, const QString& key, const QVariant& oldValue, const QVariant& newValue) {
+            heard << key + QLatin1Char(':') + oldValue.toString() + QLatin1Char('>') + newValue.toString();
+        });
     QList<int> counts;
     ManagedObject* line = insert(QStringLiteral("Line"));
-    r->addObserver(QStringLiteral("ingredients"), [&counts](ManagedObject*, const QString&, const QVariant& oldValue,
-                                                            const QVariant& newValue) {
-        counts << int(oldValue.toList().size()) << int(newValue.toList().size());
-    });
+    r->addObserver(QStringLiteral("ingredients"),
+        [&counts](ManagedObject*, const QString&, const QVariant& oldValue, const QVariant& newValue) {
+            counts << int(oldValue.toList().size()) << int(newValue.toList().size());
+        });
     r->setValueForKey(QStringLiteral("new"), QStringLiteral("name"));
     line->setValueForKey(QVariant::fromValue(r), QStringLiteral("recipe")); // heard through the inverse
-    EXPECT_EQ(heard, QStringList{QStringLiteral("title:Recipe: old>Recipe: new")});
-    EXPECT_EQ(counts, (QList<int>{0, 1}));
+    EXPECT_EQ(heard, QStringList { QStringLiteral("title:Recipe: old>Recipe: new") });
+    EXPECT_EQ(counts, (QList<int> { 0, 1 }));
     r->removeObserver(token);
     r->setValueForKey(QStringLiteral("newer"), QStringLiteral("name"));
     EXPECT_EQ(heard.size(), 1);
@@ -398,7 +420,7 @@ TEST_F(ObjectGraphTest, UndefinedKeysAndWrongTypesAreRefused)
     EXPECT_EQ(r->awakeFromInsertCount, 1);
     Log::Capture capture;
     r->setValueForKey(QStringLiteral("x"), QStringLiteral("recipe"));
-    EXPECT_EQ(r->undefinedKeys, QStringList{QStringLiteral("recipe")});
+    EXPECT_EQ(r->undefinedKeys, QStringList { QStringLiteral("recipe") });
     EXPECT_FALSE(r->valueForKey(QStringLiteral("nothing")).isValid());
     r->setValueForKey(QStringLiteral("text"), QStringLiteral("rating"));
     EXPECT_EQ(r->valueForKey(QStringLiteral("rating")).toLongLong(), 0);
@@ -413,10 +435,10 @@ TEST_F(ObjectGraphTest, ChangedValuesAndObjectLists)
     r->setValueForKey(QStringLiteral("b"), QStringLiteral("name"));
     r->setValueForKey(QStringLiteral("t"), QStringLiteral("scratch"));
     EXPECT_TRUE(r->isUpdated());
-    EXPECT_EQ(r->changedValues(), (QVariantMap{{QStringLiteral("name"), QStringLiteral("b")}}));
-    EXPECT_EQ(r->committedValuesForKeys({QStringLiteral("name")}).value(QStringLiteral("name")).toString(),
-              QStringLiteral("a"));
-    EXPECT_EQ(context->updatedObjects(), QList<ManagedObject*>{r});
+    EXPECT_EQ(r->changedValues(), (QVariantMap { { QStringLiteral("name"), QStringLiteral("b") } }));
+    EXPECT_EQ(r->committedValuesForKeys({ QStringLiteral("name") }).value(QStringLiteral("name")).toString(),
+        QStringLiteral("a"));
+    EXPECT_EQ(context->updatedObjects(), QList<ManagedObject*> { r });
     ASSERT_TRUE(save());
     EXPECT_EQ(static_cast<TestRecipe*>(r)->willSaveCount, 2);
     EXPECT_FALSE(context->hasChanges());
@@ -435,7 +457,7 @@ TEST_F(ObjectGraphTest, RollbackUndoesAppliedDeleteRules)
     EXPECT_FALSE(r->isDeleted());
     EXPECT_FALSE(line->isDeleted());
     EXPECT_EQ(objectOf(line->valueForKey(QStringLiteral("recipe"))), r);
-    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*>{line});
+    EXPECT_EQ(r->objectsForKey(QStringLiteral("ingredients")), QList<ManagedObject*> { line });
     EXPECT_FALSE(context->hasChanges());
     ASSERT_TRUE(save());
     openStack();

@@ -5,12 +5,14 @@
 #include <QTimeZone>
 
 // Fetches compile what they can to SQL; the answers must be those of the in-memory evaluator.
-class SqlPredicateTest : public StoreFixture {
+class SqlPredicateTest : public StoreFixture
+{
 protected:
     void SetUp() override
     {
         StoreFixture::SetUp();
-        const QStringList categoryNames{QStringLiteral("Desserts"), QStringLiteral("déjeuner"), QStringLiteral("DESSERTS")};
+        const QStringList categoryNames { QStringLiteral("Desserts"), QStringLiteral("déjeuner"),
+            QStringLiteral("DESSERTS") };
         QList<ManagedObject*> categories;
         for (const QString& name : categoryNames) {
             ManagedObject* c = insert(QStringLiteral("Category"));
@@ -21,10 +23,10 @@ protected:
         library->setValueForKey(QStringLiteral("library"), QStringLiteral("kind"));
         ManagedObject* cache = insert(QStringLiteral("ManualCollection"));
         cache->setValueForKey(QStringLiteral("cache"), QStringLiteral("kind"));
-        const QVariantList names{QStringLiteral("Crème brûlée"), QStringLiteral("creme BRULEE"), QStringLiteral("Salmon"),
-                                 QStringLiteral("salad"), QStringLiteral("Ægg"), QVariant(), QStringLiteral(""),
-                                 QString::fromUtf16(u"a\U0001F600z"), QStringLiteral("a\uFFFDz"), QStringLiteral("Zebra cake"),
-                                 QStringLiteral("zebra"), QStringLiteral("ab*c")};
+        const QVariantList names { QStringLiteral("Crème brûlée"), QStringLiteral("creme BRULEE"),
+            QStringLiteral("Salmon"), QStringLiteral("salad"), QStringLiteral("Ægg"), QVariant(),
+            QStringLiteral(""), QString::fromUtf16(u"a\U0001F600z"), QStringLiteral("a\uFFFDz"),
+            QStringLiteral("Zebra cake"), QStringLiteral("zebra"), QStringLiteral("ab*c") };
         for (int i = 0; i < names.size(); ++i) {
             ManagedObject* r = insert(QStringLiteral("Recipe"));
             r->setValueForKey(names.at(i), QStringLiteral("name"));
@@ -33,14 +35,17 @@ protected:
             r->setValueForKey(i * 0.5, QStringLiteral("cookTime"));
             r->setValueForKey(i % 2 == 0, QStringLiteral("favorite"));
             if (i % 3 != 0)
-                r->setValueForKey(QDateTime::fromMSecsSinceEpoch(1600000000000LL + i * 86400000LL, QTimeZone::utc()),
-                                  QStringLiteral("dateAdded"));
+                r->setValueForKey(
+                    QDateTime::fromMSecsSinceEpoch(1600000000000LL + i * 86400000LL, QTimeZone::utc()),
+                    QStringLiteral("dateAdded"));
             if (i % 4 != 0)
                 r->setValueForKey(QVariant::fromValue(categories.at(i % 3)), QStringLiteral("category"));
             for (int j = 0; j < i % 4; ++j) {
                 ManagedObject* line = insert(QStringLiteral("Line"));
-                line->setValueForKey(j == 0 ? QStringLiteral("Sugar") : j == 1 ? QStringLiteral("sügar") : QStringLiteral("egg"),
-                                     QStringLiteral("text"));
+                line->setValueForKey(j == 0 ? QStringLiteral("Sugar")
+                        : j == 1            ? QStringLiteral("sügar")
+                                            : QStringLiteral("egg"),
+                    QStringLiteral("text"));
                 line->setValueForKey(QVariant::fromValue(r), QStringLiteral("recipe"));
             }
             if (i % 3 == 0)
@@ -60,57 +65,62 @@ protected:
 
     QList<Case> cases() const
     {
-        const QDateTime middle = QDateTime::fromMSecsSinceEpoch(1600000000000LL + 5 * 86400000LL, QTimeZone::utc());
+        const QDateTime middle
+            = QDateTime::fromMSecsSinceEpoch(1600000000000LL + 5 * 86400000LL, QTimeZone::utc());
         return {
-            {QStringLiteral("name == %@"), {QStringLiteral("Salmon")}, true},
-            {QStringLiteral("name ==[c] %@"), {QStringLiteral("SALMON")}, true},
-            {QStringLiteral("name ==[cd] %@"), {QStringLiteral("CREME brulee")}, true},
-            {QStringLiteral("name != %@"), {QStringLiteral("Salmon")}, true},
-            {QStringLiteral("NOT (name < %@)"), {QStringLiteral("b")}, true},
-            {QStringLiteral("name < %@"), {QStringLiteral("b")}, true},
-            {QStringLiteral("name > %@"), {QStringLiteral("a\uFFFF")}, true},
-            {QStringLiteral("name >=[c] %@"), {QStringLiteral("s")}, true},
-            {QStringLiteral("name == nil"), {}, true},
-            {QStringLiteral("name != nil"), {}, true},
-            {QStringLiteral("name CONTAINS[cd] %@"), {QStringLiteral("ru")}, true},
-            {QStringLiteral("name CONTAINS %@"), {QStringLiteral("")}, true},
-            {QStringLiteral("name BEGINSWITH[c] %@"), {QStringLiteral("SAL")}, true},
-            {QStringLiteral("name ENDSWITH[cd] %@"), {QStringLiteral("E")}, true},
-            {QStringLiteral("name LIKE[cd] %@"), {QStringLiteral("*rul*")}, true},
-            {QStringLiteral("name LIKE[c] %@"), {QStringLiteral("zebra*")}, true},
-            {QStringLiteral("name LIKE %@"), {QStringLiteral("*a")}, true},
-            {QStringLiteral("name LIKE %@"), {QStringLiteral("*")}, true},
-            {QStringLiteral("name LIKE %@"), {QStringLiteral("a?z")}, false},
-            {QStringLiteral("name LIKE %@"), {QStringLiteral("ab\\\\*c")}, false},
-            {QStringLiteral("name MATCHES %@"), {QStringLiteral("[sS].*")}, false},
-            {QStringLiteral("name IN %@"), {QVariantList{QStringLiteral("salad"), QStringLiteral("zebra")}}, true},
-            {QStringLiteral("name IN[c] %@"), {QVariantList{QStringLiteral("SALAD")}}, true},
-            {QStringLiteral("rating == 2"), {}, true},
-            {QStringLiteral("rating != 2"), {}, true},
-            {QStringLiteral("rating == nil"), {}, true},
-            {QStringLiteral("rating BETWEEN {1, 3}"), {}, true},
-            {QStringLiteral("rating >= 2.5"), {}, true},
-            {QStringLiteral("rating == %@"), {QStringLiteral("2")}, false},
-            {QStringLiteral("cookTime > 2 AND favorite == YES"), {}, true},
-            {QStringLiteral("favorite == NO OR rating == 4"), {}, true},
-            {QStringLiteral("dateAdded > %@"), {middle}, true},
-            {QStringLiteral("dateAdded == nil"), {}, true},
-            {QStringLiteral("category.name ==[cd] %@"), {QStringLiteral("DEJEUNER")}, true},
-            {QStringLiteral("category.name BEGINSWITH %@"), {QStringLiteral("D")}, true},
-            {QStringLiteral("category == nil"), {}, true},
-            {QStringLiteral("NOT category.name == %@"), {QStringLiteral("Desserts")}, true},
-            {QStringLiteral("ANY ingredients.text ==[c] %@"), {QStringLiteral("SUGAR")}, true},
-            {QStringLiteral("ANY ingredients.text ==[cd] %@"), {QStringLiteral("SUGAR")}, true},
-            {QStringLiteral("NONE ingredients.text == %@"), {QStringLiteral("egg")}, true},
-            {QStringLiteral("ALL ingredients.text == %@"), {QStringLiteral("Sugar")}, false},
-            {QStringLiteral("ingredients.@count == 2"), {}, true},
-            {QStringLiteral("ingredients.@count > 0 AND name BEGINSWITH %@"), {QStringLiteral("S")}, true},
-            {QStringLiteral("ANY collections.kind != %@"), {QStringLiteral("cache")}, true},
-            {QStringLiteral("ANY collections.kind == %@ AND (name CONTAINS[cd] %@ OR category.name LIKE[cd] %@)"),
-             {QStringLiteral("library"), QStringLiteral("e"), QStringLiteral("*dej*")}, true},
-            {QStringLiteral("name CONTAINS[cd] %@ AND name MATCHES %@"), {QStringLiteral("a"), QStringLiteral(".*a.*")}, false},
-            {QStringLiteral("TRUEPREDICATE"), {}, true},
-            {QStringLiteral("FALSEPREDICATE"), {}, true},
+            { QStringLiteral("name == %@"), { QStringLiteral("Salmon") }, true },
+            { QStringLiteral("name ==[c] %@"), { QStringLiteral("SALMON") }, true },
+            { QStringLiteral("name ==[cd] %@"), { QStringLiteral("CREME brulee") }, true },
+            { QStringLiteral("name != %@"), { QStringLiteral("Salmon") }, true },
+            { QStringLiteral("NOT (name < %@)"), { QStringLiteral("b") }, true },
+            { QStringLiteral("name < %@"), { QStringLiteral("b") }, true },
+            { QStringLiteral("name > %@"), { QStringLiteral("a\uFFFF") }, true },
+            { QStringLiteral("name >=[c] %@"), { QStringLiteral("s") }, true },
+            { QStringLiteral("name == nil"), {}, true },
+            { QStringLiteral("name != nil"), {}, true },
+            { QStringLiteral("name CONTAINS[cd] %@"), { QStringLiteral("ru") }, true },
+            { QStringLiteral("name CONTAINS %@"), { QStringLiteral("") }, true },
+            { QStringLiteral("name BEGINSWITH[c] %@"), { QStringLiteral("SAL") }, true },
+            { QStringLiteral("name ENDSWITH[cd] %@"), { QStringLiteral("E") }, true },
+            { QStringLiteral("name LIKE[cd] %@"), { QStringLiteral("*rul*") }, true },
+            { QStringLiteral("name LIKE[c] %@"), { QStringLiteral("zebra*") }, true },
+            { QStringLiteral("name LIKE %@"), { QStringLiteral("*a") }, true },
+            { QStringLiteral("name LIKE %@"), { QStringLiteral("*") }, true },
+            { QStringLiteral("name LIKE %@"), { QStringLiteral("a?z") }, false },
+            { QStringLiteral("name LIKE %@"), { QStringLiteral("ab\\\\*c") }, false },
+            { QStringLiteral("name MATCHES %@"), { QStringLiteral("[sS].*") }, false },
+            { QStringLiteral("name IN %@"),
+                { QVariantList { QStringLiteral("salad"), QStringLiteral("zebra") } }, true },
+            { QStringLiteral("name IN[c] %@"), { QVariantList { QStringLiteral("SALAD") } }, true },
+            { QStringLiteral("rating == 2"), {}, true },
+            { QStringLiteral("rating != 2"), {}, true },
+            { QStringLiteral("rating == nil"), {}, true },
+            { QStringLiteral("rating BETWEEN {1, 3}"), {}, true },
+            { QStringLiteral("rating >= 2.5"), {}, true },
+            { QStringLiteral("rating == %@"), { QStringLiteral("2") }, false },
+            { QStringLiteral("cookTime > 2 AND favorite == YES"), {}, true },
+            { QStringLiteral("favorite == NO OR rating == 4"), {}, true },
+            { QStringLiteral("dateAdded > %@"), { middle }, true },
+            { QStringLiteral("dateAdded == nil"), {}, true },
+            { QStringLiteral("category.name ==[cd] %@"), { QStringLiteral("DEJEUNER") }, true },
+            { QStringLiteral("category.name BEGINSWITH %@"), { QStringLiteral("D") }, true },
+            { QStringLiteral("category == nil"), {}, true },
+            { QStringLiteral("NOT category.name == %@"), { QStringLiteral("Desserts") }, true },
+            { QStringLiteral("ANY ingredients.text ==[c] %@"), { QStringLiteral("SUGAR") }, true },
+            { QStringLiteral("ANY ingredients.text ==[cd] %@"), { QStringLiteral("SUGAR") }, true },
+            { QStringLiteral("NONE ingredients.text == %@"), { QStringLiteral("egg") }, true },
+            { QStringLiteral("ALL ingredients.text == %@"), { QStringLiteral("Sugar") }, false },
+            { QStringLiteral("ingredients.@count == 2"), {}, true },
+            { QStringLiteral("ingredients.@count > 0 AND name BEGINSWITH %@"), { QStringLiteral("S") },
+                true },
+            { QStringLiteral("ANY collections.kind != %@"), { QStringLiteral("cache") }, true },
+            { QStringLiteral(
+                  "ANY collections.kind == %@ AND (name CONTAINS[cd] %@ OR category.name LIKE[cd] %@)"),
+                { QStringLiteral("library"), QStringLiteral("e"), QStringLiteral("*dej*") }, true },
+            { QStringLiteral("name CONTAINS[cd] %@ AND name MATCHES %@"),
+                { QStringLiteral("a"), QStringLiteral(".*a.*") }, false },
+            { QStringLiteral("TRUEPREDICATE"), {}, true },
+            { QStringLiteral("FALSEPREDICATE"), {}, true },
         };
     }
 
@@ -119,7 +129,8 @@ protected:
     {
         FetchRequest all = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
         QList<ManagedObject*> result;
-        const QList<ManagedObject*> everything = context->executeFetchRequest(all).value_or(QList<ManagedObject*>());
+        const QList<ManagedObject*> everything
+            = context->executeFetchRequest(all).value_or(QList<ManagedObject*>());
         for (ManagedObject* object : everything) {
             if (predicate.evaluateWithObject(QVariant::fromValue(object)))
                 result.append(object);
@@ -136,7 +147,10 @@ protected:
         return result ? *result : QList<ManagedObject*>();
     }
 
-    static QSet<ManagedObject*> asSet(const QList<ManagedObject*>& list) { return QSet<ManagedObject*>(list.begin(), list.end()); }
+    static QSet<ManagedObject*> asSet(const QList<ManagedObject*>& list)
+    {
+        return QSet<ManagedObject*>(list.begin(), list.end());
+    }
 
     QList<ManagedObject*> recipes;
 };
@@ -148,10 +162,12 @@ TEST_F(SqlPredicateTest, SqlAndMemoryGiveTheSameObjects)
         QString error;
         std::optional<Predicate> predicate = Predicate::predicateWithFormat(c.format, c.args, &error);
         ASSERT_TRUE(predicate) << c.format.toStdString() << ": " << error.toStdString();
-        const PredicateSqlCompiler::Result compiled = PredicateSqlCompiler(*store, recipe).compile(*predicate);
+        const PredicateSqlCompiler::Result compiled
+            = PredicateSqlCompiler(*store, recipe).compile(*predicate);
         EXPECT_EQ(compiled.exact, c.exact) << c.format.toStdString() << " -> " << compiled.sql.toStdString();
         const QList<ManagedObject*> expected = inMemory(*predicate);
-        EXPECT_EQ(asSet(fetched(*predicate)), asSet(expected)) << c.format.toStdString() << " -> " << compiled.sql.toStdString();
+        EXPECT_EQ(asSet(fetched(*predicate)), asSet(expected))
+            << c.format.toStdString() << " -> " << compiled.sql.toStdString();
         FetchRequest count = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
         count.setPredicate(*predicate);
         EXPECT_EQ(context->countForFetchRequest(count), expected.size()) << c.format.toStdString();
@@ -181,18 +197,19 @@ TEST_F(SqlPredicateTest, UnsavedChangesAreSeenByEveryPath)
 
 TEST_F(SqlPredicateTest, SqlOrderingMatchesSortDescriptors)
 {
-    const QList<QList<SortDescriptor>> orders{
-        {SortDescriptor(QStringLiteral("name"))},
-        {SortDescriptor(QStringLiteral("name"), false)},
-        {SortDescriptor(QStringLiteral("name"), true, SortDescriptor::Selector::CaseInsensitiveCompare)},
-        {SortDescriptor(QStringLiteral("rating"), false), SortDescriptor(QStringLiteral("cookTime"))},
-        {SortDescriptor(QStringLiteral("dateAdded")), SortDescriptor(QStringLiteral("name"))},
+    const QList<QList<SortDescriptor>> orders {
+        { SortDescriptor(QStringLiteral("name")) },
+        { SortDescriptor(QStringLiteral("name"), false) },
+        { SortDescriptor(QStringLiteral("name"), true, SortDescriptor::Selector::CaseInsensitiveCompare) },
+        { SortDescriptor(QStringLiteral("rating"), false), SortDescriptor(QStringLiteral("cookTime")) },
+        { SortDescriptor(QStringLiteral("dateAdded")), SortDescriptor(QStringLiteral("name")) },
     };
     for (const QList<SortDescriptor>& order : orders) {
         EXPECT_FALSE(store->orderByFor(model->entityNamed(QStringLiteral("Recipe")), order).isEmpty());
         FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
         request.setSortDescriptors(order);
-        const QList<ManagedObject*> bySql = context->executeFetchRequest(request).value_or(QList<ManagedObject*>());
+        const QList<ManagedObject*> bySql
+            = context->executeFetchRequest(request).value_or(QList<ManagedObject*>());
         QVariantList objects;
         for (ManagedObject* object : bySql)
             objects.append(QVariant::fromValue(object));
@@ -204,7 +221,9 @@ TEST_F(SqlPredicateTest, SqlOrderingMatchesSortDescriptors)
         ASSERT_EQ(bySql.size(), expected.size());
         for (qsizetype i = 0; i < bySql.size(); ++i) {
             for (const SortDescriptor& descriptor : order)
-                EXPECT_EQ(descriptor.compareObject(QVariant::fromValue(bySql.at(i)), QVariant::fromValue(expected.at(i))), 0)
+                EXPECT_EQ(descriptor.compareObject(
+                              QVariant::fromValue(bySql.at(i)), QVariant::fromValue(expected.at(i))),
+                    0)
                     << descriptor.key().toStdString() << " at " << i;
         }
     }

@@ -12,7 +12,8 @@
 #include <memory>
 
 // A recipe class of the test model: counts its hooks and has a derived key "title".
-class TestRecipe : public ManagedObject {
+class TestRecipe : public ManagedObject
+{
 public:
     int awakeFromInsertCount = 0;
     int awakeFromFetchCount = 0;
@@ -31,7 +32,7 @@ public:
     QStringList keyPathsForValuesAffectingValueForKey(const QString& key) const override
     {
         if (key == QLatin1String("title"))
-            return {QStringLiteral("name")};
+            return { QStringLiteral("name") };
         return {};
     }
     void setValueForUndefinedKey(const QVariant& value, const QString& key) override
@@ -42,13 +43,15 @@ public:
 };
 
 // A model, a coordinator with one store file in a temporary folder, and a main context.
-class StoreFixture : public ::testing::Test {
+class StoreFixture : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
         ManagedObject::registerClass<TestRecipe>(QStringLiteral("TestRecipe"));
         QString error;
-        model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(KITCHORA_TEST_DATA "/TestModel.json"), &error);
+        model = ManagedObjectModel::modelWithContentsOfFile(
+            QStringLiteral(KITCHORA_TEST_DATA "/TestModel.json"), &error);
         ASSERT_TRUE(model) << error.toStdString();
         ASSERT_TRUE(dir.isValid());
         path = dir.filePath(QStringLiteral("Test.recipedb"));
@@ -60,8 +63,8 @@ protected:
         context.reset();
         coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
         Error error;
-        store = coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, QString(), path,
-                                                        {}, &error);
+        store = coordinator->addPersistentStoreWithType(
+            PersistentStoreCoordinator::SQLiteStoreType, QString(), path, {}, &error);
         ASSERT_TRUE(store) << error.localizedDescription.toStdString();
         context = newContext();
     }
@@ -86,7 +89,7 @@ protected:
     }
 
     QList<ManagedObject*> fetch(const QString& entity, const QString& predicate = QString(),
-                                const QVariantList& args = {}, ManagedObjectContext* in = nullptr)
+        const QVariantList& args = {}, ManagedObjectContext* in = nullptr)
     {
         FetchRequest request = FetchRequest::fetchRequestWithEntityName(entity);
         if (!predicate.isEmpty()) {
@@ -96,7 +99,7 @@ protected:
                 request.setPredicate(*p);
         }
         if (model->entityNamed(entity) && model->entityNamed(entity)->hasProperty(QStringLiteral("name")))
-            request.setSortDescriptors({SortDescriptor(QStringLiteral("name"))});
+            request.setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
         Error error;
         auto result = (in ? in : context.get())->executeFetchRequest(request, &error);
         EXPECT_TRUE(result) << error.localizedDescription.toStdString();

@@ -3,7 +3,6 @@
 #include <QColor>
 #include <QFont>
 #include <gtest/gtest.h>
-
 #include <random>
 
 // Readable failure messages; found by argument-dependent lookup.
@@ -12,7 +11,8 @@ void PrintTo(const Range& range, std::ostream* out)
     *out << "{" << range.location << ", " << range.length << "}";
 }
 
-namespace {
+namespace
+{
 
 struct Segment {
     QString text;
@@ -36,8 +36,8 @@ struct RunView {
 std::vector<RunView> runs(const AttributedString& s)
 {
     std::vector<RunView> out;
-    s.enumerateAttributesInRange({0, s.length()}, [&](const QVariantMap& attributes, Range range, bool&) {
-        out.push_back({range, attributes});
+    s.enumerateAttributesInRange({ 0, s.length() }, [&](const QVariantMap& attributes, Range range, bool&) {
+        out.push_back({ range, attributes });
     });
     return out;
 }
@@ -54,9 +54,9 @@ std::string describe(const std::vector<RunView>& runs)
     return text;
 }
 
-const QVariantMap A{{"k", 1}};
-const QVariantMap B{{"k", 2}};
-const QVariantMap C{{"k", 3}};
+const QVariantMap A { { "k", 1 } };
+const QVariantMap B { { "k", 2 } };
+const QVariantMap C { { "k", 3 } };
 
 } // namespace
 
@@ -68,16 +68,17 @@ TEST(AttributedString, AppendedRunsMergeWhenEqual)
         std::vector<RunView> expected;
     };
     const QList<Case> cases = {
-        {"empty", {}, {}},
-        {"empty segments add nothing", {{"", A}, {"", B}}, {}},
-        {"one run", {{"abc", A}}, {{{0, 3}, A}}},
-        {"equal neighbours merge", {{"ab", A}, {"cd", A}}, {{{0, 4}, A}}},
-        {"different neighbours stay", {{"ab", A}, {"cd", B}}, {{{0, 2}, A}, {{2, 2}, B}}},
-        {"empty segment between equal ones", {{"ab", A}, {"", B}, {"cd", A}}, {{{0, 4}, A}}},
-        {"no attributes is a run too", {{"ab", {}}, {"c", A}, {"d", {}}},
-         {{{0, 2}, {}}, {{2, 1}, A}, {{3, 1}, {}}}},
-        {"equal values of different numeric types", {{"a", {{"k", 1}}}, {"b", {{"k", qlonglong(1)}}}},
-         {{{0, 2}, {{"k", 1}}}}},
+        { "empty", {}, {} },
+        { "empty segments add nothing", { { "", A }, { "", B } }, {} },
+        { "one run", { { "abc", A } }, { { { 0, 3 }, A } } },
+        { "equal neighbours merge", { { "ab", A }, { "cd", A } }, { { { 0, 4 }, A } } },
+        { "different neighbours stay", { { "ab", A }, { "cd", B } }, { { { 0, 2 }, A }, { { 2, 2 }, B } } },
+        { "empty segment between equal ones", { { "ab", A }, { "", B }, { "cd", A } }, { { { 0, 4 }, A } } },
+        { "no attributes is a run too", { { "ab", {} }, { "c", A }, { "d", {} } },
+            { { { 0, 2 }, {} }, { { 2, 1 }, A }, { { 3, 1 }, {} } } },
+        { "equal values of different numeric types",
+            { { "a", { { "k", 1 } } }, { "b", { { "k", qlonglong(1) } } } },
+            { { { 0, 2 }, { { "k", 1 } } } } },
     };
     for (const Case& c : cases) {
         const MutableAttributedString s = build(c.segments);
@@ -88,7 +89,7 @@ TEST(AttributedString, AppendedRunsMergeWhenEqual)
 TEST(AttributedString, EffectiveRanges)
 {
     // "aa" A, "bbb" B, "c" A
-    const AttributedString s = build({{"aa", A}, {"bbb", B}, {"c", A}});
+    const AttributedString s = build({ { "aa", A }, { "bbb", B }, { "c", A } });
     struct Case {
         qsizetype index;
         Range inRange;
@@ -97,24 +98,22 @@ TEST(AttributedString, EffectiveRanges)
         Range longest;
     };
     const QList<Case> cases = {
-        {0, {0, 6}, A, {0, 2}, {0, 2}},
-        {1, {1, 5}, A, {0, 2}, {1, 1}},
-        {2, {0, 6}, B, {2, 3}, {2, 3}},
-        {3, {3, 1}, B, {2, 3}, {3, 1}},
-        {4, {0, 100}, B, {2, 3}, {2, 3}}, // inRange is clipped to the text
-        {5, {0, 6}, A, {5, 1}, {5, 1}},
-        {-1, {0, 6}, {}, {Range::NotFound, 0}, {Range::NotFound, 0}},
-        {6, {0, 6}, {}, {Range::NotFound, 0}, {Range::NotFound, 0}},
-        {Range::NotFound, {0, 6}, {}, {Range::NotFound, 0}, {Range::NotFound, 0}},
-        {1, {2, 3}, A, {0, 2}, {Range::NotFound, 0}}, // index outside inRange
+        { 0, { 0, 6 }, A, { 0, 2 }, { 0, 2 } }, { 1, { 1, 5 }, A, { 0, 2 }, { 1, 1 } },
+        { 2, { 0, 6 }, B, { 2, 3 }, { 2, 3 } }, { 3, { 3, 1 }, B, { 2, 3 }, { 3, 1 } },
+        { 4, { 0, 100 }, B, { 2, 3 }, { 2, 3 } }, // inRange is clipped to the text
+        { 5, { 0, 6 }, A, { 5, 1 }, { 5, 1 } },
+        { -1, { 0, 6 }, {}, { Range::NotFound, 0 }, { Range::NotFound, 0 } },
+        { 6, { 0, 6 }, {}, { Range::NotFound, 0 }, { Range::NotFound, 0 } },
+        { Range::NotFound, { 0, 6 }, {}, { Range::NotFound, 0 }, { Range::NotFound, 0 } },
+        { 1, { 2, 3 }, A, { 0, 2 }, { Range::NotFound, 0 } }, // index outside inRange
     };
     for (const Case& c : cases) {
-        Range effective{-7, -7};
-        Range longest{-7, -7};
+        Range effective { -7, -7 };
+        Range longest { -7, -7 };
         EXPECT_EQ(s.attributesAtIndex(c.index, &effective), c.attributes) << c.index;
         EXPECT_EQ(effective, c.effective) << c.index;
         EXPECT_EQ(s.attributesAtIndexLongestEffectiveRange(c.index, &longest, c.inRange),
-                  c.longest.location == Range::NotFound ? QVariantMap() : c.attributes)
+            c.longest.location == Range::NotFound ? QVariantMap() : c.attributes)
             << c.index;
         EXPECT_EQ(longest, c.longest) << c.index << " in " << c.inRange.location << "," << c.inRange.length;
     }
@@ -123,9 +122,10 @@ TEST(AttributedString, EffectiveRanges)
 
 TEST(AttributedString, AttributeRangeSpansRunsThatDifferElsewhere)
 {
-    const QVariantMap valueAndFont{{"v", "name"}, {"f", 12}};
-    const QVariantMap valueOnly{{"v", "name"}};
-    const AttributedString s = build({{"x", {}}, {"ab", valueAndFont}, {"cd", valueOnly}, {"e", {{"v", "other"}}}});
+    const QVariantMap valueAndFont { { "v", "name" }, { "f", 12 } };
+    const QVariantMap valueOnly { { "v", "name" } };
+    const AttributedString s
+        = build({ { "x", {} }, { "ab", valueAndFont }, { "cd", valueOnly }, { "e", { { "v", "other" } } } });
     struct Case {
         const char* name;
         qsizetype index;
@@ -134,14 +134,14 @@ TEST(AttributedString, AttributeRangeSpansRunsThatDifferElsewhere)
         Range range;
     };
     const QList<Case> cases = {
-        {"v", 1, {0, 6}, "name", {1, 4}},
-        {"v", 4, {0, 6}, "name", {1, 4}},
-        {"v", 3, {2, 2}, "name", {2, 2}},
-        {"v", 0, {0, 6}, QVariant(), {0, 1}},
-        {"v", 5, {0, 6}, "other", {5, 1}},
-        {"f", 3, {0, 6}, QVariant(), {3, 3}}, // absent throughout counts as one value
-        {"f", 1, {0, 6}, 12, {1, 2}},
-        {"v", 9, {0, 6}, QVariant(), {Range::NotFound, 0}},
+        { "v", 1, { 0, 6 }, "name", { 1, 4 } },
+        { "v", 4, { 0, 6 }, "name", { 1, 4 } },
+        { "v", 3, { 2, 2 }, "name", { 2, 2 } },
+        { "v", 0, { 0, 6 }, QVariant(), { 0, 1 } },
+        { "v", 5, { 0, 6 }, "other", { 5, 1 } },
+        { "f", 3, { 0, 6 }, QVariant(), { 3, 3 } }, // absent throughout counts as one value
+        { "f", 1, { 0, 6 }, 12, { 1, 2 } },
+        { "v", 9, { 0, 6 }, QVariant(), { Range::NotFound, 0 } },
     };
     for (const Case& c : cases) {
         Range effective;
@@ -150,7 +150,7 @@ TEST(AttributedString, AttributeRangeSpansRunsThatDifferElsewhere)
             << c.name << c.index;
         EXPECT_EQ(longest, c.range) << c.name << " at " << c.index;
         EXPECT_EQ(s.attributeAtIndex(c.name, c.index, &effective), c.value);
-        if (c.inRange == Range{0, 6}) {
+        if (c.inRange == Range { 0, 6 }) {
             EXPECT_EQ(effective, c.range) << c.name << " at " << c.index;
         }
     }
@@ -165,45 +165,81 @@ TEST(AttributedString, ReplaceAndDeleteAtRunEdges)
         QString text;
         std::vector<RunView> expected;
     };
-    const AttributedString X("XY", {{"x", true}});
+    const AttributedString X("XY", { { "x", true } });
     const QList<Case> cases = {
-        {"insert at a run start takes the attributes before it",
-         [](auto& s) { s.replaceCharactersInRange({2, 0}, QStringLiteral("z")); },
-         "aazbbcc", {{{0, 3}, A}, {{3, 2}, B}, {{5, 2}, C}}},
-        {"insert at the very start takes the first character's",
-         [](auto& s) { s.replaceCharactersInRange({0, 0}, QStringLiteral("z")); },
-         "zaabbcc", {{{0, 3}, A}, {{3, 2}, B}, {{5, 2}, C}}},
-        {"insert at the end takes the last character's",
-         [](auto& s) { s.replaceCharactersInRange({6, 0}, QStringLiteral("z")); },
-         "aabbccz", {{{0, 2}, A}, {{2, 2}, B}, {{4, 3}, C}}},
-        {"replacing takes the first replaced character's",
-         [](auto& s) { s.replaceCharactersInRange({1, 2}, QStringLiteral("zzz")); },
-         "azzzbcc", {{{0, 4}, A}, {{4, 1}, B}, {{5, 2}, C}}},
-        {"replacing a whole run", [](auto& s) { s.replaceCharactersInRange({2, 2}, QStringLiteral("q")); },
-         "aaqcc", {{{0, 2}, A}, {{2, 1}, B}, {{3, 2}, C}}},
-        {"replacing with nothing deletes", [](auto& s) { s.replaceCharactersInRange({2, 2}, QString()); },
-         "aacc", {{{0, 2}, A}, {{2, 2}, C}}},
-        {"delete across a run edge", [](auto& s) { s.deleteCharactersInRange({1, 2}); },
-         "abcc", {{{0, 1}, A}, {{1, 1}, B}, {{2, 2}, C}}},
-        {"delete everything", [](auto& s) { s.deleteCharactersInRange({0, 6}); }, "", {}},
-        {"delete past the end is clipped", [](auto& s) { s.deleteCharactersInRange({4, 100}); },
-         "aabb", {{{0, 2}, A}, {{2, 2}, B}}},
-        {"delete wholly past the end does nothing", [](auto& s) { s.deleteCharactersInRange({Range::NotFound, 3}); },
-         "aabbcc", {{{0, 2}, A}, {{2, 2}, B}, {{4, 2}, C}}},
-        {"delete before the start is clipped", [](auto& s) { s.deleteCharactersInRange({-1, 2}); },
-         "abbcc", {{{0, 1}, A}, {{1, 2}, B}, {{3, 2}, C}}},
-        {"attributed replace keeps its own attributes",
-         [&](auto& s) { s.replaceCharactersInRange({2, 2}, X); },
-         "aaXYcc", {{{0, 2}, A}, {{2, 2}, {{"x", true}}}, {{4, 2}, C}}},
-        {"attributed insert inside a run splits it", [&](auto& s) { s.insertAttributedString(X, 3); },
-         "aabXYbcc", {{{0, 2}, A}, {{2, 1}, B}, {{3, 2}, {{"x", true}}}, {{5, 1}, B}, {{6, 2}, C}}},
-        {"insert past the end appends", [&](auto& s) { s.insertAttributedString(AttributedString("c", C), 99); },
-         "aabbccc", {{{0, 2}, A}, {{2, 2}, B}, {{4, 3}, C}}},
-        {"insert equal attributes merges", [&](auto& s) { s.insertAttributedString(AttributedString("b", B), 2); },
-         "aabbbcc", {{{0, 2}, A}, {{2, 3}, B}, {{5, 2}, C}}},
+        { "insert at a run start takes the attributes before it",
+            [](auto& s) {
+                s.replaceCharactersInRange({ 2, 0 }, QStringLiteral("z"));
+            },
+            "aazbbcc", { { { 0, 3 }, A }, { { 3, 2 }, B }, { { 5, 2 }, C } } },
+        { "insert at the very start takes the first character's",
+            [](auto& s) {
+                s.replaceCharactersInRange({ 0, 0 }, QStringLiteral("z"));
+            },
+            "zaabbcc", { { { 0, 3 }, A }, { { 3, 2 }, B }, { { 5, 2 }, C } } },
+        { "insert at the end takes the last character's",
+            [](auto& s) {
+                s.replaceCharactersInRange({ 6, 0 }, QStringLiteral("z"));
+            },
+            "aabbccz", { { { 0, 2 }, A }, { { 2, 2 }, B }, { { 4, 3 }, C } } },
+        { "replacing takes the first replaced character's",
+            [](auto& s) {
+                s.replaceCharactersInRange({ 1, 2 }, QStringLiteral("zzz"));
+            },
+            "azzzbcc", { { { 0, 4 }, A }, { { 4, 1 }, B }, { { 5, 2 }, C } } },
+        { "replacing a whole run",
+            [](auto& s) {
+                s.replaceCharactersInRange({ 2, 2 }, QStringLiteral("q"));
+            },
+            "aaqcc", { { { 0, 2 }, A }, { { 2, 1 }, B }, { { 3, 2 }, C } } },
+        { "replacing with nothing deletes",
+            [](auto& s) {
+                s.replaceCharactersInRange({ 2, 2 }, QString());
+            },
+            "aacc", { { { 0, 2 }, A }, { { 2, 2 }, C } } },
+        { "delete across a run edge",
+            [](auto& s) {
+                s.deleteCharactersInRange({ 1, 2 });
+            },
+            "abcc", { { { 0, 1 }, A }, { { 1, 1 }, B }, { { 2, 2 }, C } } },
+        { "delete everything",
+            [](auto& s) {
+                s.deleteCharactersInRange({ 0, 6 });
+            },
+            "", {} },
+        { "delete past the end is clipped",
+            [](auto& s) {
+                s.deleteCharactersInRange({ 4, 100 });
+            },
+            "aabb", { { { 0, 2 }, A }, { { 2, 2 }, B } } },
+        { "delete wholly past the end does nothing",
+            [](auto& s) {
+                s.deleteCharactersInRange({ Range::NotFound, 3 });
+            },
+            "aabbcc", { { { 0, 2 }, A }, { { 2, 2 }, B }, { { 4, 2 }, C } } },
+        { "delete before the start is clipped",
+            [](auto& s) {
+                s.deleteCharactersInRange({ -1, 2 });
+            },
+            "abbcc", { { { 0, 1 }, A }, { { 1, 2 }, B }, { { 3, 2 }, C } } },
+        { "attributed replace keeps its own attributes",
+            [&](auto& s) {
+                s.replaceCharactersInRange({ 2, 2 }, X);
+            },
+            "aaXYcc", { { { 0, 2 }, A }, { { 2, 2 }, { { "x", true } } }, { { 4, 2 }, C } } },
+        { "attributed insert inside a run splits it", [&](auto& s) { s.insertAttributedString(X, 3); },
+            "aabXYbcc",
+            { { { 0, 2 }, A }, { { 2, 1 }, B }, { { 3, 2 }, { { "x", true } } }, { { 5, 1 }, B },
+                { { 6, 2 }, C } } },
+        { "insert past the end appends",
+            [&](auto& s) { s.insertAttributedString(AttributedString("c", C), 99); }, "aabbccc",
+            { { { 0, 2 }, A }, { { 2, 2 }, B }, { { 4, 3 }, C } } },
+        { "insert equal attributes merges",
+            [&](auto& s) { s.insertAttributedString(AttributedString("b", B), 2); }, "aabbbcc",
+            { { { 0, 2 }, A }, { { 2, 3 }, B }, { { 5, 2 }, C } } },
     };
     for (const Case& c : cases) {
-        MutableAttributedString s = build({{"aa", A}, {"bb", B}, {"cc", C}});
+        MutableAttributedString s = build({ { "aa", A }, { "bb", B }, { "cc", C } });
         c.edit(s);
         EXPECT_EQ(s.string(), c.text) << c.name;
         EXPECT_EQ(runs(s), c.expected) << c.name << ": " << describe(runs(s));
@@ -212,8 +248,8 @@ TEST(AttributedString, ReplaceAndDeleteAtRunEdges)
 
 TEST(AttributedString, DeletingARunMergesItsNeighbours)
 {
-    MutableAttributedString s = build({{"aa", A}, {"bb", B}, {"aa", A}});
-    s.deleteCharactersInRange({2, 2});
+    MutableAttributedString s = build({ { "aa", A }, { "bb", B }, { "aa", A } });
+    s.deleteCharactersInRange({ 2, 2 });
     EXPECT_EQ(s, AttributedString("aaaa", A));
     EXPECT_EQ(runs(s).size(), 1u);
 }
@@ -225,33 +261,72 @@ TEST(AttributedString, AttributeEdits)
         std::function<void(MutableAttributedString&)> edit;
         std::vector<RunView> expected;
     };
-    const QVariantMap AX{{"k", 1}, {"x", 9}};
-    const QVariantMap BX{{"k", 2}, {"x", 9}};
+    const QVariantMap AX { { "k", 1 }, { "x", 9 } };
+    const QVariantMap BX { { "k", 2 }, { "x", 9 } };
     const QList<Case> cases = {
-        {"add inside one run", [](auto& s) { s.addAttribute("x", 9, {1, 1}); },
-         {{{0, 1}, A}, {{1, 1}, AX}, {{2, 2}, B}}},
-        {"add across runs", [](auto& s) { s.addAttribute("x", 9, {1, 3}); },
-         {{{0, 1}, A}, {{1, 1}, AX}, {{2, 2}, BX}}},
-        {"replacing a value can merge runs", [](auto& s) { s.addAttribute("k", 1, {2, 2}); }, {{{0, 4}, A}}},
-        {"an invalid value adds nothing", [](auto& s) { s.addAttribute("x", QVariant(), {0, 4}); },
-         {{{0, 2}, A}, {{2, 2}, B}}},
-        {"add several", [](auto& s) { s.addAttributes({{"x", 9}, {"k", 2}}, {0, 4}); }, {{{0, 4}, BX}}},
-        {"remove", [](auto& s) { s.removeAttribute("k", {1, 2}); },
-         {{{0, 1}, A}, {{1, 2}, {}}, {{3, 1}, B}}},
-        {"set replaces every attribute", [](auto& s) { s.setAttributes({{"x", 9}}, {1, 2}); },
-         {{{0, 1}, A}, {{1, 2}, {{"x", 9}}}, {{3, 1}, B}}},
-        {"set to equal neighbours merges", [](auto& s) { s.setAttributes(B, {0, 2}); }, {{{0, 4}, B}}},
-        {"empty range changes nothing", [](auto& s) { s.setAttributes(C, {2, 0}); },
-         {{{0, 2}, A}, {{2, 2}, B}}},
-        {"range past the end changes nothing", [](auto& s) { s.addAttribute("x", 9, {4, 10}); },
-         {{{0, 2}, A}, {{2, 2}, B}}},
-        {"range with a negative location is clipped", [](auto& s) { s.setAttributes(C, {-3, 4}); },
-         {{{0, 1}, C}, {{1, 1}, A}, {{2, 2}, B}}},
-        {"huge length is clipped", [](auto& s) { s.addAttribute("x", 9, {3, Range::NotFound}); },
-         {{{0, 2}, A}, {{2, 1}, B}, {{3, 1}, BX}}},
+        { "add inside one run",
+            [](auto& s) {
+                s.addAttribute("x", 9, { 1, 1 });
+            },
+            { { { 0, 1 }, A }, { { 1, 1 }, AX }, { { 2, 2 }, B } } },
+        { "add across runs",
+            [](auto& s) {
+                s.addAttribute("x", 9, { 1, 3 });
+            },
+            { { { 0, 1 }, A }, { { 1, 1 }, AX }, { { 2, 2 }, BX } } },
+        { "replacing a value can merge runs",
+            [](auto& s) {
+                s.addAttribute("k", 1, { 2, 2 });
+            },
+            { { { 0, 4 }, A } } },
+        { "an invalid value adds nothing",
+            [](auto& s) {
+                s.addAttribute("x", QVariant(), { 0, 4 });
+            },
+            { { { 0, 2 }, A }, { { 2, 2 }, B } } },
+        { "add several",
+            [](auto& s) {
+                s.addAttributes({ { "x", 9 }, { "k", 2 } }, { 0, 4 });
+            },
+            { { { 0, 4 }, BX } } },
+        { "remove",
+            [](auto& s) {
+                s.removeAttribute("k", { 1, 2 });
+            },
+            { { { 0, 1 }, A }, { { 1, 2 }, {} }, { { 3, 1 }, B } } },
+        { "set replaces every attribute",
+            [](auto& s) {
+                s.setAttributes({ { "x", 9 } }, { 1, 2 });
+            },
+            { { { 0, 1 }, A }, { { 1, 2 }, { { "x", 9 } } }, { { 3, 1 }, B } } },
+        { "set to equal neighbours merges",
+            [](auto& s) {
+                s.setAttributes(B, { 0, 2 });
+            },
+            { { { 0, 4 }, B } } },
+        { "empty range changes nothing",
+            [](auto& s) {
+                s.setAttributes(C, { 2, 0 });
+            },
+            { { { 0, 2 }, A }, { { 2, 2 }, B } } },
+        { "range past the end changes nothing",
+            [](auto& s) {
+                s.addAttribute("x", 9, { 4, 10 });
+            },
+            { { { 0, 2 }, A }, { { 2, 2 }, B } } },
+        { "range with a negative location is clipped",
+            [](auto& s) {
+                s.setAttributes(C, { -3, 4 });
+            },
+            { { { 0, 1 }, C }, { { 1, 1 }, A }, { { 2, 2 }, B } } },
+        { "huge length is clipped",
+            [](auto& s) {
+                s.addAttribute("x", 9, { 3, Range::NotFound });
+            },
+            { { { 0, 2 }, A }, { { 2, 1 }, B }, { { 3, 1 }, BX } } },
     };
     for (const Case& c : cases) {
-        MutableAttributedString s = build({{"aa", A}, {"bb", B}});
+        MutableAttributedString s = build({ { "aa", A }, { "bb", B } });
         c.edit(s);
         EXPECT_EQ(s.string(), "aabb") << c.name;
         EXPECT_EQ(runs(s), c.expected) << c.name << ": " << describe(runs(s));
@@ -260,11 +335,11 @@ TEST(AttributedString, AttributeEdits)
 
 TEST(AttributedString, AddThenRemoveRestoresTheSameValue)
 {
-    const MutableAttributedString original = build({{"one ", A}, {"two ", B}, {"three", C}});
+    const MutableAttributedString original = build({ { "one ", A }, { "two ", B }, { "three", C } });
     MutableAttributedString s = original;
-    s.addAttribute("x", 1, {2, 9});
+    s.addAttribute("x", 1, { 2, 9 });
     EXPECT_NE(s, original);
-    s.removeAttribute("x", {0, s.length()});
+    s.removeAttribute("x", { 0, s.length() });
     EXPECT_EQ(s, original);
 }
 
@@ -273,36 +348,37 @@ TEST(AttributedString, SurrogatePairsAreTwoCodeUnits)
     const QString face = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
     MutableAttributedString s(QStringLiteral("a") + face + QStringLiteral("b"));
     ASSERT_EQ(s.length(), 4);
-    s.addAttribute("e", true, {1, 2});
+    s.addAttribute("e", true, { 1, 2 });
     Range range;
     EXPECT_TRUE(s.attributeAtIndex("e", 2, &range).toBool());
-    EXPECT_EQ(range, (Range{1, 2}));
-    EXPECT_EQ(s.attributedSubstringFromRange({1, 2}).string(), face);
+    EXPECT_EQ(range, (Range { 1, 2 }));
+    EXPECT_EQ(s.attributedSubstringFromRange({ 1, 2 }).string(), face);
     // Half a pair is allowed, as with any UTF-16 range; it must not break the runs.
-    const AttributedString half = s.attributedSubstringFromRange({2, 2});
+    const AttributedString half = s.attributedSubstringFromRange({ 2, 2 });
     EXPECT_EQ(half.length(), 2);
     EXPECT_TRUE(half.string().at(0).isLowSurrogate());
-    s.deleteCharactersInRange({1, 1});
+    s.deleteCharactersInRange({ 1, 1 });
     EXPECT_EQ(s.length(), 3);
-    EXPECT_EQ(runs(s), (std::vector<RunView>{{{0, 1}, {}}, {{1, 1}, {{"e", true}}}, {{2, 1}, {}}}));
+    EXPECT_EQ(runs(s),
+        (std::vector<RunView> { { { 0, 1 }, {} }, { { 1, 1 }, { { "e", true } } }, { { 2, 1 }, {} } }));
 }
 
 TEST(AttributedString, Substrings)
 {
-    const AttributedString s = build({{"aa", A}, {"bb", B}, {"cc", C}});
+    const AttributedString s = build({ { "aa", A }, { "bb", B }, { "cc", C } });
     struct Case {
         Range range;
         QString text;
         std::vector<RunView> expected;
     };
     const QList<Case> cases = {
-        {{0, 6}, "aabbcc", runs(s)},
-        {{1, 4}, "abbc", {{{0, 1}, A}, {{1, 2}, B}, {{3, 1}, C}}},
-        {{2, 2}, "bb", {{{0, 2}, B}}},
-        {{3, 0}, "", {}},
-        {{5, 100}, "c", {{{0, 1}, C}}},
-        {{-2, 3}, "a", {{{0, 1}, A}}},
-        {{Range::NotFound, 1}, "", {}},
+        { { 0, 6 }, "aabbcc", runs(s) },
+        { { 1, 4 }, "abbc", { { { 0, 1 }, A }, { { 1, 2 }, B }, { { 3, 1 }, C } } },
+        { { 2, 2 }, "bb", { { { 0, 2 }, B } } },
+        { { 3, 0 }, "", {} },
+        { { 5, 100 }, "c", { { { 0, 1 }, C } } },
+        { { -2, 3 }, "a", { { { 0, 1 }, A } } },
+        { { Range::NotFound, 1 }, "", {} },
     };
     for (const Case& c : cases) {
         const AttributedString sub = s.attributedSubstringFromRange(c.range);
@@ -320,9 +396,9 @@ TEST(AttributedString, Equality)
     EXPECT_EQ(AttributedString(), AttributedString(""));
     // Same runs reached by different edits.
     MutableAttributedString edited("xxab", A);
-    edited.deleteCharactersInRange({0, 2});
-    edited.addAttribute("k", 2, {1, 1});
-    EXPECT_EQ(edited, build({{"a", A}, {"b", B}}));
+    edited.deleteCharactersInRange({ 0, 2 });
+    edited.addAttribute("k", 2, { 1, 1 });
+    EXPECT_EQ(edited, build({ { "a", A }, { "b", B } }));
 }
 
 TEST(AttributedString, ValueTypesCompareByValue)
@@ -331,19 +407,20 @@ TEST(AttributedString, ValueTypesCompareByValue)
     style.headIndent = 65;
     ParagraphStyle same = style;
     const QFont font("Helvetica", 12);
-    const TextAttachment rule{TextAttachment::Cell::Line, {}};
+    const TextAttachment rule { TextAttachment::Cell::Line, {} };
 
     MutableAttributedString s;
-    s.appendAttributedString(AttributedString("a", {{NSParagraphStyleAttributeName, QVariant::fromValue(style)},
-                                                    {NSFontAttributeName, font},
-                                                    {NSForegroundColorAttributeName, QColor(Qt::gray)}}));
-    s.appendAttributedString(AttributedString("b", {{NSParagraphStyleAttributeName, QVariant::fromValue(same)},
-                                                    {NSFontAttributeName, QFont("Helvetica", 12)},
-                                                    {NSForegroundColorAttributeName, QColor(Qt::gray)}}));
+    s.appendAttributedString(AttributedString("a",
+        { { NSParagraphStyleAttributeName, QVariant::fromValue(style) }, { NSFontAttributeName, font },
+            { NSForegroundColorAttributeName, QColor(Qt::gray) } }));
+    s.appendAttributedString(AttributedString("b",
+        { { NSParagraphStyleAttributeName, QVariant::fromValue(same) },
+            { NSFontAttributeName, QFont("Helvetica", 12) },
+            { NSForegroundColorAttributeName, QColor(Qt::gray) } }));
     EXPECT_EQ(runs(s).size(), 1u) << "equal values in separate variants must merge";
 
-    s.appendAttributedString(AttributedString(QString(QChar(NSAttachmentCharacter)),
-                                              {{NSAttachmentAttributeName, QVariant::fromValue(rule)}}));
+    s.appendAttributedString(AttributedString(
+        QString(QChar(NSAttachmentCharacter)), { { NSAttachmentAttributeName, QVariant::fromValue(rule) } }));
     EXPECT_EQ(s.attributeAtIndex(NSAttachmentAttributeName, 2).value<TextAttachment>(), rule);
     EXPECT_EQ(s.attributeAtIndex(NSParagraphStyleAttributeName, 1).value<ParagraphStyle>().headIndent, 65);
 
@@ -351,35 +428,39 @@ TEST(AttributedString, ValueTypesCompareByValue)
     EXPECT_NE(style, same);
     EXPECT_EQ(ParagraphStyle().tabStops.size(), 12);
     EXPECT_EQ(ParagraphStyle().tabStops.last().location, 12 * 28.0);
-    EXPECT_NE(rule, (TextAttachment{TextAttachment::Cell::Button, {}}));
-    EXPECT_NE((TextAttachment{TextAttachment::Cell::Button, "a"}), (TextAttachment{TextAttachment::Cell::Button, "b"}));
+    EXPECT_NE(rule, (TextAttachment { TextAttachment::Cell::Button, {} }));
+    EXPECT_NE((TextAttachment { TextAttachment::Cell::Button, "a" }),
+        (TextAttachment { TextAttachment::Cell::Button, "b" }));
 }
 
 TEST(AttributedString, EnumerationWalksAndStops)
 {
-    const AttributedString s = build({{"ab", {{"v", 1}}}, {"c", {{"v", 1}, {"w", 2}}}, {"d", {}}, {"e", {{"v", 2}}}});
+    const AttributedString s = build({ { "ab", { { "v", 1 } } }, { "c", { { "v", 1 }, { "w", 2 } } },
+        { "d", {} }, { "e", { { "v", 2 } } } });
     std::vector<std::pair<QVariant, Range>> seen;
-    s.enumerateAttribute("v", {1, 4}, [&](const QVariant& value, Range range, bool&) { seen.push_back({value, range}); });
-    const std::vector<std::pair<QVariant, Range>> expected{
-        {1, {1, 2}}, {QVariant(), {3, 1}}, {2, {4, 1}}};
+    s.enumerateAttribute("v", { 1, 4 }, [&](const QVariant& value, Range range, bool&) {
+        seen.push_back({ value, range });
+    });
+    const std::vector<std::pair<QVariant, Range>> expected { { 1, { 1, 2 } }, { QVariant(), { 3, 1 } },
+        { 2, { 4, 1 } } };
     EXPECT_EQ(seen, expected);
 
     int calls = 0;
-    s.enumerateAttributesInRange({0, 5}, [&](const QVariantMap&, Range, bool& stop) {
+    s.enumerateAttributesInRange({ 0, 5 }, [&](const QVariantMap&, Range, bool& stop) {
         ++calls;
         stop = true;
     });
     EXPECT_EQ(calls, 1);
     calls = 0;
-    s.enumerateAttribute("v", {9, 3}, [&](const QVariant&, Range, bool&) { ++calls; });
+    s.enumerateAttribute("v", { 9, 3 }, [&](const QVariant&, Range, bool&) { ++calls; });
     EXPECT_EQ(calls, 0);
 }
 
 TEST(AttributedString, AppendingItselfDoublesIt)
 {
-    MutableAttributedString s = build({{"a", A}, {"b", B}});
+    MutableAttributedString s = build({ { "a", A }, { "b", B } });
     s.appendAttributedString(s);
-    EXPECT_EQ(s, build({{"a", A}, {"b", B}, {"a", A}, {"b", B}}));
+    EXPECT_EQ(s, build({ { "a", A }, { "b", B }, { "a", A }, { "b", B } }));
     s.insertAttributedString(s, 1);
     EXPECT_EQ(s.string(), "aababbab");
 }
@@ -414,14 +495,14 @@ TEST(AttributedString, RandomEditsAgreeWithAPerUnitModel)
 {
     std::mt19937 random(20261210);
     auto pick = [&](int n) { return int(random() % unsigned(n)); };
-    const QList<QVariantMap> palette{{}, A, B, C, {{"k", 1}, {"x", 1}}};
+    const QList<QVariantMap> palette { {}, A, B, C, { { "k", 1 }, { "x", 1 } } };
 
     MutableAttributedString s;
     QString text;
     QList<QVariantMap> model;
     for (int step = 0; step < 3000; ++step) {
         const int size = int(text.size());
-        const Range range{pick(size + 3) - 1, pick(6)};
+        const Range range { pick(size + 3) - 1, pick(6) };
         const qsizetype from = std::clamp<qsizetype>(range.location, 0, size);
         const qsizetype to = std::clamp<qsizetype>(range.location + range.length, from, size);
         const QVariantMap attributes = palette[pick(palette.size())];
@@ -477,7 +558,8 @@ TEST(AttributedString, RandomEditsAgreeWithAPerUnitModel)
                 ASSERT_NE(actual[r].attributes, actual[r - 1].attributes) << "step " << step;
             }
             for (qsizetype i = 0; i < actual[r].range.length; ++i)
-                ASSERT_EQ(actual[r].attributes, model[covered + i]) << "step " << step << " unit " << covered + i;
+                ASSERT_EQ(actual[r].attributes, model[covered + i])
+                    << "step " << step << " unit " << covered + i;
             covered += actual[r].range.length;
         }
         ASSERT_EQ(covered, text.size()) << "step " << step;

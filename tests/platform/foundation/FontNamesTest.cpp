@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
-
 #include <limits>
 
 TEST(FontNames, StyleSuffixes)
@@ -14,13 +13,13 @@ TEST(FontNames, StyleSuffixes)
         bool italic;
     };
     const QList<Case> cases = {
-        {"Helvetica", "Helvetica", false, false},
-        {"Helvetica-Bold", "Helvetica", true, false},
-        {"Helvetica-Oblique", "Helvetica", false, true},
-        {"Helvetica-BoldOblique", "Helvetica", true, true},
-        {"Times-BoldItalic", "Times", true, true},
-        {"Lucida-Grande", "Lucida-Grande", false, false},
-        {"-Bold", "-Bold", false, false},
+        { "Helvetica", "Helvetica", false, false },
+        { "Helvetica-Bold", "Helvetica", true, false },
+        { "Helvetica-Oblique", "Helvetica", false, true },
+        { "Helvetica-BoldOblique", "Helvetica", true, true },
+        { "Times-BoldItalic", "Times", true, true },
+        { "Lucida-Grande", "Lucida-Grande", false, false },
+        { "-Bold", "-Bold", false, false },
     };
     for (const Case& c : cases) {
         const QFont font = FontNames::fontWithName(c.name, 12);
@@ -33,7 +32,9 @@ TEST(FontNames, StyleSuffixes)
 
 TEST(FontNames, UnusableSizesFallBackToTheApplicationFont)
 {
-    const qreal fallback = QGuiApplication::font().pointSizeF() > 0 ? QGuiApplication::font().pointSizeF() : 12;
-    for (qreal size : {0.0, -3.0, std::numeric_limits<qreal>::quiet_NaN(), std::numeric_limits<qreal>::infinity()})
+    const qreal fallback
+        = QGuiApplication::font().pointSizeF() > 0 ? QGuiApplication::font().pointSizeF() : 12;
+    for (qreal size :
+        { 0.0, -3.0, std::numeric_limits<qreal>::quiet_NaN(), std::numeric_limits<qreal>::infinity() })
         EXPECT_EQ(FontNames::fontWithName("Helvetica", size).pointSizeF(), fallback) << size;
 }

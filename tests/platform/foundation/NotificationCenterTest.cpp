@@ -2,27 +2,26 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(NotificationCenter, DeliversByNameAndSenderWithUserInfo)
 {
     NotificationCenter center;
     int sender = 0;
     int otherSender = 0;
     QStringList seen;
-    center.addObserver("Saved", &sender, [&](const Notification& n) {
-        seen << "by-sender:" + n.userInfo.value("count").toString();
-    });
+    center.addObserver("Saved", &sender,
+        [&](const Notification& n) { seen << "by-sender:" + n.userInfo.value("count").toString(); });
     center.addObserver("Saved", nullptr, [&](const Notification& n) {
         seen << QString("any-sender:%1").arg(n.object == &otherSender ? "other" : "first");
     });
     center.addObserver(QString(), nullptr, [&](const Notification& n) { seen << "all:" + n.name; });
 
-    center.postNotificationName("Saved", &sender, {{"count", 3}});
+    center.postNotificationName("Saved", &sender, { { "count", 3 } });
     center.postNotificationName("Saved", &otherSender);
     center.postNotificationName("Opened");
 
-    EXPECT_EQ(seen, (QStringList{"by-sender:3", "any-sender:first", "all:Saved", "any-sender:other", "all:Saved",
-                                 "all:Opened"}));
+    EXPECT_EQ(seen,
+        (QStringList {
+            "by-sender:3", "any-sender:first", "all:Saved", "any-sender:other", "all:Saved", "all:Opened" }));
 }
 
 TEST(NotificationCenter, RemovedObserverHearsNothingMore)
@@ -53,7 +52,7 @@ TEST(NotificationCenter, ObserverMayRemoveItselfOrALaterOneDuringDelivery)
 
     center.postNotificationName("Ping");
     center.postNotificationName("Ping");
-    EXPECT_EQ(seen, (QStringList{"self", "last", "last"}));
+    EXPECT_EQ(seen, (QStringList { "self", "last", "last" }));
 }
 
 TEST(NotificationCenter, ObserverAddedDuringDeliveryHearsOnlyLaterPosts)
@@ -80,7 +79,8 @@ TEST(NotificationCenter, ScopedObserverRemovesOnDestructionAndMove)
     {
         ScopedObserver outer;
         {
-            ScopedObserver inner(center, center.addObserver("Ping", nullptr, [&](const Notification&) { ++calls; }));
+            ScopedObserver inner(
+                center, center.addObserver("Ping", nullptr, [&](const Notification&) { ++calls; }));
             outer = std::move(inner);
         }
         center.postNotificationName("Ping"); // the moved-from one removed nothing

@@ -4,12 +4,12 @@
 #include <QFile>
 #include <QSize>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 #include <limits>
 
-namespace {
+namespace
+{
 
 using Format = PropertyList::Format;
 
@@ -21,8 +21,8 @@ QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 // Equal values of equal types, all the way down (QVariant's == would call 1 and 1.0 equal).
 void expectSameTree(const QVariant& actual, const QVariant& expected, const QString& where = "top")
 {
-    ASSERT_EQ(actual.metaType(), expected.metaType()) << where.toStdString() << ": " << actual.typeName()
-                                                      << " vs " << expected.typeName();
+    ASSERT_EQ(actual.metaType(), expected.metaType())
+        << where.toStdString() << ": " << actual.typeName() << " vs " << expected.typeName();
     if (expected.metaType().id() == QMetaType::QVariantMap) {
         const QVariantMap a = actual.toMap(), e = expected.toMap();
         ASSERT_EQ(a.keys(), e.keys()) << where.toStdString();
@@ -34,12 +34,15 @@ void expectSameTree(const QVariant& actual, const QVariant& expected, const QStr
         for (qsizetype i = 0; i < e.size(); ++i)
             expectSameTree(a.at(i), e.at(i), where + "[" + QString::number(i) + "]");
     } else {
-        EXPECT_EQ(actual, expected) << where.toStdString() << ": " << actual.toString().toStdString() << " vs "
-                                    << expected.toString().toStdString();
+        EXPECT_EQ(actual, expected) << where.toStdString() << ": " << actual.toString().toStdString()
+                                    << " vs " << expected.toString().toStdString();
     }
 }
 
-QVariant i64(qint64 v) { return QVariant::fromValue<qint64>(v); }
+QVariant i64(qint64 v)
+{
+    return QVariant::fromValue<qint64>(v);
+}
 
 QByteArray fixture(const char* name)
 {
@@ -59,24 +62,25 @@ QVariantMap fixtureValue(bool subSecondDates)
     for (int i = 0; i < 20; ++i)
         many << i64(i);
     return {
-        {"name", QString::fromUtf8("Crème brûlée 🍮 <&> \"quoted\"")},
-        {"servings", i64(4)},
-        {"big", i64(std::numeric_limits<qint64>::max())},
-        {"small", i64(std::numeric_limits<qint64>::min())},
-        {"huge", QVariant::fromValue<quint64>(std::numeric_limits<quint64>::max())},
-        {"ratio", 0.125},
-        {"rating", -2.5},
-        {"favorite", true},
-        {"archived", false},
-        {"created", utc(2026, 12, 10, 12, 34, 56, subSecondDates ? 789 : 0)},
-        {"old", utc(1969, 7, 20, 20, 17, 40)},
-        {"picture", picture},
-        {"empty", QByteArray()},
-        {"steps", QVariantList{"Heat the cream", "Whisk the yolks",
-                               QVariantList{"nested", i64(1), QVariantMap{{"deep", true}}}, QVariantMap(),
-                               QVariantList()}},
-        {"long", QString(40, 'x')},
-        {"many", many},
+        { "name", QString::fromUtf8("Crème brûlée 🍮 <&> \"quoted\"") },
+        { "servings", i64(4) },
+        { "big", i64(std::numeric_limits<qint64>::max()) },
+        { "small", i64(std::numeric_limits<qint64>::min()) },
+        { "huge", QVariant::fromValue<quint64>(std::numeric_limits<quint64>::max()) },
+        { "ratio", 0.125 },
+        { "rating", -2.5 },
+        { "favorite", true },
+        { "archived", false },
+        { "created", utc(2026, 12, 10, 12, 34, 56, subSecondDates ? 789 : 0) },
+        { "old", utc(1969, 7, 20, 20, 17, 40) },
+        { "picture", picture },
+        { "empty", QByteArray() },
+        { "steps",
+            QVariantList { "Heat the cream", "Whisk the yolks",
+                QVariantList { "nested", i64(1), QVariantMap { { "deep", true } } }, QVariantMap(),
+                QVariantList() } },
+        { "long", QString(40, 'x') },
+        { "many", many },
     };
 }
 
@@ -85,9 +89,9 @@ QVariantMap fixtureValue(bool subSecondDates)
 QVariant richValue(int dataSize = 70000, int fillerCount = 300)
 {
     QVariantList numbers;
-    for (qint64 v : {qint64(0), qint64(1), qint64(255), qint64(256), qint64(65535), qint64(65536),
-                     qint64(4294967295LL), qint64(4294967296LL), qint64(-1), qint64(-300),
-                     std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()})
+    for (qint64 v : { qint64(0), qint64(1), qint64(255), qint64(256), qint64(65535), qint64(65536),
+             qint64(4294967295LL), qint64(4294967296LL), qint64(-1), qint64(-300),
+             std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min() })
         numbers << i64(v);
     numbers << QVariant::fromValue<quint64>(quint64(std::numeric_limits<qint64>::max()) + 1);
     QVariantList filler;
@@ -96,22 +100,29 @@ QVariant richValue(int dataSize = 70000, int fillerCount = 300)
     QByteArray bytes(dataSize, '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i * 7);
-    return QVariantMap{
-        {"unicode", QString::fromUtf8("Zwiebelkuchen – 葱油饼 – 🥘 – tab\tnewline\ncr\r<tag> & \"q\" 'a'")},
-        {"numbers", numbers},
-        {"reals", QVariantList{0.1, -1e300, 5e-324, 1.0, 0.0, 3.141592653589793}},
-        {"dates", QVariantList{utc(2026, 12, 10, 12, 34, 56, 789), utc(1999, 12, 31, 23, 59, 59, 1),
-                               utc(2001, 1, 1, 0, 0, 0), utc(1850, 3, 4, 5, 6, 7, 999)}},
-        {"data", bytes},
-        {"flags", QVariantList{true, false}},
-        {"filler", filler},
-        {"nested", QVariantMap{{"a", QVariantMap{{"b", QVariantList{QVariantMap{{"c", QString("deep")}}}}}}}},
-        {"empties", QVariantList{QVariantMap(), QVariantList(), QString(), QByteArray()}},
-        {QString::fromUtf8("ключ"), QString(20, QChar(0x00e9))},
+    return QVariantMap {
+        { "unicode",
+            QString::fromUtf8(
+                "Zwiebelkuchen – 葱油饼 – 🥘 – tab\tnewline\ncr\r<tag> & \"q\" 'a'") },
+        { "numbers", numbers },
+        { "reals", QVariantList { 0.1, -1e300, 5e-324, 1.0, 0.0, 3.141592653589793 } },
+        { "dates",
+            QVariantList { utc(2026, 12, 10, 12, 34, 56, 789), utc(1999, 12, 31, 23, 59, 59, 1),
+                utc(2001, 1, 1, 0, 0, 0), utc(1850, 3, 4, 5, 6, 7, 999) } },
+        { "data", bytes },
+        { "flags", QVariantList { true, false } },
+        { "filler", filler },
+        { "nested",
+            QVariantMap { { "a",
+                QVariantMap { { "b", QVariantList { QVariantMap { { "c", QString("deep") } } } } } } } },
+        { "empties", QVariantList { QVariantMap(), QVariantList(), QString(), QByteArray() } },
+        { QString::fromUtf8("ключ"), QString(20, QChar(0x00e9)) },
     };
 }
 
-class PropertyListFormats : public ::testing::TestWithParam<Format> { };
+class PropertyListFormats : public ::testing::TestWithParam<Format>
+{
+};
 
 } // namespace
 
@@ -127,33 +138,34 @@ TEST_P(PropertyListFormats, RoundTripKeepsValuesAndTypes)
     QVariantMap expected = richValue().toMap();
     if (GetParam() == Format::Xml) {
         // XML dates carry whole seconds (rounded down, also before 1970 and 2001).
-        expected["dates"] = QVariantList{utc(2026, 12, 10, 12, 34, 56), utc(1999, 12, 31, 23, 59, 59),
-                                         utc(2001, 1, 1, 0, 0, 0), utc(1850, 3, 4, 5, 6, 7)};
+        expected["dates"] = QVariantList { utc(2026, 12, 10, 12, 34, 56), utc(1999, 12, 31, 23, 59, 59),
+            utc(2001, 1, 1, 0, 0, 0), utc(1850, 3, 4, 5, 6, 7) };
     }
     expectSameTree(back, expected);
 }
 
 TEST_P(PropertyListFormats, SpecialRealsAndOtherWritableTypes)
 {
-    const QVariantList in{std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
-                          -std::numeric_limits<double>::infinity(), QVariant(int(-7)), QVariant(uint(7)),
-                          QVariant(1.5f), QStringList{"a", "b"}, QVariantHash{{"k", 1}}};
-    const QVariant back = PropertyList::propertyListWithData(PropertyList::dataWithPropertyList(in, GetParam()));
+    const QVariantList in { std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+        -std::numeric_limits<double>::infinity(), QVariant(int(-7)), QVariant(uint(7)), QVariant(1.5f),
+        QStringList { "a", "b" }, QVariantHash { { "k", 1 } } };
+    const QVariant back
+        = PropertyList::propertyListWithData(PropertyList::dataWithPropertyList(in, GetParam()));
     const QVariantList list = back.toList();
     ASSERT_EQ(list.size(), in.size());
     EXPECT_TRUE(std::isnan(list[0].toDouble()));
     EXPECT_EQ(list[1].toDouble(), std::numeric_limits<double>::infinity());
     EXPECT_EQ(list[2].toDouble(), -std::numeric_limits<double>::infinity());
-    expectSameTree(list.mid(3), QVariantList{i64(-7), i64(7), 1.5, QVariantList{"a", "b"},
-                                             QVariantMap{{"k", i64(1)}}});
+    expectSameTree(list.mid(3),
+        QVariantList { i64(-7), i64(7), 1.5, QVariantList { "a", "b" }, QVariantMap { { "k", i64(1) } } });
 }
 
 TEST_P(PropertyListFormats, UnwritableValuesAreErrors)
 {
     const QVariant cases[] = {
         QVariant(),
-        QVariantList{QString("ok"), QVariant()},
-        QVariantMap{{"size", QSize(1, 2)}},
+        QVariantList { QString("ok"), QVariant() },
+        QVariantMap { { "size", QSize(1, 2) } },
         QVariant(QDate(2020, 1, 1)),
         QVariant(QDateTime()),
     };
@@ -162,12 +174,13 @@ TEST_P(PropertyListFormats, UnwritableValuesAreErrors)
         EXPECT_TRUE(PropertyList::dataWithPropertyList(value, GetParam(), &error).isEmpty());
         EXPECT_EQ(error.domain, PropertyList::errorDomain());
         EXPECT_EQ(error.code, PropertyList::WriteInvalidError);
-        EXPECT_TRUE(error.localizedDescription.contains("cannot hold")) << error.localizedDescription.toStdString();
+        EXPECT_TRUE(error.localizedDescription.contains("cannot hold"))
+            << error.localizedDescription.toStdString();
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(, PropertyListFormats, ::testing::Values(Format::Xml, Format::Binary),
-                         [](const auto& info) { return info.param == Format::Xml ? "Xml" : "Binary"; });
+    [](const auto& info) { return info.param == Format::Xml ? "Xml" : "Binary"; });
 
 TEST(PropertyList, ReadsFilesWrittenByAnotherImplementation)
 {
@@ -176,7 +189,8 @@ TEST(PropertyList, ReadsFilesWrittenByAnotherImplementation)
     ASSERT_TRUE(binary.has_value());
     expectSameTree(*binary, fixtureValue(true));
 
-    const QVariant xml = PropertyList::propertyListWithContentsOfFile(KITCHORA_TEST_DATA "/sample.xml.plist", &format);
+    const QVariant xml
+        = PropertyList::propertyListWithContentsOfFile(KITCHORA_TEST_DATA "/sample.xml.plist", &format);
     EXPECT_EQ(format, Format::Xml);
     expectSameTree(xml, fixtureValue(false)); // that writer keeps whole seconds in XML
 }
@@ -204,12 +218,13 @@ TEST(PropertyList, ReadsHandWrittenXmlForms)
 )";
     const auto map = PropertyList::dictionaryWithData(text);
     ASSERT_TRUE(map.has_value());
-    expectSameTree(*map, QVariantMap{{"hex", i64(31)}, {"plus", i64(12)}, {"whole", 2.0}, {"exp", 1500.0},
-                                     {"data", QByteArray("Hello")}, {"cdata", QString("a < b")},
-                                     {"entity", QString::fromUtf8("🍲&")}, {"empty", QString()},
-                                     {"when", utc(2026, 12, 10, 12, 0, 0, 250)}});
+    expectSameTree(*map,
+        QVariantMap { { "hex", i64(31) }, { "plus", i64(12) }, { "whole", 2.0 }, { "exp", 1500.0 },
+            { "data", QByteArray("Hello") }, { "cdata", QString("a < b") },
+            { "entity", QString::fromUtf8("🍲&") }, { "empty", QString() },
+            { "when", utc(2026, 12, 10, 12, 0, 0, 250) } });
     // A bare value without the plist element is accepted, as other readers do.
-    expectSameTree(PropertyList::propertyListWithData("<array><true/></array>"), QVariantList{true});
+    expectSameTree(PropertyList::propertyListWithData("<array><true/></array>"), QVariantList { true });
 }
 
 TEST(PropertyList, DamagedXmlIsAnErrorWithAReason)
@@ -218,40 +233,40 @@ TEST(PropertyList, DamagedXmlIsAnErrorWithAReason)
         const char* text;
         const char* reason;
     } cases[] = {
-        {"", "empty"},
-        {"hello", ""},
-        {"{ name = Soup; }", ""},
-        {"<plist><dict><key>a</key><string>x</string>", ""},
-        {"<plist><dict><key>a</key></dict></plist>", "has no value"},
-        {"<plist><dict><string>a</string></dict></plist>", "where a <key> was expected"},
-        {"<plist><integer>abc</integer></plist>", "not an integer"},
-        {"<plist><integer>99999999999999999999</integer></plist>", "not an integer"},
-        {"<plist><integer>-9223372036854775809</integer></plist>", "out of range"},
-        {"<plist><real>1.2.3</real></plist>", "not a real number"},
-        {"<plist><date>2026-13-01T00:00:00Z</date></plist>", "not a date"},
-        {"<plist><date>yesterday</date></plist>", "not a date"},
-        {"<plist><data>!!!!</data></plist>", "Base64"},
-        {"<plist><true>yes</true></plist>", "holds text"},
-        {"<plist><color>red</color></plist>", "unknown element"},
-        {"<plist><string>a</string><string>b</string></plist>", "more than one value"},
-        {"<plist/>", "holds no value"},
-        {"<plist><string>a<b/></string></plist>", ""},
-        {"<plist><array>loose text</array></plist>", "unexpected text"},
-        {"<plist><string>a</string></plist><plist/>", ""},
+        { "", "empty" },
+        { "hello", "" },
+        { "{ name = Soup; }", "" },
+        { "<plist><dict><key>a</key><string>x</string>", "" },
+        { "<plist><dict><key>a</key></dict></plist>", "has no value" },
+        { "<plist><dict><string>a</string></dict></plist>", "where a <key> was expected" },
+        { "<plist><integer>abc</integer></plist>", "not an integer" },
+        { "<plist><integer>99999999999999999999</integer></plist>", "not an integer" },
+        { "<plist><integer>-9223372036854775809</integer></plist>", "out of range" },
+        { "<plist><real>1.2.3</real></plist>", "not a real number" },
+        { "<plist><date>2026-13-01T00:00:00Z</date></plist>", "not a date" },
+        { "<plist><date>yesterday</date></plist>", "not a date" },
+        { "<plist><data>!!!!</data></plist>", "Base64" },
+        { "<plist><true>yes</true></plist>", "holds text" },
+        { "<plist><color>red</color></plist>", "unknown element" },
+        { "<plist><string>a</string><string>b</string></plist>", "more than one value" },
+        { "<plist/>", "holds no value" },
+        { "<plist><string>a<b/></string></plist>", "" },
+        { "<plist><array>loose text</array></plist>", "unexpected text" },
+        { "<plist><string>a</string></plist><plist/>", "" },
     };
     for (const auto& c : cases) {
         Error error;
         const QVariant value = PropertyList::propertyListWithData(QByteArray(c.text), nullptr, &error);
         EXPECT_FALSE(value.isValid()) << c.text;
         EXPECT_EQ(error.code, PropertyList::ReadCorruptError) << c.text;
-        EXPECT_TRUE(error.localizedDescription.contains(c.reason)) << c.text << " -> "
-                                                                   << error.localizedDescription.toStdString();
+        EXPECT_TRUE(error.localizedDescription.contains(c.reason))
+            << c.text << " -> " << error.localizedDescription.toStdString();
     }
 }
 
 TEST(PropertyList, EveryTruncationOfAValidFileIsRefused)
 {
-    for (Format format : {Format::Xml, Format::Binary}) {
+    for (Format format : { Format::Xml, Format::Binary }) {
         const QByteArray whole = PropertyList::dataWithPropertyList(richValue(100, 20), format);
         ASSERT_FALSE(whole.isEmpty());
         // Only whitespace may be dropped from the end of XML; every shorter cut is an error.
@@ -272,7 +287,7 @@ TEST(PropertyList, CorruptedBinaryNeverCrashes)
     // set to values that stress lengths, offsets and markers.
     int errors = 0;
     for (qsizetype at = 0; at < whole.size(); at += (at < 8 || at > whole.size() - 600) ? 1 : 13) {
-        for (uchar value : {uchar(0x00), uchar(0xFF), uchar(0x7F), uchar(0x0F), uchar(0xAF), uchar(0xDF)}) {
+        for (uchar value : { uchar(0x00), uchar(0xFF), uchar(0x7F), uchar(0x0F), uchar(0xAF), uchar(0xDF) }) {
             QByteArray damaged = whole;
             damaged[at] = char(value);
             Error error;
@@ -286,7 +301,8 @@ TEST(PropertyList, CorruptedBinaryNeverCrashes)
     EXPECT_GT(errors, 0);
 }
 
-namespace {
+namespace
+{
 
 // A binary property list of `count` one-element arrays, each holding the next; the last holds
 // `lastRef` (itself for a cycle) or, when lastRef is -1, the integer 1.
@@ -304,10 +320,13 @@ QByteArray chainOfArrays(int count, int lastRef)
     out.append(char(0x10)).append(char(1));
     const quint32 table = quint32(out.size());
     for (quint32 offset : offsets)
-        out.append(char(offset >> 24)).append(char(offset >> 16)).append(char(offset >> 8)).append(char(offset));
+        out.append(char(offset >> 24))
+            .append(char(offset >> 16))
+            .append(char(offset >> 8))
+            .append(char(offset));
     out.append(QByteArray(6, '\0'));
     out.append(char(4)).append(char(3));
-    for (quint64 v : {quint64(offsets.size()), quint64(0), quint64(table)})
+    for (quint64 v : { quint64(offsets.size()), quint64(0), quint64(table) })
         for (int b = 7; b >= 0; --b)
             out.append(char(v >> (8 * b)));
     return out;
@@ -318,7 +337,7 @@ QByteArray chainOfArrays(int count, int lastRef)
 TEST(PropertyList, HostileNestingIsRefused)
 {
     const QVariant shallow = PropertyList::propertyListWithData(chainOfArrays(3, -1));
-    expectSameTree(shallow, QVariantList{QVariantList{QVariantList{i64(1)}}});
+    expectSameTree(shallow, QVariantList { QVariantList { QVariantList { i64(1) } } });
 
     Error error;
     EXPECT_FALSE(PropertyList::propertyListWithData(chainOfArrays(5, 2), nullptr, &error).isValid());
@@ -348,7 +367,7 @@ TEST(PropertyList, SharedObjectsAreDecodedOnce)
     for (quint8 offset : offsets)
         out.append(char(offset));
     out.append(QByteArray(6, '\0')).append(char(1)).append(char(1));
-    for (quint64 v : {quint64(offsets.size()), quint64(0), quint64(table)})
+    for (quint64 v : { quint64(offsets.size()), quint64(0), quint64(table) })
         for (int b = 7; b >= 0; --b)
             out.append(char(v >> (8 * b)));
     const QVariant value = PropertyList::propertyListWithData(out);
@@ -358,8 +377,8 @@ TEST(PropertyList, SharedObjectsAreDecodedOnce)
 
 TEST(PropertyList, TypedHelpersReportTheWrongTopType)
 {
-    const QByteArray array = PropertyList::dataWithPropertyList(QVariantList{1, 2}, Format::Binary);
-    const QByteArray dict = PropertyList::dataWithPropertyList(QVariantMap{{"a", 1}}, Format::Xml);
+    const QByteArray array = PropertyList::dataWithPropertyList(QVariantList { 1, 2 }, Format::Binary);
+    const QByteArray dict = PropertyList::dataWithPropertyList(QVariantMap { { "a", 1 } }, Format::Xml);
     Error error;
     EXPECT_FALSE(PropertyList::dictionaryWithData(array, &error).has_value());
     EXPECT_EQ(error.code, PropertyList::WrongTypeError);
@@ -380,25 +399,27 @@ TEST(PropertyList, FilesAreWrittenAtomicallyAndErrorsNameThePath)
     QTemporaryDir dir;
     const QString path = dir.filePath("units.plist");
     Error error;
-    ASSERT_TRUE(PropertyList::writePropertyList(QVariantMap{{"cup", 236.6}}, path, Format::Xml, &error))
+    ASSERT_TRUE(PropertyList::writePropertyList(QVariantMap { { "cup", 236.6 } }, path, Format::Xml, &error))
         << error.localizedDescription.toStdString();
     const auto read = PropertyList::dictionaryWithContentsOfFile(path, &error);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->value("cup").toDouble(), 236.6);
 
     // An unwritable value leaves the old file as it was.
-    EXPECT_FALSE(PropertyList::writePropertyList(QVariantMap{{"bad", QSize()}}, path, Format::Binary, &error));
+    EXPECT_FALSE(
+        PropertyList::writePropertyList(QVariantMap { { "bad", QSize() } }, path, Format::Binary, &error));
     EXPECT_EQ(error.code, PropertyList::WriteInvalidError);
     EXPECT_EQ(error.userInfo.value("path").toString(), path);
     EXPECT_TRUE(PropertyList::dictionaryWithContentsOfFile(path).has_value());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"units.plist"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList { "units.plist" });
 
     const QString missingFolder = dir.filePath("no/such/folder/x.plist");
-    EXPECT_FALSE(PropertyList::writePropertyList(QVariantList{}, missingFolder, Format::Xml, &error));
+    EXPECT_FALSE(PropertyList::writePropertyList(QVariantList {}, missingFolder, Format::Xml, &error));
     EXPECT_EQ(error.code, PropertyList::WriteFailedError);
     EXPECT_TRUE(error.localizedDescription.contains(missingFolder));
 
-    EXPECT_FALSE(PropertyList::propertyListWithContentsOfFile(dir.filePath("missing.plist"), nullptr, &error).isValid());
+    EXPECT_FALSE(PropertyList::propertyListWithContentsOfFile(dir.filePath("missing.plist"), nullptr, &error)
+                     .isValid());
     EXPECT_EQ(error.code, PropertyList::ReadNoSuchFileError);
     EXPECT_FALSE(PropertyList::propertyListWithContentsOfFile(dir.path(), nullptr, &error).isValid());
     EXPECT_NE(error.code, 0);

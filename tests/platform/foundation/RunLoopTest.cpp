@@ -1,4 +1,5 @@
 #include "RunLoop.h"
+
 #include "VirtualClock.h"
 
 #include <QCoreApplication>
@@ -6,14 +7,15 @@
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
-
 #include <thread>
 
-namespace {
+namespace
+{
 
 // Runs the current thread's event loop until `done` is called, or gives up after a generous
 // limit so that a broken build fails instead of hanging.
-class LoopUntil {
+class LoopUntil
+{
 public:
     LoopUntil()
     {
@@ -46,9 +48,9 @@ TEST(VirtualClock, DelayedTasksFireWhenTheirTimeComesInOrder)
     RunLoop::postAfterDelay(-5, [&] { ran << "now"; });
 
     clock.advance(0);
-    EXPECT_EQ(ran, QStringList{"now"});
+    EXPECT_EQ(ran, QStringList { "now" });
     clock.advance(299.5);
-    EXPECT_EQ(ran, (QStringList{"now", "first", "second"}));
+    EXPECT_EQ(ran, (QStringList { "now", "first", "second" }));
     EXPECT_DOUBLE_EQ(clock.now(), 299.5);
     EXPECT_DOUBLE_EQ(RunLoop::currentTime(), 299.5);
     clock.advance(0.5);
@@ -69,7 +71,8 @@ TEST(VirtualClock, TasksScheduledByFiredTasksFireInTheSameAdvance)
     RunLoop::postAfterDelay(2, [&] { ran.emplace_back("two", clock.now()); });
 
     clock.advance(5);
-    const std::vector<std::pair<QString, double>> expected{{"outer", 1}, {"posted", 1}, {"two", 2}, {"inner", 3}};
+    const std::vector<std::pair<QString, double>> expected { { "outer", 1 }, { "posted", 1 }, { "two", 2 },
+        { "inner", 3 } };
     EXPECT_EQ(ran, expected);
     EXPECT_EQ(clock.pendingCount(), 1);
 }
@@ -80,7 +83,7 @@ TEST(VirtualClock, RepeatingTimerFiresEveryIntervalUntilCancelled)
     std::vector<double> fired;
     const RunLoop::Token token = RunLoop::scheduleRepeatingTimer(3, [&] { fired.push_back(clock.now()); });
     clock.advance(10);
-    EXPECT_EQ(fired, (std::vector<double>{3, 6, 9}));
+    EXPECT_EQ(fired, (std::vector<double> { 3, 6, 9 }));
     RunLoop::cancel(token);
     clock.advance(100);
     EXPECT_EQ(fired.size(), 3u);
@@ -165,7 +168,7 @@ TEST(RunLoop, DelayedPostRunsUnlessCancelled)
     RunLoop::cancel(cancelled);
     RunLoop::cancel(cancelledPost);
     ASSERT_TRUE(loop.run());
-    EXPECT_EQ(ran, QStringList{"kept"});
+    EXPECT_EQ(ran, QStringList { "kept" });
 }
 
 TEST(RunLoop, RepeatingTimerStopsWhenItCancelsItself)

@@ -1,10 +1,12 @@
-#include "Log.h"
 #include "UndoManager.h"
+
+#include "Log.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A value whose setter registers its own inverse, as model objects do.
 struct Document {
@@ -19,10 +21,11 @@ struct Document {
     }
 };
 
-class UndoManagerTest : public ::testing::Test {
+class UndoManagerTest : public ::testing::Test
+{
 protected:
     UndoManager undoManager;
-    Document doc{undoManager};
+    Document doc { undoManager };
 };
 
 } // namespace
@@ -65,7 +68,7 @@ TEST_F(UndoManagerTest, NestedGroupsMakeOneStepUndoneInReverseOrder)
 
     undoManager.undo();
     EXPECT_EQ(doc.value, 0);
-    EXPECT_EQ(seen, std::vector<int>{3}); // the last registration ran first
+    EXPECT_EQ(seen, std::vector<int> { 3 }); // the last registration ran first
     EXPECT_FALSE(undoManager.canUndo());
 
     undoManager.redo();
@@ -197,7 +200,7 @@ TEST(UndoManager, PendingCloseIsDroppedWhenTheManagerGoesAway)
 {
     {
         UndoManager transient;
-        transient.registerUndo([] { });
+        transient.registerUndo([] {});
     }
     QCoreApplication::sendPostedEvents(); // must not touch the destroyed manager
     SUCCEED();

@@ -1,16 +1,18 @@
-#include "Log.h"
 #include "UserDefaults.h"
+
+#include "Log.h"
 
 #include <QFile>
 #include <QSize>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
 #include <limits>
 
-namespace {
+namespace
+{
 
-class UserDefaultsTest : public ::testing::Test {
+class UserDefaultsTest : public ::testing::Test
+{
 protected:
     QTemporaryDir dir;
     QString path = dir.filePath("Kitchora.ini");
@@ -23,23 +25,26 @@ protected:
     }
 };
 
-QVariant i64(qint64 v) { return QVariant::fromValue<qint64>(v); }
+QVariant i64(qint64 v)
+{
+    return QVariant::fromValue<qint64>(v);
+}
 
 } // namespace
 
 TEST_F(UserDefaultsTest, ValuesKeepTheirTypesAcrossAReload)
 {
     const QDateTime when(QDate(2026, 12, 10), QTime(9, 30, 15, 250), Qt::UTC);
-    const QVariantMap values{
-        {"KRCompletedSetup", true},
-        {"KRSavedImportsCount", i64(30)},
-        {"RVImageViewSize", 128.0},
-        {"KROnlineUsername", QString("007")},
-        {"whenever", when},
-        {"blob", QByteArray("\x00\x01\xff", 3)},
-        {"OutlineView Disclosure State sourceList", QVariantList{true, false, i64(3)}},
-        {"nested", QVariantMap{{"list", QVariantList{QString("a"), 2.5}}}},
-        {"with/slash", QString("line one\nline two = \"quoted\"; [x]")},
+    const QVariantMap values {
+        { "KRCompletedSetup", true },
+        { "KRSavedImportsCount", i64(30) },
+        { "RVImageViewSize", 128.0 },
+        { "KROnlineUsername", QString("007") },
+        { "whenever", when },
+        { "blob", QByteArray("\x00\x01\xff", 3) },
+        { "OutlineView Disclosure State sourceList", QVariantList { true, false, i64(3) } },
+        { "nested", QVariantMap { { "list", QVariantList { QString("a"), 2.5 } } } },
+        { "with/slash", QString("line one\nline two = \"quoted\"; [x]") },
     };
     {
         UserDefaults defaults(path);
@@ -56,7 +61,7 @@ TEST_F(UserDefaultsTest, ValuesKeepTheirTypesAcrossAReload)
         EXPECT_EQ(back, it.value()) << it.key().toStdString();
     }
     EXPECT_EQ(reloaded.objectForKey("nested").toMap().value("list").toList().at(1).metaType().id(),
-              QMetaType::Double);
+        QMetaType::Double);
 }
 
 TEST_F(UserDefaultsTest, TypedGettersConvertAsThePlatformDoes)
@@ -67,7 +72,7 @@ TEST_F(UserDefaultsTest, TypedGettersConvertAsThePlatformDoes)
     defaults.setDouble(2.75, "ratio");
     defaults.setBool(true, "flag");
     defaults.setObject(QString("3.5"), "numericText");
-    defaults.setObject(QVariantList{1}, "list");
+    defaults.setObject(QVariantList { 1 }, "list");
     defaults.setFloat(0.5f, "float");
 
     const struct {
@@ -77,16 +82,16 @@ TEST_F(UserDefaultsTest, TypedGettersConvertAsThePlatformDoes)
         qint64 integer;
         double real;
     } cases[] = {
-        {"count", "2", true, 2, 2.0},
-        {"ratio", "2.75", true, 2, 2.75},
-        {"flag", "1", true, 1, 1.0},
-        {"numericText", "3.5", true, 3, 3.5},
-        {"handWritten", "12 cups", true, 12, 12.0},
-        {"handYes", "YES", true, 0, 0.0},
-        {"handTrue", "true", true, 0, 0.0},
-        {"handWord", "maybe", false, 0, 0.0},
-        {"list", nullptr, false, 0, 0.0},
-        {"absent", nullptr, false, 0, 0.0},
+        { "count", "2", true, 2, 2.0 },
+        { "ratio", "2.75", true, 2, 2.75 },
+        { "flag", "1", true, 1, 1.0 },
+        { "numericText", "3.5", true, 3, 3.5 },
+        { "handWritten", "12 cups", true, 12, 12.0 },
+        { "handYes", "YES", true, 0, 0.0 },
+        { "handTrue", "true", true, 0, 0.0 },
+        { "handWord", "maybe", false, 0, 0.0 },
+        { "list", nullptr, false, 0, 0.0 },
+        { "absent", nullptr, false, 0, 0.0 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
@@ -97,7 +102,7 @@ TEST_F(UserDefaultsTest, TypedGettersConvertAsThePlatformDoes)
         EXPECT_DOUBLE_EQ(defaults.doubleForKey(c.key), c.real);
     }
     EXPECT_EQ(defaults.floatForKey("float"), 0.5f);
-    EXPECT_EQ(defaults.arrayForKey("list"), QVariantList{i64(1)});
+    EXPECT_EQ(defaults.arrayForKey("list"), QVariantList { i64(1) });
     EXPECT_TRUE(defaults.arrayForKey("count").isEmpty());
     EXPECT_TRUE(defaults.dictionaryForKey("list").isEmpty());
     EXPECT_FALSE(defaults.objectForKey("absent").isValid());
@@ -118,7 +123,8 @@ TEST_F(UserDefaultsTest, RegisteredDefaultsAnswerOnlyForMissingKeysAndAreNeverWr
 {
     {
         UserDefaults defaults(path);
-        defaults.registerDefaults({{"suppressPromptToMoveToApplicationsFolder", false}, {"KRSavedImportsCount", 30}});
+        defaults.registerDefaults(
+            { { "suppressPromptToMoveToApplicationsFolder", false }, { "KRSavedImportsCount", 30 } });
         EXPECT_EQ(defaults.integerForKey("KRSavedImportsCount"), 30);
         defaults.setInteger(12, "KRSavedImportsCount");
         EXPECT_EQ(defaults.integerForKey("KRSavedImportsCount"), 12);
@@ -142,7 +148,7 @@ TEST_F(UserDefaultsTest, RemovingAndRefusedValues)
     defaults.setInteger(5, "kept");
     Log::Capture capture;
     EXPECT_FALSE(defaults.setObject(QSize(1, 1), "kept"));
-    EXPECT_FALSE(defaults.setObject(QVariantList{QVariant()}, "kept"));
+    EXPECT_FALSE(defaults.setObject(QVariantList { QVariant() }, "kept"));
     EXPECT_EQ(defaults.integerForKey("kept"), 5);
     EXPECT_TRUE(capture.contains("cannot store the value for \"kept\""));
 }
@@ -182,7 +188,7 @@ TEST_F(UserDefaultsTest, SharedInstanceCanBePointedAtAFile)
     EXPECT_TRUE(shared.fileName().endsWith(".ini"));
 
     UserDefaults::setStandardUserDefaultsFile(path);
-    shared.registerDefaults({{"registered", true}});
+    shared.registerDefaults({ { "registered", true } });
     shared.setObject(QString("shared"), "who");
     shared.synchronize();
     EXPECT_EQ(UserDefaults(path).stringForKey("who"), "shared");
