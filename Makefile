@@ -2,6 +2,7 @@
 # make test  : install what is missing, build under ASan/UBSan, run every test
 # make bench : build optimised and run the benchmarks
 # make fuzz  : build the fuzz targets with clang and run each for FUZZ_SECONDS
+# make format: apply .clang-format; scripts/check-style (run by CI) fails on drift
 JOBS ?= $(shell nproc)
 TEST_DIR := build/test
 RUN_DIR := build/release
