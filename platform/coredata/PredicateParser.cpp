@@ -318,8 +318,7 @@ private:
     bool lexError(const QString& expected)
     {
         m_error = QStringLiteral("Unable to parse the format string \"%1\": expected %2 at position %3")
-                      .arg(m_text, expected)
-                      .arg(m_token.start);
+                      .arg(m_text, expected, QString::number(m_token.start));
         m_pos = m_text.size();
         return false;
     }
@@ -339,9 +338,7 @@ private:
         if (m_error.isEmpty())
             m_error = QStringLiteral(
                 "Unable to parse the format string \"%1\": expected %2 at position %3, found %4")
-                          .arg(m_text, expected)
-                          .arg(start)
-                          .arg(found);
+                          .arg(m_text, expected, QString::number(start), found);
         return false;
     }
 
@@ -515,7 +512,8 @@ private:
     std::optional<QVariant> nextArgument()
     {
         if (m_argumentIndex >= m_args.size()) {
-            fail(QStringLiteral("an argument for %%1 (only %2 given)").arg(m_token.text).arg(m_args.size()));
+            fail(QStringLiteral("an argument for %") + m_token.text
+                + QStringLiteral(" (only %1 given)").arg(m_args.size()));
             return std::nullopt;
         }
         return m_args.at(m_argumentIndex++);

@@ -11,12 +11,32 @@ namespace Log
 // Writes one line to the system log (stderr through Qt's message handler) and to the capture, if any.
 void log(const QString& message);
 
-// printf-style helper with %1, %2... placeholders, as QString::arg.
+namespace detail
+{
+
+inline QString logText(const QString& text)
+{
+    return text;
+}
+inline QString logText(QLatin1String text)
+{
+    return text;
+}
+template <typename T> QString logText(const T& value)
+{
+    return QStringLiteral("%1").arg(value);
+}
+
+} // namespace detail
+
+// printf-style helper with %1, %2... placeholders. All are filled in one pass, so a value that
+// itself contains "%2" is logged as written rather than substituted again.
 template <typename... Args> void logf(const QString& format, Args&&... args)
 {
-    QString text = format;
-    ((text = text.arg(std::forward<Args>(args))), ...);
-    log(text);
+    if constexpr (sizeof...(Args) == 0)
+        log(format);
+    else
+        log(format.arg(detail::logText(std::forward<Args>(args))...));
 }
 
 // While alive, collects every logged line instead of printing it (nests: the innermost collects).

@@ -224,6 +224,27 @@ TEST(PredicateParserTest, ErrorNamesWhereAndWhat)
     EXPECT_TRUE(error.contains("at position 10, found \"a.@avg.b.@count\"")) << error.toStdString();
 }
 
+// The user's text is quoted as typed, even where it holds what looks like a placeholder.
+TEST(PredicateParserTest, ErrorQuotesTextWithPercentNumbersAsWritten)
+{
+    struct Case {
+        const char* format;
+        QVariantList args;
+        const char* quoted;
+    };
+    const Case cases[] = {
+        { "name == '%3' AND", {}, "\"name == '%3' AND\"" },
+        { "name ==[c] '%4%2%1' )", {}, "\"name ==[c] '%4%2%1' )\"" },
+        { "a == %@ AND b == %@ AND c == '%3'", { 1 }, "an argument for %@ (only 1 given)" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        QString error;
+        EXPECT_FALSE(Predicate::predicateWithFormat(QString::fromUtf8(c.format), c.args, &error));
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.quoted))) << error.toStdString();
+    }
+}
+
 TEST(PredicateParserTest, DeepNestingFailsCleanly)
 {
     for (const QString& unit : { QStringLiteral("("), QStringLiteral("NOT "), QStringLiteral("!") }) {
