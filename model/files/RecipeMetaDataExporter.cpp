@@ -15,9 +15,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
+#include <QTemporaryFile>
+#include <cstdio>
 
 namespace
 {
@@ -37,10 +38,32 @@ QString processName()
     return executable.isEmpty() ? QCoreApplication::applicationName() : executable;
 }
 
+// The text without what XML 1.0 cannot carry: NUL and the other C0 controls but tab, line feed
+// and carriage return, lone surrogates, U+FFFE and U+FFFF. A recipe named with any of them still
+// gets its file; the rest of its text is kept.
+QString xmlSafe(const QString& text)
+{
+    const auto allowed = [](char16_t c) {
+        return (c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r') && c != 0xFFFE && c != 0xFFFF;
+    };
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out.append(c);
+            out.append(text.at(++i));
+        } else if (!c.isSurrogate() && allowed(c.unicode())) {
+            out.append(c);
+        }
+    }
+    return out;
+}
+
 QString stringValue(const ManagedObject* object, const QString& keyPath)
 {
     const QVariant value = object->valueForKeyPath(keyPath);
-    return value.typeId() == QMetaType::QString ? value.toString() : QString();
+    return value.typeId() == QMetaType::QString ? xmlSafe(value.toString()) : QString();
 }
 
 QString recipeTitle(const ManagedObject* recipe)
@@ -102,21 +125,29 @@ bool ensureFolder(const QString& folder)
 }
 
 // Writes the bytes unless the file already holds exactly them. Atomic: an interrupted write
-// leaves the previous file, never a damaged one.
+// leaves the previous file, never a damaged one. The new file is renamed over the path, so
+// whatever stands there (a symbolic link planted in the folder included) is replaced, never
+// followed to write somewhere else.
 bool writeIfChanged(const QString& path, const QByteArray& data)
 {
-    QFile existing(path);
-    if (existing.open(QIODevice::ReadOnly) && existing.size() == data.size() && existing.readAll() == data)
-        return true;
-    existing.close();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(data) != data.size()) {
-        file.cancelWriting();
-        return false;
+    const QFileInfo info(path);
+    if (!info.isSymLink()) {
+        QFile existing(path);
+        if (existing.open(QIODevice::ReadOnly) && existing.size() == data.size()
+            && existing.readAll() == data)
+            return true;
     }
-    return file.commit();
+    QTemporaryFile file(info.absolutePath() + QStringLiteral("/.XXXXXX.partial"));
+    if (!file.open())
+        return false;
+    if (file.write(data) != data.size() || !file.flush())
+        return false;
+    file.setPermissions(
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
 // Files of recipes that are gone from the library, or that were written under an older name.

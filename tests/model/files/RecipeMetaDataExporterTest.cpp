@@ -289,3 +289,70 @@ TEST_F(RecipeMetaDataExporterTest, OneFileThatCannotBeWrittenIsLoggedAndTheOther
     EXPECT_TRUE(log.contains("unable to export recipe meta data to path: " + soupPath));
     EXPECT_EQ(files(), QStringList { "Bread-" + tail(bread) + ".recipemetadata" });
 }
+
+TEST_F(RecipeMetaDataExporterTest, NamesWithCharactersXmlCannotCarryStillGetTheirFile)
+{
+    struct Case {
+        QString name;
+        QString kept;
+    };
+    const QList<Case> cases = {
+        { QStringLiteral("Nul") + QChar(u'\0') + QStringLiteral("Soup"), "NulSoup" },
+        { QStringLiteral("Bell\aand\x1B"), "Belland" },
+        { QStringLiteral("Tab\tkept"), "Tab\tkept" },
+        { QStringLiteral("Lone") + QChar(0xD800) + QStringLiteral("High"), "LoneHigh" },
+        { QStringLiteral("Lone") + QChar(0xDC00) + QStringLiteral("Low"), "LoneLow" },
+        { QStringLiteral("Non") + QChar(0xFFFF) + QChar(0xFFFE) + QStringLiteral("char"), "Nonchar" },
+        { QString::fromUtf8("Pair \xF0\x9F\x8D\xB2 kept"), QString::fromUtf8("Pair \xF0\x9F\x8D\xB2 kept") },
+        { QString(QChar(u'\x01')), "Untitled Recipe" },
+    };
+    QList<RecipeMO*> recipes;
+    for (const Case& c : cases) {
+        recipes.append(libraryRecipe(c.name));
+        recipes.last()->setPrimitiveValue(c.name, "recipeDescription");
+    }
+    ASSERT_TRUE(save());
+
+    for (int run = 0; run < 2; ++run) {
+        Log::Capture log;
+        RecipeMetaDataExporter::exportMetaData();
+        EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
+    }
+    EXPECT_EQ(files().size(), cases.size());
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        const QString fileName = RecipeMetaDataExporter::fileNameForRecipe(recipes[i]);
+        SCOPED_TRACE(fileName.toStdString());
+        EXPECT_TRUE(fileName.startsWith(cases[i].kept));
+        const QVariantMap written = contents(fileName);
+        EXPECT_EQ(written.value("title").toString(), cases[i].kept);
+        // The last name keeps nothing, so its description is left out.
+        const QString description = i + 1 < cases.size() ? cases[i].kept : QString();
+        EXPECT_EQ(written.value("recipeDescription").toString(), description);
+    }
+}
+
+TEST_F(RecipeMetaDataExporterTest, ALinkPlantedUnderARecipesFileNameIsReplacedNotFollowed)
+{
+    RecipeMO* soup = libraryRecipe("Soup");
+    ASSERT_TRUE(save());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString outside = QDir(caches.path()).filePath("precious.txt");
+    {
+        QFile file(outside);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep me");
+    }
+    const QString path = QDir(folder).filePath(RecipeMetaDataExporter::fileNameForRecipe(soup));
+    ASSERT_TRUE(QFile::link(outside, path));
+
+    Log::Capture log;
+    RecipeMetaDataExporter::exportMetaData();
+
+    EXPECT_TRUE(log.lines().isEmpty()) << log.lines().join("\n").toStdString();
+    QFile target(outside);
+    ASSERT_TRUE(target.open(QIODevice::ReadOnly));
+    EXPECT_EQ(target.readAll(), QByteArray("keep me"));
+    EXPECT_FALSE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(contents(QFileInfo(path).fileName()).value("title").toString(), "Soup");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
