@@ -45,7 +45,8 @@ QImage imageOfData(const QByteArray& data)
     if (data.isEmpty())
         return {};
     Error error;
-    QImage image = ImageCoding::imageFromData(data, &error);
+    // A stored picture is shown at most at its kept size; a larger one costs only that to read.
+    QImage image = ImageCoding::imageFromData(data, &error, int(KRMaxImageSize));
     if (image.isNull())
         Log::logf(QStringLiteral("Unable to read the recipe picture: %1"), error.localizedDescription);
     return image;
@@ -110,7 +111,7 @@ bool ImageMO::setDataValue(const QVariant& value, Error* error)
     if (value.typeId() == QMetaType::QImage) {
         image = value.value<QImage>();
     } else if (value.typeId() == QMetaType::QByteArray) {
-        image = ImageCoding::imageFromData(value.toByteArray(), error);
+        image = ImageCoding::imageFromData(value.toByteArray(), error, int(KRMaxImageSize));
         if (image.isNull())
             return false;
     } else {

@@ -28,14 +28,14 @@ constexpr int allocationLimitMegabytes = int(ImagingErrors::maximumPixelCount * 
 
 } // namespace
 
-QImage imageFromData(const QByteArray& data, Error* error)
+QImage imageFromData(const QByteArray& data, Error* error, int longerSideAtLeast)
 {
     if (data.isEmpty()) {
         fail(error, ImagingErrors::UnknownFormat, tr("There is no picture data."));
         return {};
     }
     if (Jpeg2000::containerOfData(data) != Jpeg2000::Container::None)
-        return Jpeg2000::imageFromData(data, error);
+        return Jpeg2000::imageFromData(data, error, longerSideAtLeast);
 
     QBuffer buffer;
     buffer.setData(data);

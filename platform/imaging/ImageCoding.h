@@ -13,7 +13,9 @@ namespace ImageCoding
 // format Qt reads (JPEG, PNG, GIF, BMP, ...) through its image readers, with the EXIF
 // orientation applied. Pictures declaring more than ImagingErrors::maximumPixelCount pixels are
 // refused before decoding. A null image with *error filled on failure.
-QImage imageFromData(const QByteArray& data, Error* error = nullptr);
+// `longerSideAtLeast` lets JPEG 2000 decode at a lower resolution level (see Jpeg2000); the
+// picture comes back with at least that longer side, or at full size when that is smaller.
+QImage imageFromData(const QByteArray& data, Error* error = nullptr, int longerSideAtLeast = 0);
 
 // The image as JP2 data; see Jpeg2000::targetPsnrForCompressionFactor for the factor.
 QByteArray jpeg2000Data(const QImage& image, double compressionFactor, Error* error = nullptr);

@@ -24,6 +24,9 @@ inline const QString libraryMessagesKey = QStringLiteral("KitchoraImagingLibrary
 // size needs about 1.3 GB in the codec; anything declaring more is refused before allocation.
 constexpr qint64 maximumPixelCount = qint64(64) * 1024 * 1024;
 
+// Most memory one JPEG 2000 decode may take (the codec's samples and the picture they become).
+constexpr quint64 maximumDecodeBytes = quint64(256) * 1024 * 1024;
+
 // Fills *error (when given) and returns false, so callers can `return fail(...)`.
 inline bool fail(Error* error, int code, const QString& message, const QStringList& libraryMessages = {})
 {

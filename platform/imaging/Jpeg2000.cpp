@@ -201,6 +201,12 @@ quint64 ceilDiv(quint64 a, quint64 b)
     return (a + b - 1) / b;
 }
 
+// A coordinate at `factor` resolution levels below full size, rounded up as the codec does.
+quint32 reduced(quint64 coordinate, quint32 factor)
+{
+    return quint32(ceilDiv(coordinate, quint64(1) << factor));
+}
+
 // Offset of the contiguous codestream inside JP2 data: the payload of the first 'jp2c' box.
 bool findCodestream(const QByteArray& data, qint64* offset, Error* error)
 {
@@ -332,6 +338,67 @@ bool checkImage(const opj_image_t* image, bool decoded, Error* error, const Mess
     return true;
 }
 
+// The fewest resolution levels the main header allows (every component must have them).
+quint32 resolutionLevels(opj_codec_t* codec, quint32 componentCount)
+{
+    opj_codestream_info_v2_t* info = opj_get_cstr_info(codec);
+    if (!info)
+        return 1;
+    quint32 levels = 33; // the format's own maximum
+    for (quint32 i = 0; i < componentCount && info->m_default_tile_info.tccp_info; ++i)
+        levels = std::min<quint32>(levels, info->m_default_tile_info.tccp_info[i].numresolutions);
+    opj_destroy_cstr_info(&info);
+    return std::max<quint32>(levels, 1);
+}
+
+// Bytes a decode at `factor` levels below full size takes: the codec's 32-bit samples of every
+// component and the 32-bit picture they become.
+quint64 decodeBytes(const opj_image_t* image, quint32 factor)
+{
+    quint64 samples = 0;
+    for (OPJ_UINT32 i = 0; i < image->numcomps; ++i) {
+        const opj_image_comp_t& c = image->comps[i];
+        const quint64 w
+            = reduced(ceilDiv(image->x1, c.dx), factor) - reduced(ceilDiv(image->x0, c.dx), factor);
+        const quint64 h
+            = reduced(ceilDiv(image->y1, c.dy), factor) - reduced(ceilDiv(image->y0, c.dy), factor);
+        samples += w * h;
+    }
+    const quint64 pixels = quint64(reduced(image->x1, factor) - reduced(image->x0, factor))
+        * (reduced(image->y1, factor) - reduced(image->y0, factor));
+    return samples * 4 + pixels * 4;
+}
+
+// Asks the codec for the lowest resolution level whose longer side still reaches
+// `longerSideAtLeast` (full size for 0), so a picture that declares far more pixels than the
+// caller keeps costs only what is kept; refuses what would still need more than the budget.
+bool chooseResolution(opj_codec_t* codec, const opj_image_t* image, int longerSideAtLeast, Error* error,
+    const Messages& messages)
+{
+    const quint64 width = image->x1 - image->x0, height = image->y1 - image->y0;
+    const quint32 levels = resolutionLevels(codec, image->numcomps);
+    quint32 factor = 0;
+    if (longerSideAtLeast > 0) {
+        while (factor + 1 < levels
+            && std::max(
+                   ceilDiv(width, quint64(1) << (factor + 1)), ceilDiv(height, quint64(1) << (factor + 1)))
+                >= quint64(longerSideAtLeast))
+            ++factor;
+    }
+    const quint64 bytes = decodeBytes(image, factor);
+    if (bytes > ImagingErrors::maximumDecodeBytes)
+        return fail(error, ImagingErrors::TooLarge,
+            tr("The JPEG 2000 image of %1 x %2 pixels needs %3 MB to be read, more than the %4 MB allowed.")
+                .arg(QString::number(width), QString::number(height),
+                    QString::number(ceilDiv(bytes, 1 << 20)),
+                    QString::number(ImagingErrors::maximumDecodeBytes >> 20)),
+            messages.all());
+    if (factor > 0 && !opj_set_decoded_resolution_factor(codec, factor))
+        return fail(
+            error, ImagingErrors::DamagedData, tr("The JPEG 2000 header is damaged."), messages.all());
+    return true;
+}
+
 // --- decoded components to a QImage ---------------------------------------------------------
 
 // Reads one component at a reference-grid position as an 8-bit value, whatever its precision,
@@ -341,14 +408,15 @@ class ComponentReader
 public:
     ComponentReader(const opj_image_t* image, const opj_image_comp_t& component)
         : m_c(component)
-        , m_firstColumn((image->x0 + component.dx - 1) / component.dx)
-        , m_firstRow((image->y0 + component.dy - 1) / component.dy)
+        , m_firstColumn(reduced(ceilDiv(image->x0, component.dx), component.factor))
+        , m_firstRow(reduced(ceilDiv(image->y0, component.dy), component.factor))
         , m_maximum((qint64(1) << component.prec) - 1)
         , m_offset(component.sgnd ? qint64(1) << (component.prec - 1) : 0)
     {
     }
 
-    // The row index in the component's data for reference row y; columns likewise.
+    // The row index in the component's data for row y of the (reduced) reference grid; columns
+    // likewise.
     qint64 row(quint32 y) const { return clampIndex(qint64(y / m_c.dy) - m_firstRow, m_c.h); }
     qint64 column(quint32 x) const { return clampIndex(qint64(x / m_c.dx) - m_firstColumn, m_c.w); }
 
@@ -417,7 +485,10 @@ QImage toQImage(const opj_image_t* image, Container container, Error* error, con
             colourIndices.push_back(i);
     }
 
-    const auto width = int(image->x1 - image->x0), height = int(image->y1 - image->y0);
+    // Decoded at a lower resolution level, the reference grid shrinks by the same power of two.
+    const quint32 factor = image->comps[0].factor;
+    const quint32 x0 = reduced(image->x0, factor), y0 = reduced(image->y0, factor);
+    const auto width = int(reduced(image->x1, factor) - x0), height = int(reduced(image->y1, factor) - y0);
     const QImage::Format format = alphaIndex >= 0 ? QImage::Format_ARGB32
         : colourCount == 1                        ? QImage::Format_Grayscale8
                                                   : QImage::Format_RGB32;
@@ -436,11 +507,11 @@ QImage toQImage(const opj_image_t* image, Container container, Error* error, con
         alpha.emplace(image, image->comps[alphaIndex]);
 
     for (int y = 0; y < height; ++y) {
-        const quint32 gridY = image->y0 + quint32(y);
+        const quint32 gridY = y0 + quint32(y);
         uchar* line = result.scanLine(y);
         auto* rgbLine = reinterpret_cast<QRgb*>(line);
         for (int x = 0; x < width; ++x) {
-            const quint32 gridX = image->x0 + quint32(x);
+            const quint32 gridX = x0 + quint32(x);
             auto sample = [&](const ComponentReader& r) { return r.value(r.row(gridY), r.column(gridX)); };
             const int a = alpha ? sample(*alpha) : 255;
             if (colourCount == 1) {
@@ -618,7 +689,7 @@ QByteArray dataFromImage(const QImage& image, double compressionFactor, Error* e
     return out.data;
 }
 
-QImage imageFromData(const QByteArray& data, Error* error)
+QImage imageFromData(const QByteArray& data, Error* error, int longerSideAtLeast)
 {
     const Container container = containerOfData(data);
     if (container == Container::None) {
@@ -654,6 +725,8 @@ QImage imageFromData(const QByteArray& data, Error* error)
         return {};
     }
     if (!checkImage(image.get(), false, error, messages))
+        return {};
+    if (!chooseResolution(codec.get(), image.get(), longerSideAtLeast, error, messages))
         return {};
     if (!opj_decode(codec.get(), stream.get(), image.get())
         || !opj_end_decompress(codec.get(), stream.get())) {

@@ -41,6 +41,10 @@ double targetPsnrForCompressionFactor(double compressionFactor);
 QByteArray dataFromImage(const QImage& image, double compressionFactor, Error* error = nullptr);
 
 // The picture in JP2 or codestream bytes; a null image with *error filled on failure.
-QImage imageFromData(const QByteArray& data, Error* error = nullptr);
+// With `longerSideAtLeast` > 0 the codec stops at the lowest resolution level whose longer side
+// still reaches it (each level halves both sides), so a caller that keeps a small picture pays
+// for that, not for what the file declares. A decode that would still need more than
+// ImagingErrors::maximumDecodeBytes is refused (TooLarge).
+QImage imageFromData(const QByteArray& data, Error* error = nullptr, int longerSideAtLeast = 0);
 
 } // namespace Jpeg2000

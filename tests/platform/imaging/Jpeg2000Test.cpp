@@ -290,3 +290,59 @@ TEST(Jpeg2000, ConvertsForeignLayouts)
         EXPECT_EQ(argb.pixel(15, 9), c.right);
     }
 }
+
+// A 600-byte file of one blue quadrant on orange that declares 8192 x 8191 pixels: read in full
+// it would take about a gigabyte; a caller keeping 512 pixels pays for 512.
+TEST(Jpeg2000, HugeDeclaredPictureIsReadAtTheResolutionTheCallerKeeps)
+{
+    QFile file(QStringLiteral(KITCHORA_TEST_DATA "/huge-declared.jp2"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray data = file.readAll();
+    ASSERT_LT(data.size(), 4096);
+
+    Error error;
+    EXPECT_TRUE(Jpeg2000::imageFromData(data, &error).isNull());
+    EXPECT_EQ(error.code, ImagingErrors::TooLarge);
+    EXPECT_TRUE(error.localizedDescription.contains("8192 x 8191"))
+        << error.localizedDescription.toStdString();
+
+    const QImage image = Jpeg2000::imageFromData(data, &error, 512);
+    ASSERT_FALSE(image.isNull()) << error.localizedDescription.toStdString();
+    EXPECT_EQ(image.size(), QSize(512, 512));
+    const auto near = [](QRgb a, QColor b) {
+        return std::abs(qRed(a) - b.red()) < 24 && std::abs(qGreen(a) - b.green()) < 24
+            && std::abs(qBlue(a) - b.blue()) < 24;
+    };
+    EXPECT_TRUE(near(image.pixel(100, 100), QColor(20, 60, 180)));
+    EXPECT_TRUE(near(image.pixel(400, 400), QColor(200, 120, 40)));
+    EXPECT_TRUE(near(image.pixel(400, 100), QColor(200, 120, 40)));
+}
+
+TEST(Jpeg2000, LowerResolutionLevelsKeepTheLongerSideAtLeastAsAsked)
+{
+    const QImage original = photoLike(300, 200, QImage::Format_RGB32);
+    const QByteArray data = Jpeg2000::dataFromImage(original, 1.0);
+    ASSERT_FALSE(data.isEmpty());
+    const struct {
+        int atLeast;
+        QSize expected;
+    } cases[] = {
+        { 0, QSize(300, 200) },
+        { 300, QSize(300, 200) },
+        { 299, QSize(300, 200) },
+        { 150, QSize(150, 100) },
+        { 100, QSize(150, 100) },
+        { 75, QSize(75, 50) },
+        { 1, QSize(10, 7) }, // the writer's six levels stop at 1/32
+        { 1000, QSize(300, 200) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.atLeast);
+        Error error;
+        const QImage image = Jpeg2000::imageFromData(data, &error, c.atLeast);
+        ASSERT_FALSE(image.isNull()) << error.localizedDescription.toStdString();
+        EXPECT_EQ(image.size(), c.expected);
+    }
+    const QImage bare = Jpeg2000::imageFromData(codestreamOf(data), nullptr, 150);
+    EXPECT_EQ(bare.size(), QSize(150, 100));
+}
