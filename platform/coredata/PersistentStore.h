@@ -89,18 +89,55 @@ private:
     using KeyMap = QHash<ManagedObject*, qint64>;
     using RowHandler = std::function<void(const EntityDescription* entity, qint64 key, SqlStatement& row)>;
 
+    // Working state of one migration and of one save; defined where they are used.
+    struct Migration;
+    struct Save;
+    using MigrationStep = bool (PersistentStore::*)(Migration& migration);
+
     PersistentStore(
         PersistentStoreCoordinator* coordinator, const ManagedObjectModel* model, const QString& path);
+
+    // Opening (PersistentStore.cpp). Each step that fails sets error and closes the connection.
     bool open(const QVariantMap& options, Error* error);
-    bool createSchema(QString* message);
-    bool loadEntityIDs(QString* message);
-    bool migrate(QString* message);
-    bool ensureIndexes(QString* message);
+    bool openExistingFile(const QString& name, Error* error);
+    bool createFile(const QString& name, Error* error);
+    bool configureConnection(QString* message);
+    bool matchesModel() const;
+    bool migrateOnOpen(const QVariantMap& options, const QString& name, Error* error);
+    bool registerOpenStore(Error* error);
+    bool failOpening(Error* error, int code, const QString& description);
     void registerFunctions();
+    void close();
+
+    // Layout and schema (PersistentStoreSchema.cpp).
+    void buildLayout();
+    void layoutEntity(TableLayout* table, const EntityDescription* entity);
+    bool createSchema(QString* message);
+    QStringList schemaStatements() const;
+    bool writeInitialMetadata(QString* message);
+    bool loadEntityIDs(QString* message);
+    bool readEntityIDs(QHash<QString, qint64>* ids, QString* message);
+    bool ensureIndexes(QString* message);
+    QStringList indexStatements(const EntityDescription* entity, const AttributeDescription* attribute) const;
     QStringList tableColumns(const QString& table);
     QString entityListByName(const EntityDescription* entity, const QHash<QString, qint64>& storedIDs) const;
-    void buildLayout();
-    void close();
+
+    // Migration (PersistentStoreSchema.cpp): the steps run in order in one transaction.
+    bool migrate(QString* message);
+    bool readStoredSchema(Migration& migration);
+    bool renameEntities(Migration& migration);
+    bool dropRemovedEntities(Migration& migration);
+    bool migrateEntityTables(Migration& migration);
+    bool migrateJoinTables(Migration& migration);
+    bool dropUnwantedTables(Migration& migration);
+    bool recordModelVersion(Migration& migration);
+    bool migrateTable(const TableLayout& table, Migration& migration);
+    bool migrateAttributeColumn(const TableLayout& table, const EntityDescription* entity,
+        const AttributeDescription* attribute, QStringList& present, Migration& migration);
+    bool migrateRelationshipColumn(const TableLayout& table, const RelationshipDescription* relationship,
+        QStringList& present, Migration& migration);
+    bool dropColumn(const TableLayout& table, const QString& column, Migration& migration);
+    bool migrateJoinTable(const RelationshipDescription* relationship, Migration& migration);
 
     const EntityLayout& layout(const EntityDescription* entity) const
     {
@@ -109,19 +146,40 @@ private:
     const EntityDescription* entityForStoreID(qint64 id) const { return m_entitiesByStoreID.value(id); }
     QString joinTableName(const RelationshipDescription* relationship, bool* ownerSide) const;
 
-    // Reading (callers hold the coordinator's lock).
+    // Reading (PersistentStoreRows.cpp; callers hold the coordinator's lock).
     bool fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
         const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message);
     // -1 on error.
     qint64 countRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
         const QVariantList& bindings, QString* message);
+    QString rowConditions(
+        const EntityDescription* entity, bool includeSubentities, const QString& where) const;
     void fillObject(ManagedObject* object, SqlStatement& row) const;
     bool loadObject(ManagedObject* object);
     bool loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,
         const std::function<void(const EntityDescription*, qint64)>& handler);
-    // Writing: one transaction.
+    QString toManySql(const RelationshipDescription* relationship) const;
+
+    // Writing (PersistentStoreRows.cpp): one transaction, in passes. A pass that fails leaves the
+    // reason in the Save and the transaction to be rolled back.
     bool saveChanges(const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated,
         const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error);
+    bool assignKeys(const QList<ManagedObject*>& inserted, Save& save);
+    bool highestKey(const TableLayout* table, qint64* key, QString* message);
+    bool insertRows(const QList<ManagedObject*>& inserted, Save& save);
+    SqlStatement prepareInsert(const EntityDescription* entity, QString* message);
+    void bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save) const;
+    bool updateRows(const QList<ManagedObject*>& updated, Save& save);
+    bool updateRow(ManagedObject* object, Save& save);
+    bool writeJoinPairs(
+        const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated, Save& save);
+    bool writeObjectPairs(ManagedObject* object, bool isNew, Save& save);
+    bool writePair(const QString& table, ManagedObject* a, ManagedObject* b, bool add, Save& save);
+    bool deleteRows(const QList<ManagedObject*>& deleted, Save& save);
+    bool deleteRow(ManagedObject* object, Save& save);
+    bool storeHighestKeys(Save& save);
+    qint64 keyOf(const Save& save, ManagedObject* object) const;
+    void bindTarget(SqlStatement& statement, int index, ManagedObject* target, const Save& save) const;
 
     QVariant encode(const AttributeDescription* attribute, const QVariant& value) const;
     QVariant decode(const AttributeDescription* attribute, SqlStatement& row, int column) const;
