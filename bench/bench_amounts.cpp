@@ -9,8 +9,6 @@
 #include "AmountFinding.h"
 #include "EvalData.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStringList>
@@ -21,35 +19,11 @@
 namespace
 {
 
-struct Row {
-    QString input;
-    QString quantity;
-};
+using Row = EvalData::LabelledLine;
 
-const std::vector<Row>& rows()
+const QList<Row>& rows()
 {
-    static const std::vector<Row> all = [] {
-        std::vector<Row> result;
-        const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
-        for (const QString& name : folder.entryList({ QStringLiteral("*.csv") }, QDir::Files, QDir::Name)) {
-            QFile file(folder.filePath(name));
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            const QString text = QString::fromUtf8(file.readAll());
-            qsizetype pos = 0;
-            QStringList fields;
-            EvalData::readRecord(text, pos, fields);
-            const qsizetype input = fields.indexOf(QStringLiteral("input"));
-            const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
-            if (input < 0 || quantity < 0)
-                continue;
-            while (EvalData::readRecord(text, pos, fields)) {
-                if (fields.size() > std::max(input, quantity))
-                    result.push_back({ fields[input], fields[quantity] });
-            }
-        }
-        return result;
-    }();
+    static const QList<Row> all = EvalData::labelledLines();
     return all;
 }
 
@@ -124,8 +98,8 @@ void reportAgreement()
                         + QStringLiteral(" (label ") + row.quantity + u')';
         }
     }
-    std::printf(
-        "rows %zu; first quantity not a number (range, \"2x\", \"few\"...): %d\n", rows().size(), notNumeric);
+    std::printf("rows %lld; first quantity not a number (range, \"2x\", \"few\"...): %d\n",
+        (long long)rows().size(), notNumeric);
     std::printf("quantity text: %d of %d agree (%.2f%%)\n", tokensAgree, tokens,
         tokens ? 100.0 * tokensAgree / tokens : 0.0);
     for (const QString& miss : tokenMisses)
@@ -139,13 +113,13 @@ void reportAgreement()
 
 void BM_AmountOfLine(benchmark::State& state)
 {
-    const std::vector<Row>& all = rows();
+    const QList<Row>& all = rows();
     if (all.empty()) {
         state.SkipWithError("evaluation data not found (set KITCHORA_EVALDATA)");
         return;
     }
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    size_t i = 0;
+    qsizetype i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(AmountFinding::amountDecimalNumberValue(all[i].input));
         if (++i == all.size())

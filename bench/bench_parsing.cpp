@@ -17,7 +17,6 @@
 #include "UnitsEngine.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -68,7 +67,7 @@ private:
     qsizetype m_size = 0;
 };
 
-// One record of a CSV text with quoted fields; false at the end.
+// Every labelled line, and some 20,000 distinct ingredient names from their labels.
 struct LabelledLines {
     QStringList lines;
     QStringList names;
@@ -79,27 +78,14 @@ const LabelledLines& labelledLines()
     static const LabelledLines data = [] {
         LabelledLines result;
         QSet<QString> seen;
-        const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
-        for (const char* name : { "bbc-2017.csv", "cookstr-2017.csv", "allrecipes-2017.csv",
-                 "strangerfoods.csv", "tastecooking-2024.csv" }) {
-            QFile file(folder.filePath(QString::fromLatin1(name)));
-            if (!file.open(QIODevice::ReadOnly))
-                continue;
-            const QString text = QString::fromUtf8(file.readAll());
-            qsizetype pos = 0;
-            QStringList fields;
-            EvalData::readRecord(text, pos, fields);
-            const qsizetype input = fields.indexOf(QStringLiteral("input"));
-            const qsizetype label = fields.indexOf(QStringLiteral("name"));
-            while (EvalData::readRecord(text, pos, fields)) {
-                if (fields.size() <= std::max(input, label))
-                    continue;
-                result.lines << fields[input];
-                const QString ingredient = fields[label].trimmed().toLower();
-                if (!ingredient.isEmpty() && !seen.contains(ingredient)) {
-                    seen.insert(ingredient);
-                    result.names << ingredient;
-                }
+        for (const EvalData::LabelledLine& row : EvalData::labelledLines({ QStringLiteral("bbc-2017.csv"),
+                 QStringLiteral("cookstr-2017.csv"), QStringLiteral("allrecipes-2017.csv"),
+                 QStringLiteral("strangerfoods.csv"), QStringLiteral("tastecooking-2024.csv") })) {
+            result.lines << row.input;
+            const QString ingredient = row.name.trimmed().toLower();
+            if (!ingredient.isEmpty() && !seen.contains(ingredient)) {
+                seen.insert(ingredient);
+                result.names << ingredient;
             }
         }
         // The labels hold some 17,600 names; the plurals a library also gathers make up the rest.

@@ -6,8 +6,6 @@
 #include "UnitsEngine.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QHash>
 #include <algorithm>
 #include <benchmark/benchmark.h>
@@ -61,35 +59,19 @@ BENCHMARK(BM_UnitForNamePluralsAndPadding);
 
 void reportLabelCoverage()
 {
-    const QDir folder(EvalData::folder() + QStringLiteral("/ingredient-lines/strangetom"));
     const UnitsEngine& engine = loadedEngine();
     qsizetype labels = 0;
     qsizetype named = 0;
     QHash<QString, int> missed;
-    for (const QString& name : folder.entryList({ QStringLiteral("*.csv") }, QDir::Files, QDir::Name)) {
-        QFile file(folder.filePath(name));
-        if (!file.open(QIODevice::ReadOnly))
+    for (const EvalData::LabelledLine& row : EvalData::labelledLines()) {
+        const QString label = row.unit.trimmed();
+        if (label.isEmpty() || row.quantity.trimmed().contains(u' '))
             continue;
-        const QString text = QString::fromUtf8(file.readAll());
-        qsizetype pos = 0;
-        QStringList fields;
-        EvalData::readRecord(text, pos, fields);
-        const qsizetype quantity = fields.indexOf(QStringLiteral("quantity"));
-        const qsizetype unit = fields.indexOf(QStringLiteral("unit"));
-        if (quantity < 0 || unit < 0)
-            continue;
-        while (EvalData::readRecord(text, pos, fields)) {
-            if (fields.size() <= std::max(quantity, unit))
-                continue;
-            const QString label = fields[unit].trimmed();
-            if (label.isEmpty() || fields[quantity].trimmed().contains(u' '))
-                continue;
-            ++labels;
-            if (engine.unitForName(label))
-                ++named;
-            else
-                ++missed[label];
-        }
+        ++labels;
+        if (engine.unitForName(label))
+            ++named;
+        else
+            ++missed[label];
     }
     if (labels == 0) {
         std::printf("unit labels: evaluation data not found\n");

@@ -4,6 +4,7 @@
 #include "KeyValueCoding.h"
 #include "PredicateParser.h"
 #include "StringFolding.h"
+#include "VariantNumbers.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -30,27 +31,6 @@ const QDateTime& referenceDate()
     return date;
 }
 
-bool isIntegralType(int id)
-{
-    switch (id) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool isUnsignedType(int id)
 {
     return id == QMetaType::UInt || id == QMetaType::ULongLong || id == QMetaType::ULong
@@ -74,7 +54,7 @@ Decimal toDecimal(const QVariant& value)
     const int type = value.metaType().id();
     if (isUnsignedType(type))
         return Decimal::decimalNumberWithString(QString::number(value.toULongLong()));
-    if (isIntegralType(type))
+    if (VariantNumbers::isInteger(value))
         return Decimal::fromInt(value.toLongLong());
     return Decimal::fromDouble(value.toDouble());
 }
@@ -111,7 +91,7 @@ std::optional<int> compareNumbers(const QVariant& a, const QVariant& b)
         return compareWithDecimal(a, b);
     const int ta = a.metaType().id();
     const int tb = b.metaType().id();
-    if (isIntegralType(ta) && isIntegralType(tb)) {
+    if (VariantNumbers::isInteger(a) && VariantNumbers::isInteger(b)) {
         const bool ua = isUnsignedType(ta);
         const bool ub = isUnsignedType(tb);
         if (!ua && !ub) {
@@ -139,10 +119,10 @@ std::optional<int> compareNumbers(const QVariant& a, const QVariant& b)
     }
     // long double holds every qint64 exactly, so mixed comparisons stay exact.
     const long double x = isUnsignedType(ta) ? (long double)a.toULongLong()
-        : isIntegralType(ta)                 ? (long double)a.toLongLong()
+        : VariantNumbers::isInteger(a)       ? (long double)a.toLongLong()
                                              : (long double)a.toDouble();
     const long double y = isUnsignedType(tb) ? (long double)b.toULongLong()
-        : isIntegralType(tb)                 ? (long double)b.toLongLong()
+        : VariantNumbers::isInteger(b)       ? (long double)b.toLongLong()
                                              : (long double)b.toDouble();
     if (std::isnan(x) || std::isnan(y))
         return std::nullopt;
@@ -220,7 +200,7 @@ QString formatConstant(const QVariant& value)
     const int type = value.metaType().id();
     if (type == QMetaType::Bool)
         return value.toBool() ? QStringLiteral("YES") : QStringLiteral("NO");
-    if (isIntegralType(type))
+    if (VariantNumbers::isInteger(value))
         return isUnsignedType(type) ? QString::number(value.toULongLong())
                                     : QString::number(value.toLongLong());
     if (isFloatingType(type))
@@ -314,7 +294,7 @@ QVariant sumOf(const QVariantList& values, int* count)
             return {};
         ++*count;
         const int type = v.metaType().id();
-        if (!useFloating && isIntegralType(type) && !isUnsignedType(type)) {
+        if (!useFloating && VariantNumbers::isInteger(v) && !isUnsignedType(type)) {
             qint64 next = 0;
             if (!__builtin_add_overflow(integral, v.toLongLong(), &next)) {
                 integral = next;
@@ -325,9 +305,9 @@ QVariant sumOf(const QVariantList& values, int* count)
             useFloating = true;
             floating = (long double)integral;
         }
-        floating += isUnsignedType(type) ? (long double)v.toULongLong()
-            : isIntegralType(type)       ? (long double)v.toLongLong()
-                                         : (long double)v.toDouble();
+        floating += isUnsignedType(type)   ? (long double)v.toULongLong()
+            : VariantNumbers::isInteger(v) ? (long double)v.toLongLong()
+                                           : (long double)v.toDouble();
     }
     if (useFloating)
         return double(floating);
@@ -631,8 +611,7 @@ bool Expression::isNullValue(const QVariant& value)
 
 bool Expression::isNumberValue(const QVariant& value)
 {
-    const int type = value.metaType().id();
-    return isIntegralType(type) || isFloatingType(type) || isDecimal(value);
+    return VariantNumbers::isNumber(value);
 }
 
 bool Expression::valuesEqual(

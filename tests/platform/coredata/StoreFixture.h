@@ -1,15 +1,6 @@
 #pragma once
 
-#include "EntityDescription.h"
-#include "ManagedObject.h"
-#include "ManagedObjectContext.h"
-#include "ManagedObjectModel.h"
-#include "PersistentStore.h"
-#include "PersistentStoreCoordinator.h"
-
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <memory>
+#include "StoreStack.h"
 
 // A recipe class of the test model: counts its hooks and has a derived key "title".
 class TestRecipe : public ManagedObject
@@ -42,43 +33,16 @@ public:
     }
 };
 
-// A model, a coordinator with one store file in a temporary folder, and a main context.
-class StoreFixture : public ::testing::Test
+// The test model with a coordinator, one store file in a temporary folder, and a main context.
+class StoreFixture : public StoreStack
 {
 protected:
     void SetUp() override
     {
         ManagedObject::registerClass<TestRecipe>(QStringLiteral("TestRecipe"));
-        QString error;
-        model = ManagedObjectModel::modelWithContentsOfFile(
-            QStringLiteral(KITCHORA_TEST_DATA "/TestModel.json"), &error);
-        ASSERT_TRUE(model) << error.toStdString();
-        ASSERT_TRUE(dir.isValid());
-        path = dir.filePath(QStringLiteral("Test.recipedb"));
+        ASSERT_NO_FATAL_FAILURE(
+            loadModel(QStringLiteral(KITCHORA_TEST_DATA "/TestModel.json"), QStringLiteral("Test.recipedb")));
         openStack();
-    }
-
-    void openStack()
-    {
-        context.reset();
-        coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
-        Error error;
-        store = coordinator->addPersistentStoreWithType(
-            PersistentStoreCoordinator::SQLiteStoreType, QString(), path, {}, &error);
-        ASSERT_TRUE(store) << error.localizedDescription.toStdString();
-        context = newContext();
-    }
-
-    std::unique_ptr<ManagedObjectContext> newContext()
-    {
-        auto c = std::make_unique<ManagedObjectContext>();
-        c->setPersistentStoreCoordinator(coordinator.get());
-        return c;
-    }
-
-    ManagedObject* insert(const QString& entity, ManagedObjectContext* in = nullptr)
-    {
-        return EntityDescription::insertNewObjectForEntityForName(entity, in ? in : context.get());
     }
 
     ManagedObject* recipe(const QString& name, ManagedObjectContext* in = nullptr)
@@ -114,19 +78,4 @@ protected:
         result.sort();
         return result;
     }
-
-    bool save(ManagedObjectContext* in = nullptr)
-    {
-        Error error;
-        const bool ok = (in ? in : context.get())->save(&error);
-        EXPECT_TRUE(ok) << error.localizedDescription.toStdString();
-        return ok;
-    }
-
-    std::unique_ptr<ManagedObjectModel> model;
-    QTemporaryDir dir;
-    QString path;
-    std::unique_ptr<PersistentStoreCoordinator> coordinator;
-    PersistentStore* store = nullptr;
-    std::unique_ptr<ManagedObjectContext> context;
 };
