@@ -147,24 +147,61 @@ private:
         QList<ManagedObject*> membersOf(const QList<const EntityDescription*>& entities) const;
     };
 
+    // Defined beside the code that uses them.
+    struct FetchPass;
+    struct SaveBatch;
+    struct LocalChanges;
+
     void checkThread() const;
+
+    // Objects and registration (ManagedObjectContext.cpp).
+    ManagedObject* adopt(
+        std::unique_ptr<ManagedObject> object, const EntityDescription* entity, const ManagedObjectID& id);
     ManagedObject* makeObject(const EntityDescription* entity, const ManagedObjectID& id);
     ManagedObject* objectForRow(const EntityDescription* entity, quint32 storeNumber, qint64 key);
+    static void giveInitialValues(ManagedObject* object, const EntityDescription* entity);
+    void noteInserted(ManagedObject* object);
+    void reinsert(ManagedObject* object);
     void fulfillFault(ManagedObject* object);
     void loadToMany(
         ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members);
+    void storeWillBeRemoved(PersistentStore* store);
+    void invalidate(ManagedObject* object);
+
+    // Change tracking, delete rules and undo (ManagedObjectContextChanges.cpp).
     void registerUndo(std::function<void()> action);
     void objectDidChange(ManagedObject* object);
     void schedulePendingChanges();
+    void applyPendingDeleteRules();
     void applyDeleteRules(ManagedObject* object);
-    bool validate(Error* error);
+    static QList<ManagedObject*> relatedObjects(
+        ManagedObject* object, const RelationshipDescription* relationship);
     void undelete(ManagedObject* object);
-    void reinsert(ManagedObject* object);
-    void forgetObject(ManagedObject* object);
-    void storeWillBeRemoved(PersistentStore* store);
-    PersistentStore* storeForNewObjects() const;
+    static void restoreCommittedValues(ManagedObject* object);
+    void dropUnsavedObjects();
+    void clearChangeLists();
+    void reapplyChanges(ManagedObject* object, const LocalChanges& changes);
+
+    // Fetching and counting (ManagedObjectContextFetch.cpp).
+    std::optional<qint64> countInStores(
+        const FetchRequest& request, const EntityDescription* entity, Error* error);
     std::optional<QList<ManagedObject*>> fetchObjects(
         const FetchRequest& request, const EntityDescription* entity, Error* error);
+    bool fetchFromStore(PersistentStore* store, FetchPass& pass, Error* error);
+    QList<ManagedObject*> unsavedCandidates(const FetchPass& pass) const;
+    PersistentStore* storeForNewObjects() const;
+
+    // Validation, saving and merging saves of other contexts (ManagedObjectContextSave.cpp).
+    bool validate(Error* error);
+    static void validateProperties(ManagedObject* object, QList<Error>& errors);
+    static void validateDenyRules(ManagedObject* object, QList<Error>& errors);
+    void prepareForSave();
+    SaveBatch collectChanges() const;
+    bool writeChanges(SaveBatch& batch, Error* error);
+    bool writeToStore(PersistentStore* store, SaveBatch& batch, Error* error);
+    void finishSave(const SaveBatch& batch);
+    void postDidSave(const SaveBatch& batch);
+    void unlinkEverywhere(ManagedObject* object);
 
     PersistentStoreCoordinator* m_coordinator = nullptr;
     UndoManager* m_undoManager = nullptr;

@@ -103,91 +103,135 @@ std::unique_ptr<ManagedObjectModel> ManagedObjectModel::modelWithJSON(const QByt
 
 bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
 {
-    if (root.contains(QStringLiteral("version"))) {
-        bool ok = false;
-        m_version = root.value(QStringLiteral("version")).toInt(&ok);
-        if (!ok || m_version < 1)
-            return fail(error, QStringLiteral("\"version\" must be a positive integer"));
-    }
-    const QVariantList entityList = root.value(QStringLiteral("entities")).toList();
-    if (entityList.isEmpty())
+    if (!loadVersion(root, error))
+        return false;
+    if (!loadEntities(root.value(QStringLiteral("entities")).toList(), error))
+        return false;
+    if (!linkParents(error) || !checkInheritanceCycles(error))
+        return false;
+    if (!buildPropertyLists(error))
+        return false;
+    if (!linkRelationships(error))
+        return false;
+    if (!loadTemplates(root.value(QStringLiteral("fetchRequestTemplates")).toMap(), error))
+        return false;
+    computeVersionHash();
+    return true;
+}
+
+bool ManagedObjectModel::loadVersion(const QVariantMap& root, QString* error)
+{
+    if (!root.contains(QStringLiteral("version")))
+        return true;
+    bool ok = false;
+    m_version = root.value(QStringLiteral("version")).toInt(&ok);
+    if (!ok || m_version < 1)
+        return fail(error, QStringLiteral("\"version\" must be a positive integer"));
+    return true;
+}
+
+// --- entities and their own properties ---
+
+bool ManagedObjectModel::loadEntities(const QVariantList& entities, QString* error)
+{
+    if (entities.isEmpty())
         return fail(error, QStringLiteral("the model has no \"entities\""));
-
-    // Pass 1: entities and their own properties.
-    for (const QVariant& entry : entityList) {
-        const QVariantMap map = entry.toMap();
-        auto entity = std::make_unique<EntityDescription>();
-        entity->m_name = map.value(QStringLiteral("name")).toString();
-        if (entity->m_name.isEmpty())
-            return fail(error, QStringLiteral("an entity has no name"));
-        if (m_entitiesByName.contains(entity->m_name))
-            return fail(error, QStringLiteral("entity %1 is defined twice").arg(entity->m_name));
-        entity->m_className = map.value(QStringLiteral("class"), QStringLiteral("ManagedObject")).toString();
-        entity->m_parentName = map.value(QStringLiteral("parent")).toString();
-        entity->m_abstract = map.value(QStringLiteral("abstract")).toBool();
-        entity->m_renamingIdentifier = map.value(QStringLiteral("renamingIdentifier")).toString();
-        entity->m_model = this;
-        entity->m_entityIndex = int(m_entities.size());
-
-        for (const QVariant& a : map.value(QStringLiteral("attributes")).toList()) {
-            const QVariantMap am = a.toMap();
-            auto attribute = std::make_unique<AttributeDescription>();
-            attribute->m_name = am.value(QStringLiteral("name")).toString();
-            if (attribute->m_name.isEmpty())
-                return fail(error, QStringLiteral("an attribute of %1 has no name").arg(entity->m_name));
-            const QString typeName = am.value(QStringLiteral("type")).toString();
-            if (!AttributeDescription::typeFromName(typeName, &attribute->m_type))
-                return fail(error,
-                    QStringLiteral("attribute %1.%2 has the unknown type \"%3\"")
-                        .arg(entity->m_name, attribute->m_name, typeName));
-            attribute->m_optional = am.value(QStringLiteral("optional"), true).toBool();
-            attribute->m_transient = am.value(QStringLiteral("transient"), false).toBool();
-            attribute->m_indexed = am.value(QStringLiteral("indexed"), false).toBool();
-            attribute->m_foldedIndexes = am.value(QStringLiteral("foldedIndexes")).toStringList();
-            for (const QString& form : attribute->m_foldedIndexes) {
-                if (form != QLatin1String("c") && form != QLatin1String("d") && form != QLatin1String("cd"))
-                    return fail(error,
-                        QStringLiteral("attribute %1.%2 has the unknown folded index \"%3\"")
-                            .arg(entity->m_name, attribute->m_name, form));
-            }
-            if (!attribute->m_foldedIndexes.isEmpty()
-                && attribute->m_type != AttributeDescription::AttributeType::String)
-                return fail(error,
-                    QStringLiteral("attribute %1.%2 has folded indexes but is not a string")
-                        .arg(entity->m_name, attribute->m_name));
-            attribute->m_renamingIdentifier = am.value(QStringLiteral("renamingIdentifier")).toString();
-            attribute->m_entity = entity.get();
-            if (!defaultFromJson(*attribute, am.value(QStringLiteral("default")), &attribute->m_defaultValue))
-                return fail(error,
-                    QStringLiteral("attribute %1.%2 has a default that does not fit its type")
-                        .arg(entity->m_name, attribute->m_name));
-            entity->m_ownAttributes.push_back(std::move(attribute));
-        }
-        for (const QVariant& r : map.value(QStringLiteral("relationships")).toList()) {
-            const QVariantMap rm = r.toMap();
-            auto relationship = std::make_unique<RelationshipDescription>();
-            relationship->m_name = rm.value(QStringLiteral("name")).toString();
-            if (relationship->m_name.isEmpty())
-                return fail(error, QStringLiteral("a relationship of %1 has no name").arg(entity->m_name));
-            relationship->m_destinationName = rm.value(QStringLiteral("destination")).toString();
-            relationship->m_inverseName = rm.value(QStringLiteral("inverse")).toString();
-            relationship->m_toMany = rm.value(QStringLiteral("toMany"), false).toBool();
-            relationship->m_optional = rm.value(QStringLiteral("optional"), true).toBool();
-            relationship->m_renamingIdentifier = rm.value(QStringLiteral("renamingIdentifier")).toString();
-            const QString rule = rm.value(QStringLiteral("deleteRule"), QStringLiteral("nullify")).toString();
-            if (!deleteRuleFromName(rule, &relationship->m_deleteRule))
-                return fail(error,
-                    QStringLiteral("relationship %1.%2 has the unknown delete rule \"%3\"")
-                        .arg(entity->m_name, relationship->m_name, rule));
-            relationship->m_entity = entity.get();
-            entity->m_ownRelationships.push_back(std::move(relationship));
-        }
-        m_entitiesByName.insert(entity->m_name, entity.get());
-        m_entityList.push_back(entity.get());
-        m_entities.push_back(std::move(entity));
+    for (const QVariant& entry : entities) {
+        if (!loadEntity(entry.toMap(), error))
+            return false;
     }
+    return true;
+}
 
-    // Pass 2: parents (no cycles), then inherited property lists, parents before children.
+bool ManagedObjectModel::loadEntity(const QVariantMap& map, QString* error)
+{
+    auto entity = std::make_unique<EntityDescription>();
+    entity->m_name = map.value(QStringLiteral("name")).toString();
+    if (entity->m_name.isEmpty())
+        return fail(error, QStringLiteral("an entity has no name"));
+    if (m_entitiesByName.contains(entity->m_name))
+        return fail(error, QStringLiteral("entity %1 is defined twice").arg(entity->m_name));
+    entity->m_className = map.value(QStringLiteral("class"), QStringLiteral("ManagedObject")).toString();
+    entity->m_parentName = map.value(QStringLiteral("parent")).toString();
+    entity->m_abstract = map.value(QStringLiteral("abstract")).toBool();
+    entity->m_renamingIdentifier = map.value(QStringLiteral("renamingIdentifier")).toString();
+    entity->m_model = this;
+    entity->m_entityIndex = int(m_entities.size());
+    for (const QVariant& attribute : map.value(QStringLiteral("attributes")).toList()) {
+        if (!loadAttribute(*entity, attribute.toMap(), error))
+            return false;
+    }
+    for (const QVariant& relationship : map.value(QStringLiteral("relationships")).toList()) {
+        if (!loadRelationship(*entity, relationship.toMap(), error))
+            return false;
+    }
+    m_entitiesByName.insert(entity->m_name, entity.get());
+    m_entityList.push_back(entity.get());
+    m_entities.push_back(std::move(entity));
+    return true;
+}
+
+bool ManagedObjectModel::loadAttribute(EntityDescription& entity, const QVariantMap& map, QString* error)
+{
+    auto attribute = std::make_unique<AttributeDescription>();
+    attribute->m_name = map.value(QStringLiteral("name")).toString();
+    if (attribute->m_name.isEmpty())
+        return fail(error, QStringLiteral("an attribute of %1 has no name").arg(entity.m_name));
+    const QString typeName = map.value(QStringLiteral("type")).toString();
+    if (!AttributeDescription::typeFromName(typeName, &attribute->m_type))
+        return fail(error,
+            QStringLiteral("attribute %1.%2 has the unknown type \"%3\"")
+                .arg(entity.m_name, attribute->m_name, typeName));
+    attribute->m_optional = map.value(QStringLiteral("optional"), true).toBool();
+    attribute->m_transient = map.value(QStringLiteral("transient"), false).toBool();
+    attribute->m_indexed = map.value(QStringLiteral("indexed"), false).toBool();
+    attribute->m_foldedIndexes = map.value(QStringLiteral("foldedIndexes")).toStringList();
+    for (const QString& form : attribute->m_foldedIndexes) {
+        if (form != QLatin1String("c") && form != QLatin1String("d") && form != QLatin1String("cd"))
+            return fail(error,
+                QStringLiteral("attribute %1.%2 has the unknown folded index \"%3\"")
+                    .arg(entity.m_name, attribute->m_name, form));
+    }
+    if (!attribute->m_foldedIndexes.isEmpty()
+        && attribute->m_type != AttributeDescription::AttributeType::String)
+        return fail(error,
+            QStringLiteral("attribute %1.%2 has folded indexes but is not a string")
+                .arg(entity.m_name, attribute->m_name));
+    attribute->m_renamingIdentifier = map.value(QStringLiteral("renamingIdentifier")).toString();
+    attribute->m_entity = &entity;
+    if (!defaultFromJson(*attribute, map.value(QStringLiteral("default")), &attribute->m_defaultValue))
+        return fail(error,
+            QStringLiteral("attribute %1.%2 has a default that does not fit its type")
+                .arg(entity.m_name, attribute->m_name));
+    entity.m_ownAttributes.push_back(std::move(attribute));
+    return true;
+}
+
+bool ManagedObjectModel::loadRelationship(EntityDescription& entity, const QVariantMap& map, QString* error)
+{
+    auto relationship = std::make_unique<RelationshipDescription>();
+    relationship->m_name = map.value(QStringLiteral("name")).toString();
+    if (relationship->m_name.isEmpty())
+        return fail(error, QStringLiteral("a relationship of %1 has no name").arg(entity.m_name));
+    relationship->m_destinationName = map.value(QStringLiteral("destination")).toString();
+    relationship->m_inverseName = map.value(QStringLiteral("inverse")).toString();
+    relationship->m_toMany = map.value(QStringLiteral("toMany"), false).toBool();
+    relationship->m_optional = map.value(QStringLiteral("optional"), true).toBool();
+    relationship->m_renamingIdentifier = map.value(QStringLiteral("renamingIdentifier")).toString();
+    const QString rule = map.value(QStringLiteral("deleteRule"), QStringLiteral("nullify")).toString();
+    if (!deleteRuleFromName(rule, &relationship->m_deleteRule))
+        return fail(error,
+            QStringLiteral("relationship %1.%2 has the unknown delete rule \"%3\"")
+                .arg(entity.m_name, relationship->m_name, rule));
+    relationship->m_entity = &entity;
+    entity.m_ownRelationships.push_back(std::move(relationship));
+    return true;
+}
+
+// --- inheritance ---
+
+bool ManagedObjectModel::linkParents(QString* error)
+{
     for (auto& entity : m_entities) {
         if (entity->m_parentName.isEmpty())
             continue;
@@ -199,6 +243,11 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
         entity->m_superentity = parent;
         const_cast<EntityDescription*>(parent)->m_subentities.append(entity.get());
     }
+    return true;
+}
+
+bool ManagedObjectModel::checkInheritanceCycles(QString* error) const
+{
     for (auto& entity : m_entities) {
         QSet<const EntityDescription*> seen;
         for (const EntityDescription* e = entity.get(); e; e = e->m_superentity) {
@@ -207,74 +256,107 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
             seen.insert(e);
         }
     }
-    std::vector<EntityDescription*> ordered; // parents first
-    {
-        QSet<EntityDescription*> done;
-        std::function<void(EntityDescription*)> visit = [&](EntityDescription* e) {
-            if (done.contains(e))
-                return;
-            if (e->m_superentity)
-                visit(const_cast<EntityDescription*>(e->m_superentity));
-            done.insert(e);
-            ordered.push_back(e);
-        };
-        for (auto& entity : m_entities)
-            visit(entity.get());
-    }
-    for (EntityDescription* entity : ordered) {
-        if (const EntityDescription* parent = entity->m_superentity) {
-            entity->m_attributes = parent->m_attributes;
-            entity->m_relationships = parent->m_relationships;
-            entity->m_attributesByName = parent->m_attributesByName;
-            entity->m_relationshipsByName = parent->m_relationshipsByName;
-        }
-        for (auto& attribute : entity->m_ownAttributes) {
-            if (entity->hasProperty(attribute->m_name))
-                return fail(error,
-                    QStringLiteral("property %1.%2 is defined twice").arg(entity->m_name, attribute->m_name));
-            attribute->m_index = int(entity->m_attributes.size());
-            entity->m_attributes.push_back(attribute.get());
-            entity->m_attributesByName.insert(attribute->m_name, attribute.get());
-        }
-        for (auto& relationship : entity->m_ownRelationships) {
-            if (entity->hasProperty(relationship->m_name))
-                return fail(error,
-                    QStringLiteral("property %1.%2 is defined twice")
-                        .arg(entity->m_name, relationship->m_name));
-            relationship->m_index = int(entity->m_relationships.size());
-            entity->m_relationships.push_back(relationship.get());
-            entity->m_relationshipsByName.insert(relationship->m_name, relationship.get());
-        }
-    }
+    return true;
+}
 
-    // Pass 3: destinations and inverses, which must name each other.
+std::vector<EntityDescription*> ManagedObjectModel::entitiesParentsFirst() const
+{
+    std::vector<EntityDescription*> ordered;
+    QSet<EntityDescription*> done;
+    std::function<void(EntityDescription*)> visit = [&](EntityDescription* e) {
+        if (done.contains(e))
+            return;
+        if (e->m_superentity)
+            visit(const_cast<EntityDescription*>(e->m_superentity));
+        done.insert(e);
+        ordered.push_back(e);
+    };
+    for (auto& entity : m_entities)
+        visit(entity.get());
+    return ordered;
+}
+
+bool ManagedObjectModel::buildPropertyLists(QString* error)
+{
+    // A child's lists start from its parent's, so parents go first.
+    for (EntityDescription* entity : entitiesParentsFirst()) {
+        if (!inheritAndIndexProperties(*entity, error))
+            return false;
+    }
+    return true;
+}
+
+bool ManagedObjectModel::inheritAndIndexProperties(EntityDescription& entity, QString* error)
+{
+    if (const EntityDescription* parent = entity.m_superentity) {
+        entity.m_attributes = parent->m_attributes;
+        entity.m_relationships = parent->m_relationships;
+        entity.m_attributesByName = parent->m_attributesByName;
+        entity.m_relationshipsByName = parent->m_relationshipsByName;
+    }
+    for (auto& attribute : entity.m_ownAttributes) {
+        if (entity.hasProperty(attribute->m_name))
+            return fail(error,
+                QStringLiteral("property %1.%2 is defined twice").arg(entity.m_name, attribute->m_name));
+        attribute->m_index = int(entity.m_attributes.size());
+        entity.m_attributes.push_back(attribute.get());
+        entity.m_attributesByName.insert(attribute->m_name, attribute.get());
+    }
+    for (auto& relationship : entity.m_ownRelationships) {
+        if (entity.hasProperty(relationship->m_name))
+            return fail(error,
+                QStringLiteral("property %1.%2 is defined twice").arg(entity.m_name, relationship->m_name));
+        relationship->m_index = int(entity.m_relationships.size());
+        entity.m_relationships.push_back(relationship.get());
+        entity.m_relationshipsByName.insert(relationship->m_name, relationship.get());
+    }
+    return true;
+}
+
+// --- destinations and inverses ---
+
+bool ManagedObjectModel::linkRelationships(QString* error)
+{
     for (auto& entity : m_entities) {
         for (auto& relationship : entity->m_ownRelationships) {
-            const QString where = entity->m_name + QLatin1Char('.') + relationship->m_name;
-            relationship->m_destination = m_entitiesByName.value(relationship->m_destinationName);
-            if (!relationship->m_destination)
-                return fail(error,
-                    QStringLiteral("relationship %1 has the unknown destination \"%2\"")
-                        .arg(where, relationship->m_destinationName));
-            if (relationship->m_inverseName.isEmpty())
-                continue;
-            const RelationshipDescription* inverse
-                = relationship->m_destination->relationshipNamed(relationship->m_inverseName);
-            if (!inverse)
-                return fail(error,
-                    QStringLiteral("relationship %1 has the unknown inverse \"%2\"")
-                        .arg(where, relationship->m_inverseName));
-            if (inverse->m_inverseName != relationship->m_name
-                || !entity->isKindOfEntity(m_entitiesByName.value(inverse->m_destinationName)))
-                return fail(error,
-                    QStringLiteral("relationship %1 and its inverse %2.%3 do not name each other")
-                        .arg(where, relationship->m_destinationName, relationship->m_inverseName));
-            relationship->m_inverse = inverse;
+            if (!linkRelationship(*entity, *relationship, error))
+                return false;
         }
     }
+    return true;
+}
 
-    // Templates.
-    const QVariantMap templates = root.value(QStringLiteral("fetchRequestTemplates")).toMap();
+bool ManagedObjectModel::linkRelationship(
+    const EntityDescription& entity, RelationshipDescription& relationship, QString* error) const
+{
+    // The destination must exist, and an inverse must name this relationship back.
+    const QString where = entity.m_name + QLatin1Char('.') + relationship.m_name;
+    relationship.m_destination = m_entitiesByName.value(relationship.m_destinationName);
+    if (!relationship.m_destination)
+        return fail(error,
+            QStringLiteral("relationship %1 has the unknown destination \"%2\"")
+                .arg(where, relationship.m_destinationName));
+    if (relationship.m_inverseName.isEmpty())
+        return true;
+    const RelationshipDescription* inverse
+        = relationship.m_destination->relationshipNamed(relationship.m_inverseName);
+    if (!inverse)
+        return fail(error,
+            QStringLiteral("relationship %1 has the unknown inverse \"%2\"")
+                .arg(where, relationship.m_inverseName));
+    if (inverse->m_inverseName != relationship.m_name
+        || !entity.isKindOfEntity(m_entitiesByName.value(inverse->m_destinationName)))
+        return fail(error,
+            QStringLiteral("relationship %1 and its inverse %2.%3 do not name each other")
+                .arg(where, relationship.m_destinationName, relationship.m_inverseName));
+    relationship.m_inverse = inverse;
+    return true;
+}
+
+// --- templates and version hash ---
+
+bool ManagedObjectModel::loadTemplates(const QVariantMap& templates, QString* error)
+{
     for (auto it = templates.begin(); it != templates.end(); ++it) {
         const QVariantMap map = it.value().toMap();
         Template t;
@@ -296,8 +378,12 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
         }
         m_templates.insert(it.key(), t);
     }
+    return true;
+}
 
-    // The version hash covers what is stored: entities, stored attributes and relationships.
+void ManagedObjectModel::computeVersionHash()
+{
+    // The hash covers what is stored: entities, stored attributes and relationships.
     QStringList lines;
     for (const EntityDescription* entity : m_entityList) {
         QStringList parts { QStringLiteral("E:") + entity->m_name, entity->m_parentName };
@@ -316,7 +402,6 @@ bool ManagedObjectModel::load(const QVariantMap& root, QString* error)
     lines.sort();
     m_versionHash
         = QCryptographicHash::hash(lines.join(QLatin1Char('\n')).toUtf8(), QCryptographicHash::Sha1).toHex();
-    return true;
 }
 
 std::optional<FetchRequest> ManagedObjectModel::fetchRequestTemplateForName(const QString& name) const

@@ -65,7 +65,23 @@ public:
 
 private:
     ManagedObjectModel() = default;
+    // Each step fails with a message in *error; the model is then unusable.
     bool load(const QVariantMap& root, QString* error);
+    bool loadVersion(const QVariantMap& root, QString* error);
+    bool loadEntities(const QVariantList& entities, QString* error);
+    bool loadEntity(const QVariantMap& map, QString* error);
+    static bool loadAttribute(EntityDescription& entity, const QVariantMap& map, QString* error);
+    static bool loadRelationship(EntityDescription& entity, const QVariantMap& map, QString* error);
+    bool linkParents(QString* error);
+    bool checkInheritanceCycles(QString* error) const;
+    std::vector<EntityDescription*> entitiesParentsFirst() const;
+    bool buildPropertyLists(QString* error);
+    static bool inheritAndIndexProperties(EntityDescription& entity, QString* error);
+    bool linkRelationships(QString* error);
+    bool linkRelationship(
+        const EntityDescription& entity, RelationshipDescription& relationship, QString* error) const;
+    bool loadTemplates(const QVariantMap& templates, QString* error);
+    void computeVersionHash();
 
     struct Template {
         QString entityName;

@@ -39,14 +39,11 @@ NotificationCenter& NotificationCenter::defaultCenter()
 }
 
 NotificationCenter::NotificationCenter()
-    : d(new Private)
+    : d(std::make_unique<Private>())
 {
 }
 
-NotificationCenter::~NotificationCenter()
-{
-    delete d;
-}
+NotificationCenter::~NotificationCenter() = default;
 
 NotificationCenter::Token NotificationCenter::addObserver(
     const QString& name, const void* object, Handler handler)

@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <QVariantMap>
 #include <functional>
+#include <memory>
 
 // Posting by name, with a sender and a user-info map, to observers registered by name and
 // (optionally) sender. Delivery is synchronous on the posting thread.
@@ -35,7 +36,7 @@ public:
 
 private:
     struct Private;
-    Private* d;
+    std::unique_ptr<Private> d;
 };
 
 // Removes its observation when it goes away.
