@@ -1,6 +1,7 @@
 #include "AttributeDescription.h"
 
 #include "Decimal.h"
+#include "VariantNumbers.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -28,32 +29,8 @@ const QHash<QString, AttributeDescription::AttributeType>& typesByName()
     return types;
 }
 
-bool isNumber(const QVariant& value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return value.metaType() == QMetaType::fromType<Decimal>();
-    }
-}
-
-bool isIntegral(const QVariant& value)
-{
-    const int id = value.metaType().id();
-    return isNumber(value) && id != QMetaType::Double && id != QMetaType::Float
-        && value.metaType() != QMetaType::fromType<Decimal>();
-}
+using VariantNumbers::isNumber;
+constexpr auto isIntegral = VariantNumbers::isInteger;
 
 double toDouble(const QVariant& value)
 {

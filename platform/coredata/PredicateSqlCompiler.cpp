@@ -4,6 +4,7 @@
 #include "ManagedObject.h"
 #include "PersistentStore.h"
 #include "StringFolding.h"
+#include "VariantNumbers.h"
 
 #include <QDateTime>
 
@@ -41,21 +42,15 @@ int constantKind(const QVariant& value)
     switch (value.metaType().id()) {
     case QMetaType::QString:
         return String;
-    case QMetaType::Bool:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return Number;
     case QMetaType::QDateTime:
         return value.toDateTime().isValid() ? Date : None;
     case QMetaType::QByteArray:
         return Data;
     default:
+        // Decimals are compared in memory only, so they are no SQL number.
+        if (VariantNumbers::isInteger(value) || value.typeId() == QMetaType::Double
+            || value.typeId() == QMetaType::Float)
+            return Number;
         return dynamic_cast<ManagedObject*>(KeyValueCoding::fromVariant(value)) ? ObjectKey : None;
     }
 }
