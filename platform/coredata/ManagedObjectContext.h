@@ -187,7 +187,7 @@ private:
         const FetchRequest& request, const EntityDescription* entity, Error* error);
     std::optional<QList<ManagedObject*>> fetchObjects(
         const FetchRequest& request, const EntityDescription* entity, Error* error);
-    bool fetchFromStore(PersistentStore* store, FetchPass& pass, Error* error);
+    bool fetchFromStore(PersistentStore* store, FetchPass& pass, Error* error, bool useSql);
     QList<ManagedObject*> unsavedCandidates(const FetchPass& pass) const;
     PersistentStore* storeForNewObjects() const;
 

@@ -124,9 +124,12 @@ std::optional<qint64> ManagedObjectContext::countInStores(
                 return std::nullopt;
         }
         QString message;
+        bool refused = false;
         QMutexLocker lock(&m_coordinator->lock());
         const qint64 count = store->countRows(
-            entity, request.includesSubentities(), compiled.sql, compiled.bindings, &message);
+            entity, request.includesSubentities(), compiled.sql, compiled.bindings, &message, &refused);
+        if (count < 0 && refused && !compiled.sql.isEmpty())
+            return std::nullopt; // the fetch path evaluates what SQLite would not take
         if (count < 0) {
             setError(error, CoreDataErrors::PersistentStoreOpenError,
                 QStringLiteral("The count in the store at %1 failed: %2").arg(store->path(), message));
@@ -153,7 +156,7 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(
                                                     : QList<const EntityDescription*> { entity };
     pass.sortedBySql = !request.sortDescriptors().isEmpty() && pass.stores.size() == 1;
     for (PersistentStore* store : pass.stores) {
-        if (!fetchFromStore(store, pass, error))
+        if (!fetchFromStore(store, pass, error, true))
             return std::nullopt;
     }
     QList<ManagedObject*> extra = unsavedCandidates(pass);
@@ -172,11 +175,12 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(
     return pass.results;
 }
 
-bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pass, Error* error)
+bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pass, Error* error, bool useSql)
 {
     PredicateSqlCompiler::Result compiled;
     if (pass.predicate) {
-        compiled = PredicateSqlCompiler(*store, pass.entity).compile(*pass.predicate);
+        if (useSql)
+            compiled = PredicateSqlCompiler(*store, pass.entity).compile(*pass.predicate);
         if (pass.dirty && compiled.usesRelationships)
             compiled = PredicateSqlCompiler::Result();
         if (!compiled.exact || pass.dirty)
@@ -187,6 +191,7 @@ bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pas
     if (orderBy.isEmpty())
         pass.sortedBySql = false;
     QString message;
+    bool refused = false;
     QList<ManagedObject*> fresh; // made or filled by this fetch: they awake once it is done
     QMutexLocker lock(&m_coordinator->lock());
     const quint32 number = store->storeNumber();
@@ -207,8 +212,12 @@ bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pas
             if (!object->m_deleted)
                 pass.results.append(object);
         },
-        &message);
+        &message, &refused);
     lock.unlock();
+    // Every predicate the parser accepts gets an answer: what SQLite will not prepare (nesting
+    // beyond its parser's depth) is read without the condition and evaluated in memory.
+    if (!ok && refused && !compiled.sql.isEmpty())
+        return fetchFromStore(store, pass, error, false);
     if (!ok) {
         setError(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The fetch from the store at %1 failed: %2").arg(store->path(), message));

@@ -146,12 +146,15 @@ private:
     const EntityDescription* entityForStoreID(qint64 id) const { return m_entitiesByStoreID.value(id); }
     QString joinTableName(const RelationshipDescription* relationship, bool* ownerSide) const;
 
-    // Reading (PersistentStoreRows.cpp; callers hold the coordinator's lock).
+    // Reading (PersistentStoreRows.cpp; callers hold the coordinator's lock). `refused` is set when
+    // SQLite would not prepare the statement (a condition nested deeper than its parser takes):
+    // nothing was read, and the caller may ask again without the condition.
     bool fetchRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-        const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message);
+        const QVariantList& bindings, const QString& orderBy, const RowHandler& handler, QString* message,
+        bool* refused = nullptr);
     // -1 on error.
     qint64 countRows(const EntityDescription* entity, bool includeSubentities, const QString& where,
-        const QVariantList& bindings, QString* message);
+        const QVariantList& bindings, QString* message, bool* refused = nullptr);
     QString rowConditions(
         const EntityDescription* entity, bool includeSubentities, const QString& where) const;
     void fillObject(ManagedObject* object, SqlStatement& row) const;

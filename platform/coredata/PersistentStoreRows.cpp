@@ -117,13 +117,15 @@ QString PersistentStore::rowConditions(
 
 bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSubentities,
     const QString& where, const QVariantList& bindings, const QString& orderBy, const RowHandler& handler,
-    QString* message)
+    QString* message, bool* refused)
 {
     const TableLayout* table = layout(entity).table;
     const QString sql = QStringLiteral("SELECT %1 FROM %2 t0").arg(table->selectListT0, quoted(table->name))
         + rowConditions(entity, includeSubentities, where) + QStringLiteral(" ORDER BY ")
         + (orderBy.isEmpty() ? QStringLiteral("t0.pk") : orderBy);
     SqlStatement statement = m_db.prepare(sql, message);
+    if (refused)
+        *refused = !statement;
     if (!statement)
         return false;
     for (int i = 0; i < bindings.size(); ++i)
@@ -145,12 +147,14 @@ bool PersistentStore::fetchRows(const EntityDescription* entity, bool includeSub
 }
 
 qint64 PersistentStore::countRows(const EntityDescription* entity, bool includeSubentities,
-    const QString& where, const QVariantList& bindings, QString* message)
+    const QString& where, const QVariantList& bindings, QString* message, bool* refused)
 {
     const TableLayout* table = layout(entity).table;
     const QString sql = QStringLiteral("SELECT count(*) FROM %1 t0").arg(quoted(table->name))
         + rowConditions(entity, includeSubentities, where);
     SqlStatement statement = m_db.prepare(sql, message);
+    if (refused)
+        *refused = !statement;
     if (!statement)
         return -1;
     for (int i = 0; i < bindings.size(); ++i)

@@ -228,3 +228,38 @@ TEST_F(SqlPredicateTest, SqlOrderingMatchesSortDescriptors)
         }
     }
 }
+
+// SQLite's parser has a fixed depth; predicates nested deeper are still answered, in memory.
+TEST_F(SqlPredicateTest, DeeplyNestedPredicatesAreAnsweredByFetchAndCount)
+{
+    const auto nots = [](int depth) {
+        return QStringLiteral("NOT ").repeated(depth) + QStringLiteral("(name ==[c] 'salmon')");
+    };
+    const auto ors = [](int depth) {
+        QString text = QStringLiteral("rating == 1");
+        for (int i = 0; i < depth; ++i)
+            text = QStringLiteral("(name == 'Salmon' OR (%1)) AND cookTime >= 0").arg(text);
+        return text;
+    };
+    const QStringList formats = { nots(15), nots(16), nots(64), ors(45), ors(60),
+        QStringLiteral("ANY ingredients.text ==[c] 'egg' AND (") + nots(40) + QStringLiteral(")") };
+    for (bool dirty : { false, true }) {
+        if (dirty)
+            recipes.at(2)->setValueForKey(QStringLiteral("SALMON"), QStringLiteral("name"));
+        for (const QString& format : formats) {
+            SCOPED_TRACE(testing::Message() << (dirty ? "unsaved changes: " : "") << format.toStdString());
+            QString parseError;
+            std::optional<Predicate> predicate = Predicate::predicateWithFormat(format, {}, &parseError);
+            ASSERT_TRUE(predicate) << parseError.toStdString();
+            FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
+            request.setPredicate(*predicate);
+            Error error;
+            const std::optional<QList<ManagedObject*>> result = context->executeFetchRequest(request, &error);
+            ASSERT_TRUE(result) << error.localizedDescription.toStdString();
+            const QList<ManagedObject*> expected = inMemory(*predicate);
+            EXPECT_EQ(asSet(*result), asSet(expected));
+            EXPECT_EQ(context->countForFetchRequest(request, &error), expected.size())
+                << error.localizedDescription.toStdString();
+        }
+    }
+}
