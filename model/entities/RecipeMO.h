@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class UndoManager;
+
 // User default: the sharing choice a new recipe starts with, when set.
 inline const QString KRAutoShareRecipes = QStringLiteral("KRAutoShareRecipes");
 
@@ -94,12 +96,48 @@ public:
     QStringList keyPathsForValuesAffectingValueForKey(const QString& key) const override;
 
 private:
+    // One undo group on the context's undo manager (none without one) while it lives.
+    class UndoGroup
+    {
+    public:
+        explicit UndoGroup(ManagedObjectContext* context);
+        ~UndoGroup();
+        UndoGroup(const UndoGroup&) = delete;
+        UndoGroup& operator=(const UndoGroup&) = delete;
+
+    private:
+        UndoManager* m_undoManager;
+    };
+
+    // The card, built block by block in card order (RecipeMOCard.cpp).
     void buildAttributedString();
+    // The name, or its placeholder, and the debug line, in the plain style.
+    void appendTitle(MutableAttributedString& card, bool editing);
+    // The online identifier and editing state, shown in debug mode only.
+    void appendDebugLine(MutableAttributedString& card, bool editing);
+    void appendDescription(MutableAttributedString& card, bool editing);
+    // Kitchen, time and yield, then category and cuisine: a label and value line each.
+    void appendShortFields(MutableAttributedString& card);
     void appendAttributedStringForConstantGroup(const QString& groupKey, MutableAttributedString& card);
+    void appendIngredients(MutableAttributedString& card, bool editing);
+    // Lays the plain style from plainFrom through the directions' heading before the lines, which
+    // keep their own numbered style.
+    void appendDirections(MutableAttributedString& card, bool editing, qsizetype plainFrom);
+    void appendNotes(MutableAttributedString& card, bool editing);
+    // A line per item run that shows anything; an empty list shows its add button instead.
+    void appendItemLines(
+        MutableAttributedString& card, const QString& key, const char* buttonTitle, const QString& groupKey);
     // The default style, with wrapped lines starting after the label and no tab stops.
     static ParagraphStyle paragraphStyleForValueWithLabelString(const AttributedString& label);
+
+    // Taking an edited card back: the fields before the first heading, then each list section.
+    void takeSingleFields(const AttributedString& card);
     void takeSingleField(const AttributedString& card, Range run, const QString& keyPath);
+    void takeLists(const AttributedString& card);
     void setItemsForKey(const QString& key, const QString& className, const AttributedString& body);
+    // The list's item at a 0-based position, a new one made there when the list is shorter;
+    // nullptr when none could be made.
+    ManagedObject* itemAtPositionForKey(quint64 position, const QString& key, const QString& className);
 
     void setVocabularyEntry(const QVariant& value, const QString& key, const QString& entityName);
     void storeValue(const QVariant& value, const QString& key);
