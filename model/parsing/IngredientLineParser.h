@@ -35,7 +35,8 @@ public:
     };
 
     struct Result {
-        // The line from its start through the last amount character; {NotFound, 0} when none.
+        // The line from its start through the last amount character; empty, at {NotFound, 0}, when
+        // the line has none. So for each part below.
         QString amount;
         Range amountRange { Range::NotFound, 0 };
         // The unit name as written, without its plural ending; the range holds the ending.
