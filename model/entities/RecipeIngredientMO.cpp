@@ -1,11 +1,10 @@
 #include "RecipeIngredientMO.h"
 
 #include "AmountFinding.h"
-#include "ArraySearch.h"
 #include "BaseMOAdditions.h"
 #include "ConstantManager.h"
-#include "DecimalAndFractionCharacters.h"
 #include "FontNames.h"
+#include "IngredientLineParser.h"
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
 #include "IsEmpty.h"
@@ -54,102 +53,6 @@ QStringList modifierWords()
     }
     static const QStringList shipped = UnitsEngine::simpleMeasuresFromFile(QStringLiteral(":/modifiers.txt"));
     return shipped;
-}
-
-// The line as the parser works on it. A recognised piece is masked: its characters become a
-// mark that is neither letter nor digit, so later searches cannot match inside it, and the text
-// before the first mark is the head where unit and amount are looked for. Pieces taken from
-// the rest (everything but known ingredients) are left out of what remains for a new name.
-class LineText
-{
-public:
-    explicit LineText(const QString& line)
-        : m_work(line)
-        , m_masked(line.size(), false)
-        , m_taken(line.size(), false)
-    {
-    }
-
-    const QString& work() const { return m_work; }
-
-    void mask(Range range, bool takeFromRest)
-    {
-        for (qsizetype i = range.location; i < maxRange(range); ++i) {
-            m_work[i] = mark;
-            m_masked[i] = true;
-            if (takeFromRest)
-                m_taken[i] = true;
-        }
-        if (range.length > 0)
-            m_firstMask = std::min(m_firstMask, range.location);
-    }
-
-    // The text before the first masked piece.
-    QStringView head() const { return QStringView(m_work).left(std::min(m_firstMask, m_work.size())); }
-
-    QString rest(const QString& line) const
-    {
-        QString rest;
-        rest.reserve(line.size());
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            if (!m_taken[i])
-                rest.append(line.at(i));
-        }
-        return rest;
-    }
-
-private:
-    // General punctuation, so that word splitting treats a masked piece as a separator.
-    static constexpr QChar mark = QChar(0x205D);
-
-    QString m_work;
-    QList<bool> m_masked;
-    QList<bool> m_taken;
-    qsizetype m_firstMask = std::numeric_limits<qsizetype>::max();
-};
-
-bool endsUnit(const QString& text, qsizetype at)
-{
-    if (at >= text.size())
-        return true;
-    const QChar c = text.at(at);
-    // Any white space, so a unit before a line break or tab counts like one before a blank.
-    return c.isSpace() || c == QLatin1Char('.') || c == QChar(0);
-}
-
-// Removes every occurrence of `name` followed by a blank that starts a word, then one occurrence
-// at the very end that starts a word.
-void removeUnitName(QString& text, const QString& name)
-{
-    const QString withBlank = name + QLatin1Char(' ');
-    qsizetype from = 0;
-    while (from < text.size()) {
-        const qsizetype at = text.indexOf(withBlank, from, Qt::CaseInsensitive);
-        if (at < 0)
-            break;
-        if (at == 0 || !text.at(at - 1).isLetter()) {
-            text.remove(at, withBlank.size());
-            from = at;
-        } else {
-            from = at + 1;
-        }
-    }
-    if (text.endsWith(name, Qt::CaseInsensitive)) {
-        const qsizetype at = text.size() - name.size();
-        if (at == 0 || !text.at(at - 1).isLetter())
-            text.truncate(at);
-    }
-}
-
-QString trimmedOfNonLetters(const QString& text)
-{
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && !text.at(start).isLetter())
-        ++start;
-    while (end > start && !text.at(end - 1).isLetter())
-        --end;
-    return text.mid(start, end - start);
 }
 
 // What may not touch a piece rewritten without a remembered place: "1" is no piece of "1/2".
@@ -294,134 +197,45 @@ void RecipeIngredientMO::setDependentAttributesFromAttributedDisplayString(const
 
 void RecipeIngredientMO::setDependentAttributesFromDisplayString(const QString& line)
 {
-    LineText text(line);
     forgetRanges();
-    Range amountRange = noRange;
-    Range measureRange = noRange;
-    Range modifierRange = noRange;
-
-    // Parentheses: the first ")" after the first "(" closes, however they nest.
-    for (;;) {
-        const qsizetype open = text.work().indexOf(QLatin1Char('('));
-        if (open < 0)
-            break;
-        const qsizetype close = text.work().indexOf(QLatin1Char(')'), open + 1);
-        if (close < 0)
-            break;
-        text.mask({ open, close - open + 1 }, true);
-    }
-
-    // Modifiers, each masked as found so the next search cannot find it again.
-    m_foundModifiers.clear();
-    const QStringList modifiers = modifierWords();
-    for (;;) {
-        const Range hit = ArraySearch::rangeOfElementsOfArray(text.work(), modifiers);
-        if (hit.location == Range::NotFound)
-            break;
-        m_foundModifiers.append(line.mid(hit.location, hit.length));
-        text.mask(hit, true);
-        modifierRange = hit;
-    }
-    storeValue(m_foundModifiers.isEmpty() ? QVariant() : QVariant(m_foundModifiers.last()), modifierKey);
-
-    // Known ingredients, longest names first; the first is the line's ingredient.
-    UnitsEngine& units = UnitsEngine::defaultEngine();
-    const QStringList unitNames = units.unitNames();
     const std::shared_ptr<IngredientTrie> trie
         = IngredientTrie::ingredientTrieForContext(managedObjectContext());
-    const QList<IngredientMO*> known = ParsingEngine::ingredientsInString(text.work(), trie.get(), unitNames);
-    if (!known.isEmpty())
-        storeValue(QVariant::fromValue<ManagedObject*>(known.first()), baseIngredientKey);
-    for (IngredientMO* ingredient : known) {
-        const QString name = ingredient->name();
-        qsizetype at = text.work().indexOf(name, 0, Qt::CaseInsensitive);
-        qsizetype length = name.size();
-        if (at < 0) {
-            QString stem;
-            if (name.endsWith(QLatin1String("es"), Qt::CaseInsensitive))
-                stem = name.chopped(2);
-            else if (name.endsWith(QLatin1Char('s'), Qt::CaseInsensitive))
-                stem = name.chopped(1);
-            if (!stem.isEmpty()) {
-                at = text.work().indexOf(stem, 0, Qt::CaseInsensitive);
-                length = stem.size();
-            }
-        }
-        if (at >= 0)
-            text.mask({ at, length }, false);
-    }
+    const IngredientLineParser parser(modifierWords(), UnitsEngine::defaultEngine().unitNames(),
+        ParsingEngine::knownIngredientsOf(trie.get()));
+    const IngredientLineParser::Result parsed = parser.parse(line);
 
-    // Unit: the longest unit name in the head, kept only when a blank, a period or the end of the
-    // line follows it (after a plural ending).
-    {
-        const QString head = text.head().toString();
-        const Range hit = ArraySearch::rangeOfElementsOfArray(head, unitNames);
-        if (hit.location != Range::NotFound) {
-            const QString& work = text.work();
-            const qsizetype after = maxRange(hit);
-            qsizetype ending = 0;
-            if (after < work.size() && work.at(after) == QLatin1Char('s'))
-                ending = 1;
-            else if (QStringView(work).mid(after, 2) == QLatin1String("es"))
-                ending = 2;
-            if (endsUnit(work, after + ending)) {
-                storeValue(line.mid(hit.location, hit.length), measureKey);
-                measureRange = { hit.location, hit.length + ending };
-                text.mask(measureRange, true);
-            }
-        }
+    m_foundModifiers = parsed.modifiers;
+    storeValue(parsed.modifiers.isEmpty() ? QVariant() : QVariant(parsed.modifier), modifierKey);
+    if (parsed.ingredientKind == IngredientLineParser::IngredientKind::Known) {
+        // The parser found it under this key a moment ago, so the trie answers the object.
+        storeValue(QVariant::fromValue<ManagedObject*>(trie->ingredientObjectForKey(parsed.ingredientKey)),
+            baseIngredientKey);
     }
-
-    // Amount: the head from its start through its last digit or fraction character.
-    {
-        const QStringView head = text.head();
-        const auto& amountCharacters = DecimalAndFractionCharacters::decimalDigitAndFractionCharacterSet();
-        qsizetype last = head.size() - 1;
-        while (last >= 0 && !amountCharacters.characterIsMember(head.at(last)))
-            --last;
-        if (last >= 0) {
-            amountRange = { 0, last + 1 };
-            storeValue(line.left(last + 1), amountKey);
-            text.mask(amountRange, true);
-        }
-    }
+    if (parsed.unitRange.location != Range::NotFound)
+        storeValue(parsed.unit, measureKey);
+    if (parsed.amountRange.location != Range::NotFound)
+        storeValue(parsed.amount, amountKey);
 
     // A line that names no amount or unit any more has none: a stale one would scale and convert.
-    if (amountRange.location == Range::NotFound && !isEmpty(primitiveValueForKey(amountKey)))
+    if (parsed.amountRange.location == Range::NotFound && !isEmpty(primitiveValueForKey(amountKey)))
         storeValue(QVariant(), amountKey);
-    if (measureRange.location == Range::NotFound && !isEmpty(primitiveValueForKey(measureKey)))
+    if (parsed.unitRange.location == Range::NotFound && !isEmpty(primitiveValueForKey(measureKey)))
         storeValue(QVariant(), measureKey);
 
-    // New ingredient: what is left of the line once the known parts are gone.
-    if (known.isEmpty()) {
-        QString rest = text.rest(line);
-        const qsizetype comma = rest.lastIndexOf(QLatin1Char(','));
-        if (comma >= 0)
-            rest.truncate(comma);
-        for (qsizetype i = rest.size() - 1; i >= 0; --i) {
-            if (rest.at(i).isDigit()) {
-                rest.remove(0, i + 1);
-                break;
-            }
-        }
-        for (const QString& name : ParsingEngine::unitNamesInString(rest, unitNames))
-            removeUnitName(rest, name);
-        QString name = trimmedOfNonLetters(rest);
-        if (name.isEmpty()) {
+    if (parsed.ingredientKind != IngredientLineParser::IngredientKind::Known) {
+        if (parsed.ingredientKind == IngredientLineParser::IngredientKind::Unnamed)
             Log::logf(QStringLiteral("adding \"unknown ingredient\" ingredient"));
-            name = QStringLiteral("unknown ingredient");
-        } else {
-            Log::logf(QStringLiteral("adding new ingredient: %1"), name);
-        }
+        else
+            Log::logf(QStringLiteral("adding new ingredient: %1"), parsed.ingredient);
         storeValue(QVariant::fromValue(BaseMOAdditions::findOrCreateManagedObjectForName(
-                       name, QStringLiteral("Ingredient"), managedObjectContext())),
+                       parsed.ingredient, QStringLiteral("Ingredient"), managedObjectContext())),
             baseIngredientKey);
     }
 
     if (line == primitiveValueForKey(displayStringKey).toString()) {
-        m_amountRange = amountRange;
-        m_measureRange = measureRange;
-        m_modifierRange = modifierRange;
+        m_amountRange = parsed.amountRange;
+        m_measureRange = parsed.unitRange;
+        m_modifierRange = parsed.modifierRange;
     }
 
     if (UserDefaults::standardUserDefaults().boolForKey(KRConvertUnitsToDefaultMeasurementSystem))

@@ -42,7 +42,8 @@ public:
     void setAttributedString(const AttributedString& string);
     // Index from the run's first character (when it carries one), then the parse.
     void setDependentAttributesFromAttributedDisplayString(const AttributedString& string);
-    // The parser: amount, measure, modifier and base ingredient from the text.
+    // Amount, measure, modifier and base ingredient from the text, as IngredientLineParser reads
+    // them with the context's ingredient trie; a new ingredient is found or created by name.
     void setDependentAttributesFromDisplayString(const QString& text);
 
     bool updateDisplayStringFromSetterValues() const { return m_updateFromSetterValues; }

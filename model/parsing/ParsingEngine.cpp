@@ -394,17 +394,49 @@ QList<IngredientMO*> ParsingEngine::ingredientsInString(
 {
     if (!ingredientTrie || text.isEmpty())
         return {};
+    QList<IngredientMO*> ingredients;
+    for (const KnownMention& mention :
+        knownIngredientsInString(text, knownIngredientsOf(ingredientTrie), unitNames)) {
+        // The mention was found with an object under its key, and the trie has not changed since.
+        if (IngredientMO* object = ingredientTrie->ingredientObjectForKey(mention.key))
+            ingredients.append(object);
+    }
+    return ingredients;
+}
+
+ParsingEngine::KnownIngredients ParsingEngine::knownIngredientsOf(const IngredientTrie* ingredientTrie)
+{
+    if (!ingredientTrie)
+        return {};
+    KnownIngredients known;
+    known.namesBeginningWith = [ingredientTrie](const QString& prefix) {
+        QStringList names;
+        for (const OFTrieBucket* bucket : ingredientTrie->completionsFromString(prefix)) {
+            if (const IngredientMO* ingredient = liveIngredient(bucket))
+                names.append(ingredient->name());
+        }
+        return names;
+    };
+    known.nameForKey = [ingredientTrie](const QString& key) -> std::optional<QString> {
+        if (const IngredientMO* ingredient = ingredientTrie->ingredientObjectForKey(key))
+            return ingredient->name();
+        return std::nullopt;
+    };
+    return known;
+}
+
+QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
+    const QString& text, const KnownIngredients& known, const QStringList& unitNames)
+{
+    if (!known.namesBeginningWith || !known.nameForKey || text.isEmpty())
+        return {};
     const QSet<QString> units(unitNames.begin(), unitNames.end());
 
     // Every known name that begins with a word of the text and that the text holds, in full or
     // without its plural ending.
     QStringList candidates;
     const auto addCandidatesBeginningWith = [&](const QString& prefix) {
-        for (const OFTrieBucket* bucket : ingredientTrie->completionsFromString(prefix)) {
-            const IngredientMO* ingredient = liveIngredient(bucket);
-            if (!ingredient)
-                continue;
-            const QString name = ingredient->name();
+        for (const QString& name : known.namesBeginningWith(prefix)) {
             if (name.isEmpty())
                 continue;
             const QString stem = singularStem(name);
@@ -427,7 +459,7 @@ QList<IngredientMO*> ParsingEngine::ingredientsInString(
         [](const QString& a, const QString& b) { return a.size() > b.size(); });
 
     // Longer names first; each claims its stretch of text so the names inside it find nothing.
-    QList<IngredientMO*> ingredients;
+    QList<KnownMention> mentions;
     QString rest = text;
     for (const QString& name : candidates) {
         qsizetype at = rest.indexOf(name, 0, Qt::CaseInsensitive);
@@ -441,11 +473,11 @@ QList<IngredientMO*> ParsingEngine::ingredientsInString(
         }
         if (at < 0)
             continue;
-        IngredientMO* object = ingredientTrie->ingredientObjectForKey(name);
-        if (!object)
+        std::optional<QString> heldName = known.nameForKey(name);
+        if (!heldName)
             continue;
-        ingredients.append(object);
+        mentions.append({ name, std::move(*heldName) });
         rest.remove(at, length);
     }
-    return ingredients;
+    return mentions;
 }

@@ -10,6 +10,7 @@
 #include <QStringView>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class IngredientMO;
 
@@ -37,6 +38,20 @@ public:
     ParsingEngine(const ParsingEngine&) = delete;
     ParsingEngine& operator=(const ParsingEngine&) = delete;
 
+    // Known ingredients by name, so that a text can be searched without the objects. The names
+    // of the live ingredients whose key begins with a prefix (in any case), in the trie's order,
+    // a name once for each key; and the name of the live ingredient held under a key (in any
+    // case), nullopt when none. Either may be left empty: no ingredients.
+    struct KnownIngredients {
+        std::function<QStringList(const QString& prefix)> namesBeginningWith;
+        std::function<std::optional<QString>(const QString& key)> nameForKey;
+    };
+    // One mention of a known ingredient in a text: the key it is held under and its name.
+    struct KnownMention {
+        QString key;
+        QString name;
+    };
+
     // The engine of the process, made on first use from the modifiers word list, the default
     // units engine's names and the default ingredient trie.
     static ParsingEngine& defaultParsingEngine();
@@ -52,6 +67,12 @@ public:
     static QList<IngredientMO*> ingredientsInString(const QString& text);
     static QList<IngredientMO*> ingredientsInString(
         const QString& text, const IngredientTrie* ingredientTrie, const QStringList& unitNames);
+    // The same by name: what ingredientsInString finds, one mention for each object it answers.
+    static QList<KnownMention> knownIngredientsInString(
+        const QString& text, const KnownIngredients& known, const QStringList& unitNames);
+    // The trie's ingredients by name; no ingredients for nullptr. The trie must outlive the
+    // answer, and the answer is for the thread that may use the trie.
+    static KnownIngredients knownIngredientsOf(const IngredientTrie* ingredientTrie);
 
     // Rebuild the word tries, from the given words or from the default sources.
     void createModifierTrie(const QStringList& modifiers);

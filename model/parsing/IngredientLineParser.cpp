@@ -1,0 +1,275 @@
+#include "IngredientLineParser.h"
+
+#include "AmountFinding.h"
+#include "ArraySearch.h"
+#include "DecimalAndFractionCharacters.h"
+#include "IsEmpty.h"
+
+#include <limits>
+
+namespace
+{
+
+constexpr Range noRange { Range::NotFound, 0 };
+
+// The line as the parser works on it. A recognised piece is masked: its characters become a
+// mark that is neither letter nor digit, so later searches cannot match inside it, and the text
+// before the first mark is the head where unit and amount are looked for. Pieces taken from
+// the rest (everything but known ingredients) are left out of what remains for a new name.
+class LineText
+{
+public:
+    explicit LineText(const QString& line)
+        : m_work(line)
+        , m_taken(line.size(), false)
+    {
+    }
+
+    const QString& work() const { return m_work; }
+
+    void mask(Range range, bool takeFromRest)
+    {
+        for (qsizetype i = range.location; i < maxRange(range); ++i) {
+            m_work[i] = mark;
+            if (takeFromRest)
+                m_taken[i] = true;
+        }
+        if (range.length > 0)
+            m_firstMask = std::min(m_firstMask, range.location);
+    }
+
+    // The text before the first masked piece.
+    QStringView head() const { return QStringView(m_work).left(std::min(m_firstMask, m_work.size())); }
+
+    bool isTaken(qsizetype i) const { return m_taken[i]; }
+
+private:
+    // General punctuation, so that word splitting treats a masked piece as a separator.
+    static constexpr QChar mark = QChar(0x205D);
+
+    QString m_work;
+    QList<bool> m_taken;
+    qsizetype m_firstMask = std::numeric_limits<qsizetype>::max();
+};
+
+// What is left of the line for a new name, with where each character stood in the line.
+struct Rest {
+    QString text;
+    QList<qsizetype> at;
+
+    void remove(qsizetype from, qsizetype count)
+    {
+        text.remove(from, count);
+        at.remove(from, count);
+    }
+    void truncate(qsizetype size)
+    {
+        text.truncate(size);
+        at.resize(size);
+    }
+};
+
+Rest restOf(const QString& line, const LineText& text)
+{
+    Rest rest;
+    rest.text.reserve(line.size());
+    rest.at.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (!text.isTaken(i)) {
+            rest.text.append(line.at(i));
+            rest.at.append(i);
+        }
+    }
+    return rest;
+}
+
+bool endsUnit(const QString& text, qsizetype at)
+{
+    if (at >= text.size())
+        return true;
+    const QChar c = text.at(at);
+    // Any white space, so a unit before a line break or tab counts like one before a blank.
+    return c.isSpace() || c == QLatin1Char('.') || c == QChar(0);
+}
+
+// Removes every occurrence of `name` followed by a blank that starts a word, then one occurrence
+// at the very end that starts a word.
+void removeUnitName(Rest& rest, const QString& name)
+{
+    const QString withBlank = name + QLatin1Char(' ');
+    qsizetype from = 0;
+    while (from < rest.text.size()) {
+        const qsizetype at = rest.text.indexOf(withBlank, from, Qt::CaseInsensitive);
+        if (at < 0)
+            break;
+        if (at == 0 || !rest.text.at(at - 1).isLetter()) {
+            rest.remove(at, withBlank.size());
+            from = at;
+        } else {
+            from = at + 1;
+        }
+    }
+    if (rest.text.endsWith(name, Qt::CaseInsensitive)) {
+        const qsizetype at = rest.text.size() - name.size();
+        if (at == 0 || !rest.text.at(at - 1).isLetter())
+            rest.truncate(at);
+    }
+}
+
+// The stretch from the first to the last letter; empty text when there is no letter.
+Range lettersOf(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && !text.at(start).isLetter())
+        ++start;
+    while (end > start && !text.at(end - 1).isLetter())
+        --end;
+    return { start, end - start };
+}
+
+} // namespace
+
+Decimal IngredientLineParser::Result::amountValue() const
+{
+    if (isEmpty(amount))
+        return Decimal::one();
+    return AmountFinding::amountDecimalNumberValue(amount);
+}
+
+IngredientLineParser::IngredientLineParser(
+    QStringList modifiers, QStringList unitNames, ParsingEngine::KnownIngredients knownIngredients)
+    : m_modifiers(std::move(modifiers))
+    , m_unitNames(std::move(unitNames))
+    , m_knownIngredients(std::move(knownIngredients))
+{
+}
+
+QString IngredientLineParser::unknownIngredientName()
+{
+    return QStringLiteral("unknown ingredient");
+}
+
+IngredientLineParser::Result IngredientLineParser::parse(const QString& line) const
+{
+    Result result;
+    LineText text(line);
+
+    // Parentheses: the first ")" after the first "(" closes, however they nest.
+    for (;;) {
+        const qsizetype open = text.work().indexOf(QLatin1Char('('));
+        if (open < 0)
+            break;
+        const qsizetype close = text.work().indexOf(QLatin1Char(')'), open + 1);
+        if (close < 0)
+            break;
+        text.mask({ open, close - open + 1 }, true);
+    }
+
+    // Modifiers, each masked as found so the next search cannot find it again.
+    for (;;) {
+        const Range hit = ArraySearch::rangeOfElementsOfArray(text.work(), m_modifiers);
+        if (hit.location == Range::NotFound)
+            break;
+        result.modifiers.append(line.mid(hit.location, hit.length));
+        text.mask(hit, true);
+        result.modifierRange = hit;
+    }
+    if (!result.modifiers.isEmpty())
+        result.modifier = result.modifiers.last();
+
+    // Known ingredients, longest names first; the first is the line's ingredient.
+    const QList<ParsingEngine::KnownMention> known
+        = ParsingEngine::knownIngredientsInString(text.work(), m_knownIngredients, m_unitNames);
+    if (!known.isEmpty()) {
+        result.ingredientKind = IngredientKind::Known;
+        result.ingredientKey = known.first().key;
+        result.ingredient = known.first().name;
+    }
+    for (qsizetype i = 0; i < known.size(); ++i) {
+        const QString& name = known.at(i).name;
+        qsizetype at = text.work().indexOf(name, 0, Qt::CaseInsensitive);
+        qsizetype length = name.size();
+        if (at < 0) {
+            QString stem;
+            if (name.endsWith(QLatin1String("es"), Qt::CaseInsensitive))
+                stem = name.chopped(2);
+            else if (name.endsWith(QLatin1Char('s'), Qt::CaseInsensitive))
+                stem = name.chopped(1);
+            if (!stem.isEmpty()) {
+                at = text.work().indexOf(stem, 0, Qt::CaseInsensitive);
+                length = stem.size();
+            }
+        }
+        if (at >= 0) {
+            text.mask({ at, length }, false);
+            if (i == 0)
+                result.ingredientRange = { at, length };
+        }
+    }
+
+    // Unit: the longest unit name in the head, kept only when a blank, a period or the end of the
+    // line follows it (after a plural ending).
+    {
+        const QString head = text.head().toString();
+        const Range hit = ArraySearch::rangeOfElementsOfArray(head, m_unitNames);
+        if (hit.location != Range::NotFound) {
+            const QString& work = text.work();
+            const qsizetype after = maxRange(hit);
+            qsizetype ending = 0;
+            if (after < work.size() && work.at(after) == QLatin1Char('s'))
+                ending = 1;
+            else if (QStringView(work).mid(after, 2) == QLatin1String("es"))
+                ending = 2;
+            if (endsUnit(work, after + ending)) {
+                result.unit = line.mid(hit.location, hit.length);
+                result.unitRange = { hit.location, hit.length + ending };
+                text.mask(result.unitRange, true);
+            }
+        }
+    }
+
+    // Amount: the head from its start through its last digit or fraction character.
+    {
+        const QStringView head = text.head();
+        const auto& amountCharacters = DecimalAndFractionCharacters::decimalDigitAndFractionCharacterSet();
+        qsizetype last = head.size() - 1;
+        while (last >= 0 && !amountCharacters.characterIsMember(head.at(last)))
+            --last;
+        if (last >= 0) {
+            result.amountRange = { 0, last + 1 };
+            result.amount = line.left(last + 1);
+            text.mask(result.amountRange, true);
+        }
+    }
+
+    // New ingredient: what is left of the line once the known parts are gone.
+    if (known.isEmpty()) {
+        Rest rest = restOf(line, text);
+        const qsizetype comma = rest.text.lastIndexOf(QLatin1Char(','));
+        if (comma >= 0)
+            rest.truncate(comma);
+        for (qsizetype i = rest.text.size() - 1; i >= 0; --i) {
+            if (rest.text.at(i).isDigit()) {
+                rest.remove(0, i + 1);
+                break;
+            }
+        }
+        for (const QString& name : ParsingEngine::unitNamesInString(rest.text, m_unitNames))
+            removeUnitName(rest, name);
+        const Range letters = lettersOf(rest.text);
+        if (letters.length == 0) {
+            result.ingredientKind = IngredientKind::Unnamed;
+            result.ingredient = unknownIngredientName();
+        } else {
+            result.ingredientKind = IngredientKind::New;
+            result.ingredient = rest.text.mid(letters.location, letters.length);
+            const qsizetype first = rest.at.at(letters.location);
+            const qsizetype last = rest.at.at(maxRange(letters) - 1);
+            // Parts taken from between its letters leave the name in pieces.
+            if (last - first + 1 == letters.length)
+                result.ingredientRange = { first, letters.length };
+        }
+    }
+    return result;
+}
