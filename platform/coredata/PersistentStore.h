@@ -55,6 +55,7 @@ public:
     static const QString ModelVersionKey;
     static const QString ModelVersionHashKey;
 
+    // Leaves no file beside the store that was not there before.
     static std::optional<QVariantMap> readMetadata(const QString& path, Error* error);
 
     // An ORDER BY list for sort descriptors on stored attributes; empty when SQL cannot order them
@@ -99,6 +100,9 @@ private:
 
     // Opening (PersistentStore.cpp). Each step that fails sets error and closes the connection.
     bool open(const QVariantMap& options, Error* error);
+    bool openFiles(const QVariantMap& options, Error* error);
+    bool recoverInterruptedCreation(const QString& name, Error* error);
+    bool discardInterruptedCreation(const QString& name, Error* error);
     bool openExistingFile(const QString& name, Error* error);
     bool createFile(const QString& name, Error* error);
     bool configureConnection(QString* message);
