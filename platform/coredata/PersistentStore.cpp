@@ -1,11 +1,13 @@
 #include "PersistentStore.h"
 
 #include "CoreDataErrors.h"
+#include "Log.h"
 #include "ManagedObjectModel.h"
 #include "PersistentStoreCoordinator.h"
 #include "PersistentStorePrivate.h"
 #include "StringFolding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -278,6 +280,9 @@ QString PersistentStore::identifierForNumber(quint32 number)
 
 bool PersistentStore::checkpoint(Error* error)
 {
+    // A read-only store has nothing of its own in a log, and may not write the file.
+    if (m_readOnly)
+        return true;
     QString message;
     if (!m_db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), &message)) {
         setError(error,
@@ -316,11 +321,14 @@ bool PersistentStore::failOpening(Error* error, int code, const QString& descrip
 bool PersistentStore::open(const QVariantMap& options, Error* error)
 {
     const Companions before = companionsOf(m_path);
-    if (openFiles(options, error))
-        return true;
-    m_db.close();
-    removeCreatedFiles(m_path, before);
-    return false;
+    if (!openFiles(options, error)) {
+        m_db.close();
+        removeCreatedFiles(m_path, before);
+        return false;
+    }
+    if (m_readOnly)
+        Log::log(QStringLiteral("The store “%1” was opened read-only. %2").arg(m_path, m_readOnlyReason));
+    return true;
 }
 
 bool PersistentStore::openFiles(const QVariantMap& options, Error* error)
@@ -330,7 +338,8 @@ bool PersistentStore::openFiles(const QVariantMap& options, Error* error)
     if (info.exists() && !info.isFile())
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” is not a file.").arg(name));
-    if (!recoverInterruptedCreation(name, error))
+    decideAccess(options);
+    if (!m_readOnly && !recoverInterruptedCreation(name, error))
         return false;
     const bool exists = fileSize(m_path) > 0;
     if (!(exists ? openExistingFile(name, error) : createFile(name, error)))
@@ -348,13 +357,29 @@ bool PersistentStore::openFiles(const QVariantMap& options, Error* error)
             QStringLiteral("The store “%1” could not be opened: %2").arg(name, message));
     if (exists && !matchesModel() && !migrateOnOpen(options, name, error))
         return false;
-    if (!ensureIndexes(&message))
+    // A read-only store is queried without the indexes it lacks.
+    if (!m_readOnly && !ensureIndexes(&message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be indexed: %2").arg(name, message));
     if (!loadEntityIDs(&message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be read: %2").arg(name, message));
     return registerOpenStore(error);
+}
+
+// An existing store that cannot be written is opened read-only, so that it says so at once rather
+// than failing at its first save.
+void PersistentStore::decideAccess(const QVariantMap& options)
+{
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (options.value(PersistentStoreCoordinator::ReadOnlyOption, false).toBool())
+        m_readOnlyReason = QStringLiteral("Read-only access was asked for.");
+    else if (fileSize(m_path) > 0 && !isWritable(folder))
+        m_readOnlyReason
+            = QStringLiteral("The folder “%1” cannot be written.").arg(QDir::toNativeSeparators(folder));
+    else if (fileSize(m_path) > 0 && !isWritable(m_path))
+        m_readOnlyReason = QStringLiteral("The file “%1” is read-only.").arg(QFileInfo(m_path).fileName());
+    m_readOnly = !m_readOnlyReason.isEmpty();
 }
 
 // A store killed in its first commit keeps a hot rollback journal, which the read-only
@@ -406,7 +431,9 @@ bool PersistentStore::openExistingFile(const QString& name, Error* error)
                 .arg(storeVersion)
                 .arg(m_model->version()));
     QString message;
-    if (!m_db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, &message))
+    const ReadOnlyTarget target
+        = m_readOnly ? readOnlyTarget(m_path) : ReadOnlyTarget { m_path, SQLITE_OPEN_READWRITE };
+    if (!m_db.open(target.name, target.flags | SQLITE_OPEN_FULLMUTEX, &message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be opened: %2").arg(name, message));
     return true;
@@ -415,6 +442,9 @@ bool PersistentStore::openExistingFile(const QString& name, Error* error)
 bool PersistentStore::createFile(const QString& name, Error* error)
 {
     QString message;
+    if (m_readOnly)
+        return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
+            QStringLiteral("The store “%1” could not be created: %2").arg(name, m_readOnlyReason));
     if (!m_db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, &message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be created: %2").arg(name, message));
@@ -426,6 +456,10 @@ bool PersistentStore::createFile(const QString& name, Error* error)
 bool PersistentStore::configureConnection(QString* message)
 {
     // A larger page cache and memory-mapped reads: index updates of a big save touch many pages.
+    // A read-only store keeps its journal mode, as switching it writes.
+    if (m_readOnly)
+        return m_db.exec(
+            QStringLiteral("PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456;"), message);
     return m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
                                     "PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456; PRAGMA "
                                     "wal_autocheckpoint = 16384;"),
@@ -440,6 +474,11 @@ bool PersistentStore::matchesModel() const
 
 bool PersistentStore::migrateOnOpen(const QVariantMap& options, const QString& name, Error* error)
 {
+    if (m_readOnly)
+        return failOpening(error, CoreDataErrors::PersistentStoreIncompatibleVersionHash,
+            QStringLiteral("The store “%1” is read-only and must be upgraded before this version of the "
+                           "program can open it. %2")
+                .arg(name, m_readOnlyReason));
     const bool allowed
         = options.value(PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, true).toBool()
         && options.value(PersistentStoreCoordinator::InferMappingModelAutomaticallyOption, true).toBool();

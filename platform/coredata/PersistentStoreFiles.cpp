@@ -21,6 +21,12 @@ quint32 bigEndian32(const QByteArray& bytes, int offset)
         | quint32(quint8(bytes[offset + 2])) << 8 | quint32(quint8(bytes[offset + 3]));
 }
 
+std::function<bool(const QString& path)>& writabilityCheck()
+{
+    static std::function<bool(const QString& path)> check;
+    return check;
+}
+
 // Where SQLite's locks sit in a database file (beyond any data, at 1 GiB).
 constexpr off_t lockRegionStart = 0x40000000;
 constexpr off_t lockRegionLength = 512;
@@ -93,6 +99,12 @@ bool isLockedElsewhere(const QString& path)
     return locked;
 }
 
+bool isWritable(const QString& path)
+{
+    const auto& check = writabilityCheck();
+    return check ? check(path) : ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
 ReadOnlyTarget readOnlyTarget(const QString& path)
 {
     if (fileSize(path + QStringLiteral("-wal")) > 0 || fileSize(path + QStringLiteral("-journal")) > 0)
@@ -123,3 +135,8 @@ void removeCreatedFiles(const QString& path, const Companions& before)
 }
 
 } // namespace PersistentStorePrivate
+
+void PersistentStore::setWritabilityCheckForTesting(std::function<bool(const QString& path)> check)
+{
+    PersistentStorePrivate::writabilityCheck() = std::move(check);
+}

@@ -77,6 +77,9 @@ std::optional<quint32> hotJournalInitialPages(const QString& journalPath);
 // Whether another process holds any SQLite lock on the database file.
 bool isLockedElsewhere(const QString& path);
 
+// Whether the file or folder can be written (or what the test seam says).
+bool isWritable(const QString& path);
+
 // How a store is read without writing: the name and open flags for SQLite. An immutable URI needs
 // no shared-memory file and creates nothing, unless a log or journal holds what the file lacks.
 struct ReadOnlyTarget {

@@ -1,4 +1,5 @@
 #include "CoreDataErrors.h"
+#include "Log.h"
 #include "StoreFixture.h"
 
 #include <QDir>
@@ -93,6 +94,8 @@ void install(int writes)
 class StoreOpeningTest : public StoreFixture
 {
 protected:
+    void TearDown() override { PersistentStore::setWritabilityCheckForTesting(nullptr); }
+
     // The fixture's store with two recipes, closed.
     void saveSampleAndClose()
     {
@@ -170,6 +173,108 @@ TEST_F(StoreOpeningTest, CreationKilledAtAnyWriteReopensAsAWorkingStore)
     // Both kinds of journal were left behind and recovered.
     EXPECT_TRUE(hotJournalSizes.contains(0));
     EXPECT_GE(hotJournalSizes.size(), 2);
+}
+
+TEST_F(StoreOpeningTest, UnwritableLibraryOpensReadOnly)
+{
+    saveSampleAndClose();
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString canonical = QFileInfo(path).absoluteFilePath();
+    struct Case {
+        const char* name;
+        QString unwritable; // what the writability check refuses
+        QVariantMap options;
+        QString reason;
+    };
+    const QList<Case> cases {
+        { "folder", folder, {}, QStringLiteral("The folder “%1” cannot be written.").arg(folder) },
+        { "file", canonical, {}, QStringLiteral("The file “Test.recipedb” is read-only.") },
+        { "option", QString(), { { PersistentStoreCoordinator::ReadOnlyOption, true } }, QString() },
+    };
+    const QByteArray before = fileBytes(path);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString unwritable = c.unwritable;
+        PersistentStore::setWritabilityCheckForTesting(
+            [unwritable](const QString& at) { return QFileInfo(at).absoluteFilePath() != unwritable; });
+        Log::Capture log;
+        Error error;
+        ASSERT_TRUE(openAt(path, c.options, &error)) << error.localizedDescription.toStdString();
+        EXPECT_TRUE(store->isReadOnly());
+        EXPECT_FALSE(store->readOnlyReason().isEmpty());
+        if (!c.reason.isEmpty()) {
+            EXPECT_EQ(store->readOnlyReason(), c.reason);
+        }
+        EXPECT_TRUE(log.contains(QStringLiteral("read-only"))) << log.lines().join(u'\n').toStdString();
+        EXPECT_TRUE(log.contains(store->readOnlyReason()));
+        EXPECT_EQ(names(fetch(QStringLiteral("Recipe"))),
+            (QStringList { QStringLiteral("Bread"), QStringLiteral("Soup") }));
+        EXPECT_EQ(fetch(QStringLiteral("Recipe"), QStringLiteral("name ==[c] 'soup'")).size(), 1);
+        EXPECT_EQ(companionsOf(path), QStringList());
+
+        recipe(QStringLiteral("Cake"));
+        EXPECT_FALSE(context->save(&error));
+        EXPECT_EQ(error.code, CoreDataErrors::PersistentStoreSaveError);
+        EXPECT_TRUE(error.localizedDescription.contains(QStringLiteral("read-only")))
+            << error.localizedDescription.toStdString();
+        EXPECT_TRUE(error.localizedDescription.contains(store->readOnlyReason()));
+        closeStack();
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_EQ(companionsOf(path), QStringList());
+    }
+    PersistentStore::setWritabilityCheckForTesting(nullptr);
+    ASSERT_TRUE(openAt(path));
+    EXPECT_FALSE(store->isReadOnly());
+    EXPECT_TRUE(store->readOnlyReason().isEmpty());
+}
+
+TEST_F(StoreOpeningTest, ReadOnlyStoreThatNeedsAnUpgradeIsRefused)
+{
+    saveSampleAndClose();
+    ASSERT_TRUE(execRaw(path, "UPDATE meta SET value = 1 WHERE key = 'KitchoraModelVersion'"));
+    const QByteArray before = fileBytes(path);
+    Error error;
+    EXPECT_FALSE(openAt(path, { { PersistentStoreCoordinator::ReadOnlyOption, true } }, &error));
+    EXPECT_TRUE(error.localizedDescription.contains(QStringLiteral("read-only")))
+        << error.localizedDescription.toStdString();
+    EXPECT_TRUE(error.localizedDescription.contains(QStringLiteral("upgraded")));
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_EQ(companionsOf(path), QStringList());
+}
+
+TEST_F(StoreOpeningTest, LibraryWithoutWritePermissionOpensReadOnly)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "modes do not stop root from writing";
+    saveSampleAndClose();
+    const QByteArray before = fileBytes(path);
+    struct Case {
+        QString protectedPath;
+        mode_t mode;
+    };
+    const Case cases[] = { { QFileInfo(path).absolutePath(), 0555 }, { path, 0444 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.protectedPath.toStdString());
+        const QByteArray name = QFile::encodeName(c.protectedPath);
+        struct stat original;
+        ASSERT_EQ(stat(name.constData(), &original), 0);
+        ASSERT_EQ(chmod(name.constData(), c.mode), 0);
+        Error error;
+        const bool opened = openAt(path, {}, &error);
+        const bool readOnly = opened && store->isReadOnly();
+        const QStringList found = opened ? names(fetch(QStringLiteral("Recipe"))) : QStringList();
+        if (opened)
+            recipe(QStringLiteral("Cake"));
+        const bool saved = opened && context->save();
+        closeStack();
+        chmod(name.constData(), original.st_mode & 07777);
+        ASSERT_TRUE(opened) << error.localizedDescription.toStdString();
+        EXPECT_TRUE(readOnly);
+        EXPECT_EQ(found, (QStringList { QStringLiteral("Bread"), QStringLiteral("Soup") }));
+        EXPECT_FALSE(saved);
+        EXPECT_EQ(fileBytes(path), before);
+        EXPECT_EQ(companionsOf(path), QStringList());
+    }
 }
 
 TEST_F(StoreOpeningTest, FileOfPartPagesIsRefusedUntouched)
