@@ -1,11 +1,13 @@
 #include "PersistentStore.h"
 
 #include "CoreDataErrors.h"
+#include "Log.h"
 #include "ManagedObjectModel.h"
 #include "PersistentStoreCoordinator.h"
 #include "PersistentStorePrivate.h"
 #include "StringFolding.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -103,39 +105,69 @@ int codePointCollation(void*, int length1, const void* data1, int length2, const
     return StringFolding::compareCodePoints(a, b);
 }
 
-// The application ID from the file's header, read before SQLite touches the file (it would, for
-// example, roll back a hot journal of a foreign database); 0 when it is no SQLite file at all.
-bool readHeaderApplicationID(const QString& path, quint32* id, QString* errorString)
+// SQLite errors that say the file could not be read now, not that its content is wrong.
+bool isAccessError(int code)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *errorString = file.errorString();
+    switch (code & 0xff) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_IOERR:
+    case SQLITE_NOMEM:
+    case SQLITE_PERM:
+        return true;
+    default:
         return false;
     }
-    const QByteArray header = file.read(100);
-    const bool sqlite = header.size() == 100 && header.startsWith(QByteArray("SQLite format 3\0", 16));
-    *id = sqlite ? (quint32(quint8(header[68])) << 24 | quint32(quint8(header[69])) << 16
-              | quint32(quint8(header[70])) << 8 | quint32(quint8(header[71])))
-                 : 0;
-    return true;
+}
+
+// The model version the metadata records: 0 when it records none, nullopt when the value is not
+// an integer (nor text that is one), which no version of the program writes.
+std::optional<qint64> modelVersionOf(const QVariantMap& metadata)
+{
+    if (!metadata.contains(PersistentStore::ModelVersionKey))
+        return 0;
+    const QVariant value = metadata.value(PersistentStore::ModelVersionKey);
+    if (value.typeId() == QMetaType::LongLong)
+        return value.toLongLong();
+    if (value.typeId() != QMetaType::QString)
+        return std::nullopt;
+    const QString text = value.toString();
+    const qsizetype digitsFrom = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    bool ok = text.size() > digitsFrom;
+    for (qsizetype i = digitsFrom; ok && i < text.size(); ++i)
+        ok = text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9');
+    const qint64 version = ok ? text.toLongLong(&ok) : 0;
+    return ok ? std::optional<qint64>(version) : std::nullopt;
 }
 
 // The meta table of a file whose header is ours; nullopt when SQLite disagrees or the table is
-// unreadable or has no UUID.
-std::optional<QVariantMap> readMetaTable(const QString& path)
+// unreadable, has no UUID or no integer model version. When SQLite could not read the file at all,
+// `unreadable` says why.
+std::optional<QVariantMap> readMetaTable(const ReadOnlyTarget& target, QString* unreadable)
 {
     SqlConnection db;
     QString message;
-    if (!db.open(path, SQLITE_OPEN_READONLY, &message))
+    if (!db.open(target.name, target.flags, &message)) {
+        *unreadable = message;
         return std::nullopt;
+    }
+    const auto failed = [&db, unreadable]() -> std::optional<QVariantMap> {
+        if (isAccessError(sqlite3_errcode(db.handle())))
+            *unreadable = db.lastError();
+        return std::nullopt;
+    };
     {
         SqlStatement appID = db.prepare(QStringLiteral("PRAGMA application_id"), &message);
-        if (!appID || appID.step() != SQLITE_ROW || appID.int64(0) != applicationID)
+        if (!appID || appID.step() != SQLITE_ROW)
+            return failed();
+        if (appID.int64(0) != applicationID)
             return std::nullopt;
     }
     SqlStatement meta = db.prepare(QStringLiteral("SELECT key, value FROM meta"), &message);
     if (!meta)
-        return std::nullopt;
+        return failed();
     QVariantMap result;
     int rc;
     while ((rc = meta.step()) == SQLITE_ROW) {
@@ -143,9 +175,49 @@ std::optional<QVariantMap> readMetaTable(const QString& path)
         if (!key.startsWith(QStringLiteral("maxpk.")))
             result.insert(key, meta.value(1));
     }
-    if (rc != SQLITE_DONE || !result.contains(PersistentStore::StoreUUIDKey))
+    if (rc != SQLITE_DONE)
+        return failed();
+    if (!result.contains(PersistentStore::StoreUUIDKey) || !modelVersionOf(result))
         return std::nullopt;
     return result;
+}
+
+// Tells our stores from other and damaged files by their header and meta table, writing nothing.
+std::optional<QVariantMap> identifyStore(const QString& path, Error* error)
+{
+    const QString name = QFileInfo(path).fileName();
+    FileHeader header;
+    QString readError;
+    if (!readFileHeader(path, &header, &readError)) {
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, path,
+                QStringLiteral("The file “%1” could not be read: %2").arg(name, readError)));
+        return std::nullopt;
+    }
+    const Error notAStore = storeError(CoreDataErrors::PersistentStoreInvalidType, path,
+        QStringLiteral("The file “%1” is not a library store or is damaged.").arg(name));
+    if (!header.complete || header.applicationID != quint32(applicationID)
+        || !hasWholePages(header, fileSize(path + QStringLiteral("-wal")) > 0)) {
+        setError(error, notAStore);
+        return std::nullopt;
+    }
+    std::optional<QVariantMap> metadata = readMetaTable(readOnlyTarget(path), &readError);
+    if (!metadata && !readError.isEmpty())
+        setError(error,
+            storeError(CoreDataErrors::PersistentStoreOpenError, path,
+                QStringLiteral("The file “%1” could not be read: %2").arg(name, readError)));
+    else if (!metadata)
+        setError(error, notAStore);
+    return metadata;
+}
+
+// SQLite rolls a hot journal back at the first read through a connection that may write.
+void rollBackJournal(const QString& path)
+{
+    SqlConnection db;
+    QString message;
+    if (db.open(path, SQLITE_OPEN_READWRITE, &message))
+        db.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"), &message);
 }
 
 } // namespace
@@ -208,6 +280,9 @@ QString PersistentStore::identifierForNumber(quint32 number)
 
 bool PersistentStore::checkpoint(Error* error)
 {
+    // A read-only store has nothing of its own in a log, and may not write the file.
+    if (m_readOnly)
+        return true;
     QString message;
     if (!m_db.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), &message)) {
         setError(error,
@@ -229,23 +304,9 @@ std::optional<QVariantMap> PersistentStore::readMetadata(const QString& path, Er
                 QStringLiteral("The file “%1” doesn’t exist.").arg(name)));
         return std::nullopt;
     }
-    const Error notAStore = storeError(CoreDataErrors::PersistentStoreInvalidType, path,
-        QStringLiteral("The file “%1” is not a library store or is damaged.").arg(name));
-    quint32 id = 0;
-    QString readError;
-    if (!readHeaderApplicationID(path, &id, &readError)) {
-        setError(error,
-            storeError(CoreDataErrors::PersistentStoreOpenError, path,
-                QStringLiteral("The file “%1” could not be read: %2").arg(name, readError)));
-        return std::nullopt;
-    }
-    if (id != quint32(applicationID)) {
-        setError(error, notAStore);
-        return std::nullopt;
-    }
-    std::optional<QVariantMap> metadata = readMetaTable(path);
-    if (!metadata)
-        setError(error, notAStore);
+    const Companions before = companionsOf(path);
+    std::optional<QVariantMap> metadata = identifyStore(path, error);
+    removeCreatedFiles(path, before);
     return metadata;
 }
 
@@ -256,14 +317,31 @@ bool PersistentStore::failOpening(Error* error, int code, const QString& descrip
     return false;
 }
 
+// A refused open leaves the folder as it found it.
 bool PersistentStore::open(const QVariantMap& options, Error* error)
+{
+    const Companions before = companionsOf(m_path);
+    if (!openFiles(options, error)) {
+        m_db.close();
+        removeCreatedFiles(m_path, before);
+        return false;
+    }
+    if (m_readOnly)
+        Log::log(QStringLiteral("The store “%1” was opened read-only. %2").arg(m_path, m_readOnlyReason));
+    return true;
+}
+
+bool PersistentStore::openFiles(const QVariantMap& options, Error* error)
 {
     const QString name = QFileInfo(m_path).fileName();
     const QFileInfo info(m_path);
-    const bool exists = info.exists() && info.size() > 0;
     if (info.exists() && !info.isFile())
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” is not a file.").arg(name));
+    decideAccess(options);
+    if (!m_readOnly && !recoverInterruptedCreation(name, error))
+        return false;
+    const bool exists = fileSize(m_path) > 0;
     if (!(exists ? openExistingFile(name, error) : createFile(name, error)))
         return false;
     registerFunctions();
@@ -279,13 +357,62 @@ bool PersistentStore::open(const QVariantMap& options, Error* error)
             QStringLiteral("The store “%1” could not be opened: %2").arg(name, message));
     if (exists && !matchesModel() && !migrateOnOpen(options, name, error))
         return false;
-    if (!ensureIndexes(&message))
+    // A read-only store is queried without the indexes it lacks.
+    if (!m_readOnly && !ensureIndexes(&message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be indexed: %2").arg(name, message));
     if (!loadEntityIDs(&message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be read: %2").arg(name, message));
     return registerOpenStore(error);
+}
+
+// An existing store that cannot be written is opened read-only, so that it says so at once rather
+// than failing at its first save.
+void PersistentStore::decideAccess(const QVariantMap& options)
+{
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (options.value(PersistentStoreCoordinator::ReadOnlyOption, false).toBool())
+        m_readOnlyReason = QStringLiteral("Read-only access was asked for.");
+    else if (fileSize(m_path) > 0 && !isWritable(folder))
+        m_readOnlyReason
+            = QStringLiteral("The folder “%1” cannot be written.").arg(QDir::toNativeSeparators(folder));
+    else if (fileSize(m_path) > 0 && !isWritable(m_path))
+        m_readOnlyReason = QStringLiteral("The file “%1” is read-only.").arg(QFileInfo(m_path).fileName());
+    m_readOnly = !m_readOnlyReason.isEmpty();
+}
+
+// A store killed in its first commit keeps a hot rollback journal, which the read-only
+// identification cannot roll back. Done only for files whose header is ours or not yet whole, and
+// never while another process could be writing.
+bool PersistentStore::recoverInterruptedCreation(const QString& name, Error* error)
+{
+    const std::optional<quint32> initialPages = hotJournalInitialPages(m_path + QStringLiteral("-journal"));
+    FileHeader header;
+    QString readError;
+    if (!initialPages || !readFileHeader(m_path, &header, &readError) || isLockedElsewhere(m_path))
+        return true;
+    const bool ours = header.complete && header.applicationID == quint32(applicationID);
+    if (*initialPages == 0 && (ours || !header.complete))
+        return discardInterruptedCreation(name, error);
+    if (*initialPages > 0 && ours)
+        rollBackJournal(m_path);
+    return true;
+}
+
+// Rolling back the file's creation leaves an empty file; the store is then created anew. The file
+// is emptied before the journal goes, so that a second interruption finds the same state.
+bool PersistentStore::discardInterruptedCreation(const QString& name, Error* error)
+{
+    QFile file(m_path);
+    QFile journal(m_path + QStringLiteral("-journal"));
+    if (!file.resize(0))
+        return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
+            QStringLiteral("The store “%1” could not be opened: %2").arg(name, file.errorString()));
+    if (!journal.remove())
+        return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
+            QStringLiteral("The store “%1” could not be opened: %2").arg(name, journal.errorString()));
+    return true;
 }
 
 // Identifies the file before anything could write to it.
@@ -295,7 +422,7 @@ bool PersistentStore::openExistingFile(const QString& name, Error* error)
     if (!metadata)
         return false;
     m_metadata = *metadata;
-    const int storeVersion = m_metadata.value(ModelVersionKey).toInt();
+    const qint64 storeVersion = modelVersionOf(m_metadata).value_or(0);
     if (storeVersion > m_model->version())
         return failOpening(error, CoreDataErrors::PersistentStoreIncompatibleVersionHash,
             QStringLiteral("The store “%1” was made by a newer version of the program "
@@ -304,7 +431,9 @@ bool PersistentStore::openExistingFile(const QString& name, Error* error)
                 .arg(storeVersion)
                 .arg(m_model->version()));
     QString message;
-    if (!m_db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, &message))
+    const ReadOnlyTarget target
+        = m_readOnly ? readOnlyTarget(m_path) : ReadOnlyTarget { m_path, SQLITE_OPEN_READWRITE };
+    if (!m_db.open(target.name, target.flags | SQLITE_OPEN_FULLMUTEX, &message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be opened: %2").arg(name, message));
     return true;
@@ -313,6 +442,9 @@ bool PersistentStore::openExistingFile(const QString& name, Error* error)
 bool PersistentStore::createFile(const QString& name, Error* error)
 {
     QString message;
+    if (m_readOnly)
+        return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
+            QStringLiteral("The store “%1” could not be created: %2").arg(name, m_readOnlyReason));
     if (!m_db.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, &message))
         return failOpening(error, CoreDataErrors::PersistentStoreOpenError,
             QStringLiteral("The store “%1” could not be created: %2").arg(name, message));
@@ -324,6 +456,10 @@ bool PersistentStore::createFile(const QString& name, Error* error)
 bool PersistentStore::configureConnection(QString* message)
 {
     // A larger page cache and memory-mapped reads: index updates of a big save touch many pages.
+    // A read-only store keeps its journal mode, as switching it writes.
+    if (m_readOnly)
+        return m_db.exec(
+            QStringLiteral("PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456;"), message);
     return m_db.exec(QStringLiteral("PRAGMA journal_mode = WAL; PRAGMA synchronous = FULL; "
                                     "PRAGMA cache_size = -32768; PRAGMA mmap_size = 268435456; PRAGMA "
                                     "wal_autocheckpoint = 16384;"),
@@ -333,11 +469,16 @@ bool PersistentStore::configureConnection(QString* message)
 bool PersistentStore::matchesModel() const
 {
     return m_metadata.value(ModelVersionHashKey).toByteArray() == m_model->versionHash()
-        && m_metadata.value(ModelVersionKey).toInt() == m_model->version();
+        && modelVersionOf(m_metadata) == qint64(m_model->version());
 }
 
 bool PersistentStore::migrateOnOpen(const QVariantMap& options, const QString& name, Error* error)
 {
+    if (m_readOnly)
+        return failOpening(error, CoreDataErrors::PersistentStoreIncompatibleVersionHash,
+            QStringLiteral("The store “%1” is read-only and must be upgraded before this version of the "
+                           "program can open it. %2")
+                .arg(name, m_readOnlyReason));
     const bool allowed
         = options.value(PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOption, true).toBool()
         && options.value(PersistentStoreCoordinator::InferMappingModelAutomaticallyOption, true).toBool();

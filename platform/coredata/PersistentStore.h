@@ -40,6 +40,11 @@ public:
     QVariantMap metadata() const;
     PersistentStoreCoordinator* persistentStoreCoordinator() const { return m_coordinator; }
     quint32 storeNumber() const { return m_storeNumber; }
+    // A read-only store reads as any other; every save fails and nothing is written to its files.
+    // It is opened so when its folder or file cannot be written, or when asked to.
+    bool isReadOnly() const { return m_readOnly; }
+    // Why the store is read-only, naming the folder or file; empty when it is not.
+    QString readOnlyReason() const { return m_readOnlyReason; }
 
     // Moves the write-ahead log into the main file, so the file alone is the whole store
     // (before copying or replacing it).
@@ -55,7 +60,12 @@ public:
     static const QString ModelVersionKey;
     static const QString ModelVersionHashKey;
 
+    // Leaves no file beside the store that was not there before.
     static std::optional<QVariantMap> readMetadata(const QString& path, Error* error);
+
+    // Test seam: replaces the check whether a file or folder can be written (access(W_OK) by
+    // default, which root passes whatever the modes); nullptr restores the default.
+    static void setWritabilityCheckForTesting(std::function<bool(const QString& path)> check);
 
     // An ORDER BY list for sort descriptors on stored attributes; empty when SQL cannot order them
     // as the descriptors do.
@@ -99,6 +109,10 @@ private:
 
     // Opening (PersistentStore.cpp). Each step that fails sets error and closes the connection.
     bool open(const QVariantMap& options, Error* error);
+    bool openFiles(const QVariantMap& options, Error* error);
+    void decideAccess(const QVariantMap& options);
+    bool recoverInterruptedCreation(const QString& name, Error* error);
+    bool discardInterruptedCreation(const QString& name, Error* error);
     bool openExistingFile(const QString& name, Error* error);
     bool createFile(const QString& name, Error* error);
     bool configureConnection(QString* message);
@@ -198,4 +212,6 @@ private:
     std::vector<EntityLayout> m_entityLayouts;
     QHash<qint64, const EntityDescription*> m_entitiesByStoreID;
     QVariantMap m_metadata;
+    bool m_readOnly = false;
+    QString m_readOnlyReason;
 };

@@ -15,6 +15,7 @@ const QString PersistentStoreCoordinator::MigratePersistentStoresAutomaticallyOp
     = QStringLiteral("NSMigratePersistentStoresAutomaticallyOption");
 const QString PersistentStoreCoordinator::InferMappingModelAutomaticallyOption
     = QStringLiteral("NSInferMappingModelAutomaticallyOption");
+const QString PersistentStoreCoordinator::ReadOnlyOption = QStringLiteral("NSReadOnlyPersistentStoreOption");
 
 PersistentStoreCoordinator::PersistentStoreCoordinator(const ManagedObjectModel* model)
     : m_model(model)

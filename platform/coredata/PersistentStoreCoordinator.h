@@ -26,6 +26,8 @@ public:
     // Option keys of addPersistentStoreWithType (both on by default).
     static const QString MigratePersistentStoresAutomaticallyOption;
     static const QString InferMappingModelAutomaticallyOption;
+    // A bool option (off by default): open the store read-only even when it could be written.
+    static const QString ReadOnlyOption;
 
     // The model must outlive the coordinator.
     explicit PersistentStoreCoordinator(const ManagedObjectModel* model);

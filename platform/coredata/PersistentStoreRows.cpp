@@ -290,6 +290,12 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
         return storeError(CoreDataErrors::PersistentStoreSaveError, m_path,
             QStringLiteral("The store “%1” could not be saved: %2").arg(name, why));
     };
+    if (m_readOnly) {
+        setError(error,
+            saveError(
+                QStringLiteral("the library is read-only and was left unchanged. %1").arg(m_readOnlyReason)));
+        return false;
+    }
     Save save;
     save.keys = keys;
     if (!m_db.exec(QStringLiteral("BEGIN IMMEDIATE"), &save.message)) {
