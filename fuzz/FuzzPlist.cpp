@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QTimeZone>
 #include <cmath>
+#include <cstdio>
 
 using FuzzSupport::require;
 
@@ -76,6 +77,8 @@ void fuzzPlist(const uint8_t* data, size_t size)
 
     Error writeError;
     const QByteArray written = PropertyList::dataWithPropertyList(value, format, &writeError);
+    if (written.isEmpty())
+        std::fprintf(stderr, "write failed: %s\n", qUtf8Printable(writeError.localizedDescription));
     require(!written.isEmpty());
 
     PropertyList::Format again = format;

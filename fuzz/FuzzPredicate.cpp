@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <cstdio>
 #include <memory>
 
 using FuzzSupport::require;
@@ -194,6 +195,8 @@ void fuzzPredicate(const uint8_t* data, size_t size)
     FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
     request.setPredicate(*predicate);
     const std::optional<QList<ManagedObject*>> fetched = s.context->executeFetchRequest(request, &error);
+    if (!fetched)
+        std::fprintf(stderr, "fetch failed: %s\n", qUtf8Printable(error.localizedDescription));
     require(fetched.has_value());
     require(asSet(*fetched) == expected);
     require(fetched->size() == expected.size());
