@@ -10,13 +10,35 @@
 #include <string>
 #include <vector>
 
+namespace
+{
+
+// Plain strings and std::filesystem: Qt may already be gone when these are removed at exit.
+std::vector<std::string>& scratchFolders()
+{
+    static auto* folders = new std::vector<std::string>;
+    return *folders;
+}
+
+void removeScratchFolders()
+{
+    for (const std::string& folder : scratchFolders()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
+}
+
+} // namespace
+
 namespace FuzzSupport
 {
 
 void require(bool condition)
 {
-    if (!condition)
-        std::abort();
+    if (condition)
+        return;
+    removeScratchFolders();
+    std::abort();
 }
 
 void ensureApplication()
@@ -43,19 +65,12 @@ QString scratchFolderTemplate()
 
 void removeAtExit(const QString& path)
 {
-    // Plain strings and std::filesystem: Qt may already be gone when the handler runs.
-    static auto* paths = new std::vector<std::string>;
     static const bool registered = [] {
-        std::atexit([] {
-            for (const std::string& folder : *paths) {
-                std::error_code ignored;
-                std::filesystem::remove_all(folder, ignored);
-            }
-        });
+        std::atexit(removeScratchFolders);
         return true;
     }();
     (void)registered;
-    paths->push_back(QFile::encodeName(path).toStdString());
+    scratchFolders().push_back(QFile::encodeName(path).toStdString());
 }
 
 QByteArray bytesOf(const uint8_t* data, size_t size)

@@ -10,7 +10,8 @@
 namespace FuzzSupport
 {
 
-// Aborts on a broken invariant, so libFuzzer (or the test) reports it with the stack.
+// Aborts on a broken invariant, so libFuzzer (or the test) reports it with the stack; the
+// scratch folders go first.
 void require(bool condition);
 
 // The application object some of the model needs (main thread, run loop, offscreen fonts);
@@ -20,8 +21,8 @@ void ensureApplication();
 // A template for QTemporaryDir: in memory when the system offers a tmpfs, since stores that sync
 // every save would otherwise keep the fuzzer waiting on the disk.
 QString scratchFolderTemplate();
-// Removes the folder when the process exits normally: stores kept for the whole run are never
-// destroyed, so their temporary folders would stay behind.
+// Removes the folder when the process exits normally or a check fails: stores kept for the whole
+// run are never destroyed, so their temporary folders would stay behind.
 void removeAtExit(const QString& path);
 
 QByteArray bytesOf(const uint8_t* data, size_t size);
