@@ -40,7 +40,7 @@ bench: deps
 
 # Each target starts from its saved regression inputs and the seed folders listed in
 # fuzz/<target>.seeds (its own seeds and the test fixtures beside its tests), and keeps what it
-# finds in $(FUZZ_DIR)/corpus/<target>.
+# finds in $(FUZZ_DIR)/corpus/<target>. fuzz/<target>.options, when present, adds flags.
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DKITCHORA_SANITIZE=ON -DKITCHORA_FUZZ=ON -DKITCHORA_TESTS=OFF
@@ -49,7 +49,7 @@ fuzz: deps
 	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
 	  echo "== $$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_DIR)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -max_len=1048576 \
-	    -dict=fuzz/$$t.dict $(FUZZ_DIR)/corpus/$$t fuzz/regressions/$$t $$(cat fuzz/$$t.seeds); \
+	    -dict=fuzz/$$t.dict $$(cat fuzz/$$t.options 2>/dev/null) $(FUZZ_DIR)/corpus/$$t fuzz/regressions/$$t $$(cat fuzz/$$t.seeds); \
 	done
 
 format:
