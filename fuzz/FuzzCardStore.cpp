@@ -13,6 +13,7 @@
 #include "VRCManagedObjectWriter.h"
 
 #include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 
 using FuzzSupport::require;
@@ -94,6 +95,10 @@ bool readWriteAndReadAgain(ManagedObjectContext& context, const QString& text)
     require(cards.size() == recipes.size());
     const QList<ManagedObject*> again
         = liveRecipes(VRCManagedObjectReader(cards.join(QString())).setOfManagedObjectsInContext(&context));
+    if (again.size() != recipes.size())
+        std::fprintf(stderr, "%lld recipes read, %lld read back from:\n%s\n",
+            static_cast<long long>(recipes.size()), static_cast<long long>(again.size()),
+            qUtf8Printable(cards.join(QString())));
     require(again.size() == recipes.size());
     if (!saved(context))
         return false;
