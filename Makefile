@@ -9,7 +9,7 @@ RUN_DIR := build/release
 BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := fuzz_vrc_reader
+FUZZ_TARGETS := fuzz_vrc_reader fuzz_plist fuzz_predicate fuzz_jpeg2000 fuzz_ingredient_lines fuzz_card_store
 GENERATOR := -G Ninja
 
 export QT_QPA_PLATFORM ?= offscreen
@@ -38,8 +38,9 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bench/bench_*; do if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" || exit 1; fi; done
 
-# Each target starts from the test fixtures beside its tests and keeps what it finds in
-# $(FUZZ_DIR)/corpus/<target>.
+# Each target starts from its saved regression inputs and the seed folders listed in
+# fuzz/<target>.seeds (its own seeds and the test fixtures beside its tests), and keeps what it
+# finds in $(FUZZ_DIR)/corpus/<target>. fuzz/<target>.options, when present, adds flags.
 fuzz: deps
 	cmake -S . -B $(FUZZ_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DKITCHORA_SANITIZE=ON -DKITCHORA_FUZZ=ON -DKITCHORA_TESTS=OFF
@@ -48,7 +49,7 @@ fuzz: deps
 	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
 	  echo "== $$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_DIR)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 -max_len=1048576 \
-	    -dict=fuzz/$$t.dict $(FUZZ_DIR)/corpus/$$t tests/model/vrc/data; \
+	    -dict=fuzz/$$t.dict $$(cat fuzz/$$t.options 2>/dev/null) $(FUZZ_DIR)/corpus/$$t fuzz/regressions/$$t $$(cat fuzz/$$t.seeds); \
 	done
 
 format:
