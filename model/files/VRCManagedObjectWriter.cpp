@@ -5,6 +5,7 @@
 #include "ManagedObject.h"
 #include "VRCReader.h"
 
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace
@@ -51,6 +52,47 @@ bool isRecipe(const ManagedObject* object)
     return object && object->entity() && object->entity()->name() == QLatin1String("Recipe");
 }
 
+// The card format has no escaping. A value holding the multi-line markers would make a reader
+// gather the lines after it into one value, so the markers are left out; a value holding a line
+// break goes between the markers, so its later lines cannot be read as tags of their own (an
+// "END:VRECIPECARD" line in a direction would otherwise end the card).
+QString carried(QString value)
+{
+    for (const QString& marker : { QStringLiteral("<<start>>"), QStringLiteral("<start<<"),
+             QStringLiteral("<<end>>"), QStringLiteral(">end>>") })
+        value.remove(marker);
+    return value;
+}
+
+bool holdsLineBreak(const QString& value)
+{
+    // The line breaks the readers split at.
+    return std::any_of(value.begin(), value.end(), [](QChar c) {
+        return c == u'\n' || c == u'\r' || c == u'\u0085' || c == u'\u2028' || c == u'\u2029';
+    });
+}
+
+// A later line of a value that starts like a card's first or last line would end the value
+// there (readers stop a value at such a line, so a lost end marker costs one card, not the
+// rest): it gets a zero-width space in front, which shows nothing.
+QString guardBoundaries(const QString& value)
+{
+    static const QRegularExpression boundary(
+        QStringLiteral("([\\n\\r\\x{85}\\x{2028}\\x{2029}][ \\t]*)((BEGIN|END):VRECIPECARD)"));
+    QString guarded = value;
+    guarded.replace(boundary, QStringLiteral("\\1\u200B\\2"));
+    return guarded;
+}
+
+// One "TAG:value" line.
+QString cardLine(const QString& tag, const QString& value)
+{
+    const QString kept = guardBoundaries(carried(value));
+    if (holdsLineBreak(kept))
+        return QStringLiteral("%1:<<start>>%2<<end>>\n").arg(tag, kept);
+    return QStringLiteral("%1:%2\n").arg(tag, kept);
+}
+
 const QString unknownMember
     = QStringLiteral("stringsFromRecipeManagedObjects: unknown object type in collection: skipping\n");
 
@@ -58,8 +100,7 @@ const QString unknownMember
 
 QString VRCManagedObjectWriter::stringFromRecipeManagedObject(const ManagedObject* recipe) const
 {
-    const auto line
-        = [](const QString& tag, const QString& value) { return QStringLiteral("%1:%2\n").arg(tag, value); };
+    const auto line = cardLine;
     QString card;
     card += QStringLiteral("BEGIN:VRECIPECARD\n");
     card += QStringLiteral("VERSION:%1\n").arg(VRCMaxSupportedVersionString);
@@ -70,24 +111,25 @@ QString VRCManagedObjectWriter::stringFromRecipeManagedObject(const ManagedObjec
     card += line(VRCCategoryTag, text(recipe, QStringLiteral("category.name")));
     card += line(VRCCuisineTag, text(recipe, QStringLiteral("cuisine.name")));
     card += QStringLiteral("%1:<<start>>%2<<end>>\n")
-                .arg(VRCDescriptionTag, text(recipe, QStringLiteral("recipeDescription")));
+                .arg(VRCDescriptionTag, carried(text(recipe, QStringLiteral("recipeDescription"))));
     card += line(VRCYieldTag, text(recipe, QStringLiteral("yield")));
     card += line(VRCCookTimeTag, text(recipe, QStringLiteral("cookTime")));
     card += line(VRCKitchenTag, text(recipe, QStringLiteral("kitchen.name")));
 
     for (const ManagedObject* item : itemsInIndexOrder(recipe, QStringLiteral("ingredients"))) {
-        card += QStringLiteral("%1:%2:%3;%4;%5;%6;%7\n")
-                    .arg(VRCIngredientTag, text(item, QStringLiteral("index")),
-                        text(item, QStringLiteral("amount")), text(item, QStringLiteral("measure")),
-                        text(item, QStringLiteral("modifier")),
-                        text(item, QStringLiteral("baseIngredient.name")),
-                        text(item, QStringLiteral("displayString")));
+        card += line(VRCIngredientTag,
+            QStringLiteral("%1:%2;%3;%4;%5;%6")
+                .arg(text(item, QStringLiteral("index")), text(item, QStringLiteral("amount")),
+                    text(item, QStringLiteral("measure")), text(item, QStringLiteral("modifier")),
+                    text(item, QStringLiteral("baseIngredient.name")),
+                    text(item, QStringLiteral("displayString"))));
     }
     for (const auto& [tag, key] : { std::pair { VRCDirectionTag, QStringLiteral("directions") },
              std::pair { VRCNoteTag, QStringLiteral("notes") } }) {
         for (const ManagedObject* item : itemsInIndexOrder(recipe, key))
-            card += QStringLiteral("%1:%2:%3\n")
-                        .arg(tag, text(item, QStringLiteral("index")), text(item, QStringLiteral("text")));
+            card += line(tag,
+                QStringLiteral("%1:%2").arg(
+                    text(item, QStringLiteral("index")), text(item, QStringLiteral("text"))));
     }
     card += QStringLiteral("END:VRECIPECARD\n");
     return card;

@@ -2,6 +2,7 @@
 
 #include "CardFixture.h"
 #include "Log.h"
+#include "VRCReader.h"
 
 namespace
 {
@@ -108,4 +109,29 @@ TEST_F(VRCManagedObjectWriterTest, AnythingButAListIsRefused)
     EXPECT_FALSE(writer.stringsFromRecipeManagedObjects(QVariant(QString("Leek Soup"))));
     EXPECT_FALSE(writer.stringsFromRecipeManagedObjects(QVariant()));
     EXPECT_TRUE(log.contains("stringsFromRecipeManagedObjects: unknown collection type: QString"));
+}
+
+// Values that hold line breaks or the format's markers come back as one card with their text.
+TEST_F(VRCManagedObjectWriterTest, ValuesWithLineBreaksAndMarkersReadBackAsOneCard)
+{
+    RecipeMO* stew = bareRecipe("Stew\nfor two");
+    addIngredient(stew, 1, "1", "cup", QVariant(), "water", "1 cup water\nEND:VRECIPECARD");
+    addItem(stew, "Direction", 1, "Boil.\nEND:VRECIPECARD\nBEGIN:VRECIPECARD\nNAME:Intruder");
+    addItem(stew, "Direction", 2, "Stir <<start>> well");
+    addItem(stew, "Note", 1, "Keeps<<end>>\u2028a day.");
+
+    const QString card = writer.stringFromRecipeManagedObject(stew);
+    const VRCReader reader(card + writer.stringFromRecipeManagedObject(bareRecipe("Bread")));
+    const QList<VRCRecipe> read = reader.vrcObjects();
+
+    ASSERT_EQ(read.size(), 2) << card.toStdString();
+    EXPECT_EQ(read[0].name(), "Stew\nfor two");
+    ASSERT_EQ(read[0].ingredients().size(), 1);
+    // Lines that would open or close a card keep their text behind an invisible zero-width space.
+    EXPECT_EQ(read[0].ingredients()[0].displayString(), "1 cup water\n\u200BEND:VRECIPECARD");
+    EXPECT_EQ(read[0].directions(),
+        (QStringList {
+            "Boil.\n\u200BEND:VRECIPECARD\n\u200BBEGIN:VRECIPECARD\nNAME:Intruder", "Stir  well" }));
+    EXPECT_EQ(read[0].notes(), QStringList { "Keeps\u2028a day." });
+    EXPECT_EQ(read[1].name(), "Bread");
 }
