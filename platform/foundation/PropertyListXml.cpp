@@ -224,6 +224,8 @@ private:
         return value;
     }
 
+    static QDateTime lastXmlDate() { return QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999), Qt::UTC); }
+
     QVariant parseDate(const QString& text)
     {
         static const QRegularExpression pattern(
@@ -241,7 +243,10 @@ private:
         const QString fraction = match.captured(7);
         if (!fraction.isEmpty()) {
             const double seconds = QStringLiteral("0.%1").arg(fraction).toDouble();
-            result = result.addMSecs(std::llround(seconds * 1000.0));
+            // Rounded to milliseconds, but never past the last moment XML dates carry, so that
+            // whatever is read can be written back.
+            result = result.addMSecs(
+                std::min<qint64>(std::llround(seconds * 1000.0), result.msecsTo(lastXmlDate())));
         }
         return result;
     }
@@ -427,7 +432,7 @@ private:
             const QDateTime date = value.toDateTime().toUTC();
             if (date.date().year() < 1 || date.date().year() > 9999)
                 return fail(QStringLiteral("the date %1 is outside what XML dates can carry")
-                                .arg(date.toString(Qt::ISODate)));
+                                .arg(date.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'"))));
             // Whole seconds: other readers refuse a fraction here. Binary keeps milliseconds.
             writeRaw("date", date.toString(QStringLiteral("yyyy-MM-dd'T'HH:mm:ss'Z'")).toLatin1(), depth);
             return true;

@@ -453,3 +453,23 @@ TEST(PropertyList, EntityExpansionIsBounded)
     EXPECT_FALSE(PropertyList::propertyListWithData(text, nullptr, &error).isValid());
     EXPECT_EQ(error.code, PropertyList::ReadCorruptError);
 }
+
+// A fraction that rounds past the last XML date stays at that date, so what is read writes back;
+// a date out of range names itself in the error.
+TEST(PropertyList, XmlDatesReadCanBeWrittenBack)
+{
+    const QVariant read = PropertyList::propertyListWithData(
+        "<plist version=\"1.0\"><date>9999-12-31T23:59:59.9999Z</date></plist>");
+    ASSERT_TRUE(read.isValid());
+    EXPECT_EQ(read.toDateTime(), utc(9999, 12, 31, 23, 59, 59, 999));
+    Error error;
+    const QByteArray written = PropertyList::dataWithPropertyList(read, Format::Xml, &error);
+    EXPECT_TRUE(written.contains("<date>9999-12-31T23:59:59Z</date>"))
+        << error.localizedDescription.toStdString();
+
+    EXPECT_TRUE(PropertyList::dataWithPropertyList(
+        utc(9999, 12, 31, 23, 59, 59, 999).addMSecs(1), Format::Xml, &error)
+                    .isEmpty());
+    EXPECT_TRUE(error.localizedDescription.contains("10000-01-01T00:00:00Z"))
+        << error.localizedDescription.toStdString();
+}
