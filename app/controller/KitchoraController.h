@@ -77,6 +77,8 @@ public:
         QString modelFile = QStringLiteral(":/Kitchora.model.json");
         // The sample library store file; empty: defaultSampleLibraryPath().
         std::function<QString()> sampleLibraryPath;
+        // How the quit sequence saves the main context; empty: ManagedObjectContext::save.
+        std::function<bool(ManagedObjectContext& context, Error* error)> saveMainContext;
     };
 
     enum class TerminateReply { Now, Cancel };

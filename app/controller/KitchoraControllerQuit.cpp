@@ -81,7 +81,9 @@ bool KitchoraController::saveContext(Error* error)
     Error& slot = error ? *error : local;
     for (int repairs = 0; context->hasChanges(); ++repairs) {
         Error saveError;
-        if (context->save(&saveError))
+        const bool saved = m_environment.saveMainContext ? m_environment.saveMainContext(*context, &saveError)
+                                                         : context->save(&saveError);
+        if (saved)
             return true;
         slot = saveError;
         Log::logf(QStringLiteral("-applicationShouldTerminate: save error (%1)"), describe(saveError));
