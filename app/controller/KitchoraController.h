@@ -113,9 +113,9 @@ public:
     UndoManager* undoManager() const { return m_undoManager.get(); }
     // The per-user folder (not created here): the application data location, or the temporary
     // folder joined with the process name when there is none.
-    QString applicationSupportFolder() const;
+    static QString applicationSupportFolder();
     // "<process name>.recipedb" in the support folder.
-    QString storePath() const;
+    static QString storePath();
     static QString processName();
     // True when the store file did not exist as the coordinator was made; never cleared.
     bool noRecipeDatabasePresent() const { return m_noRecipeDatabasePresent; }

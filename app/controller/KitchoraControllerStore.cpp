@@ -20,7 +20,7 @@ QString KitchoraController::processName()
     return executable.isEmpty() ? QCoreApplication::applicationName() : executable;
 }
 
-QString KitchoraController::applicationSupportFolder() const
+QString KitchoraController::applicationSupportFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (!folder.isEmpty())
@@ -28,7 +28,7 @@ QString KitchoraController::applicationSupportFolder() const
     return QDir(QDir::tempPath()).filePath(processName());
 }
 
-QString KitchoraController::storePath() const
+QString KitchoraController::storePath()
 {
     return QDir(applicationSupportFolder()).filePath(processName() + QStringLiteral(".recipedb"));
 }

@@ -18,7 +18,7 @@
 // second launch).
 class ControllerFixture : public ::testing::Test
 {
-protected:
+public:
     void SetUp() override
     {
         ASSERT_TRUE(root.isValid());

@@ -111,7 +111,8 @@ TEST_F(LaunchTest, LoadCounterAnnouncesOnlyTheOuterSteps)
 {
     KitchoraController& c = makeController();
     QList<bool> announced;
-    QObject::connect(&c, &KitchoraController::isLoadingChanged, &c, [&](bool loading) { announced.append(loading); });
+    QObject::connect(
+        &c, &KitchoraController::isLoadingChanged, &c, [&](bool loading) { announced.append(loading); });
     c.startLoading();
     c.startLoading();
     EXPECT_TRUE(c.isLoading());
