@@ -3,6 +3,7 @@
 #include "IngredientMO.h"
 #include "Log.h"
 #include "ManagedObjectModel.h"
+#include "ModelClasses.h"
 #include "PersistentStoreCoordinator.h"
 #include "RecipeCollection.h"
 #include "SearchCacheEngine.h"
@@ -60,6 +61,7 @@ QStringList recipeNames(ManagedObjectContext* context)
 // A small library store: its library collection and one recipe in it.
 QString makeSampleStore(const QString& path, const QString& recipeName)
 {
+    registerModelClasses();
     auto model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));
     PersistentStoreCoordinator coordinator(model.get());
     Error error;
