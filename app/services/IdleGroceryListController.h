@@ -1,0 +1,11 @@
+#pragma once
+
+#include "GroceryListControllerService.h"
+
+// The grocery lists until they are built: every call does nothing.
+class IdleGroceryListController : public GroceryListControllerService
+{
+public:
+    void fetchGroceryListCollection() override { }
+    void fetchGroceryListsFromDropbox() override { }
+};
