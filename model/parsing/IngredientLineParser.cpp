@@ -10,8 +10,6 @@
 namespace
 {
 
-constexpr Range noRange { Range::NotFound, 0 };
-
 // The line as the parser works on it. A recognised piece is masked: its characters become a
 // mark that is neither letter nor digit, so later searches cannot match inside it, and the text
 // before the first mark is the head where unit and amount are looked for. Pieces taken from
