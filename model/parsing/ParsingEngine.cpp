@@ -602,7 +602,20 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
 {
     if (!known.namesBeginningWith || !known.nameForKey || text.isEmpty())
         return {};
-    const QSet<QString> units(unitNames.begin(), unitNames.end());
+    const QStringList words = wordsInString(text);
+    // The words of a short text are looked up in the list itself, sparing the set of all units.
+    std::optional<QSet<QString>> unitSet;
+    if (words.size() > 16)
+        unitSet.emplace(unitNames.begin(), unitNames.end());
+    const auto isUnit
+        = [&](const QString& word) { return unitSet ? unitSet->contains(word) : unitNames.contains(word); };
+    // A short text is searched for each name as it comes; a long one once for all of them.
+    const bool searchEachName = text.size() <= 256;
+    const auto textHolds = [&](const QString& name) {
+        const QString stem = singularStem(name);
+        return text.contains(name, Qt::CaseInsensitive)
+            || (!stem.isEmpty() && text.contains(stem, Qt::CaseInsensitive));
+    };
 
     // Every known name that begins with a word of the text, asked for once for each distinct
     // prefix; the prefixes in the order the words give them.
@@ -616,7 +629,7 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
         if (it == prefixIds.constEnd()) {
             QList<qsizetype> ids;
             for (const QString& name : known.namesBeginningWith(prefix)) {
-                if (name.isEmpty())
+                if (name.isEmpty() || (searchEachName && !textHolds(name)))
                     continue;
                 auto named = nameIds.constFind(name);
                 if (named == nameIds.constEnd()) {
@@ -630,8 +643,8 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
         }
         prefixSequence.append(*it);
     };
-    for (const QString& word : wordsInString(text)) {
-        if (units.contains(word))
+    for (const QString& word : words) {
+        if (isUnit(word))
             continue;
         addPrefix(word);
         // A plural word begins no singular name ("onions" and "onion"): try it without its ending.
@@ -669,7 +682,7 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
     QList<qsizetype> candidates;
     for (qsizetype prefix : prefixSequence) {
         for (qsizetype name : namesOfPrefix.at(prefix)) {
-            if (!occurrences.at(namePattern.at(name)).isEmpty()
+            if (searchEachName || !occurrences.at(namePattern.at(name)).isEmpty()
                 || (stemPattern.at(name) >= 0 && !occurrences.at(stemPattern.at(name)).isEmpty()))
                 candidates.append(name);
         }
