@@ -5,7 +5,12 @@
 // beside the checkout): the input column of bbc-2017 and cookstr-2017, the first 100,000
 // non-empty lines. Before timing, every labelled line of the evaluation data is parsed once and
 // the share whose amount, unit and ingredient agree with the labels is printed, as is the slowest
-// line against 20,000 more ingredient names.
+// line against 20,000 more ingredient names. BM_ParseHostileLongLines times 40,000-character lines
+// of one piece repeated.
+//
+// KITCHORA_DUMP_PARSES=<file> writes every parsed field of every evaluation line (and of some
+// joined and repeated lines) to the file instead of timing, so that two builds of the parser can
+// be compared line by line.
 #include "../tests/model/parsing/IngredientLineScoring.h"
 #include "EntityDescription.h"
 #include "EvalData.h"
@@ -15,6 +20,7 @@
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
+#include "ParsingEngine.h"
 #include "PersistentStoreCoordinator.h"
 #include "RecipeIngredientMO.h"
 #include "UnitsEngine.h"
@@ -352,6 +358,75 @@ void BM_ParseLinesThroughStore(benchmark::State& state)
 }
 BENCHMARK(BM_ParseLinesThroughStore)->Unit(benchmark::kMillisecond)->Iterations(1);
 
+void BM_ParseHostileLongLines(benchmark::State& state)
+{
+    const IngredientLineScoring::RepeatedPiece shape
+        = IngredientLineScoring::hostilePieces().at(state.range(0));
+    state.SetLabel(shape.name);
+    const QString text = IngredientLineScoring::repeatedTo(shape.piece, 40000);
+    Names library;
+    for (auto _ : state) {
+        const IngredientLineParser::Result line = library.parser.parse(text);
+        benchmark::DoNotOptimize(line);
+    }
+}
+BENCHMARK(BM_ParseHostileLongLines)
+    ->DenseRange(0, IngredientLineScoring::hostilePieces().size() - 1)
+    ->Unit(benchmark::kMillisecond);
+
+QString rangeText(Range range)
+{
+    return QStringLiteral("%1+%2").arg(range.location).arg(range.length);
+}
+
+// Every field of the parse and the known ingredients of the line, on one line of text.
+QString parseDump(Names& library, const QString& text)
+{
+    const IngredientLineParser::Result r = library.parse(text);
+    QStringList fields { text, r.amount, rangeText(r.amountRange), r.unit, rangeText(r.unitRange),
+        r.modifiers.join(u'|'), r.modifier, rangeText(r.modifierRange),
+        QString::number(int(r.ingredientKind)), r.ingredientKey, r.ingredient, rangeText(r.ingredientRange) };
+    const ParsingEngine::KnownIngredients known = IngredientLineScoring::knownIngredientsOf(library.names);
+    for (const ParsingEngine::KnownMention& mention :
+        ParsingEngine::knownIngredientsInString(text, known, UnitsEngine::defaultEngine().unitNames()))
+        fields << mention.key + u'=' + mention.name;
+    return fields.join(u'\t').replace(u'\n', u' ') + u'\n';
+}
+
+int dumpParses(const QString& path)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return 1;
+    qsizetype lines = 0;
+    QStringList all;
+    for (const bool large : { false, true }) {
+        for (const EvalFile& file : evalFiles()) {
+            Names library(large ? largeVocabulary() : QStringList());
+            for (const Labelled& row : file.rows) {
+                out.write(parseDump(library, row.line).toUtf8());
+                ++lines;
+                if (!large)
+                    all << row.line;
+            }
+        }
+    }
+    // Lines joined in twos and fours, and the long shapes at a length the old parser manages.
+    Names library(largeVocabulary());
+    for (qsizetype i = 0; i + 3 < all.size(); i += 2) {
+        out.write(parseDump(library, all[i] + u' ' + all[i + 1]).toUtf8());
+        if (i % 8 == 0)
+            out.write(parseDump(library, all[i] + u' ' + all[i + 1] + u' ' + all[i + 2] + u' ' + all[i + 3])
+                          .toUtf8());
+    }
+    for (const IngredientLineScoring::RepeatedPiece& shape : IngredientLineScoring::hostilePieces()) {
+        for (const qsizetype length : { 1, 7, 50, 333, 2000 })
+            out.write(parseDump(library, IngredientLineScoring::repeatedTo(shape.piece, length)).toUtf8());
+    }
+    std::printf("%lld evaluation lines written to %s\n", (long long)lines / 2, qPrintable(path));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -362,6 +437,8 @@ int main(int argc, char** argv)
         std::printf("evaluation data not found\n");
         return 1;
     }
+    if (qEnvironmentVariableIsSet("KITCHORA_DUMP_PARSES"))
+        return dumpParses(qEnvironmentVariable("KITCHORA_DUMP_PARSES"));
     std::printf("%lld timed lines\n", (long long)timedLines().size());
     reportEvalShares();
     {

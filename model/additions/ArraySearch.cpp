@@ -2,14 +2,67 @@
 
 #include <QVarLengthArray>
 #include <algorithm>
+#include <limits>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace ArraySearch
 {
+
+namespace
+{
+
+// Beyond this many characters, searching each element on its own costs more than indexing the
+// text.
+constexpr qsizetype longText = 256;
+
+// Sorts values that hold a 32-bit key above a 32-bit position, given in position order. A long
+// list is sorted by the key's two halves in turn, which keeps the positions of a key in order.
+void sortByKey(std::vector<quint64>& keyed)
+{
+    if (keyed.size() < 2048) {
+        std::sort(keyed.begin(), keyed.end());
+        return;
+    }
+    std::vector<quint64> sorted(keyed.size());
+    std::vector<std::size_t> starts(0x10001);
+    for (const int shift : { 32, 48 }) {
+        std::fill(starts.begin(), starts.end(), 0);
+        for (const quint64 value : keyed)
+            ++starts[((value >> shift) & 0xFFFF) + 1];
+        for (std::size_t digit = 1; digit < starts.size(); ++digit)
+            starts[digit] += starts[digit - 1];
+        for (const quint64 value : keyed)
+            sorted[starts[(value >> shift) & 0xFFFF]++] = value;
+        keyed.swap(sorted);
+    }
+}
+
+} // namespace
 
 Range rangeOfElementsOfArray(const QString& text, const QStringList& elements, qsizetype* index)
 {
     Range best { Range::NotFound, 0 };
     qsizetype bestIndex = Range::NotFound;
+    // A long text is gone through once for all elements rather than once for each.
+    if (text.size() > longText) {
+        const QList<QList<qsizetype>> occurrences = occurrencesOfElements(text, elements);
+        for (qsizetype i = 0; i < elements.size(); ++i) {
+            if (elements.at(i).size() <= best.length)
+                continue;
+            for (qsizetype at : occurrences.at(i)) {
+                if (at == 0 || !text.at(at - 1).isLetter()) {
+                    best = { at, elements.at(i).size() };
+                    bestIndex = i;
+                    break;
+                }
+            }
+        }
+        if (index)
+            *index = bestIndex;
+        return best;
+    }
     // An element can only occur where a word starts, so its first character, folded, must be one
     // of the text's word-start characters: most elements are passed over without a search.
     QVarLengthArray<char16_t, 32> starts;
@@ -43,6 +96,222 @@ Range rangeOfElementsOfArray(const QString& text, const QStringList& elements, q
     if (index)
         *index = bestIndex;
     return best;
+}
+
+char16_t foldedUnit(QStringView text, qsizetype i)
+{
+    const char16_t u = text.at(i).unicode();
+    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text.at(i + 1).unicode()))
+        return QChar::highSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(u, text.at(i + 1).unicode())));
+    if (QChar::isLowSurrogate(u) && i > 0 && QChar::isHighSurrogate(text.at(i - 1).unicode()))
+        return QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(text.at(i - 1).unicode(), u)));
+    return char16_t(QChar::toCaseFolded(char32_t(u)));
+}
+
+QList<QList<qsizetype>> occurrencesOfElements(QStringView text, const QStringList& elements)
+{
+    const qsizetype size = text.size();
+    QList<QList<qsizetype>> found(elements.size());
+    // Positions are packed below the key; a text too long for that is searched element by element.
+    if (size > qsizetype(std::numeric_limits<quint32>::max())) {
+        for (qsizetype e = 0; e < elements.size(); ++e) {
+            for (qsizetype at
+                 = elements.at(e).isEmpty() ? -1 : text.indexOf(elements.at(e), 0, Qt::CaseInsensitive);
+                 at >= 0; at = text.indexOf(elements.at(e), at + 1, Qt::CaseInsensitive))
+                found[e].append(at);
+        }
+        return found;
+    }
+    std::vector<char16_t> folded(size);
+    for (qsizetype i = 0; i < size; ++i)
+        folded[i] = foldedUnit(text, i);
+    // Every position keyed by the two folded units that start there (the last by one unit and
+    // zero), so that an element is only compared where its first two units stand.
+    std::vector<quint64> keyed(size);
+    for (qsizetype i = 0; i < size; ++i) {
+        const quint64 key = (quint64(folded[i]) << 16) | (i + 1 < size ? folded[i + 1] : 0u);
+        keyed[i] = (key << 32) | quint64(i);
+    }
+    sortByKey(keyed);
+
+    for (qsizetype e = 0; e < elements.size(); ++e) {
+        const QString& element = elements.at(e);
+        const qsizetype length = element.size();
+        if (length == 0 || length > size)
+            continue;
+        const quint64 first = quint64(foldedUnit(element, 0)) << 16;
+        // The keys of one unit, or of the two units, the element starts with.
+        const quint64 low = length == 1 ? first : first | foldedUnit(element, 1);
+        const quint64 high = length == 1 ? first + 0x10000 : low + 1;
+        const auto begin = std::lower_bound(keyed.begin(), keyed.end(), low << 32);
+        const auto end = std::lower_bound(begin, keyed.end(), high << 32);
+        QList<qsizetype>& positions = found[e];
+        for (auto it = begin; it != end; ++it) {
+            const qsizetype at = qsizetype(*it & 0xFFFFFFFFu);
+            if (at + length > size)
+                continue;
+            qsizetype k = 2;
+            while (k < length && folded[at + k] == foldedUnit(element, k))
+                ++k;
+            if (k >= length)
+                positions.append(at);
+        }
+        // One-unit elements gather positions of several keys.
+        if (length == 1)
+            std::sort(positions.begin(), positions.end());
+    }
+    return found;
+}
+
+namespace
+{
+
+QList<Range> maskingLoop(const QString& text, const QStringList& elements, QChar mark)
+{
+    QList<Range> hits;
+    QString work = text;
+    for (;;) {
+        const Range hit = rangeOfElementsOfArray(work, elements);
+        if (hit.location == Range::NotFound)
+            return hits;
+        hits.append(hit);
+        for (qsizetype i = hit.location; i < maxRange(hit); ++i)
+            work[i] = mark;
+    }
+}
+
+// One element while hits are taken: its occurrences in the text, and the first one that counts
+// now (at a word start, no character masked).
+struct Candidate {
+    qsizetype index = 0;
+    qsizetype length = 0;
+    QList<qsizetype> occurrences;
+    // Occurrences before `next` were passed over, either masked for good or then not at a word
+    // start; a mask can only make a word start right after itself, and such places are `revived`
+    // (an occurrence may be in both; each is checked where it stands).
+    qsizetype next = 0;
+    std::set<qsizetype> revived;
+    qsizetype first = Range::NotFound;
+};
+
+} // namespace
+
+QList<Range> successiveRangesOfElementsOfArray(const QString& text, const QStringList& elements, QChar mark)
+{
+    // The reasoning below needs masking to destroy occurrences and make word starts, never the
+    // other way round.
+    if (mark.isLetter() || std::any_of(elements.begin(), elements.end(), [mark](const QString& element) {
+            return element.contains(mark, Qt::CaseInsensitive);
+        }))
+        return maskingLoop(text, elements, mark);
+
+    const qsizetype size = text.size();
+    std::vector<bool> masked(size, false);
+    const auto isWordStart
+        = [&](qsizetype at) { return at == 0 || masked[at - 1] || !text.at(at - 1).isLetter(); };
+    const auto counts = [&](const Candidate& c, qsizetype at) {
+        if (!isWordStart(at))
+            return false;
+        for (qsizetype i = at; i < at + c.length; ++i) {
+            if (masked[i])
+                return false;
+        }
+        return true;
+    };
+    // The first occurrence that counts, passing over the ones that do not.
+    const auto firstCounting = [&](Candidate& c) -> qsizetype {
+        for (;;) {
+            const bool haveRevived = !c.revived.empty();
+            const bool haveNext = c.next < c.occurrences.size();
+            if (!haveRevived && !haveNext)
+                return Range::NotFound;
+            if (haveRevived && (!haveNext || *c.revived.begin() <= c.occurrences.at(c.next))) {
+                const qsizetype at = *c.revived.begin();
+                if (counts(c, at))
+                    return at;
+                c.revived.erase(c.revived.begin());
+            } else {
+                const qsizetype at = c.occurrences.at(c.next);
+                if (counts(c, at))
+                    return at;
+                ++c.next;
+            }
+        }
+    };
+
+    const QList<QList<qsizetype>> occurrences = occurrencesOfElements(text, elements);
+    std::vector<Candidate> candidates;
+    // Which candidates occur at a position: the revived places are looked up there.
+    std::vector<std::pair<qsizetype, qsizetype>> byPosition;
+    qsizetype longest = 0;
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        if (occurrences.at(i).isEmpty())
+            continue;
+        const qsizetype slot = qsizetype(candidates.size());
+        candidates.push_back({ i, elements.at(i).size(), occurrences.at(i), 0, {}, Range::NotFound });
+        longest = std::max(longest, elements.at(i).size());
+        for (qsizetype at : occurrences.at(i))
+            byPosition.emplace_back(at, slot);
+    }
+    std::sort(byPosition.begin(), byPosition.end());
+
+    // Longest first, then earliest in the list; and the same candidates by where they stand.
+    std::set<std::pair<qsizetype, qsizetype>> ranked;
+    std::set<std::pair<qsizetype, qsizetype>> placed;
+    const auto setFirst = [&](qsizetype slot, qsizetype at) {
+        Candidate& c = candidates[slot];
+        if (c.first != Range::NotFound) {
+            ranked.erase({ -c.length, c.index });
+            placed.erase({ c.first, slot });
+        }
+        c.first = at;
+        if (at != Range::NotFound) {
+            ranked.insert({ -c.length, c.index });
+            placed.insert({ at, slot });
+        }
+    };
+    std::vector<qsizetype> slotOfIndex(elements.size(), -1);
+    for (qsizetype slot = 0; slot < qsizetype(candidates.size()); ++slot) {
+        slotOfIndex[candidates[slot].index] = slot;
+        setFirst(slot, firstCounting(candidates[slot]));
+    }
+
+    QList<Range> hits;
+    std::vector<qsizetype> overlapped;
+    while (!ranked.empty()) {
+        const Candidate& winner = candidates[slotOfIndex[ranked.begin()->second]];
+        const Range hit { winner.first, winner.length };
+        hits.append(hit);
+        for (qsizetype i = hit.location; i < maxRange(hit); ++i)
+            masked[i] = true;
+
+        // Candidates whose first occurrence the mask covers move on to their next.
+        overlapped.clear();
+        for (auto it = placed.lower_bound({ hit.location - longest + 1, 0 });
+             it != placed.end() && it->first < maxRange(hit); ++it) {
+            if (it->first + candidates[it->second].length > hit.location)
+                overlapped.push_back(it->second);
+        }
+        for (qsizetype slot : overlapped)
+            setFirst(slot, firstCounting(candidates[slot]));
+
+        // The character after the mask starts a word now.
+        const qsizetype after = maxRange(hit);
+        if (after < size && !masked[after]) {
+            for (auto it = std::lower_bound(
+                     byPosition.begin(), byPosition.end(), std::pair<qsizetype, qsizetype>(after, 0));
+                 it != byPosition.end() && it->first == after; ++it) {
+                Candidate& c = candidates[it->second];
+                // Kept even behind the first: the occurrences passed before may lie beyond it.
+                if (!counts(c, after))
+                    continue;
+                c.revived.insert(after);
+                if (c.first == Range::NotFound || after < c.first)
+                    setFirst(it->second, after);
+            }
+        }
+    }
+    return hits;
 }
 
 } // namespace ArraySearch

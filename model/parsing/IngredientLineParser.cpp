@@ -5,7 +5,11 @@
 #include "DecimalAndFractionCharacters.h"
 #include "IsEmpty.h"
 
+#include <QHash>
+#include <algorithm>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -41,13 +45,101 @@ public:
 
     bool isTaken(qsizetype i) const { return m_taken[i]; }
 
-private:
     // General punctuation, so that word splitting treats a masked piece as a separator.
     static constexpr QChar mark = QChar(0x205D);
 
+private:
     QString m_work;
     QList<bool> m_taken;
     qsizetype m_firstMask = std::numeric_limits<qsizetype>::max();
+};
+
+// The known mentions' places in the line, each the first place that holds the name (else its
+// stem) once the places before it are masked. Every name and stem is found once; since masks
+// only take places away, each search goes on where the last one stopped.
+class MaskedSearch
+{
+public:
+    MaskedSearch(LineText& text, const QList<ParsingEngine::KnownMention>& known)
+        : m_text(text)
+        , m_masked(text.work().size(), false)
+    {
+        QStringList patterns;
+        for (const ParsingEngine::KnownMention& mention : known) {
+            const QString& name = mention.name;
+            QString stem;
+            if (name.endsWith(QLatin1String("es"), Qt::CaseInsensitive))
+                stem = name.chopped(2);
+            else if (name.endsWith(QLatin1Char('s'), Qt::CaseInsensitive))
+                stem = name.chopped(1);
+            m_mentions.append({ patternOf(patterns, name), stem.isEmpty() ? -1 : patternOf(patterns, stem) });
+        }
+        // A name holding the mark would match a masked place: search the text as it stands.
+        m_searchEachTime = std::any_of(patterns.begin(), patterns.end(),
+            [](const QString& pattern) { return pattern.contains(LineText::mark, Qt::CaseInsensitive); });
+        if (!m_searchEachTime)
+            m_occurrences = ArraySearch::occurrencesOfElements(text.work(), patterns);
+        m_lengths.reserve(patterns.size());
+        for (const QString& pattern : patterns)
+            m_lengths.append(pattern.size());
+        m_patterns = patterns;
+        m_next.fill(0, patterns.size());
+    }
+
+    Range firstPlaceOf(qsizetype mention)
+    {
+        const auto [name, stem] = m_mentions.at(mention);
+        const qsizetype at = firstOf(name);
+        if (at >= 0 || stem < 0)
+            return at >= 0 ? Range { at, m_lengths.at(name) } : Range { Range::NotFound, 0 };
+        const qsizetype stemAt = firstOf(stem);
+        return stemAt >= 0 ? Range { stemAt, m_lengths.at(stem) } : Range { Range::NotFound, 0 };
+    }
+
+    void mask(Range range)
+    {
+        m_text.mask(range, false);
+        for (qsizetype i = range.location; i < maxRange(range); ++i)
+            m_masked[i] = true;
+    }
+
+private:
+    qsizetype patternOf(QStringList& patterns, const QString& pattern)
+    {
+        auto it = m_patternIds.constFind(pattern);
+        if (it == m_patternIds.constEnd()) {
+            it = m_patternIds.insert(pattern, patterns.size());
+            patterns.append(pattern);
+        }
+        return *it;
+    }
+
+    qsizetype firstOf(qsizetype pattern)
+    {
+        if (m_searchEachTime)
+            return m_text.work().indexOf(m_patterns.at(pattern), 0, Qt::CaseInsensitive);
+        const QList<qsizetype>& at = m_occurrences.at(pattern);
+        qsizetype& next = m_next[pattern];
+        for (; next < at.size(); ++next) {
+            const qsizetype from = at.at(next);
+            bool whole = true;
+            for (qsizetype i = from; whole && i < from + m_lengths.at(pattern); ++i)
+                whole = !m_masked[i];
+            if (whole)
+                return from;
+        }
+        return -1;
+    }
+
+    LineText& m_text;
+    std::vector<bool> m_masked;
+    QList<std::pair<qsizetype, qsizetype>> m_mentions; // name and stem pattern, -1 for no stem
+    QHash<QString, qsizetype> m_patternIds;
+    QStringList m_patterns;
+    QList<qsizetype> m_lengths;
+    QList<QList<qsizetype>> m_occurrences;
+    QList<qsizetype> m_next;
+    bool m_searchEachTime = false;
 };
 
 // What is left of the line for a new name, with where each character stood in the line.
@@ -94,18 +186,33 @@ bool endsUnit(const QString& text, qsizetype at)
 // at the very end that starts a word.
 void removeUnitName(Rest& rest, const QString& name)
 {
+    // One pass: what is kept is copied out, so a removal does not move the rest of the text. The
+    // search goes on where the last removal or skipped occurrence left it, as in the text as it
+    // stands then.
     const QString withBlank = name + QLatin1Char(' ');
-    qsizetype from = 0;
-    while (from < rest.text.size()) {
-        const qsizetype at = rest.text.indexOf(withBlank, from, Qt::CaseInsensitive);
+    Rest kept;
+    kept.text.reserve(rest.text.size());
+    kept.at.reserve(rest.at.size());
+    const auto keep = [&](qsizetype from, qsizetype to) {
+        kept.text.append(QStringView(rest.text).mid(from, to - from));
+        kept.at.append(rest.at.mid(from, to - from));
+    };
+    qsizetype read = 0;
+    for (;;) {
+        const qsizetype at = rest.text.indexOf(withBlank, read, Qt::CaseInsensitive);
         if (at < 0)
             break;
-        if (at == 0 || !rest.text.at(at - 1).isLetter()) {
-            rest.remove(at, withBlank.size());
-            from = at;
+        keep(read, at);
+        if (kept.text.isEmpty() || !kept.text.back().isLetter()) {
+            read = at + withBlank.size();
         } else {
-            from = at + 1;
+            keep(at, at + 1);
+            read = at + 1;
         }
+    }
+    if (read > 0) {
+        keep(read, rest.text.size());
+        rest = std::move(kept);
     }
     if (rest.text.endsWith(name, Qt::CaseInsensitive)) {
         const qsizetype at = rest.text.size() - name.size();
@@ -153,22 +260,22 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
     Result result;
     LineText text(line);
 
-    // Parentheses: the first ")" after the first "(" closes, however they nest.
-    for (;;) {
-        const qsizetype open = text.work().indexOf(QLatin1Char('('));
+    // Parentheses: the first ")" after the first "(" closes, however they nest. Nothing before a
+    // masked pair holds a "(", so the next search starts after it.
+    for (qsizetype from = 0;;) {
+        const qsizetype open = text.work().indexOf(QLatin1Char('('), from);
         if (open < 0)
             break;
         const qsizetype close = text.work().indexOf(QLatin1Char(')'), open + 1);
         if (close < 0)
             break;
         text.mask({ open, close - open + 1 }, true);
+        from = close + 1;
     }
 
-    // Modifiers, each masked as found so the next search cannot find it again.
-    for (;;) {
-        const Range hit = ArraySearch::rangeOfElementsOfArray(text.work(), m_modifiers);
-        if (hit.location == Range::NotFound)
-            break;
+    // Modifiers, longest first, each masked as found so the next search cannot find it again.
+    for (const Range& hit :
+        ArraySearch::successiveRangesOfElementsOfArray(text.work(), m_modifiers, LineText::mark)) {
         result.modifiers.append(line.mid(hit.location, hit.length));
         text.mask(hit, true);
         result.modifierRange = hit;
@@ -184,25 +291,14 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
         result.ingredientKey = known.first().key;
         result.ingredient = known.first().name;
     }
+    // Each mention masks the first place that holds its name, or else its stem.
+    MaskedSearch search(text, known);
     for (qsizetype i = 0; i < known.size(); ++i) {
-        const QString& name = known.at(i).name;
-        qsizetype at = text.work().indexOf(name, 0, Qt::CaseInsensitive);
-        qsizetype length = name.size();
-        if (at < 0) {
-            QString stem;
-            if (name.endsWith(QLatin1String("es"), Qt::CaseInsensitive))
-                stem = name.chopped(2);
-            else if (name.endsWith(QLatin1Char('s'), Qt::CaseInsensitive))
-                stem = name.chopped(1);
-            if (!stem.isEmpty()) {
-                at = text.work().indexOf(stem, 0, Qt::CaseInsensitive);
-                length = stem.size();
-            }
-        }
-        if (at >= 0) {
-            text.mask({ at, length }, false);
+        const Range place = search.firstPlaceOf(i);
+        if (place.location != Range::NotFound) {
+            search.mask(place);
             if (i == 0)
-                result.ingredientRange = { at, length };
+                result.ingredientRange = place;
         }
     }
 

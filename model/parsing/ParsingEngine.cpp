@@ -1,5 +1,6 @@
 #include "ParsingEngine.h"
 
+#include "ArraySearch.h"
 #include "BLStringUtilities.h"
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
@@ -9,8 +10,12 @@
 #include "KitchoraServices.h"
 #include "UnitsEngine.h"
 
+#include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <set>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace
@@ -143,6 +148,172 @@ private:
     qsizetype m_lastMatchEnd = 0;
     qsizetype m_bestLength = 0;
     Range m_best { Range::NotFound, 0 };
+};
+
+// A text from which places are removed, searched for a fixed set of patterns. A pattern's first
+// place is where it first occurs in the text as it stands: either where it occurred from the
+// start, still whole, or across a removed place, where two stretches were joined. The latter are
+// found when the join is made, so no search starts over from the beginning of the text.
+class ClaimedText
+{
+public:
+    // The first and the last character of a place.
+    struct Place {
+        qsizetype first = 0;
+        qsizetype last = 0;
+    };
+
+    // `occurrences` are the patterns' positions in the text, ascending.
+    ClaimedText(const QString& text, const QStringList& patterns, const QList<QList<qsizetype>>& occurrences)
+        : m_text(text)
+        , m_patterns(patterns)
+        , m_occurrences(occurrences)
+        , m_removed(text.size(), false)
+        , m_next(text.size())
+        , m_previous(text.size())
+        , m_firstUnchecked(patterns.size(), 0)
+        , m_joined(patterns.size())
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            m_next[i] = i + 1;
+            m_previous[i] = i - 1;
+        }
+    }
+
+    std::optional<Place> firstPlaceOf(qsizetype pattern)
+    {
+        const qsizetype length = m_patterns.at(pattern).size();
+        const QList<qsizetype>& at = m_occurrences.at(pattern);
+        qsizetype& next = m_firstUnchecked[pattern];
+        // A removed character never comes back, so a place that lost one is passed for good.
+        while (next < at.size() && !isWhole(at.at(next), length))
+            ++next;
+        std::set<std::pair<qsizetype, qsizetype>>& joined = m_joined[pattern];
+        while (!joined.empty() && !isJoinedWhole(joined.begin()->first, joined.begin()->second, length))
+            joined.erase(joined.begin());
+        std::optional<Place> first;
+        if (next < at.size())
+            first = Place { at.at(next), at.at(next) + length - 1 };
+        if (!joined.empty() && (!first || joined.begin()->first < first->first))
+            first = Place { joined.begin()->first, joined.begin()->second };
+        return first;
+    }
+
+    void remove(const Place& place)
+    {
+        const qsizetype before = m_previous[place.first];
+        const qsizetype after = m_next[place.last];
+        for (qsizetype i = place.first; i != after; i = m_next[i])
+            m_removed[i] = true;
+        if (before >= 0)
+            m_next[before] = after;
+        if (after < m_text.size())
+            m_previous[after] = before;
+        if (before >= 0 && after < m_text.size())
+            findAcrossJoin(before, after);
+    }
+
+private:
+    bool isWhole(qsizetype at, qsizetype length) const
+    {
+        for (qsizetype i = at; i < at + length; ++i) {
+            if (m_removed[i])
+                return false;
+        }
+        return true;
+    }
+
+    // The place was found across a join with `length` characters; no more may have gone.
+    bool isJoinedWhole(qsizetype first, qsizetype last, qsizetype length) const
+    {
+        if (m_removed[first] || m_removed[last])
+            return false;
+        qsizetype i = first;
+        for (qsizetype k = 1; k < length && i < m_text.size(); ++k)
+            i = m_next[i];
+        return i == last;
+    }
+
+    // Every pattern occurrence that holds both `before` and `after`, now neighbours.
+    void findAcrossJoin(qsizetype before, qsizetype after)
+    {
+        if (!m_byStart)
+            indexPatterns();
+        if (m_longest < 2)
+            return;
+        // The characters around the join that such an occurrence can reach.
+        m_window.clear();
+        for (qsizetype i = before, k = 0; i >= 0 && k < m_longest - 1; i = m_previous[i], ++k)
+            m_window.push_back(i);
+        std::reverse(m_window.begin(), m_window.end());
+        const qsizetype join = qsizetype(m_window.size()); // the index of `after`
+        for (qsizetype i = after, k = 0; i < m_text.size() && k < m_longest - 1; i = m_next[i], ++k)
+            m_window.push_back(i);
+        const qsizetype windowSize = qsizetype(m_window.size());
+        for (qsizetype start = 0; start < join; ++start) {
+            const quint32 key
+                = (quint32(m_folded[m_window[start]]) << 16) | quint32(m_folded[m_window[start + 1]]);
+            const auto found = m_byStart->find(key);
+            if (found == m_byStart->end())
+                continue;
+            // Longest first: a pattern must reach past the join and end inside the window.
+            for (qsizetype pattern : found->second) {
+                const std::u16string& folded = m_foldedPatterns[pattern];
+                const qsizetype length = qsizetype(folded.size());
+                if (start + length <= join)
+                    break;
+                if (start + length > windowSize)
+                    continue;
+                qsizetype k = 2;
+                while (k < length && m_folded[m_window[start + k]] == folded[k])
+                    ++k;
+                if (k == length)
+                    m_joined[pattern].insert({ m_window[start], m_window[start + length - 1] });
+            }
+        }
+    }
+
+    void indexPatterns()
+    {
+        m_folded.resize(m_text.size());
+        for (qsizetype i = 0; i < m_text.size(); ++i)
+            m_folded[i] = ArraySearch::foldedUnit(m_text, i);
+        m_byStart.emplace();
+        m_foldedPatterns.resize(m_patterns.size());
+        for (qsizetype p = 0; p < m_patterns.size(); ++p) {
+            const QString& pattern = m_patterns.at(p);
+            if (pattern.size() < 2)
+                continue;
+            std::u16string& folded = m_foldedPatterns[p];
+            folded.resize(pattern.size());
+            for (qsizetype i = 0; i < pattern.size(); ++i)
+                folded[i] = ArraySearch::foldedUnit(pattern, i);
+            (*m_byStart)[(quint32(folded[0]) << 16) | quint32(folded[1])].push_back(p);
+            m_longest = std::max(m_longest, pattern.size());
+        }
+        for (auto& [key, list] : *m_byStart) {
+            std::stable_sort(list.begin(), list.end(), [this](qsizetype a, qsizetype b) {
+                return m_patterns.at(a).size() > m_patterns.at(b).size();
+            });
+        }
+    }
+
+    const QString& m_text;
+    const QStringList& m_patterns;
+    const QList<QList<qsizetype>>& m_occurrences;
+    std::vector<bool> m_removed;
+    // The characters left, linked in order.
+    std::vector<qsizetype> m_next;
+    std::vector<qsizetype> m_previous;
+    // Per pattern: the first of its occurrences not yet passed, and the places across joins.
+    std::vector<qsizetype> m_firstUnchecked;
+    std::vector<std::set<std::pair<qsizetype, qsizetype>>> m_joined;
+    // Made at the first join: the folded text and the patterns by their first two folded units.
+    std::vector<char16_t> m_folded;
+    std::vector<std::u16string> m_foldedPatterns;
+    std::optional<std::unordered_map<quint32, std::vector<qsizetype>>> m_byStart;
+    qsizetype m_longest = 0;
+    std::vector<qsizetype> m_window;
 };
 
 } // namespace
@@ -362,12 +533,13 @@ QStringList ParsingEngine::unitNamesInString(const QString& text)
 QStringList ParsingEngine::unitNamesInString(const QString& text, const QStringList& unitNames)
 {
     QStringList found;
-    for (const QString& name : unitNames) {
-        if (name.isEmpty())
+    // All names in one pass over the text: there are many of them.
+    const QList<QList<qsizetype>> occurrences = ArraySearch::occurrencesOfElements(text, unitNames);
+    for (qsizetype i = 0; i < unitNames.size(); ++i) {
+        const QString& name = unitNames.at(i);
+        if (occurrences.at(i).isEmpty())
             continue;
-        const qsizetype at = text.indexOf(name, 0, Qt::CaseInsensitive);
-        if (at < 0)
-            continue;
+        const qsizetype at = occurrences.at(i).first();
         // Only the first occurrence is tried: inside a word ("pinch" for "inch") it names nothing.
         if (at > 0 && text.at(at - 1).isLetter())
             continue;
@@ -430,54 +602,115 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
 {
     if (!known.namesBeginningWith || !known.nameForKey || text.isEmpty())
         return {};
-    const QSet<QString> units(unitNames.begin(), unitNames.end());
-
-    // Every known name that begins with a word of the text and that the text holds, in full or
-    // without its plural ending.
-    QStringList candidates;
-    const auto addCandidatesBeginningWith = [&](const QString& prefix) {
-        for (const QString& name : known.namesBeginningWith(prefix)) {
-            if (name.isEmpty())
-                continue;
-            const QString stem = singularStem(name);
-            if (text.contains(name, Qt::CaseInsensitive)
-                || (!stem.isEmpty() && text.contains(stem, Qt::CaseInsensitive)))
-                candidates.append(name);
-        }
+    const QStringList words = wordsInString(text);
+    // The words of a short text are looked up in the list itself, sparing the set of all units.
+    std::optional<QSet<QString>> unitSet;
+    if (words.size() > 16)
+        unitSet.emplace(unitNames.begin(), unitNames.end());
+    const auto isUnit
+        = [&](const QString& word) { return unitSet ? unitSet->contains(word) : unitNames.contains(word); };
+    // A short text is searched for each name as it comes; a long one once for all of them.
+    const bool searchEachName = text.size() <= 256;
+    const auto textHolds = [&](const QString& name) {
+        const QString stem = singularStem(name);
+        return text.contains(name, Qt::CaseInsensitive)
+            || (!stem.isEmpty() && text.contains(stem, Qt::CaseInsensitive));
     };
-    for (const QString& word : wordsInString(text)) {
-        if (units.contains(word))
+
+    // Every known name that begins with a word of the text, asked for once for each distinct
+    // prefix; the prefixes in the order the words give them.
+    QHash<QString, qsizetype> prefixIds;
+    QList<QList<qsizetype>> namesOfPrefix;
+    QList<qsizetype> prefixSequence;
+    QHash<QString, qsizetype> nameIds;
+    QStringList names;
+    const auto addPrefix = [&](const QString& prefix) {
+        auto it = prefixIds.constFind(prefix);
+        if (it == prefixIds.constEnd()) {
+            QList<qsizetype> ids;
+            for (const QString& name : known.namesBeginningWith(prefix)) {
+                if (name.isEmpty() || (searchEachName && !textHolds(name)))
+                    continue;
+                auto named = nameIds.constFind(name);
+                if (named == nameIds.constEnd()) {
+                    named = nameIds.insert(name, names.size());
+                    names.append(name);
+                }
+                ids.append(*named);
+            }
+            it = prefixIds.insert(prefix, namesOfPrefix.size());
+            namesOfPrefix.append(ids);
+        }
+        prefixSequence.append(*it);
+    };
+    for (const QString& word : words) {
+        if (isUnit(word))
             continue;
-        addCandidatesBeginningWith(word);
+        addPrefix(word);
         // A plural word begins no singular name ("onions" and "onion"): try it without its ending.
         if (word.endsWith(QLatin1Char('s'), Qt::CaseInsensitive) && word.size() > 1)
-            addCandidatesBeginningWith(word.chopped(1));
+            addPrefix(word.chopped(1));
         if (word.endsWith(QLatin1String("es"), Qt::CaseInsensitive) && word.size() > 2)
-            addCandidatesBeginningWith(word.chopped(2));
+            addPrefix(word.chopped(2));
+    }
+    if (names.isEmpty())
+        return {};
+
+    // Each name and its stem is a pattern, found in the text once.
+    QHash<QString, qsizetype> patternIds;
+    QStringList patterns;
+    const auto patternOf = [&](const QString& pattern) -> qsizetype {
+        if (pattern.isEmpty())
+            return -1;
+        auto it = patternIds.constFind(pattern);
+        if (it == patternIds.constEnd()) {
+            it = patternIds.insert(pattern, patterns.size());
+            patterns.append(pattern);
+        }
+        return *it;
+    };
+    QList<qsizetype> namePattern(names.size());
+    QList<qsizetype> stemPattern(names.size());
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        namePattern[i] = patternOf(names.at(i));
+        stemPattern[i] = patternOf(singularStem(names.at(i)));
+    }
+    const QList<QList<qsizetype>> occurrences = ArraySearch::occurrencesOfElements(text, patterns);
+
+    // The names the text holds, in full or without its plural ending, once for each word that
+    // begins them; longer names first.
+    QList<qsizetype> candidates;
+    for (qsizetype prefix : prefixSequence) {
+        for (qsizetype name : namesOfPrefix.at(prefix)) {
+            if (searchEachName || !occurrences.at(namePattern.at(name)).isEmpty()
+                || (stemPattern.at(name) >= 0 && !occurrences.at(stemPattern.at(name)).isEmpty()))
+                candidates.append(name);
+        }
     }
     std::stable_sort(candidates.begin(), candidates.end(),
-        [](const QString& a, const QString& b) { return a.size() > b.size(); });
+        [&](qsizetype a, qsizetype b) { return names.at(a).size() > names.at(b).size(); });
 
-    // Longer names first; each claims its stretch of text so the names inside it find nothing.
+    // Each name claims the first place that holds it in what the longer names left of the text,
+    // which is the text with the claimed places removed.
+    ClaimedText rest(text, patterns, occurrences);
     QList<KnownMention> mentions;
-    QString rest = text;
-    for (const QString& name : candidates) {
-        qsizetype at = rest.indexOf(name, 0, Qt::CaseInsensitive);
-        qsizetype length = name.size();
-        if (at < 0) {
-            const QString stem = singularStem(name);
-            if (stem.isEmpty())
+    QHash<qsizetype, std::optional<QString>> heldNames;
+    for (qsizetype name : candidates) {
+        std::optional<ClaimedText::Place> place = rest.firstPlaceOf(namePattern.at(name));
+        if (!place) {
+            if (stemPattern.at(name) < 0)
                 continue;
-            at = rest.indexOf(stem, 0, Qt::CaseInsensitive);
-            length = stem.size();
+            place = rest.firstPlaceOf(stemPattern.at(name));
         }
-        if (at < 0)
+        if (!place)
             continue;
-        std::optional<QString> heldName = known.nameForKey(name);
-        if (!heldName)
+        auto held = heldNames.constFind(name);
+        if (held == heldNames.constEnd())
+            held = heldNames.insert(name, known.nameForKey(names.at(name)));
+        if (!*held)
             continue;
-        mentions.append({ name, std::move(*heldName) });
-        rest.remove(at, length);
+        mentions.append({ names.at(name), **held });
+        rest.remove(*place);
     }
     return mentions;
 }

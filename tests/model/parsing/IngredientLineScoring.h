@@ -11,6 +11,7 @@
 #include "UnitsEngine.h"
 
 #include <QFile>
+#include <QList>
 #include <QString>
 #include <QStringConverter>
 #include <cmath>
@@ -145,6 +146,39 @@ inline IngredientLineParser::Result parseLikeTheStore(
     if (result.ingredientKind != IngredientLineParser::IngredientKind::Known)
         addIngredientName(names, result.ingredient);
     return result;
+}
+
+// One piece repeated, cut at `length` characters: the shapes of long pasted lines that once took
+// time growing with the square of their length.
+struct RepeatedPiece {
+    const char* name;
+    QString piece;
+};
+
+inline QList<RepeatedPiece> hostilePieces()
+{
+    return {
+        { "chopped", QStringLiteral("chopped ") },
+        { "cups of diced", QStringLiteral("cups of diced ") },
+        { "sliced thinly", QStringLiteral("sliced thinly ") },
+        { "salt", QStringLiteral("salt ") },
+        { "tomato onion garlic", QStringLiteral("tomato onion garlic ") },
+        { "flour comma", QStringLiteral("flour, ") },
+        { "cup", QStringLiteral("cup ") },
+        { "open parentheses", QStringLiteral("(") },
+        { "close parentheses", QStringLiteral(")") },
+        { "parenthesised salt", QStringLiteral("(salt) ") },
+        { "digits", QStringLiteral("1") },
+        { "fractions", QStringLiteral("\u00BD") },
+        { "commas", QStringLiteral(",") },
+        { "one word", QStringLiteral("a") },
+        { "one word of names", QStringLiteral("saltonion") },
+    };
+}
+
+inline QString repeatedTo(const QString& piece, qsizetype length)
+{
+    return piece.repeated(length / piece.size() + 1).left(length);
 }
 
 } // namespace IngredientLineScoring
