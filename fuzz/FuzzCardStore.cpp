@@ -24,22 +24,12 @@ namespace
 // Inputs a store file takes before a fresh one replaces it, so it and its context stay small.
 constexpr int inputsPerStore = 500;
 
-const ManagedObjectModel& libraryModel()
-{
-    static const ManagedObjectModel* model = [] {
-        registerModelClasses();
-        return ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json")).release();
-    }();
-    require(model != nullptr);
-    return *model;
-}
-
 // One context on a store file for many inputs: filling a context's ingredient trie from the
 // store costs far more than a read, so the context lives until the store is replaced.
 struct Store {
     Store()
         : dir(FuzzSupport::scratchFolderTemplate())
-        , coordinator(&libraryModel())
+        , coordinator(&FuzzSupport::libraryModel())
     {
         require(dir.isValid());
         FuzzSupport::removeAtExit(dir.path());

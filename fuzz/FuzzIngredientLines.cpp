@@ -24,20 +24,10 @@ constexpr qsizetype maximumLines = 300;
 // Lines a context takes before it is replaced, so memory stays bounded over a long run.
 constexpr qsizetype linesPerContext = 5000;
 
-const ManagedObjectModel& libraryModel()
-{
-    static const ManagedObjectModel* model = [] {
-        registerModelClasses();
-        return ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json")).release();
-    }();
-    require(model != nullptr);
-    return *model;
-}
-
 // A context in memory with the placeholder Ingredient a new line starts with, and its trie.
 struct Library {
     Library()
-        : coordinator(&libraryModel())
+        : coordinator(&FuzzSupport::libraryModel())
     {
         context.setPersistentStoreCoordinator(&coordinator);
         EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), &context)

@@ -1,5 +1,8 @@
 #include "FuzzSupport.h"
 
+#include "ManagedObjectModel.h"
+#include "ModelClasses.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -71,6 +74,16 @@ void removeAtExit(const QString& path)
     }();
     (void)registered;
     scratchFolders().push_back(QFile::encodeName(path).toStdString());
+}
+
+const ManagedObjectModel& libraryModel()
+{
+    static const ManagedObjectModel* model = [] {
+        registerModelClasses();
+        return ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json")).release();
+    }();
+    require(model != nullptr);
+    return *model;
 }
 
 QByteArray bytesOf(const uint8_t* data, size_t size)

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+class ManagedObjectModel;
+
 // What every fuzz check shares. The checks run from the libFuzzer entry points and from the
 // regression test over the saved inputs of fuzz/regressions/; both run them on the main thread.
 namespace FuzzSupport
@@ -24,6 +26,9 @@ QString scratchFolderTemplate();
 // Removes the folder when the process exits normally or a check fails: stores kept for the whole
 // run are never destroyed, so their temporary folders would stay behind.
 void removeAtExit(const QString& path);
+
+// The library's object model with the model classes registered; made once, kept to the end.
+const ManagedObjectModel& libraryModel();
 
 QByteArray bytesOf(const uint8_t* data, size_t size);
 
