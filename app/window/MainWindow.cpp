@@ -91,6 +91,7 @@ void MainWindow::buildPanes()
     m_recipeTableView->setShowGrid(false);
     m_recipeTableView->setAlternatingRowColors(true);
     m_recipeTableView->verticalHeader()->hide();
+    m_recipeTableView->verticalHeader()->setDefaultSectionSize(m_recipeTableView->fontMetrics().height() + 6);
     m_recipeTableView->horizontalHeader()->setStretchLastSection(true);
     m_groceryListsContainer = new QWidget;
     m_viewerBackground = new QStackedWidget;
