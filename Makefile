@@ -1,4 +1,5 @@
-# make run   : install what is missing, build, start Kitchora
+# make run   : install what is missing, build, start Kitchora (needs a display: xvfb-run -a make run)
+# make install: build and install into PREFIX (default ~/.local), with the desktop entry and file types
 # make test  : install what is missing, build under ASan/UBSan, run every test
 # make bench : build optimised and run the benchmarks
 # make fuzz  : build the fuzz targets with clang and run each for FUZZ_SECONDS
@@ -9,6 +10,7 @@ RUN_DIR := build/release
 BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
+PREFIX ?= $(HOME)/.local
 FUZZ_TARGETS := fuzz_vrc_reader fuzz_plist fuzz_predicate fuzz_jpeg2000 fuzz_ingredient_lines fuzz_card_store
 GENERATOR := -G Ninja
 
@@ -17,7 +19,7 @@ export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1:strict_string_checks=1
 export LSAN_OPTIONS ?= suppressions=$(CURDIR)/tests/support/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 
-.PHONY: deps test run bench fuzz format clean
+.PHONY: deps test run install bench fuzz format clean
 
 deps:
 	@./scripts/install-deps
@@ -30,8 +32,23 @@ test: deps
 run: deps
 	cmake -S . -B $(RUN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKITCHORA_TESTS=OFF
 	cmake --build $(RUN_DIR) -j $(JOBS)
-	@if [ -x $(RUN_DIR)/app/kitchora ]; then env -u QT_QPA_PLATFORM $(RUN_DIR)/app/kitchora; \
-	else echo "kitchora: the program is not built yet; the libraries and their tests are (make test)."; fi
+	env -u QT_QPA_PLATFORM $(RUN_DIR)/app/kitchora
+
+# The program looks for the sample library beside its executable, so both go to
+# $(PREFIX)/lib/kitchora and $(PREFIX)/bin/kitchora links there.
+install: deps
+	cmake -S . -B $(RUN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKITCHORA_TESTS=OFF
+	cmake --build $(RUN_DIR) -j $(JOBS)
+	install -D -m 755 $(RUN_DIR)/app/kitchora $(DESTDIR)$(PREFIX)/lib/kitchora/kitchora
+	install -D -m 644 $(RUN_DIR)/app/DefaultDatabase.recipedb $(DESTDIR)$(PREFIX)/lib/kitchora/DefaultDatabase.recipedb
+	mkdir -p $(DESTDIR)$(PREFIX)/bin
+	ln -sf ../lib/kitchora/kitchora $(DESTDIR)$(PREFIX)/bin/kitchora
+	mkdir -p $(DESTDIR)$(PREFIX)/share/applications $(DESTDIR)$(PREFIX)/share/mime/packages
+	sed 's|@BINDIR@|$(PREFIX)/bin|' resources/desktop/kitchora.desktop > $(DESTDIR)$(PREFIX)/share/applications/kitchora.desktop
+	install -m 644 resources/desktop/kitchora-mime.xml $(DESTDIR)$(PREFIX)/share/mime/packages/kitchora.xml
+	@if command -v update-mime-database >/dev/null; then update-mime-database $(DESTDIR)$(PREFIX)/share/mime; fi
+	@if command -v update-desktop-database >/dev/null; then update-desktop-database $(DESTDIR)$(PREFIX)/share/applications; fi
+	@echo "Installed $(PREFIX)/bin/kitchora"
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DKITCHORA_TESTS=OFF -DKITCHORA_BENCH=ON

@@ -1,0 +1,417 @@
+#include "MainWindow.h"
+
+#include "CollectionTreeModel.h"
+#include "KitchoraController.h"
+#include "RecipeCardDocument.h"
+#include "RecipeCollection.h"
+#include "RecipeListModel.h"
+#include "SplitViewRules.h"
+#include "UndoManager.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+MainWindow::MainWindow(KitchoraController& controller, QWidget* parent)
+    : QMainWindow(parent)
+    , m_controller(controller)
+{
+    setWindowTitle(tr("Kitchora"));
+    buildPanes();
+    buildMenus();
+    resize(1180, 760);
+}
+
+MainWindow::~MainWindow() = default;
+
+QToolButton* MainWindow::addButton(const QString& text, const QString& toolTip)
+{
+    auto* button = new QToolButton;
+    button->setText(text);
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    // The actions behind these buttons are not part of the program yet.
+    button->setEnabled(false);
+    return button;
+}
+
+void MainWindow::buildPanes()
+{
+    // Left: the source list and the add and import buttons under it.
+    auto* leftPane = new QWidget;
+    auto* leftLayout = new QVBoxLayout(leftPane);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    m_collections = new CollectionTreeModel(this);
+    m_collectionsOutlineView = new QTreeView;
+    m_collectionsOutlineView->setModel(m_collections);
+    m_collectionsOutlineView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_collectionsOutlineView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_collectionsOutlineView->setUniformRowHeights(true);
+    leftLayout->addWidget(m_collectionsOutlineView, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(4, 2, 4, 2);
+    buttons->addWidget(addButton(QStringLiteral("+"), tr("Add a recipe")));
+    buttons->addWidget(addButton(QStringLiteral("+≡"), tr("Add a grocery list")));
+    buttons->addWidget(addButton(QStringLiteral("+▤"), tr("Add a collection")));
+    buttons->addStretch(1);
+    buttons->addWidget(addButton(tr("Import"), tr("Import recipes")));
+    leftLayout->addLayout(buttons);
+    leftPane->setMinimumWidth(0);
+
+    // Middle: the header over the recipe list or the grocery lists.
+    auto* middlePane = new QWidget;
+    auto* middleLayout = new QVBoxLayout(middlePane);
+    middleLayout->setContentsMargins(0, 0, 0, 0);
+    middleLayout->setSpacing(0);
+    m_tableHeader = new QLabel;
+    m_tableHeader->setContentsMargins(8, 4, 8, 4);
+    QFont headerFont = m_tableHeader->font();
+    headerFont.setBold(true);
+    m_tableHeader->setFont(headerFont);
+    middleLayout->addWidget(m_tableHeader);
+    m_recipes = new RecipeListModel(this);
+    m_recipeTableView = new QTableView;
+    m_recipeTableView->setModel(m_recipes);
+    m_recipeTableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_recipeTableView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_recipeTableView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_recipeTableView->setShowGrid(false);
+    m_recipeTableView->setAlternatingRowColors(true);
+    m_recipeTableView->verticalHeader()->hide();
+    m_recipeTableView->verticalHeader()->setDefaultSectionSize(m_recipeTableView->fontMetrics().height() + 6);
+    m_recipeTableView->horizontalHeader()->setStretchLastSection(true);
+    m_groceryListsContainer = new QWidget;
+    m_viewerBackground = new QStackedWidget;
+    m_viewerBackground->addWidget(m_recipeTableView);
+    m_viewerBackground->addWidget(m_groceryListsContainer);
+    middleLayout->addWidget(m_viewerBackground, 1);
+    middlePane->setMinimumWidth(int(RecipeTableViewMinWidth));
+
+    // Right: the recipe page.
+    m_recipeView = new QTextBrowser;
+    m_recipeView->setOpenLinks(false);
+    m_recipeView->document()->setDocumentMargin(18);
+    m_recipeView->setMinimumWidth(int(RecipeViewerMinWidth));
+
+    m_recipeViewSplitter = new QSplitter(Qt::Horizontal);
+    m_recipeViewSplitter->setObjectName(QStringLiteral("recipeViewSplitter"));
+    m_recipeViewSplitter->addWidget(middlePane);
+    m_recipeViewSplitter->addWidget(m_recipeView);
+    m_recipeViewSplitter->setChildrenCollapsible(false);
+    m_recipeViewSplitter->setStretchFactor(1, 1);
+    m_recipeViewSplitter->setSizes({ 300, 600 });
+
+    m_mainSplitter = new QSplitter(Qt::Horizontal);
+    m_mainSplitter->setObjectName(QStringLiteral("outlineViewSplitter"));
+    m_mainSplitter->addWidget(leftPane);
+    m_mainSplitter->addWidget(m_recipeViewSplitter);
+    m_mainSplitter->setChildrenCollapsible(false);
+    m_mainSplitter->setStretchFactor(1, 1);
+    m_leftPaneWidth = 200;
+    m_mainSplitter->setSizes({ int(m_leftPaneWidth), 900 });
+    m_mainSplitter->installEventFilter(this);
+    connect(m_mainSplitter, &QSplitter::splitterMoved, this,
+        [this](int position, int) { constrainMainDivider(position); });
+    setCentralWidget(m_mainSplitter);
+
+    connect(m_collectionsOutlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &MainWindow::collectionSelectionChanged);
+    connect(m_recipeTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &MainWindow::recipeSelectionChanged);
+    setGroceryListsTableHidden(true);
+}
+
+void MainWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* quit = file->addAction(tr("&Quit Kitchora"), this, [this] { close(); });
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setMenuRole(QAction::QuitRole);
+
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    QAction* undo = edit->addAction(tr("&Undo"), this, [this] { undoOrRedo(true); });
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = edit->addAction(tr("&Redo"), this, [this] { undoOrRedo(false); });
+    redo->setShortcut(QKeySequence::Redo);
+    connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
+        const UndoManager* manager = m_controller.undoManager();
+        undo->setEnabled(manager && manager->canUndo());
+        redo->setEnabled(manager && manager->canRedo());
+    });
+
+    menuBar()->addMenu(tr("&Recipe"));
+
+    QMenu* window = menuBar()->addMenu(tr("&Window"));
+    QAction* minimize = window->addAction(tr("&Minimize"), this, [this] { showMinimized(); });
+    minimize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    window->addSeparator();
+    window->addAction(tr("Kitchora"), this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    QAction* helpAction = help->addAction(tr("Kitchora Help"), this, [this] { showHelp(); });
+    helpAction->setShortcut(QKeySequence::HelpContents);
+}
+
+void MainWindow::showHelp()
+{
+    if (!m_helpWindow) {
+        m_helpWindow = new QTextBrowser;
+        m_helpWindow->setAttribute(Qt::WA_DeleteOnClose);
+        m_helpWindow->setWindowTitle(tr("Kitchora Help"));
+        m_helpWindow->setOpenExternalLinks(true);
+        m_helpWindow->setSource(QUrl(QStringLiteral("qrc:/help/index.html")));
+        m_helpWindow->resize(640, 560);
+    }
+    m_helpWindow->show();
+    m_helpWindow->raise();
+    m_helpWindow->activateWindow();
+}
+
+void MainWindow::undoOrRedo(bool undo)
+{
+    UndoManager* manager = m_controller.undoManager();
+    if (!manager)
+        return;
+    if (undo && manager->canUndo())
+        manager->undo();
+    else if (!undo && manager->canRedo())
+        manager->redo();
+    else
+        return;
+    reloadLibrary();
+}
+
+// --- selection ---
+
+void MainWindow::reloadLibrary()
+{
+    ManagedObject* collection = selectedCollection();
+    ManagedObject* recipe = selectedRecipe();
+    m_collections->reload(m_controller.managedObjectContext());
+    m_collectionsOutlineView->expandToDepth(0);
+    if (!m_collections->indexOf(collection).isValid())
+        collection = nullptr;
+    selectCollection(collection);
+    const qsizetype row = m_recipes->list().indexOf(recipe);
+    if (recipe && row >= 0)
+        selectRecipeRow(int(row));
+}
+
+void MainWindow::selectCollection(ManagedObject* collection)
+{
+    QModelIndex index = m_collections->indexOf(collection);
+    if (!index.isValid())
+        index = m_collections->indexOf(
+            m_controller.managedObjectContext() ? m_controller.libraryCollection() : nullptr);
+    if (!index.isValid())
+        index = m_collections->index(0, 0);
+    // Selecting the row already selected changes nothing: refresh the lists by hand.
+    m_collectionsOutlineView->selectionModel()->clearSelection();
+    if (index.isValid())
+        m_collectionsOutlineView->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        collectionSelectionChanged();
+}
+
+ManagedObject* MainWindow::selectedCollection() const
+{
+    const QModelIndexList rows = m_collectionsOutlineView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? nullptr : m_collections->collectionAt(rows.first());
+}
+
+ManagedObject* MainWindow::selectedRecipe() const
+{
+    const QModelIndexList rows = m_recipeTableView->selectionModel()->selectedRows();
+    return rows.isEmpty() ? nullptr : m_recipes->recipeAt(rows.first().row());
+}
+
+bool MainWindow::deviceCollectionSelected() const
+{
+    const auto* collection = dynamic_cast<const RecipeCollection*>(selectedCollection());
+    return collection && collection->isDeviceCollection();
+}
+
+void MainWindow::collectionSelectionChanged()
+{
+    const auto* collection = dynamic_cast<const RecipeCollection*>(selectedCollection());
+    setGroceryListsTableHidden(!collection || !collection->isGroceryListsCollection());
+    m_recipes->setCollection(selectedCollection());
+    selectRecipeRow(0);
+}
+
+void MainWindow::selectRecipeRow(int row)
+{
+    const QModelIndex index = m_recipes->index(row, 0);
+    if (index.isValid()) {
+        m_recipeTableView->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_recipeTableView->scrollTo(index);
+    } else {
+        m_recipeTableView->selectionModel()->clearSelection();
+        showRecipe(nullptr);
+    }
+}
+
+void MainWindow::recipeSelectionChanged()
+{
+    showRecipe(selectedRecipe());
+}
+
+void MainWindow::showRecipe(ManagedObject* recipe)
+{
+    if (!recipe || !m_groceryListsTableHidden) {
+        m_recipeView->clear();
+        return;
+    }
+    RecipeCardDocument::fill(m_recipeView->document(), RecipeCardDocument::cardOf(recipe));
+}
+
+void MainWindow::setGroceryListsTableHidden(bool hidden)
+{
+    m_groceryListsTableHidden = hidden;
+    m_tableHeader->setText(tableHeaderTitle());
+    m_viewerBackground->setCurrentWidget(hidden ? m_recipeTableView : m_groceryListsContainer);
+}
+
+QString MainWindow::tableHeaderTitle() const
+{
+    return SplitViewRules::tableHeaderTitle(m_groceryListsTableHidden);
+}
+
+// --- window ---
+
+void MainWindow::windowDidBecomeMain()
+{
+    const bool storeMayChange = m_controller.isSetupSheetPending();
+    m_controller.mainWindowDidBecomeMain();
+    m_controller.fetchDropboxContents();
+    if (storeMayChange)
+        reloadLibrary();
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        windowDidBecomeMain();
+    return handled;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_controller.applicationShouldTerminate() == KitchoraController::TerminateReply::Cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Closing the library window quits.
+    QCoreApplication::quit();
+}
+
+void MainWindow::centerWindow()
+{
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+QString MainWindow::outlineAutosaveName() const
+{
+    return QStringLiteral("CollectionsOutlineView");
+}
+
+QVariantList MainWindow::expandedStateArray() const
+{
+    QVariantList state;
+    std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
+        for (int row = 0; row < m_collections->rowCount(parent); ++row) {
+            const QModelIndex index = m_collections->index(row, 0, parent);
+            if (!m_collections->hasChildren(index) || !m_collectionsOutlineView->isExpanded(index))
+                continue;
+            QStringList path;
+            for (int step : m_collections->pathOf(index))
+                path.append(QString::number(step));
+            state.append(path.join(u'/'));
+            visit(index);
+        }
+    };
+    visit({});
+    return state;
+}
+
+void MainWindow::restoreExpandedStateFromArray(const QVariantList& state)
+{
+    for (const QVariant& entry : state) {
+        QList<int> path;
+        bool valid = true;
+        for (const QString& step : entry.toString().split(u'/', Qt::SkipEmptyParts)) {
+            bool ok = false;
+            path.append(step.toInt(&ok));
+            valid = valid && ok;
+        }
+        const QModelIndex index = valid ? m_collections->indexForPath(path) : QModelIndex();
+        if (index.isValid())
+            m_collectionsOutlineView->expand(index);
+    }
+}
+
+// --- split views ---
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_mainSplitter && event->type() == QEvent::Resize) {
+        // The splitter lays out first; the rules then correct what it did.
+        QMetaObject::invokeMethod(this, &MainWindow::applyMainSplitterResizeRules, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::applyMainSplitterResizeRules()
+{
+    if (m_applyingRules)
+        return;
+    m_applyingRules = true;
+    const double innerDivider = m_recipeViewSplitter->handleWidth();
+    const double mainDivider = m_mainSplitter->handleWidth();
+    const SplitViewRules::PaneFrames frames = SplitViewRules::resizeMainSplitter(
+        QSizeF(m_mainSplitter->size()), m_leftPaneWidth, innerDivider, mainDivider);
+    m_mainSplitter->setSizes({ qRound(frames.left.width()), qRound(frames.right.width()) });
+    m_leftPaneWidth = m_mainSplitter->sizes().value(0);
+    m_applyingRules = false;
+}
+
+void MainWindow::constrainMainDivider(int position)
+{
+    const double width = m_mainSplitter->width();
+    const double minimum = SplitViewRules::minimumDividerPosition();
+    const double maximum = SplitViewRules::maximumDividerPosition(
+        width, m_recipeViewSplitter->handleWidth(), deviceCollectionSelected());
+    double constrained = std::min<double>(position, maximum);
+    constrained = std::max(constrained, minimum);
+    if (qRound(constrained) != position) {
+        const int left = qRound(constrained);
+        m_mainSplitter->setSizes({ left, std::max(0, int(width) - left - m_mainSplitter->handleWidth()) });
+    }
+    m_leftPaneWidth = m_mainSplitter->sizes().value(0);
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include "MainWindowAccess.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class CollectionTreeModel;
+class KitchoraController;
+class ManagedObject;
+class QLabel;
+class QSplitter;
+class QStackedWidget;
+class QTableView;
+class QTextBrowser;
+class QToolButton;
+class QTreeView;
+class RecipeListModel;
+
+// The library window: the source list of collections on the left; on the right a second splitter
+// with the middle pane (the recipe list of the selected collection, or the grocery lists) and the
+// recipe page, a read-only view of the selected recipe's card. The splitters keep the widths of
+// SplitViewRules. Closing the window asks the controller whether to quit and quits when it may.
+//
+// The lists are snapshots of the controller's main context: reloadLibrary() reads them again
+// (after the store changed or an undo). Not owned: the controller, which must outlive the window.
+// Main thread only.
+class MainWindow : public QMainWindow, public MainWindowAccess
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(KitchoraController& controller, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Reads the collections again and keeps the selected collection and recipe when they are still
+    // there; otherwise selects the library and its first recipe.
+    void reloadLibrary();
+    // Selects the collection's row (nullptr or not in the list: the library) and the first recipe.
+    void selectCollection(ManagedObject* collection);
+
+    ManagedObject* selectedCollection() const;
+    ManagedObject* selectedRecipe() const;
+    const CollectionTreeModel& collectionsModel() const { return *m_collections; }
+    const RecipeListModel& recipesModel() const { return *m_recipes; }
+    QTextBrowser* recipeView() const { return m_recipeView; }
+
+    bool groceryListsTableHidden() const { return m_groceryListsTableHidden; }
+    // Shows the recipe list (true) or the grocery lists, and titles the header above them.
+    void setGroceryListsTableHidden(bool hidden);
+    QString tableHeaderTitle() const;
+
+    // The window became the main window: the controller's first-run question and Dropbox poll.
+    void windowDidBecomeMain();
+
+    // MainWindowAccess
+    bool commitEditing() override { return true; }
+    void centerWindow() override;
+    QString outlineAutosaveName() const override;
+    // Each expanded row as its path of row numbers from the top level, "0/2".
+    QVariantList expandedStateArray() const override;
+    void restoreExpandedStateFromArray(const QVariantList& state) override;
+    void collapseAllSearchFields() override { }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildPanes();
+    void buildMenus();
+    QToolButton* addButton(const QString& text, const QString& toolTip);
+    void collectionSelectionChanged();
+    void recipeSelectionChanged();
+    void showRecipe(ManagedObject* recipe);
+    void selectRecipeRow(int row);
+    bool deviceCollectionSelected() const;
+    // SplitViewRules on the main splitter: after a resize, and after the divider moved.
+    void applyMainSplitterResizeRules();
+    void constrainMainDivider(int position);
+    void undoOrRedo(bool undo);
+    void showHelp();
+
+    KitchoraController& m_controller;
+    QSplitter* m_mainSplitter = nullptr;
+    QSplitter* m_recipeViewSplitter = nullptr;
+    QTreeView* m_collectionsOutlineView = nullptr;
+    CollectionTreeModel* m_collections = nullptr;
+    QLabel* m_tableHeader = nullptr;
+    QStackedWidget* m_viewerBackground = nullptr;
+    QTableView* m_recipeTableView = nullptr;
+    QWidget* m_groceryListsContainer = nullptr;
+    RecipeListModel* m_recipes = nullptr;
+    QTextBrowser* m_recipeView = nullptr;
+    QPointer<QTextBrowser> m_helpWindow;
+    bool m_groceryListsTableHidden = true;
+    double m_leftPaneWidth = 0; // the source list's width before the last resize
+    bool m_applyingRules = false;
+};
