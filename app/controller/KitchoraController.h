@@ -31,10 +31,9 @@ class UndoManager;
 class UnitsEngine;
 class UnlinkedDropbox;
 
-// User defaults the controller reads or writes.
+// User defaults the controller reads or writes (those the model reads live with the model:
+// KRAutoShareRecipes in RecipeMO.h, RVImageViewSize in ImageMO.h).
 inline const QString KRCompletedSetup = QStringLiteral("KRCompletedSetup");
-inline const QString KRAutoShareRecipes = QStringLiteral("KRAutoShareRecipes");
-inline const QString RVImageViewSize = QStringLiteral("RVImageViewSize");
 inline const QString KRThreadedSearching = QStringLiteral("KRThreadedSearching");
 inline const QString KRShowFullScreenDialog = QStringLiteral("KRShowFullScreenDialog");
 inline const QString KRConfirmsRecipeDelete = QStringLiteral("KRConfirmsRecipeDelete");

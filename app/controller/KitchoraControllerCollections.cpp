@@ -4,6 +4,7 @@
 #include "Completions.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
+#include "ImageMO.h"
 #include "IngredientMO.h"
 #include "IngredientTrie.h"
 #include "KitchoraController.h"
@@ -14,6 +15,7 @@
 #include "PersistentStoreCoordinator.h"
 #include "Presenter.h"
 #include "RecipeCollection.h"
+#include "RecipeMO.h"
 #include "SmartCollection.h"
 #include "UserDefaults.h"
 
