@@ -12,7 +12,10 @@ namespace
 
 const QString kFetchSearchCache = QStringLiteral("fetchSearchCache");
 
-std::optional<QList<ManagedObject*>> fetchSearchCaches(ManagedObjectContext* context, Error* error)
+// The search-results cache collections of the context; nullopt when the fetch failed, after its
+// error was presented.
+std::optional<QList<ManagedObject*>> fetchSearchCaches(
+    ManagedObjectContext* context, const std::function<void(const Error&)>& presentError)
 {
     const PersistentStoreCoordinator* coordinator = context->persistentStoreCoordinator();
     if (!coordinator)
@@ -21,7 +24,11 @@ std::optional<QList<ManagedObject*>> fetchSearchCaches(ManagedObjectContext* con
         = coordinator->managedObjectModel()->fetchRequestTemplateForName(kFetchSearchCache);
     if (!request)
         return QList<ManagedObject*>();
-    return context->executeFetchRequest(*request, error);
+    Error error;
+    std::optional<QList<ManagedObject*>> caches = context->executeFetchRequest(*request, &error);
+    if (!caches && presentError)
+        presentError(error);
+    return caches;
 }
 
 bool isInLibrary(const ManagedObject* recipe)
@@ -57,13 +64,9 @@ void SearchCacheEngine::refetchSearchCache()
     ManagedObjectContext* context = m_context ? m_context() : nullptr;
     if (!context)
         return;
-    Error error;
-    const std::optional<QList<ManagedObject*>> caches = fetchSearchCaches(context, &error);
-    if (!caches) {
-        if (m_presentError)
-            m_presentError(error);
+    const std::optional<QList<ManagedObject*>> caches = fetchSearchCaches(context, m_presentError);
+    if (!caches)
         return;
-    }
     m_fetched = true;
     if (!caches->isEmpty())
         m_searchCache = caches->first();
@@ -74,13 +77,9 @@ void SearchCacheEngine::clearSearchCache()
     ManagedObjectContext* context = m_context ? m_context() : nullptr;
     if (!context)
         return;
-    Error error;
-    const std::optional<QList<ManagedObject*>> caches = fetchSearchCaches(context, &error);
-    if (!caches) {
-        if (m_presentError)
-            m_presentError(error);
+    const std::optional<QList<ManagedObject*>> caches = fetchSearchCaches(context, m_presentError);
+    if (!caches)
         return;
-    }
     for (ManagedObject* cache : *caches) {
         for (ManagedObject* recipe : cache->objectsForKey(QStringLiteral("recipes"))) {
             if (!recipe->isDeleted() && !isInLibrary(recipe))
