@@ -410,19 +410,7 @@ void KitchoraController::setupPlaceholders()
     ManagedObjectContext* context = managedObjectContext();
     if (!context)
         return;
-    const QMap<QString, QString> placeholders
-        = ConstantManager::defaultManager().constantsByGroupWithConstantKey(RVPlaceholderConstantKey);
-    const std::pair<QString, QString> entries[] = {
-        { QStringLiteral("Kitchen"), KRKitchenConstantGroup },
-        { QStringLiteral("Cuisine"), KRCuisineConstantGroup },
-        { QStringLiteral("Category"), KRCategoryConstantGroup },
-        { QStringLiteral("Ingredient"), KRIngredientConstantGroup },
-    };
-    for (const auto& [entity, group] : entries) {
-        const QString name = placeholders.value(group);
-        if (!name.isEmpty())
-            BaseMOAdditions::findOrCreateManagedObjectForName(name, entity, context);
-    }
+    BaseMOAdditions::findOrCreatePlaceholderEntries(context);
     const QString userFile = QDir(applicationSupportFolder()).filePath(QStringLiteral("substitutions.plist"));
     readSubstitutionsFromFile(
         QFileInfo::exists(userFile) ? userFile : QStringLiteral(":/substitutions.plist"));

@@ -79,24 +79,10 @@ ManagedObject* insertLibraryCollection(ManagedObjectContext* context)
 // The entries named by the fields' placeholders, which a new library holds from the start.
 bool insertPlaceholders(ManagedObjectContext* context, Error* error)
 {
-    const QMap<QString, QString> placeholders
-        = ConstantManager::defaultManager().constantsByGroupWithConstantKey(RVPlaceholderConstantKey);
-    const struct {
-        const QString& group;
-        const char* entity;
-    } entries[] = {
-        { KRKitchenConstantGroup, "Kitchen" },
-        { KRCuisineConstantGroup, "Cuisine" },
-        { KRCategoryConstantGroup, "Category" },
-        { KRIngredientConstantGroup, "Ingredient" },
-    };
-    for (const auto& entry : entries) {
-        const QString entity = QLatin1String(entry.entity);
-        const QString name = placeholders.value(entry.group);
-        if (name.isEmpty() || !BaseMOAdditions::findOrCreateManagedObjectForName(name, entity, context))
-            return fail(error, QStringLiteral("Cannot make the placeholder %1 \"%2\".").arg(entity, name));
-    }
-    return true;
+    QString entity;
+    if (BaseMOAdditions::findOrCreatePlaceholderEntries(context, &entity))
+        return true;
+    return fail(error, QStringLiteral("Cannot make the placeholder %1.").arg(entity));
 }
 
 std::optional<int> build(const QString& cardFilePath, const QString& storePath, Error* error)

@@ -98,6 +98,28 @@ ManagedObject* findOrCreateManagedObjectForName(
     return insertNamed(name, entityName, context);
 }
 
+bool findOrCreatePlaceholderEntries(ManagedObjectContext* context, QString* failedEntity)
+{
+    const QMap<QString, QString> placeholders
+        = ConstantManager::defaultManager().constantsByGroupWithConstantKey(RVPlaceholderConstantKey);
+    const std::pair<QString, QString> entries[] = {
+        { QStringLiteral("Kitchen"), KRKitchenConstantGroup },
+        { QStringLiteral("Cuisine"), KRCuisineConstantGroup },
+        { QStringLiteral("Category"), KRCategoryConstantGroup },
+        { QStringLiteral("Ingredient"), KRIngredientConstantGroup },
+    };
+    bool all = true;
+    for (const auto& [entity, group] : entries) {
+        const QString name = placeholders.value(group);
+        if (!name.isEmpty() && findOrCreateManagedObjectForName(name, entity, context))
+            continue;
+        if (all && failedEntity)
+            *failedEntity = entity;
+        all = false;
+    }
+    return all;
+}
+
 MeasurementUnitPtr unitForKey(const ManagedObject* object, const QString& key)
 {
     const QVariant value = object ? object->valueForKey(key) : QVariant();

@@ -22,6 +22,12 @@ namespace BaseMOAdditions
 ManagedObject* findOrCreateManagedObjectForName(
     const QString& name, const QString& entityName, ManagedObjectContext* context);
 
+// Finds or creates the Kitchen, Cuisine, Category and Ingredient named by their fields'
+// placeholders: the entries a new library holds from the start. Every one is tried; false, with
+// *failedEntity naming the first, when any cannot be had (no placeholder text, or find-or-create
+// failed).
+bool findOrCreatePlaceholderEntries(ManagedObjectContext* context, QString* failedEntity = nullptr);
+
 // How find-or-create asks a context's ingredient trie for an Ingredient by name (nullptr: the
 // trie holds none). Installed by the ingredient trie; without one, the fetch template decides.
 using IngredientTrieLookup
