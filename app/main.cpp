@@ -5,8 +5,8 @@
 #include "Log.h"
 #include "MainWindow.h"
 #include "QtPresenter.h"
+#include "RunLoop.h"
 
-#include <QTimer>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -34,10 +34,11 @@ int main(int argc, char** argv)
     window.reloadLibrary();
     window.show();
     controller.applicationDidFinishLaunching();
-    // Launch may have removed recipes that belong to no collection.
-    window.reloadLibrary();
 
-    QTimer::singleShot(0, &window, [&controller, &window, files] {
+    // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
+    // collection), so the lists are read again once that is done.
+    RunLoop::postToMain([&controller, &window, files] {
+        window.reloadLibrary();
         // Without a window manager the window may never be activated; the first-run question
         // must come all the same.
         if (controller.isSetupSheetPending())
