@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -206,4 +207,29 @@ TEST(RunLoop, DelayedPostRunsOnTheCallingThreadsLoop)
     context->deleteLater();
     worker.quit();
     worker.wait();
+}
+
+TEST(RunLoop, ManyNextPassPostsRunInOrderAndCancelledOnesDoNot)
+{
+    // Tens of thousands of objects each defer their set-up to the next pass when a large
+    // library is read; they must run in the order posted, mixed with posts to main.
+    LoopUntil loop;
+    constexpr int count = 20000;
+    std::vector<int> ran;
+    ran.reserve(count);
+    std::vector<RunLoop::Token> tokens;
+    for (int i = 0; i < count; ++i) {
+        const auto task = [&ran, i] { ran.push_back(i); };
+        tokens.push_back(i % 2 ? RunLoop::postToMain(task) : RunLoop::postAfterDelay(0, task));
+    }
+    for (int i = 0; i < count; i += 1000)
+        RunLoop::cancel(tokens[size_t(i)]);
+    RunLoop::postAfterDelay(0, [&] { loop.done(); });
+    ASSERT_TRUE(loop.run());
+    std::vector<int> expected;
+    for (int i = 0; i < count; ++i) {
+        if (i % 1000)
+            expected.push_back(i);
+    }
+    EXPECT_EQ(ran, expected);
 }
