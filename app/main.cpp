@@ -6,11 +6,15 @@
 #include "MainWindow.h"
 #include "QtPresenter.h"
 #include "RunLoop.h"
+#include "StartupProbe.h"
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
+    // First, so that it times everything after it and is destroyed last.
+    const std::unique_ptr<StartupProbe> probe = StartupProbe::fromEnvironment();
     const QString noDisplay = KRApplication::missingDisplayMessage();
     if (!noDisplay.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(noDisplay));
@@ -32,6 +36,8 @@ int main(int argc, char** argv)
     controller.awakeFromNib();
     controller.applicationWillFinishLaunching();
     window.reloadLibrary();
+    if (probe)
+        probe->watch(&window);
     window.show();
     controller.applicationDidFinishLaunching();
 
