@@ -6,7 +6,9 @@
 #include "IdleCollectionsController.h"
 #include "IdleGroceryListController.h"
 #include "IdleRecipeController.h"
+#include "IngredientTrie.h"
 #include "IsEmpty.h"
+#include "KRTrieBucket.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ManagerObjectContextStateSaving.h"
@@ -23,6 +25,7 @@
 
 #include <QDir>
 #include <QPointer>
+#include <algorithm>
 
 namespace
 {
@@ -156,6 +159,50 @@ QString KitchoraController::getUsername() const
 {
     const QString name = UserDefaults::standardUserDefaults().stringForKey(KROnlineUsername);
     return isEmpty(name) ? kPlaceholderUsername : name;
+}
+
+QVariant KitchoraController::infoValueForKey(const QString& key)
+{
+    if (key == QLatin1String("CFBundleShortVersionString"))
+        return QStringLiteral(KITCHORA_VERSION);
+    if (key == QLatin1String("CFBundleVersion"))
+        return QStringLiteral(KITCHORA_BUILD);
+    if (key == QLatin1String("NSHumanReadableCopyright"))
+        return tr("Copyright © 2026 the Kitchora developers. All rights reserved.");
+    return {};
+}
+
+QString KitchoraController::majorVersion()
+{
+    return infoValueForKey(QStringLiteral("CFBundleShortVersionString")).toString();
+}
+
+QString KitchoraController::buildVersion()
+{
+    return infoValueForKey(QStringLiteral("CFBundleVersion")).toString();
+}
+
+QString KitchoraController::copyrightString()
+{
+    return infoValueForKey(QStringLiteral("NSHumanReadableCopyright")).toString();
+}
+
+std::optional<QString> KitchoraController::completionForPartialString(const QString& partial)
+{
+    const std::shared_ptr<IngredientTrie> trie = IngredientTrie::defaultIngredientTrie();
+    if (!trie || partial.isEmpty())
+        return std::nullopt;
+    QStringList names;
+    for (OFTrieBucket* bucket : trie->completionsFromString(partial)) {
+        const auto* held = dynamic_cast<const KRTrieBucket*>(bucket);
+        const KeyValueCoding* object = held ? KeyValueCoding::fromVariant(held->objectValue()) : nullptr;
+        if (object)
+            names.append(object->valueForKey(QStringLiteral("name")).toString());
+    }
+    if (names.isEmpty())
+        return std::nullopt;
+    return *std::min_element(names.begin(), names.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }
 
 bool KitchoraController::canRemoveCollection()

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -156,6 +157,18 @@ public:
     // and whether it is Recent Imports.
     bool canRemoveCollection();
     bool isImportedCollection();
+
+    // The program's own description: "CFBundleShortVersionString" (the version), "CFBundleVersion"
+    // (the build) and "NSHumanReadableCopyright"; an invalid value for any other key.
+    static QVariant infoValueForKey(const QString& key);
+    static QString majorVersion();
+    static QString buildVersion();
+    static QString copyrightString();
+
+    // The first, in case-insensitive order, of the names of the ingredients the main context's
+    // trie completes `partial` to; nullopt when it completes to none. The add-ingredient field's
+    // completion.
+    static std::optional<QString> completionForPartialString(const QString& partial);
 
     bool uploaderShouldExit() const { return m_exitUpdateThread; }
     // startRecipeUpdate after `seconds` (60 when none).

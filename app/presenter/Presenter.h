@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QPrinter;
+
 // The modal alerts, sheets and panels the application controller shows. One implementation
 // shows Qt dialogs; tests replace it with one that records and answers from a script.
 // Main thread only; every call returns once the user has answered.
@@ -23,4 +25,7 @@ public:
     virtual int runAlert(const QString& message, const QStringList& buttons) = 0;
     // The first-run sheet: start with the sample library or with an empty one.
     virtual LibraryChoice chooseStartingLibrary() = 0;
+    // The print panel for `printer`: whether the user chose to print, with `printer` set up as
+    // the user left it.
+    virtual bool runPrintPanel(QPrinter& printer) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 
 namespace
@@ -58,4 +59,10 @@ Presenter::LibraryChoice QtPresenter::chooseStartingLibrary()
     makeSheet(box, m_parent);
     box.exec();
     return box.clickedButton() == sample ? LibraryChoice::Sample : LibraryChoice::Empty;
+}
+
+bool QtPresenter::runPrintPanel(QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, m_parent);
+    return dialog.exec() == QDialog::Accepted;
 }

@@ -17,6 +17,7 @@ public:
     void presentError(const Error& error) override;
     int runAlert(const QString& message, const QStringList& buttons) override;
     LibraryChoice chooseStartingLibrary() override;
+    bool runPrintPanel(QPrinter& printer) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -2,6 +2,7 @@
 
 #include "CollectionTreeModel.h"
 #include "KitchoraController.h"
+#include "Presenter.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
 #include "RecipeListModel.h"
@@ -15,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -131,12 +133,17 @@ void MainWindow::buildPanes()
         &MainWindow::collectionSelectionChanged);
     connect(m_recipeTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &MainWindow::recipeSelectionChanged);
+    connect(m_collectionsOutlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+        &MainWindow::updatePrintingTarget);
     setGroceryListsTableHidden(true);
 }
 
 void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
+    m_printAction = file->addAction(tr("&Print…"), this, [this] { print(); });
+    m_printAction->setShortcut(QKeySequence::Print);
+    file->addSeparator();
     QAction* quit = file->addAction(tr("&Quit Kitchora"), this, [this] { close(); });
     quit->setShortcut(QKeySequence::Quit);
     quit->setMenuRole(QAction::QuitRole);
@@ -289,6 +296,7 @@ void MainWindow::setGroceryListsTableHidden(bool hidden)
     m_groceryListsTableHidden = hidden;
     m_tableHeader->setText(tableHeaderTitle());
     m_viewerBackground->setCurrentWidget(hidden ? m_recipeTableView : m_groceryListsContainer);
+    updatePrintingTarget();
 }
 
 QString MainWindow::tableHeaderTitle() const
@@ -312,6 +320,8 @@ bool MainWindow::event(QEvent* event)
     const bool handled = QMainWindow::event(event);
     if (event->type() == QEvent::WindowActivate)
         windowDidBecomeMain();
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::WindowDeactivate)
+        updatePrintingTarget();
     return handled;
 }
 
@@ -414,4 +424,28 @@ void MainWindow::constrainMainDivider(int position)
         m_mainSplitter->setSizes({ left, std::max(0, int(width) - left - m_mainSplitter->handleWidth()) });
     }
     m_leftPaneWidth = m_mainSplitter->sizes().value(0);
+}
+
+SplitViewRules::PrintingTarget MainWindow::printingTarget() const
+{
+    return SplitViewRules::printingTarget(isActiveWindow(), m_groceryListsTableHidden);
+}
+
+void MainWindow::updatePrintingTarget()
+{
+    if (!m_printAction)
+        return;
+    // The grocery list pane prints once it exists; until then only the recipe page does.
+    m_printAction->setEnabled(printingTarget() == SplitViewRules::PrintingTarget::RecipeTextView);
+}
+
+void MainWindow::print()
+{
+    if (printingTarget() != SplitViewRules::PrintingTarget::RecipeTextView)
+        return;
+    QPrinter printer;
+    printer.setDocName(
+        selectedRecipe() ? selectedRecipe()->valueForKey(QStringLiteral("name")).toString() : tr("Recipe"));
+    if (m_controller.presenter().runPrintPanel(printer))
+        m_recipeView->document()->print(&printer);
 }

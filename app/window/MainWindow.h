@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainWindowAccess.h"
+#include "SplitViewRules.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -8,6 +9,7 @@
 class CollectionTreeModel;
 class KitchoraController;
 class ManagedObject;
+class QAction;
 class QLabel;
 class QSplitter;
 class QStackedWidget;
@@ -53,6 +55,13 @@ public:
     // The window became the main window: the controller's first-run question and Dropbox poll.
     void windowDidBecomeMain();
 
+    // What File > Print prints now: what the main window shows while it is the active window,
+    // nothing otherwise. The item is enabled only while there is something to print.
+    SplitViewRules::PrintingTarget printingTarget() const;
+    QAction* printAction() const { return m_printAction; }
+    // Runs the print panel for the printing target and prints it when the user accepts.
+    void print();
+
     // MainWindowAccess
     bool commitEditing() override { return true; }
     void centerWindow() override;
@@ -70,6 +79,7 @@ protected:
 private:
     void buildPanes();
     void buildMenus();
+    void updatePrintingTarget();
     QToolButton* addButton(const QString& text, const QString& toolTip);
     void collectionSelectionChanged();
     void recipeSelectionChanged();
@@ -94,6 +104,7 @@ private:
     RecipeListModel* m_recipes = nullptr;
     QTextBrowser* m_recipeView = nullptr;
     QPointer<QTextBrowser> m_helpWindow;
+    QAction* m_printAction = nullptr;
     bool m_groceryListsTableHidden = true;
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;

@@ -1,6 +1,7 @@
 #include "ConstantManager.h"
 #include "ControllerFixture.h"
 #include "EntityDescription.h"
+#include "IngredientTrie.h"
 #include "Log.h"
 #include "PersistentStoreCoordinator.h"
 #include "RecipeCollection.h"
@@ -228,3 +229,27 @@ TEST_F(LaunchTest, AStoreThatCannotBeOpenedIsReportedAndLeftAlone)
 }
 
 } // namespace
+
+TEST_F(LaunchTest, AddIngredientFieldCompletesToTheFirstNameInAnyCase)
+{
+    launch();
+    const std::shared_ptr<IngredientTrie> trie = IngredientTrie::defaultIngredientTrie();
+    ASSERT_TRUE(trie);
+    for (const char* name : { "Zzqa Beta", "zzqa alpha", "Zzqa gamma" })
+        ASSERT_TRUE(trie->addIngredient(QString::fromUtf8(name)));
+    EXPECT_EQ(
+        KitchoraController::completionForPartialString(QStringLiteral("ZZQA")), QStringLiteral("zzqa alpha"));
+    EXPECT_EQ(KitchoraController::completionForPartialString(QStringLiteral("zzqa g")),
+        QStringLiteral("Zzqa gamma"));
+    EXPECT_EQ(KitchoraController::completionForPartialString(QStringLiteral("zzqx")), std::nullopt);
+}
+
+TEST_F(LaunchTest, VersionAccessorsReadTheProgramsDescription)
+{
+    EXPECT_FALSE(KitchoraController::majorVersion().isEmpty());
+    EXPECT_EQ(KitchoraController::majorVersion(),
+        KitchoraController::infoValueForKey(QStringLiteral("CFBundleShortVersionString")).toString());
+    EXPECT_FALSE(KitchoraController::buildVersion().isEmpty());
+    EXPECT_TRUE(KitchoraController::copyrightString().contains(QStringLiteral("Kitchora")));
+    EXPECT_FALSE(KitchoraController::infoValueForKey(QStringLiteral("NoSuchKey")).isValid());
+}

@@ -6,6 +6,10 @@
 #include "RecipeListModel.h"
 #include "SampleLibraryBuilder.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QTextBrowser>
 
 namespace
@@ -114,4 +118,41 @@ TEST_F(MainWindowTest, EmptyLibraryShowsNoRecipesAndKeepsTheExpandedRows)
     mainWindow->restoreExpandedStateFromArray(
         { QStringLiteral("0"), QStringLiteral("x/1"), QStringLiteral("99") });
     EXPECT_TRUE(mainWindow->expandedStateArray().isEmpty());
+}
+
+TEST_F(MainWindowTest, PrintFollowsWhatTheActiveWindowShows)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    QApplication::setActiveWindow(mainWindow.get());
+    ASSERT_TRUE(mainWindow->isActiveWindow());
+    EXPECT_EQ(mainWindow->printingTarget(), SplitViewRules::PrintingTarget::RecipeTextView);
+    EXPECT_TRUE(mainWindow->printAction()->isEnabled());
+
+    // Declining the panel prints nothing; accepting prints the recipe shown.
+    const QString pdf = root.filePath(QStringLiteral("recipe.pdf"));
+    presenter.printHook = [pdf](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+    };
+    mainWindow->print();
+    EXPECT_EQ(presenter.printPanels, 1);
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    presenter.printAnswer = true;
+    mainWindow->print();
+    EXPECT_EQ(presenter.printPanels, 2);
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+
+    mainWindow->setGroceryListsTableHidden(false);
+    EXPECT_EQ(mainWindow->printingTarget(), SplitViewRules::PrintingTarget::GroceryListView);
+    EXPECT_FALSE(mainWindow->printAction()->isEnabled());
+    mainWindow->setGroceryListsTableHidden(true);
+
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QApplication::processEvents();
+    EXPECT_EQ(mainWindow->printingTarget(), SplitViewRules::PrintingTarget::None);
+    EXPECT_FALSE(mainWindow->printAction()->isEnabled());
+    mainWindow->print();
+    EXPECT_EQ(presenter.printPanels, 2);
 }
