@@ -659,5 +659,21 @@ void ManagedObject::turnIntoFault()
         slot.members.reset();
     }
     m_fault = true;
+    m_prefilled = false;
     didTurnIntoFault();
+}
+
+void ManagedObject::dropPrefill() const
+{
+    if (!m_prefilled)
+        return;
+    m_prefilled = false;
+    for (QVariant& value : m_attributes)
+        value = QVariant();
+    for (RelationSlot& slot : m_relations) {
+        slot.object = nullptr;
+        slot.pendingKey = 0;
+        slot.pendingEntity = nullptr;
+        slot.members.reset();
+    }
 }

@@ -154,6 +154,8 @@ private:
     void notifyObservers(const QString& key, const QVariant& oldValue);
     void clearChanges();
     void turnIntoFault();
+    // A prefilled fault forgets its row, which may be stale: firing it reads the store again.
+    void dropPrefill() const;
 
     ManagedObjectContext* m_context = nullptr;
     ManagedObjectContext* m_owner = nullptr; // the context that deletes this object
@@ -162,6 +164,11 @@ private:
     bool m_inserted = false;
     bool m_deleted = false;
     mutable bool m_fault = false;
+    // A fault whose row a batch already read: firing it only awakes it.
+    mutable bool m_prefilled = false;
+    // The objects read with this one (see ManagedObjectContext::formBatch), and its place there.
+    std::shared_ptr<const std::vector<ManagedObjectID>> m_batch;
+    quint32 m_batchIndex = 0;
     bool m_invalid = false; // its row or its store is gone
     bool m_pendingDelete = false;
 

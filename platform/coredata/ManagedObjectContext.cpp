@@ -10,6 +10,8 @@
 
 #include <QMutexLocker>
 #include <algorithm>
+#include <memory>
+#include <tuple>
 
 using namespace ContextInternals;
 
@@ -257,12 +259,18 @@ void ManagedObjectContext::reset()
 
 void ManagedObjectContext::fulfillFault(ManagedObject* object)
 {
-    PersistentStore* store = object->m_objectID.persistentStore();
-    bool loaded = false;
-    if (store && m_coordinator) {
-        QMutexLocker lock(&m_coordinator->lock());
-        loaded = store->loadObject(object);
+    if (!object->m_prefilled) {
+        PersistentStore* store = object->m_objectID.persistentStore();
+        if (store && m_coordinator) {
+            QMutexLocker lock(&m_coordinator->lock());
+            if (object->m_batch)
+                prefillPeers(object, store);
+            if (!object->m_prefilled && store->loadObject(object))
+                object->m_prefilled = true;
+        }
     }
+    const bool loaded = object->m_prefilled;
+    object->m_prefilled = false;
     object->m_fault = false;
     if (!loaded) {
         object->m_invalid = true;
@@ -273,11 +281,114 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
     object->awakeFromFetch();
 }
 
+void ManagedObjectContext::formBatch(const QList<ManagedObject*>& objects)
+{
+    if (objects.size() < 2)
+        return;
+    auto ids = std::make_shared<std::vector<ManagedObjectID>>();
+    ids->reserve(size_t(objects.size()));
+    for (ManagedObject* object : objects) {
+        if (object->m_objectID.isTemporaryID())
+            continue;
+        object->m_batch = ids;
+        object->m_batchIndex = quint32(ids->size());
+        ids->push_back(object->m_objectID);
+    }
+}
+
+QList<ManagedObject*> ManagedObjectContext::batchPeers(
+    const ManagedObject* object, const std::function<bool(const ManagedObject*)>& wanted) const
+{
+    // A bounded look around the object: peers already read are skipped, but never by walking
+    // the whole of a large batch for each object.
+    constexpr qsizetype kMaxLooks = 4 * PersistentStore::kReadBatchSize;
+    QList<ManagedObject*> peers;
+    const std::vector<ManagedObjectID>& ids = *object->m_batch;
+    const qsizetype count = qsizetype(ids.size());
+    const qsizetype looks = std::min(count - 1, kMaxLooks);
+    for (qsizetype step = 1; step <= looks && peers.size() < PersistentStore::kReadBatchSize - 1; ++step) {
+        const ManagedObjectID& id = ids[size_t((qsizetype(object->m_batchIndex) + step) % count)];
+        ManagedObject* peer = m_registered.value(id);
+        if (peer && peer != object && peer->m_batch == object->m_batch && !peer->m_invalid
+            && id.storeNumber() == object->m_objectID.storeNumber() && wanted(peer))
+            peers.append(peer);
+    }
+    return peers;
+}
+
+// Called with the coordinator's lock held.
+void ManagedObjectContext::prefillPeers(ManagedObject* object, PersistentStore* store)
+{
+    const EntityDescription* root = object->m_entity->rootEntity();
+    QList<ManagedObject*> wanted { object };
+    wanted.append(batchPeers(object, [root](const ManagedObject* peer) {
+        return peer->m_fault && !peer->m_prefilled && peer->m_entity->rootEntity() == root;
+    }));
+    QHash<qint64, ManagedObject*> byKey;
+    QList<qint64> keys;
+    for (ManagedObject* peer : wanted) {
+        byKey.insert(peer->m_objectID.referenceKey(), peer);
+        keys.append(peer->m_objectID.referenceKey());
+    }
+    store->loadRows(object->m_entity, keys, [&](qint64 key, SqlStatement& row) {
+        ManagedObject* peer = byKey.value(key);
+        if (!peer || peer->m_prefilled)
+            return;
+        store->fillObject(peer, row);
+        peer->m_prefilled = true;
+    });
+}
+
+bool ManagedObjectContext::loadToManyOfPeers(
+    ManagedObject* object, const RelationshipDescription* relationship)
+{
+    PersistentStore* store = object->m_objectID.persistentStore();
+    const size_t slot = size_t(relationship->index());
+    QList<ManagedObject*> owners { object };
+    owners.append(batchPeers(object, [object, slot](const ManagedObject* peer) {
+        return !peer->m_fault && peer->m_entity == object->m_entity && !peer->m_relations[slot].members;
+    }));
+    QHash<qint64, ManagedObject*> byKey;
+    QList<qint64> keys;
+    for (ManagedObject* owner : owners) {
+        byKey.insert(owner->m_objectID.referenceKey(), owner);
+        keys.append(owner->m_objectID.referenceKey());
+    }
+    QList<std::tuple<ManagedObject*, const EntityDescription*, qint64>> rows;
+    {
+        QMutexLocker lock(&m_coordinator->lock());
+        const bool ok = store->loadToManyOfOwners(
+            keys, relationship, [&](qint64 owner, const EntityDescription* entity, qint64 key) {
+                if (ManagedObject* found = byKey.value(owner))
+                    rows.append({ found, entity, key });
+            });
+        if (!ok)
+            return false;
+    }
+    for (ManagedObject* owner : owners) {
+        if (owner != object)
+            owner->m_relations[slot].members = std::make_unique<ManagedObject::Members>();
+    }
+    QList<ManagedObject*> made;
+    const quint32 number = store->storeNumber();
+    for (const auto& [owner, entity, key] : rows) {
+        const qsizetype before = m_registered.size();
+        ManagedObject* member = objectForRow(entity, number, key);
+        if (m_registered.size() != before)
+            made.append(member);
+        owner->m_relations[slot].members->add(member);
+    }
+    formBatch(made);
+    return true;
+}
+
 void ManagedObjectContext::loadToMany(
     ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members)
 {
     PersistentStore* store = object->m_objectID.persistentStore();
     if (!store || !m_coordinator)
+        return;
+    if (object->m_batch && !object->m_fault && loadToManyOfPeers(object, relationship))
         return;
     QList<QPair<const EntityDescription*, qint64>> rows;
     {
@@ -286,8 +397,15 @@ void ManagedObjectContext::loadToMany(
             rows.append({ entity, key });
         });
     }
-    for (const auto& row : rows)
-        members.add(objectForRow(row.first, store->storeNumber(), row.second));
+    QList<ManagedObject*> made;
+    for (const auto& row : rows) {
+        const qsizetype before = m_registered.size();
+        ManagedObject* member = objectForRow(row.first, store->storeNumber(), row.second);
+        if (m_registered.size() != before)
+            made.append(member);
+        members.add(member);
+    }
+    formBatch(made);
 }
 
 ManagedObject* ManagedObjectContext::objectRegisteredForID(const ManagedObjectID& objectID) const

@@ -165,6 +165,13 @@ private:
     void fulfillFault(ManagedObject* object);
     void loadToMany(
         ManagedObject* object, const RelationshipDescription* relationship, ManagedObject::Members& members);
+    // Objects read together are read on together: firing one fault of a batch reads the rows of
+    // its peers too, and loading one to-many loads it for the peers.
+    static void formBatch(const QList<ManagedObject*>& objects);
+    QList<ManagedObject*> batchPeers(
+        const ManagedObject* object, const std::function<bool(const ManagedObject*)>& wanted) const;
+    void prefillPeers(ManagedObject* object, PersistentStore* store);
+    bool loadToManyOfPeers(ManagedObject* object, const RelationshipDescription* relationship);
     void storeWillBeRemoved(PersistentStore* store);
     void invalidate(ManagedObject* object);
 

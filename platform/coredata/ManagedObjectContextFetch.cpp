@@ -207,6 +207,7 @@ bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pas
             } else if (object->m_fault) {
                 store->fillObject(object, row);
                 object->m_fault = false;
+                object->m_prefilled = false;
                 fresh.append(object);
             }
             if (!object->m_deleted)
@@ -223,6 +224,7 @@ bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pas
             QStringLiteral("The fetch from the store at %1 failed: %2").arg(store->path(), message));
         return false;
     }
+    formBatch(fresh);
     for (ManagedObject* object : fresh)
         object->awakeFromFetch();
     return true;

@@ -259,8 +259,12 @@ void ManagedObjectContext::mergeChangesFromContextDidSaveNotification(const Noti
     QList<ManagedObject*> updated, deleted;
     for (const QVariant& value : info.value(UpdatedObjectIDsKey).toList()) {
         ManagedObject* object = m_registered.value(value.value<ManagedObjectID>());
-        if (!object || object->m_fault)
+        if (!object)
             continue;
+        if (object->m_fault) {
+            object->dropPrefill();
+            continue;
+        }
         if (object->isUpdated()) {
             refreshObject(object, true);
         } else {
@@ -292,8 +296,10 @@ void ManagedObjectContext::unlinkEverywhere(ManagedObject* object)
 {
     // Gone from the store: every loaded link to it goes, without recording a change.
     for (ManagedObject* other : m_registered) {
-        if (other->m_fault)
+        if (other->m_fault) {
+            other->dropPrefill();
             continue;
+        }
         for (const RelationshipDescription* relationship : other->m_entity->relationships()) {
             ManagedObject::RelationSlot& slot = other->m_relations[size_t(relationship->index())];
             if (relationship->isToMany()) {

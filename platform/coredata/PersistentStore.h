@@ -29,6 +29,8 @@ class RelationshipDescription;
 class PersistentStore
 {
 public:
+    // The most objects one batched read takes.
+    static constexpr int kReadBatchSize = 256;
     ~PersistentStore();
     PersistentStore(const PersistentStore&) = delete;
     PersistentStore& operator=(const PersistentStore&) = delete;
@@ -176,6 +178,13 @@ private:
     bool loadToMany(const ManagedObject* owner, const RelationshipDescription* relationship,
         const std::function<void(const EntityDescription*, qint64)>& handler);
     QString toManySql(const RelationshipDescription* relationship) const;
+    // The same for many objects at once: rows of the table `entity` lives in, by key, and the
+    // members of one to-many for many owners (owner key first). A key list longer than
+    // kReadBatchSize is refused.
+    bool loadRows(const EntityDescription* entity, const QList<qint64>& keys,
+        const std::function<void(qint64, SqlStatement&)>& handler);
+    bool loadToManyOfOwners(const QList<qint64>& ownerKeys, const RelationshipDescription* relationship,
+        const std::function<void(qint64, const EntityDescription*, qint64)>& handler);
 
     // Writing (PersistentStoreRows.cpp): one transaction, in passes. A pass that fails leaves the
     // reason in the Save and the transaction to be rolled back.

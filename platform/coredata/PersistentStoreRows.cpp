@@ -238,6 +238,85 @@ QString PersistentStore::toManySql(const RelationshipDescription* relationship) 
         .arg(quoted(destination.table->name), quoted(destination.table->columns[column - 2]));
 }
 
+namespace
+{
+
+// "?, ?, ..." for a batch: one statement text, so it is prepared once; short batches repeat
+// their last key.
+const QString& batchPlaceholders()
+{
+    static const QString text = [] {
+        QStringList marks;
+        for (int i = 0; i < PersistentStore::kReadBatchSize; ++i)
+            marks.append(QStringLiteral("?"));
+        return marks.join(QStringLiteral(", "));
+    }();
+    return text;
+}
+
+void bindBatch(SqlStatement& statement, const QList<qint64>& keys)
+{
+    for (int i = 0; i < PersistentStore::kReadBatchSize; ++i)
+        statement.bindInt64(i + 1, keys.at(std::min<qsizetype>(i, keys.size() - 1)));
+}
+
+} // namespace
+
+bool PersistentStore::loadRows(const EntityDescription* entity, const QList<qint64>& keys,
+    const std::function<void(qint64, SqlStatement&)>& handler)
+{
+    if (keys.isEmpty())
+        return true;
+    if (keys.size() > kReadBatchSize)
+        return false;
+    const TableLayout* table = layout(entity).table;
+    SqlStatement statement
+        = m_db.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE pk IN (%3)")
+                           .arg(table->selectList, quoted(table->name), batchPlaceholders()));
+    if (!statement)
+        return false;
+    bindBatch(statement, keys);
+    int rc;
+    while ((rc = statement.step()) == SQLITE_ROW)
+        handler(statement.int64(0), statement);
+    return rc == SQLITE_DONE;
+}
+
+bool PersistentStore::loadToManyOfOwners(const QList<qint64>& ownerKeys,
+    const RelationshipDescription* relationship,
+    const std::function<void(qint64, const EntityDescription*, qint64)>& handler)
+{
+    if (ownerKeys.isEmpty())
+        return true;
+    if (ownerKeys.size() > kReadBatchSize)
+        return false;
+    QString sql;
+    if (relationship->isManyToMany()) {
+        bool ownerSide = false;
+        const QString table = joinTableName(relationship, &ownerSide);
+        sql = ownerSide ? QStringLiteral("SELECT a, b, b_ent FROM %1 WHERE a IN (%2) ORDER BY a, b")
+                        : QStringLiteral("SELECT b, a, a_ent FROM %1 WHERE b IN (%2) ORDER BY b, a");
+        sql = sql.arg(quoted(table), batchPlaceholders());
+    } else {
+        const RelationshipDescription* inverse = relationship->inverseRelationship();
+        const EntityLayout& destination = layout(relationship->destinationEntity());
+        const QString column = quoted(
+            destination.table->columns[destination.relationshipColumns[size_t(inverse->index())] - 2]);
+        sql = QStringLiteral("SELECT %2, pk, ent FROM %1 WHERE %2 IN (%3) ORDER BY %2, pk")
+                  .arg(quoted(destination.table->name), column, batchPlaceholders());
+    }
+    SqlStatement statement = m_db.prepare(sql);
+    if (!statement)
+        return false;
+    bindBatch(statement, ownerKeys);
+    int rc;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+        if (const EntityDescription* entity = entityForStoreID(statement.int64(2)))
+            handler(statement.int64(0), entity, statement.int64(1));
+    }
+    return rc == SQLITE_DONE;
+}
+
 QString PersistentStore::orderByFor(
     const EntityDescription* entity, const QList<SortDescriptor>& descriptors) const
 {
