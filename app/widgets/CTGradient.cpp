@@ -74,6 +74,9 @@ CTGradient CTGradient::gradientWithBeginningColor(const QColor& begin, const QCo
 
 void CTGradient::addColorStop(const QColor& color, double position)
 {
+    // A stop without a place would break the order every evaluation relies on.
+    if (std::isnan(position))
+        return;
     const QColor rgb = color.toRgb();
     const ColorStop stop { rgb.redF(), rgb.greenF(), rgb.blueF(), rgb.alphaF(), position };
     const auto after = std::upper_bound(m_stops.begin(), m_stops.end(), position,
@@ -99,6 +102,8 @@ QColor CTGradient::colorAt(double position) const
 {
     if (m_stops.empty())
         return QColor::fromRgbF(1, 1, 1, 1);
+    if (std::isnan(position))
+        position = 0.0;
     auto b = std::find_if(
         m_stops.begin(), m_stops.end(), [&](const ColorStop& stop) { return stop.position >= position; });
     if (b == m_stops.end())

@@ -47,9 +47,12 @@ std::vector<SFHFRatingCell::Star> SFHFRatingCell::starsForFrame(
     std::vector<Star> stars;
     const double filled = std::trunc(value);
     const double count = std::trunc(maximum);
-    for (int n = 1; n <= count; ++n) {
+    for (double n = 1; n <= count; ++n) {
         const QRectF box(
             frame.x() + StarInset + (n - 1) * StarStep, frame.y() + StarInset, StarWidth, StarHeight);
+        // Stars further right cannot meet the frame either, however large the maximum.
+        if (box.left() >= frame.right())
+            break;
         if (!box.intersects(frame))
             continue;
         QColor color;

@@ -14,6 +14,8 @@ namespace
 constexpr qreal TitleIndent = 18.0;
 constexpr qreal CountSpacing = 10.0;
 constexpr qreal BadgeRadius = 6.0;
+const QColor Grey = QColor::fromRgbF(0.5f, 0.5f, 0.5f);
+const QColor DarkGrey = QColor::fromRgbF(1.0f / 3, 1.0f / 3, 1.0f / 3);
 
 // The smallest rectangle of whole points around `rect`.
 QRectF integral(const QRectF& rect)
@@ -70,19 +72,19 @@ void SearchResultSeparatorCell::paint(
     painter->setClipRect(option.rect, Qt::IntersectClip);
     painter->setRenderHint(QPainter::Antialiasing);
     if (disclosure)
-        painter->fillPath(disclosure->translated(layout.disclosureOffset), Qt::gray);
+        painter->fillPath(disclosure->translated(layout.disclosureOffset), Grey);
 
     painter->setFont(font);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
     // A white shadow a point below: the title looks pressed into the row.
     painter->setPen(Qt::white);
     painter->drawText(layout.titleRect.translated(0, 1), flags, title);
-    painter->setPen(Qt::darkGray);
+    painter->setPen(DarkGrey);
     painter->drawText(layout.titleRect, flags, title);
 
     if (!count.isEmpty()) {
         painter->setPen(Qt::NoPen);
-        painter->setBrush(Qt::gray);
+        painter->setBrush(Grey);
         CocoaDevCategory::fillRoundRectInRect(*painter, layout.badgeRect, BadgeRadius);
         painter->setPen(Qt::white);
         painter->drawText(layout.countRect, flags, count);

@@ -77,6 +77,11 @@ TEST(SFHFRatingCell, DrawsFilledStarsAndFaintOnesOnlyWhenHighlighted)
     }
 }
 
+TEST(SFHFRatingCell, AMaximumFarBeyondTheFrameDrawsOnlyTheStarsThatMeetIt)
+{
+    EXPECT_EQ(SFHFRatingCell::starsForFrame(QRectF(0, 0, 30, 16), 1e12, 1e12, false, Qt::gray).size(), 3u);
+}
+
 TEST(SFHFRatingCell, RatingForAPointIsWholeStarsWithinZeroAndTheMaximum)
 {
     const struct {

@@ -3,10 +3,12 @@
 #include "MoreResultsCell.h"
 #include "SearchResultSeparatorCell.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStandardItemModel>
+#include <QTableView>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -100,13 +102,13 @@ TEST(SearchResultSeparatorCell, PaintsTriangleTitleAndBadge)
     QPainter painter(&image);
     cell.paint(&painter, option, model.index(0, 0));
     painter.end();
-    EXPECT_EQ(image.pixel(7, 10), QColor(Qt::gray).rgb()); // inside the triangle
+    EXPECT_EQ(image.pixel(7, 10), qRgb(128, 128, 128)); // inside the triangle
     const SearchResultSeparatorCell::Layout layout = SearchResultSeparatorCell::layoutFor(option.rect,
         triangle.boundingRect(), QFontMetricsF(SearchResultSeparatorCell::titleFont()).size(0, "Local"),
         QFontMetricsF(SearchResultSeparatorCell::titleFont()).size(0, "12"));
     const QPoint badgeEdge
         = (layout.badgeRect.topLeft() + QPointF(2, layout.badgeRect.height() / 2)).toPoint();
-    EXPECT_EQ(image.pixel(badgeEdge), QColor(Qt::gray).rgb());
+    EXPECT_EQ(image.pixel(badgeEdge), qRgb(128, 128, 128));
 }
 
 TEST(MoreResultsCell, ClickOnTheButtonEmitsClicked)
@@ -145,4 +147,28 @@ TEST(MoreResultsCell, ClickOnTheButtonEmitsClicked)
     painter.end();
     EXPECT_EQ(qAlpha(image.pixel(1, 10)), 0);
     EXPECT_GT(qAlpha(image.pixel(50, 10)), 0);
+}
+
+TEST(MoreResultsCell, ClickInATableReachesTheCell)
+{
+    QStandardItemModel model(3, 1);
+    MoreResultsCell cell;
+    QTableView view;
+    view.setModel(&model);
+    view.setItemDelegateForRow(2, &cell);
+    view.resize(300, 200);
+    view.show();
+    QList<int> clickedRows;
+    QObject::connect(&cell, &MoreResultsCell::clicked, &cell,
+        [&](const QModelIndex& index) { clickedRows << index.row(); });
+
+    QWidget* viewport = view.viewport();
+    const QPointF at = view.visualRect(model.index(2, 0)).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, viewport->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+        Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, viewport->mapToGlobal(at), Qt::LeftButton,
+        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &press);
+    QApplication::sendEvent(viewport, &release);
+    EXPECT_EQ(clickedRows, QList<int> { 2 });
 }
