@@ -31,7 +31,7 @@ void HighlightingLevelIndicatorCell::paint(
     constexpr int Steps = 1000;
     QStyleOptionProgressBar bar;
     bar.rect = option.rect.adjusted(2, 2, -2, -2);
-    bar.state = option.state & QStyle::State_Enabled;
+    bar.state = (option.state & QStyle::State_Enabled) | QStyle::State_Horizontal;
     bar.palette = option.palette;
     bar.minimum = 0;
     bar.maximum = Steps;

@@ -49,7 +49,9 @@ TEST(HighlightingLevelIndicatorCell, PaintsWithoutAValueAndWithOne)
     option.rect.translate(0, 16);
     cell.paint(&painter, option, model.index(1, 0));
     painter.end();
+    // Filled to 70 % of its width: the bar's colour changes between 30 % and 90 %.
     EXPECT_GT(qAlpha(image.pixel(40, 8)), 0);
+    EXPECT_NE(image.pixel(24, 8), image.pixel(72, 8));
     EXPECT_EQ(qAlpha(image.pixel(40, 24)), 0);
 }
 
