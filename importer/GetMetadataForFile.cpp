@@ -47,10 +47,19 @@ std::optional<QByteArray> contentsOfFile(const QString& path, qint64 maximumSize
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // Bounded again here: the file may have grown since it was looked at.
-    QByteArray data = file.read(maximumSize + 1);
-    if (file.error() != QFileDevice::NoError || data.size() > maximumSize)
-        return std::nullopt;
+    // In pieces, bounded again: the file may have grown since it was looked at (and a read of the
+    // largest size at once would fill that much memory for every small file).
+    constexpr qint64 pieceSize = 64 * 1024;
+    QByteArray data;
+    data.reserve(qMin(file.size(), maximumSize));
+    while (!file.atEnd()) {
+        const QByteArray piece = file.read(pieceSize);
+        if (piece.isEmpty() || file.error() != QFileDevice::NoError)
+            return std::nullopt;
+        data += piece;
+        if (data.size() > maximumSize)
+            return std::nullopt;
+    }
     return data;
 }
 

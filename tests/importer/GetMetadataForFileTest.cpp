@@ -11,6 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -341,6 +344,45 @@ TEST_F(GetMetadataForFileTest, StoreOpenInTheProgramIsReadWithoutWaitingOrChange
     EXPECT_EQ(ImporterTestFiles::bytesOfFile(ModelStoreFixture::path), main);
     EXPECT_EQ(ImporterTestFiles::bytesOfFile(ModelStoreFixture::path + "-wal"), wal);
     EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), companions);
+}
+
+TEST_F(GetMetadataForFileTest, ImportsFromSeveralThreadsAtOnceGiveWhatOneGives)
+{
+    insertNamed("Recipe", "Soup");
+    ASSERT_TRUE(save());
+    const struct {
+        QString type;
+        QString file;
+    } inputs[] = {
+        { RecipeMetadataContentType,
+            writeMetaData("Tea.recipemetadata", { { "title", "Tea" }, { "starRating", 2 } }) },
+        { VirtualRecipeCardContentType,
+            writeCards("two.vrc",
+                "BEGIN:VRECIPECARD\nNAME:A\nEND:VRECIPECARD\nBEGIN:VRECIPECARD\nEND:VRECIPECARD\n") },
+        { RecipeDatabaseContentType, ModelStoreFixture::path },
+    };
+    QList<QVariantMap> expected;
+    for (const auto& input : inputs) {
+        QVariantMap attributes;
+        ASSERT_TRUE(importer.import(attributes, input.type, input.file));
+        expected.append(attributes);
+    }
+    std::atomic<int> mismatches = 0;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 6; ++t) {
+        workers.emplace_back([&, t] {
+            for (int i = 0; i < 30; ++i) {
+                const int which = (t + i) % 3;
+                QVariantMap attributes;
+                if (!importer.import(attributes, inputs[which].type, inputs[which].file)
+                    || attributes != expected[which])
+                    ++mismatches;
+            }
+        });
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    EXPECT_EQ(mismatches, 0);
 }
 
 } // namespace
