@@ -163,6 +163,12 @@ TEST_F(GetMetadataForFileTest, UnreadableOrForeignFilesGiveFalseAndLeaveTheDicti
     ModelStoreFixture::closeStack();
     const QByteArray store = ImporterTestFiles::bytesOfFile(ModelStoreFixture::path);
     ASSERT_GT(store.size(), 4096);
+    // Another program's SQLite database, with a table that looks like our metadata.
+    const QByteArray foreign = ImporterTestFiles::sqliteDatabase(other.filePath("foreign.db"),
+        "CREATE TABLE meta (key TEXT PRIMARY KEY, value); INSERT INTO meta VALUES ('NSStoreUUID', 'x'), "
+        "('KitchoraModelVersion', 1);");
+    ASSERT_GT(foreign.size(), 0);
+    ASSERT_TRUE(QFile::remove(other.filePath("foreign.db")));
 
     struct Case {
         const char* name;
@@ -203,6 +209,7 @@ TEST_F(GetMetadataForFileTest, UnreadableOrForeignFilesGiveFalseAndLeaveTheDicti
         { "store: truncated", RecipeDatabaseContentType, store.left(store.size() / 2 + 100) },
         { "store: only its header", RecipeDatabaseContentType, store.left(100) },
         { "store: card text", RecipeDatabaseContentType, cards },
+        { "store: another program's database", RecipeDatabaseContentType, foreign },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

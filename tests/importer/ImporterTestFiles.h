@@ -55,6 +55,16 @@ inline QString writeProgramMetaData(const QString& folder, const ManagedObject* 
         RecipeMetaDataExporter::metaDataForRecipe(recipe));
 }
 
+// The bytes of a new SQLite database made by the statements (empty when they fail).
+inline QByteArray sqliteDatabase(const QString& path, const char* statements)
+{
+    sqlite3* db = nullptr;
+    const bool made = sqlite3_open(QFile::encodeName(path).constData(), &db) == SQLITE_OK
+        && sqlite3_exec(db, statements, nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return made ? bytesOfFile(path) : QByteArray();
+}
+
 // A second connection of the program to its store, holding a write transaction with an
 // uncommitted change for as long as it lives.
 class WriteInProgress
