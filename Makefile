@@ -11,7 +11,8 @@ BENCH_DIR := build/bench
 FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 PREFIX ?= $(HOME)/.local
-FUZZ_TARGETS := fuzz_vrc_reader fuzz_plist fuzz_predicate fuzz_jpeg2000 fuzz_ingredient_lines fuzz_card_store
+FUZZ_TARGETS := fuzz_vrc_reader fuzz_plist fuzz_predicate fuzz_jpeg2000 fuzz_ingredient_lines fuzz_card_store \
+                fuzz_importer
 GENERATOR := -G Ninja
 
 export QT_QPA_PLATFORM ?= offscreen
@@ -34,15 +35,18 @@ run: deps
 	cmake --build $(RUN_DIR) -j $(JOBS)
 	env -u QT_QPA_PLATFORM $(RUN_DIR)/app/kitchora
 
-# The program looks for the sample library beside its executable, so both go to
-# $(PREFIX)/lib/kitchora and $(PREFIX)/bin/kitchora links there.
+# The program looks for the sample library beside its executable, and the importer's host tool for
+# the plug-in beside its own, so all go to $(PREFIX)/lib/kitchora and $(PREFIX)/bin links there.
 install: deps
 	cmake -S . -B $(RUN_DIR) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKITCHORA_TESTS=OFF
 	cmake --build $(RUN_DIR) -j $(JOBS)
 	install -D -m 755 $(RUN_DIR)/app/kitchora $(DESTDIR)$(PREFIX)/lib/kitchora/kitchora
 	install -D -m 644 $(RUN_DIR)/app/DefaultDatabase.recipedb $(DESTDIR)$(PREFIX)/lib/kitchora/DefaultDatabase.recipedb
+	install -D -m 755 $(RUN_DIR)/importer/kitchora-mdimport $(DESTDIR)$(PREFIX)/lib/kitchora/kitchora-mdimport
+	install -D -m 644 $(RUN_DIR)/importer/kitchora-importer.so $(DESTDIR)$(PREFIX)/lib/kitchora/kitchora-importer.so
 	mkdir -p $(DESTDIR)$(PREFIX)/bin
 	ln -sf ../lib/kitchora/kitchora $(DESTDIR)$(PREFIX)/bin/kitchora
+	ln -sf ../lib/kitchora/kitchora-mdimport $(DESTDIR)$(PREFIX)/bin/kitchora-mdimport
 	mkdir -p $(DESTDIR)$(PREFIX)/share/applications $(DESTDIR)$(PREFIX)/share/mime/packages
 	sed 's|@BINDIR@|$(PREFIX)/bin|' resources/desktop/kitchora.desktop > $(DESTDIR)$(PREFIX)/share/applications/kitchora.desktop
 	install -m 644 resources/desktop/kitchora-mime.xml $(DESTDIR)$(PREFIX)/share/mime/packages/kitchora.xml

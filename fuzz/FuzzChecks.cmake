@@ -6,6 +6,6 @@ if(NOT TARGET fuzz_checks)
   target_include_directories(fuzz_checks PUBLIC ${CMAKE_CURRENT_LIST_DIR})
   target_compile_options(fuzz_checks PRIVATE ${KITCHORA_WARNINGS})
   target_compile_definitions(fuzz_checks PRIVATE ${KITCHORA_QT_DEFINES})
-  target_link_libraries(fuzz_checks PUBLIC model platform_coredata platform_imaging platform_foundation model_vrc
+  target_link_libraries(fuzz_checks PUBLIC model importer platform_coredata platform_imaging platform_foundation model_vrc
                                            Qt6::Gui)
 endif()

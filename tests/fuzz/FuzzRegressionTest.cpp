@@ -1,4 +1,5 @@
 #include "FuzzCardStore.h"
+#include "FuzzImporter.h"
 #include "FuzzIngredientLines.h"
 #include "FuzzJpeg2000.h"
 #include "FuzzPlist.h"
@@ -27,6 +28,7 @@ TEST(FuzzRegressionTest, SavedInputsPassTheirTargetsChecks)
         { "fuzz_jpeg2000", fuzzJpeg2000 },
         { "fuzz_ingredient_lines", fuzzIngredientLines },
         { "fuzz_card_store", fuzzCardStore },
+        { "fuzz_importer", fuzzImporter },
     };
     for (const Target& target : targets) {
         SCOPED_TRACE(target.name);
