@@ -2,10 +2,12 @@
 
 #include "AFQueryStringComponent.h"
 #include "PropertyList.h"
+#include "RunLoop.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QLocale>
+#include <algorithm>
 
 AFHTTPClient::AFHTTPClient(QUrl baseURL)
     : m_baseURL(std::move(baseURL))
@@ -143,6 +145,45 @@ std::shared_ptr<AFHTTPRequestOperation> AFHTTPClient::HTTPRequestOperationWithRe
 void AFHTTPClient::enqueueHTTPRequestOperation(const std::shared_ptr<AFURLConnectionOperation>& operation)
 {
     m_operationQueue.addOperation(operation);
+}
+
+void AFHTTPClient::enqueueBatchOfHTTPRequestOperations(
+    const QList<std::shared_ptr<AFHTTPRequestOperation>>& operations, BatchProgressBlock progress,
+    BatchCompletionBlock completion)
+{
+    if (operations.isEmpty()) {
+        if (completion)
+            RunLoop::postToMain([completion] { completion({}); });
+        return;
+    }
+    auto remaining = std::make_shared<qsizetype>(operations.size());
+    for (const auto& operation : operations) {
+        std::function<void()> own = operation->completionBlock();
+        operation->setCompletionBlock([own, remaining, operations, progress, completion] {
+            if (own)
+                own();
+            // Posted after the operation's own blocks, which its completion posts first.
+            RunLoop::postToMain([remaining, operations, progress, completion] {
+                const qsizetype finished = std::count_if(operations.cbegin(), operations.cend(),
+                    [](const auto& operation) { return operation->isFinished(); });
+                if (progress)
+                    progress(finished, operations.size());
+                if (--*remaining == 0 && completion)
+                    completion(operations);
+            });
+        });
+    }
+    for (const auto& operation : operations)
+        enqueueHTTPRequestOperation(operation);
+}
+
+void AFHTTPClient::enqueueBatchOfHTTPRequestOperationsWithRequests(
+    const QList<URLRequest>& requests, BatchProgressBlock progress, BatchCompletionBlock completion)
+{
+    QList<std::shared_ptr<AFHTTPRequestOperation>> operations;
+    for (const URLRequest& request : requests)
+        operations.append(HTTPRequestOperationWithRequest(request, nullptr, nullptr));
+    enqueueBatchOfHTTPRequestOperations(operations, std::move(progress), std::move(completion));
 }
 
 void AFHTTPClient::cancelAllHTTPOperationsWithMethod(const QByteArray& method, const QString& path)

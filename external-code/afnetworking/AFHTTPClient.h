@@ -28,6 +28,9 @@ public:
     using SuccessBlock = AFHTTPRequestOperation::SuccessBlock;
     using FailureBlock = AFHTTPRequestOperation::FailureBlock;
     using BodyBlock = std::function<void(AFMultipartFormData& formData)>;
+    using BatchProgressBlock = std::function<void(qsizetype finishedOperations, qsizetype totalOperations)>;
+    using BatchCompletionBlock
+        = std::function<void(const QList<std::shared_ptr<AFHTTPRequestOperation>>& operations)>;
 
     static constexpr double kRequestTimeout = 30.0;
 
@@ -66,6 +69,14 @@ public:
     std::shared_ptr<AFHTTPRequestOperation> HTTPRequestOperationWithRequest(
         const URLRequest& request, SuccessBlock success, FailureBlock failure);
     void enqueueHTTPRequestOperation(const std::shared_ptr<AFURLConnectionOperation>& operation);
+    // Runs the operations as one batch: after each one's own blocks, the progress block gets the
+    // number finished and the total; once all have finished, the completion block gets them all.
+    // Both on the main thread.
+    void enqueueBatchOfHTTPRequestOperations(const QList<std::shared_ptr<AFHTTPRequestOperation>>& operations,
+        BatchProgressBlock progress, BatchCompletionBlock completion);
+    // The same for requests, each run by an operation without blocks of its own.
+    void enqueueBatchOfHTTPRequestOperationsWithRequests(
+        const QList<URLRequest>& requests, BatchProgressBlock progress, BatchCompletionBlock completion);
     // Cancels the queued HTTP operations on that path (and method, when one is given).
     void cancelAllHTTPOperationsWithMethod(const QByteArray& method, const QString& path);
 

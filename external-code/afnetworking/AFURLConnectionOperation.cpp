@@ -16,13 +16,32 @@ using namespace AFNetworkingErrors;
 namespace
 {
 
+QPointer<QNetworkAccessManager>& sharedManager()
+{
+    static QPointer<QNetworkAccessManager> manager;
+    return manager;
+}
+
+// Ends the transport while the application still exists, so that Qt's network thread and the
+// objects it keeps are taken down in order rather than cut off at exit.
+void releaseNetworkManager()
+{
+    delete sharedManager().data();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 // One transport for the process, on the main thread; Qt runs its sockets on a thread of its own.
 QNetworkAccessManager* networkManager()
 {
-    static QPointer<QNetworkAccessManager> manager;
+    QPointer<QNetworkAccessManager>& manager = sharedManager();
     if (!manager) {
         manager = new QNetworkAccessManager(QCoreApplication::instance());
         manager->setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+        static const bool cleanupAdded = [] {
+            qAddPostRoutine(releaseNetworkManager);
+            return true;
+        }();
+        (void)cleanupAdded;
     }
     return manager;
 }

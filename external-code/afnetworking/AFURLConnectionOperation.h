@@ -66,6 +66,7 @@ public:
 
     // Run once when the operation finishes, then released.
     void setCompletionBlock(std::function<void()> block);
+    const std::function<void()>& completionBlock() const { return m_completionBlock; }
     // Called after every change of state (the queue watches through it).
     void addStateObserver(std::function<void(AFURLConnectionOperation&)> observer);
 

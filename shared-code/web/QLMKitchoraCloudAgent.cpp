@@ -132,8 +132,15 @@ void QLMKitchoraCloudAgent::failSoon(const Failure& failure, const Error& error)
     RunLoop::postToMain([failure, error] { failure(error); });
 }
 
-void QLMKitchoraCloudAgent::failForGood(const Failure& failure, const Error& error)
+void QLMKitchoraCloudAgent::failForGood(const Failure& failure, const Error& failed)
 {
+    // Callers log what they get: the account key in a failing address stays out of it.
+    Error error = failed;
+    error.localizedDescription = redacted(error.localizedDescription);
+    for (auto it = error.userInfo.begin(); it != error.userInfo.end(); ++it) {
+        if (it.value().typeId() == QMetaType::QString)
+            it.value() = redacted(it.value().toString());
+    }
     if (failure)
         failure(error);
     if (m_generalFailureHandler)

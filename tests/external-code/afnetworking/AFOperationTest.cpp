@@ -301,3 +301,34 @@ TEST_F(AFOperationTest, QueueRunsAtMostFourByPriority)
     stub.releaseHeld();
     ASSERT_TRUE(waitUntil([&] { return queue.operationCount() == 0; }));
 }
+
+TEST_F(AFOperationTest, BatchReportsProgressAfterEachAndCompletesOnce)
+{
+    AFHTTPClient client(stub.baseURL());
+    stub.route("GET", "/a", WebServiceStub::Reply::text("a", "text/plain"));
+    stub.route("GET", "/b", WebServiceStub::Reply::text("b", "text/plain", 500));
+    int own = 0;
+    auto first = client.HTTPRequestOperationWithRequest(
+        client.requestWithMethod("GET", "a", {}), [&](AFHTTPRequestOperation&, const QVariant&) { ++own; },
+        nullptr);
+    auto second = client.HTTPRequestOperationWithRequest(client.requestWithMethod("GET", "b", {}), nullptr,
+        [&](AFHTTPRequestOperation&, const Error&) { ++own; });
+    QList<qsizetype> progress;
+    int completions = 0;
+    qsizetype completedCount = 0;
+    client.enqueueBatchOfHTTPRequestOperations(
+        { first, second },
+        [&](qsizetype finished, qsizetype total) {
+            EXPECT_EQ(total, 2);
+            progress.append(finished);
+        },
+        [&](const QList<std::shared_ptr<AFHTTPRequestOperation>>& operations) {
+            ++completions;
+            completedCount = operations.size();
+            EXPECT_EQ(own, 2);
+        });
+    ASSERT_TRUE(waitUntil([&] { return completions == 1; }));
+    EXPECT_EQ(progress.size(), 2);
+    EXPECT_EQ(progress.last(), 2);
+    EXPECT_EQ(completedCount, 2);
+}

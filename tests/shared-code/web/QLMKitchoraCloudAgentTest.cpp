@@ -336,6 +336,7 @@ TEST_F(CloudAgentTest, TheAccountKeyNeverReachesTheLog)
     agent.usernameForCurrentRegkey(succeed(outcome), fail(outcome));
     ASSERT_TRUE(waitFor(outcome));
     ASSERT_EQ(log.lines().size(), 3);
+    EXPECT_FALSE(outcome.error.userInfo.value(NSURLErrorFailingURLErrorKey).toString().contains(kKey));
     for (const QString& line : log.lines()) {
         EXPECT_FALSE(line.contains(kKey)) << qPrintable(line);
         EXPECT_FALSE(line.contains(requestID())) << qPrintable(line);
