@@ -164,6 +164,8 @@ void WebServiceStub::send(QTcpSocket* socket, const Reply& reply)
     QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Stub\r\n";
     if (!reply.contentType.isEmpty())
         head += "Content-Type: " + reply.contentType + "\r\n";
+    for (const auto& [name, value] : reply.headers)
+        head += name + ": " + value + "\r\n";
     const qint64 length = reply.claimedLength >= 0 ? reply.claimedLength : reply.body.size();
     head += "Content-Length: " + QByteArray::number(length) + "\r\nConnection: close\r\n\r\n";
     socket->write(head);

@@ -47,6 +47,8 @@ public:
         bool drop = false; // close the connection without answering
         // Sent in the head, without a body, to claim a length.
         qint64 claimedLength = -1;
+        // Further header lines of the head.
+        QList<QPair<QByteArray, QByteArray>> headers;
 
         static Reply plist(const QVariant& value, int status = 200);
         static Reply text(

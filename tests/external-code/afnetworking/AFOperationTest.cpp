@@ -2,6 +2,7 @@
 #include "AFNetworkingErrors.h"
 #include "AFPropertyListRequestOperation.h"
 #include "EventLoopWait.h"
+#include "NotificationCenter.h"
 #include "WebServiceStub.h"
 
 #include <QCoreApplication>
@@ -331,4 +332,39 @@ TEST_F(AFOperationTest, BatchReportsProgressAfterEachAndCompletesOnce)
     EXPECT_EQ(progress.size(), 2);
     EXPECT_EQ(progress.last(), 2);
     EXPECT_EQ(completedCount, 2);
+}
+
+TEST_F(AFOperationTest, PausedDownloadAsksForTheRestOnResume)
+{
+    int calls = 0;
+    stub.route("GET", "/file", [&calls](const WebServiceStub::Request&) {
+        WebServiceStub::Reply reply = WebServiceStub::Reply::text("rest", "text/plain", 206);
+        reply.headers.append(qMakePair(QByteArray("Content-Range"), QByteArray("bytes 6-9/10")));
+        reply.hold = ++calls == 1;
+        return reply;
+    });
+    int started = 0;
+    int finishedOrPaused = 0;
+    NotificationCenter& center = NotificationCenter::defaultCenter();
+    ScopedObserver startObserver(center,
+        center.addObserver(
+            AFNetworkingOperationDidStartNotification, nullptr, [&](const Notification&) { ++started; }));
+    ScopedObserver finishObserver(center,
+        center.addObserver(AFNetworkingOperationDidFinishNotification, nullptr,
+            [&](const Notification&) { ++finishedOrPaused; }));
+
+    Outcome outcome;
+    auto operation = run<AFHTTPRequestOperation>(request("file"), outcome, false);
+    ASSERT_TRUE(waitUntil([&] { return stub.heldCount() == 1; }));
+    operation->pause();
+    EXPECT_TRUE(operation->isPaused());
+    EXPECT_EQ(finishedOrPaused, 1);
+    operation->resume();
+    ASSERT_TRUE(waitUntil([&] { return outcome.successes + outcome.failures > 0; }));
+    EXPECT_EQ(outcome.successes, 1);
+    EXPECT_EQ(stub.requests().at(1).header("Range"), QByteArray("bytes=0-"));
+    EXPECT_EQ(operation->offsetContentLength(), 6);
+    EXPECT_EQ(operation->totalContentLength(), 10);
+    EXPECT_EQ(started, 2);
+    EXPECT_EQ(finishedOrPaused, 2);
 }
