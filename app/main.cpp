@@ -4,7 +4,9 @@
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MainWindow.h"
+#include "QLMKitchoraCloudAgent.h"
 #include "QtPresenter.h"
+#include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
 #include "StartupProbe.h"
 
@@ -26,7 +28,17 @@ int main(int argc, char** argv)
     const QStringList files = application.arguments().mid(1);
 
     QtPresenter presenter;
-    KitchoraController controller(presenter);
+    // The web recipe service's uploader works on the controller's store, made once launch asks.
+    KitchoraController* self = nullptr;
+    KitchoraController::Neighbours neighbours;
+    neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
+        return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
+            self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
+            [&self] { return self->uploaderShouldExit(); });
+    };
+    KitchoraController controller(presenter, std::move(neighbours), {});
+    self = &controller;
+    QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     MainWindow window(controller);
     presenter.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
