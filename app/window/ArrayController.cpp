@@ -127,7 +127,7 @@ void ArrayController::setSelectionIndexes(const QList<qsizetype>& indexes)
         if (index >= 0 && index < m_arranged.size())
             selection.append(index);
     }
-    if (selection == m_selection)
+    if (std::ranges::equal(selection, m_selection))
         return;
     m_selection = selection;
     notify(Change::Selection);
@@ -222,6 +222,33 @@ void ArrayController::dropObjects(const QVariantList& objects)
     }
     m_selection.clear();
     setSelectedObjects(selected);
+    notify(Change::Arrangement);
+}
+
+void ArrayController::dropObjectsAtArrangedObjectIndexes(const QList<qsizetype>& indexes)
+{
+    QList<qsizetype> sorted;
+    for (qsizetype index : sortedUnique(indexes)) {
+        if (index >= 0 && index < m_arranged.size())
+            sorted.append(index);
+    }
+    if (sorted.isEmpty())
+        return;
+    QList<qsizetype> selection;
+    for (qsizetype index : m_selection) {
+        if (!std::binary_search(sorted.begin(), sorted.end(), index))
+            selection.append(index
+                - std::count_if(sorted.begin(), sorted.end(), [index](qsizetype s) { return s < index; }));
+    }
+    const bool plain = arrangesPlainly();
+    for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
+        const QVariant object = m_arranged.takeAt(*it);
+        if (plain)
+            m_content.removeAt(*it);
+        else
+            m_content.removeOne(object);
+    }
+    m_selection = selection;
     notify(Change::Arrangement);
 }
 

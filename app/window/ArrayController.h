@@ -83,6 +83,8 @@ public:
 protected:
     // Takes the objects out of the content and the arrangement, without any rule of a subclass.
     void dropObjects(const QVariantList& objects);
+    // The same by place, for content that may hold equal objects.
+    void dropObjectsAtArrangedObjectIndexes(const QList<qsizetype>& indexes);
     void notify(Change change);
 
 private:
