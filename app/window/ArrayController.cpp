@@ -1,9 +1,12 @@
 #include "ArrayController.h"
 
 #include "KeyValueCoding.h"
+#include "StringFolding.h"
 
+#include <QDateTime>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 namespace
@@ -17,6 +20,59 @@ QVariant defaultValueForKeyPath(const QVariant& object, const QString& keyPath)
         return object.toMap().value(keyPath);
     return {};
 }
+
+// A sort key read once: texts folded as the descriptor compares them, dates as their time; other
+// values are compared as SortDescriptor compares them.
+struct SortKey {
+    enum class Kind { Text, Date, Number, Other } kind = Kind::Other;
+    QString text;
+    qint64 time = 0;
+    double number = 0;
+    QVariant value;
+
+    SortKey() = default;
+    SortKey(const QVariant& v, SortDescriptor::Selector selector)
+        : value(v)
+    {
+        switch (v.typeId()) {
+        case QMetaType::QString:
+            kind = Kind::Text;
+            text = StringFolding::fold(
+                v.toString(), selector == SortDescriptor::Selector::CaseInsensitiveCompare, false);
+            break;
+        case QMetaType::QDateTime:
+            kind = v.toDateTime().isValid() ? Kind::Date : Kind::Other;
+            time = v.toDateTime().toMSecsSinceEpoch();
+            break;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Short:
+        case QMetaType::Float:
+            number = v.toDouble();
+            // NaN has an order of its own among numbers.
+            kind = std::isnan(number) ? Kind::Other : Kind::Number;
+            break;
+        default:
+            break;
+        }
+    }
+
+    static int compare(const SortKey& a, const SortKey& b, SortDescriptor::Selector selector)
+    {
+        if (a.kind != b.kind || a.kind == Kind::Other)
+            return SortDescriptor::compareValues(a.value, b.value, selector);
+        switch (a.kind) {
+        case Kind::Text:
+            return StringFolding::compareCodePoints(a.text, b.text);
+        case Kind::Date:
+            return a.time < b.time ? -1 : (a.time > b.time ? 1 : 0);
+        case Kind::Number:
+            return a.number < b.number ? -1 : (a.number > b.number ? 1 : 0);
+        default:
+            return 0;
+        }
+    }
+};
 
 QList<qsizetype> sortedUnique(QList<qsizetype> indexes)
 {
@@ -97,17 +153,20 @@ void ArrayController::arrange()
     // Each object's keys are read once, not once per comparison: reading a managed object's value
     // is far dearer than comparing two values.
     const qsizetype keyCount = m_sortDescriptors.size();
-    std::vector<QVariant> keys(size_t(kept.size() * keyCount));
+    std::vector<SortKey> keys(size_t(kept.size() * keyCount));
     for (qsizetype i = 0; i < kept.size(); ++i) {
-        for (qsizetype k = 0; k < keyCount; ++k)
-            keys[size_t(i * keyCount + k)] = valueAt(kept.at(i), m_sortDescriptors.at(k).key());
+        for (qsizetype k = 0; k < keyCount; ++k) {
+            const SortDescriptor& descriptor = m_sortDescriptors.at(k);
+            keys[size_t(i * keyCount + k)]
+                = SortKey(valueAt(kept.at(i), descriptor.key()), descriptor.selector());
+        }
     }
     std::vector<qsizetype> order(size_t(kept.size()));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
         for (qsizetype k = 0; k < keyCount; ++k) {
             const SortDescriptor& descriptor = m_sortDescriptors.at(k);
-            const int result = SortDescriptor::compareValues(
+            const int result = SortKey::compare(
                 keys[size_t(a * keyCount + k)], keys[size_t(b * keyCount + k)], descriptor.selector());
             if (result != 0)
                 return descriptor.ascending() ? result < 0 : result > 0;
