@@ -6,6 +6,7 @@
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
 #include "RecipeListModel.h"
+#include "RecipeTableView.h"
 #include "SplitViewRules.h"
 #include "UndoManager.h"
 
@@ -20,7 +21,6 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
-#include <QTableView>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeView>
@@ -84,20 +84,39 @@ void MainWindow::buildPanes()
     headerFont.setBold(true);
     m_tableHeader->setFont(headerFont);
     middleLayout->addWidget(m_tableHeader);
-    m_recipes = new RecipeListModel(this);
-    m_recipeTableView = new QTableView;
-    m_recipeTableView->setModel(m_recipes);
-    m_recipeTableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_recipeTableView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_recipeTableView->setSelectionMode(QAbstractItemView::SingleSelection);
+    RecipeArrayController::Outlets outlets;
+    outlets.selectedCollection = [this] { return selectedCollection(); };
+    outlets.presenter = &m_controller.presenter();
+    outlets.beep = [] { QApplication::beep(); };
+    outlets.recipePageEditable = [this] { return m_controller.recipeController().editable(); };
+    m_recipeArrayController = std::make_unique<RecipeArrayController>(std::move(outlets));
+    m_recipeArrayController->setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
+    m_recipes = std::make_unique<RecipeListModel>(*m_recipeArrayController);
+    m_recipeTableView = new RecipeTableView;
+    m_recipeTableView->setSelectedCollection([this] { return selectedCollection(); });
+    m_recipeTableView->bindContent(
+        m_recipeArrayController.get(), QStringLiteral("arrangedObjects"), m_recipes.get());
+    m_recipeTableView->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     m_recipeTableView->setShowGrid(false);
     m_recipeTableView->setAlternatingRowColors(true);
     m_recipeTableView->verticalHeader()->hide();
     m_recipeTableView->verticalHeader()->setDefaultSectionSize(m_recipeTableView->fontMetrics().height() + 6);
     m_recipeTableView->horizontalHeader()->setStretchLastSection(true);
+    m_recipeCount = new QLabel;
+    m_recipeCount->setAlignment(Qt::AlignCenter);
+    m_recipeArrayController->addObserver([this](ArrayController::Change change) {
+        if (change == ArrayController::Change::Arrangement)
+            m_recipeCount->setText(recipeCountText());
+    });
+    auto* recipeListPane = new QWidget;
+    auto* recipeListLayout = new QVBoxLayout(recipeListPane);
+    recipeListLayout->setContentsMargins(0, 0, 0, 0);
+    recipeListLayout->setSpacing(0);
+    recipeListLayout->addWidget(m_recipeTableView, 1);
+    recipeListLayout->addWidget(m_recipeCount);
     m_groceryListsContainer = new QWidget;
     m_viewerBackground = new QStackedWidget;
-    m_viewerBackground->addWidget(m_recipeTableView);
+    m_viewerBackground->addWidget(recipeListPane);
     m_viewerBackground->addWidget(m_groceryListsContainer);
     middleLayout->addWidget(m_viewerBackground, 1);
     middlePane->setMinimumWidth(int(RecipeTableViewMinWidth));
@@ -216,7 +235,7 @@ void MainWindow::reloadLibrary()
     if (!m_collections->indexOf(collection).isValid())
         collection = nullptr;
     selectCollection(collection);
-    const qsizetype row = m_recipes->list().indexOf(recipe);
+    const qsizetype row = m_recipeArrayController->indexOfRecipe(recipe);
     if (recipe && row >= 0)
         selectRecipeRow(int(row));
 }
@@ -246,8 +265,13 @@ ManagedObject* MainWindow::selectedCollection() const
 
 ManagedObject* MainWindow::selectedRecipe() const
 {
-    const QModelIndexList rows = m_recipeTableView->selectionModel()->selectedRows();
-    return rows.isEmpty() ? nullptr : m_recipes->recipeAt(rows.first().row());
+    const QList<int> rows = m_recipeTableView->selectedRows();
+    return rows.isEmpty() ? nullptr : m_recipeArrayController->recipeAt(rows.first());
+}
+
+QString MainWindow::recipeCountText() const
+{
+    return m_recipeArrayController->itemCountString();
 }
 
 bool MainWindow::deviceCollectionSelected() const
@@ -260,21 +284,15 @@ void MainWindow::collectionSelectionChanged()
 {
     const auto* collection = dynamic_cast<const RecipeCollection*>(selectedCollection());
     setGroceryListsTableHidden(!collection || !collection->isGroceryListsCollection());
-    m_recipes->setCollection(selectedCollection());
+    m_recipeArrayController->setCollection(selectedCollection());
     selectRecipeRow(0);
 }
 
 void MainWindow::selectRecipeRow(int row)
 {
-    const QModelIndex index = m_recipes->index(row, 0);
-    if (index.isValid()) {
-        m_recipeTableView->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        m_recipeTableView->scrollTo(index);
-    } else {
-        m_recipeTableView->selectionModel()->clearSelection();
+    m_recipeArrayController->setSelectionIndexes({ row });
+    if (m_recipeArrayController->selectionIndexes().isEmpty())
         showRecipe(nullptr);
-    }
 }
 
 void MainWindow::recipeSelectionChanged()
@@ -295,7 +313,8 @@ void MainWindow::setGroceryListsTableHidden(bool hidden)
 {
     m_groceryListsTableHidden = hidden;
     m_tableHeader->setText(tableHeaderTitle());
-    m_viewerBackground->setCurrentWidget(hidden ? m_recipeTableView : m_groceryListsContainer);
+    m_viewerBackground->setCurrentWidget(
+        hidden ? m_recipeTableView->parentWidget() : m_groceryListsContainer);
     updatePrintingTarget();
 }
 

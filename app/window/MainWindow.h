@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <memory>
 
 class CollectionTreeModel;
 class KitchoraController;
@@ -13,11 +14,12 @@ class QAction;
 class QLabel;
 class QSplitter;
 class QStackedWidget;
-class QTableView;
 class QTextBrowser;
 class QToolButton;
 class QTreeView;
+class RecipeArrayController;
 class RecipeListModel;
+class RecipeTableView;
 
 // The library window: the source list of collections on the left; on the right a second splitter
 // with the middle pane (the recipe list of the selected collection, or the grocery lists) and the
@@ -45,6 +47,10 @@ public:
     ManagedObject* selectedRecipe() const;
     const CollectionTreeModel& collectionsModel() const { return *m_collections; }
     const RecipeListModel& recipesModel() const { return *m_recipes; }
+    RecipeArrayController& recipeArrayController() const { return *m_recipeArrayController; }
+    RecipeTableView* recipeTableView() const { return m_recipeTableView; }
+    // Under the recipe list: "12 Recipes".
+    QString recipeCountText() const;
     QTextBrowser* recipeView() const { return m_recipeView; }
 
     bool groceryListsTableHidden() const { return m_groceryListsTableHidden; }
@@ -99,9 +105,12 @@ private:
     CollectionTreeModel* m_collections = nullptr;
     QLabel* m_tableHeader = nullptr;
     QStackedWidget* m_viewerBackground = nullptr;
-    QTableView* m_recipeTableView = nullptr;
+    RecipeTableView* m_recipeTableView = nullptr;
+    QLabel* m_recipeCount = nullptr;
     QWidget* m_groceryListsContainer = nullptr;
-    RecipeListModel* m_recipes = nullptr;
+    // The model goes before the controller it observes.
+    std::unique_ptr<RecipeArrayController> m_recipeArrayController;
+    std::unique_ptr<RecipeListModel> m_recipes;
     QTextBrowser* m_recipeView = nullptr;
     QPointer<QTextBrowser> m_helpWindow;
     QAction* m_printAction = nullptr;

@@ -1,38 +1,69 @@
 #include "RecipeListModel.h"
 
 #include "ManagedObject.h"
+#include "RecipePasteboard.h"
 
 #include <QCoreApplication>
+#include <QMimeData>
+#include <QSet>
+#include <algorithm>
 
-void RecipeListModel::setCollection(ManagedObject* collection)
+namespace
 {
-    beginResetModel();
-    m_list.setCollection(collection);
-    endResetModel();
+
+QString localized(const char* english)
+{
+    return QCoreApplication::translate("Kitchora", english);
 }
 
-int RecipeListModel::rowCount(const QModelIndex& parent) const
+} // namespace
+
+RecipeListModel::RecipeListModel(RecipeArrayController& controller, QObject* parent)
+    : ArrangedObjectsModel(controller, parent)
+    , m_recipes(controller)
 {
-    return parent.isValid() ? 0 : int(m_list.count());
+    setColumns(defaultColumns());
 }
 
-int RecipeListModel::columnCount(const QModelIndex& parent) const
+QList<ArrangedObjectsModel::Column> RecipeListModel::defaultColumns()
 {
-    return parent.isValid() ? 0 : 1;
+    return {
+        { nameColumn, localized("Name"), QStringLiteral("name"), QStringLiteral("name"),
+            SortDescriptor(QStringLiteral("name")), CellKind::Text, 220 },
+        { ratingColumn, localized("Rating"), QStringLiteral("rating"), QStringLiteral("rating"),
+            SortDescriptor(QStringLiteral("rating"), false), CellKind::Rating, 80 },
+        { categoryColumn, localized("Category"), QStringLiteral("category.name"), QStringLiteral("category"),
+            SortDescriptor(QStringLiteral("category.name")), CellKind::Text, 110 },
+        { cuisineColumn, localized("Cuisine"), QStringLiteral("cuisine.name"), QStringLiteral("cuisine"),
+            SortDescriptor(QStringLiteral("cuisine.name")), CellKind::Text, 110 },
+        { cookCountColumn, localized("Cooked"), QStringLiteral("cookCount"), QString(),
+            SortDescriptor(QStringLiteral("cookCount"), false), CellKind::Number, 60 },
+    };
 }
 
-QVariant RecipeListModel::data(const QModelIndex& index, int role) const
+QStringList RecipeListModel::mimeTypes() const
 {
-    const ManagedObject* recipe
-        = index.isValid() && index.column() == 0 ? m_list.recipeAt(index.row()) : nullptr;
-    if (!recipe || role != Qt::DisplayRole)
-        return {};
-    return recipe->valueForKey(QStringLiteral("name")).toString();
+    return { RecipePasteboard::recipeURIsMimeType, RecipePasteboard::urlMimeType };
 }
 
-QVariant RecipeListModel::headerData(int section, Qt::Orientation orientation, int role) const
+QMimeData* RecipeListModel::mimeData(const QModelIndexList& indexes) const
 {
-    if (section != 0 || orientation != Qt::Horizontal || role != Qt::DisplayRole)
-        return {};
-    return QCoreApplication::translate("RecipeListModel", "Name");
+    QList<int> rows;
+    for (const QModelIndex& index : indexes)
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QList<QUrl> uris;
+    for (int row : rows) {
+        const ManagedObject* recipe = m_recipes.recipeAt(row);
+        if (recipe)
+            uris.append(recipe->objectID().URIRepresentation());
+    }
+    if (uris.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    RecipePasteboard::writeRecipeURIs(*data, uris);
+    if (uris.size() == 1)
+        RecipePasteboard::writeURL(*data, uris.first());
+    return data;
 }

@@ -1,28 +1,36 @@
 #pragma once
 
-#include "RecipeList.h"
+#include "ArrangedObjectsModel.h"
+#include "RecipeArrayController.h"
 
-#include <QAbstractTableModel>
+class QMimeData;
 
-// The recipe list's item model: one read-only "Name" column over a RecipeList, which the model
-// owns. Main thread only.
-class RecipeListModel : public QAbstractTableModel
+// The recipe list's item model over its RecipeArrayController: the name, the rating (stars the
+// user sets), category, cuisine and times cooked, plus the date column the source list adds for
+// Recent Imports and Recently Cooked. Recipes are dragged out as their object URIs.
+class RecipeListModel : public ArrangedObjectsModel
 {
     Q_OBJECT
 
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    static inline const QString nameColumn = QStringLiteral("nameCID");
+    static inline const QString ratingColumn = QStringLiteral("ratingCID");
+    static inline const QString categoryColumn = QStringLiteral("categoryCID");
+    static inline const QString cuisineColumn = QStringLiteral("cuisineCID");
+    static inline const QString cookCountColumn = QStringLiteral("cookCountCID");
 
-    // Shows the recipes of `collection` (nullptr: none).
-    void setCollection(ManagedObject* collection);
-    const RecipeList& list() const { return m_list; }
-    ManagedObject* recipeAt(int row) const { return m_list.recipeAt(row); }
+    explicit RecipeListModel(RecipeArrayController& controller, QObject* parent = nullptr);
 
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    RecipeArrayController& recipes() const { return m_recipes; }
+    ManagedObject* recipeAt(int row) const { return m_recipes.recipeAt(row); }
+
+    static QList<Column> defaultColumns();
+
+    QStringList mimeTypes() const override;
+    // RecipeURIDataPboardType with the rows' recipes; a single recipe also as its URL.
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction | Qt::LinkAction; }
 
 private:
-    RecipeList m_list;
+    RecipeArrayController& m_recipes;
 };

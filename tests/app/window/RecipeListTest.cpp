@@ -1,7 +1,6 @@
-#include "RecipeList.h"
-
 #include "ManualCollection.h"
 #include "ModelStoreFixture.h"
+#include "RecipeArrayController.h"
 #include "SmartCollection.h"
 
 namespace
@@ -9,11 +8,11 @@ namespace
 
 using RecipeListTest = ModelStoreFixture;
 
-QStringList names(const QList<ManagedObject*>& recipes)
+QStringList names(const QVariantList& recipes)
 {
     QStringList result;
-    for (const ManagedObject* recipe : recipes)
-        result.append(recipe->valueForKey(QStringLiteral("name")).toString());
+    for (const QVariant& recipe : recipes)
+        result.append(recipe.value<ManagedObject*>()->valueForKey(QStringLiteral("name")).toString());
     return result;
 }
 
@@ -51,10 +50,11 @@ TEST_F(RecipeListTest, EachKindOfCollectionListsItsRecipesByName)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        RecipeList list;
+        RecipeArrayController list;
+        list.setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
         list.setCollection(c.collection);
         EXPECT_EQ(list.collection(), c.collection);
-        EXPECT_EQ(names(list.recipes()), c.expected);
+        EXPECT_EQ(names(list.arrangedObjects()), c.expected);
         EXPECT_EQ(list.recipeAt(list.count()), nullptr);
         EXPECT_EQ(list.recipeAt(-1), nullptr);
     }

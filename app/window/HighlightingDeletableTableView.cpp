@@ -1,0 +1,9 @@
+#include "HighlightingDeletableTableView.h"
+
+#include "HilightingTextFieldCell.h"
+
+HighlightingDeletableTableView::HighlightingDeletableTableView(QWidget* parent)
+    : DeletableTableView(parent)
+{
+    setItemDelegate(new HilightingTextFieldCell(this));
+}
