@@ -302,6 +302,16 @@ void GroceryList::addRecipeIngredient(const RecipeIngredientMO* line, bool ignor
         if (existing.itemName() != name)
             continue;
         const ItemAmount parts = splitItemAmount(existing.amount());
+        if (unit->isGeneric() && parts.unitText.isEmpty()) {
+            // Plain counts add up too ("2" eggs and 3 eggs); an empty amount counts one.
+            const Decimal count = parts.number.isEmpty()
+                ? Decimal::one()
+                : AmountFinding::amountDecimalNumberValue(parts.number);
+            GroceryItem merged = existing;
+            merged.setAmount(amountTextWithUnit(count.decimalNumberByAdding(amount), unit, QString()));
+            replaceItem(i, merged);
+            return;
+        }
         const MeasurementUnitPtr existingUnit = UnitsEngine::defaultEngine().unitForName(parts.unitText);
         if (parts.number.isEmpty() || !unitsMerge(*unit, existingUnit))
             continue;

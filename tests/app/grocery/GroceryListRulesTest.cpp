@@ -33,7 +33,9 @@ TEST_F(GroceryListRulesTest, AddingALineMergesWithAnItemOfTheSameNameWhenTheUnit
             { "butter: 2 oz.", "butter: 8 fl. oz." } },
         { "a can is no pinch", 2, { { "salt", "1 pinch" } }, "1 can salt",
             { "salt: 1 pinch", "salt: 1 can" } },
-        { "an item without an amount takes nothing", 2, { { "egg", "" } }, "2 eggs", { "egg: ", "egg: 2" } },
+        { "plain counts add up", 2, { { "egg", "2" } }, "3 eggs", { "egg: 5" } },
+        { "an item without an amount counts one", 2, { { "egg", "" } }, "2 eggs", { "egg: 3" } },
+        { "a count is no can", 2, { { "tomato", "2" } }, "1 can tomatoes", { "tomato: 2", "tomato: 1 can" } },
         { "hand-typed placeholder amount takes nothing", 2, { { "milk", "Amount" } }, "1 cup milk",
             { "milk: Amount", "milk: 8 fl. oz." } },
     };
