@@ -8,6 +8,8 @@
 #include "ManagedObjectContext.h"
 #include "PropertyList.h"
 
+#include <QSet>
+
 namespace
 {
 
@@ -15,6 +17,35 @@ const QString kIngredient = QStringLiteral("ingredient");
 const QString kIngredientAmount = QStringLiteral("ingredientAmount");
 const QString kSubstitute = QStringLiteral("substitute");
 const QString kSubstituteAmount = QStringLiteral("substituteAmount");
+const QStringList kRuleKeys { kIngredient, kIngredientAmount, kSubstitute, kSubstituteAmount };
+
+// One rule as the four texts of its file entry; names compare as ingredient names do.
+QString ruleKey(const QStringList& values)
+{
+    return QStringList { values.value(0).toCaseFolded(), values.value(1).trimmed(),
+        values.value(2).toCaseFolded(), values.value(3).trimmed() }
+        .join(QChar(u'\x1f'));
+}
+
+QStringList ruleValues(const ManagedObject* substitution)
+{
+    const ManagedObject* ingredient = substitution->objectForKey(kIngredient);
+    const ManagedObject* substitute = substitution->objectForKey(kSubstitute);
+    return { ingredient ? ingredient->valueForKey(QStringLiteral("name")).toString() : QString(),
+        substitution->valueForKey(kIngredientAmount).toString(),
+        substitute ? substitute->valueForKey(QStringLiteral("name")).toString() : QString(),
+        substitution->valueForKey(kSubstituteAmount).toString() };
+}
+
+// The first of the four keys without a text, or an empty string when the rule is whole.
+QString missingRuleKey(const QStringList& values)
+{
+    for (qsizetype i = 0; i < kRuleKeys.size(); ++i) {
+        if (isEmpty(values.value(i)))
+            return kRuleKeys.at(i);
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -26,22 +57,42 @@ void KitchoraController::readSubstitutionsFromFile(const QString& path)
     const std::optional<QVariantList> rules = PropertyList::arrayWithContentsOfFile(path);
     if (!rules || rules->isEmpty())
         return;
+    // A rule the library already holds, or one the file repeats, is not added again.
+    QSet<QString> known;
+    const std::optional<QList<ManagedObject*>> existing = context->executeFetchRequest(
+        FetchRequest::fetchRequestWithEntityName(QStringLiteral("Substitution")));
+    for (const ManagedObject* substitution : existing.value_or(QList<ManagedObject*> {}))
+        known.insert(ruleKey(ruleValues(substitution)));
+    qsizetype number = 0;
     for (const QVariant& entry : *rules) {
+        ++number;
         const QVariantMap rule = entry.toMap();
+        QStringList values;
+        for (const QString& key : kRuleKeys)
+            values.append(
+                rule.value(key).typeId() == QMetaType::QString ? rule.value(key).toString() : QString());
+        const QString missing = missingRuleKey(values);
+        if (!missing.isEmpty()) {
+            Log::logf(QStringLiteral("readSubstitutionsFromFile: skipping rule %1 of %2: no \"%3\""), number,
+                path, missing);
+            continue;
+        }
+        const QString key = ruleKey(values);
+        if (known.contains(key))
+            continue;
+        known.insert(key);
         ManagedObject* substitution
             = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Substitution"), context);
         if (!substitution)
             return;
-        substitution->setValueForKey(
-            QVariant::fromValue(BaseMOAdditions::findOrCreateManagedObjectForName(
-                rule.value(kIngredient).toString(), QStringLiteral("Ingredient"), context)),
+        substitution->setValueForKey(QVariant::fromValue(BaseMOAdditions::findOrCreateManagedObjectForName(
+                                         values.at(0), QStringLiteral("Ingredient"), context)),
             kIngredient);
-        substitution->setValueForKey(rule.value(kIngredientAmount), kIngredientAmount);
-        substitution->setValueForKey(
-            QVariant::fromValue(BaseMOAdditions::findOrCreateManagedObjectForName(
-                rule.value(kSubstitute).toString(), QStringLiteral("Ingredient"), context)),
+        substitution->setValueForKey(values.at(1), kIngredientAmount);
+        substitution->setValueForKey(QVariant::fromValue(BaseMOAdditions::findOrCreateManagedObjectForName(
+                                         values.at(2), QStringLiteral("Ingredient"), context)),
             kSubstitute);
-        substitution->setValueForKey(rule.value(kSubstituteAmount), kSubstituteAmount);
+        substitution->setValueForKey(values.at(3), kSubstituteAmount);
     }
 }
 
@@ -61,18 +112,19 @@ void KitchoraController::writeSubstitutionsToFile(const QString& path, bool atom
     }
     QVariantList rules;
     for (const ManagedObject* substitution : *substitutions) {
-        const ManagedObject* ingredient = substitution->objectForKey(kIngredient);
-        const ManagedObject* substitute = substitution->objectForKey(kSubstitute);
+        const QStringList values = ruleValues(substitution);
+        const QString missing = missingRuleKey(values);
+        if (!missing.isEmpty()) {
+            // Read back, a partial entry would name an ingredient without a name.
+            Log::logf(QStringLiteral("writeSubstitutionsToFile:atomically: skipping a rule without \"%1\""),
+                missing);
+            continue;
+        }
         QVariantMap rule;
-        rule.insert(kIngredient, ingredient ? ingredient->valueForKey(QStringLiteral("name")) : QVariant());
-        rule.insert(kIngredientAmount, substitution->valueForKey(kIngredientAmount));
-        rule.insert(kSubstitute, substitute ? substitute->valueForKey(QStringLiteral("name")) : QVariant());
-        rule.insert(kSubstituteAmount, substitution->valueForKey(kSubstituteAmount));
-        // A property list holds no null values: a missing part is left out.
-        for (auto it = rule.begin(); it != rule.end();)
-            it = isEmpty(it.value()) ? rule.erase(it) : std::next(it);
+        for (qsizetype i = 0; i < kRuleKeys.size(); ++i)
+            rule.insert(kRuleKeys.at(i), values.at(i));
         rules.append(rule);
     }
-    if (!rules.isEmpty())
-        PropertyList::writePropertyList(rules, path, PropertyList::Format::Xml);
+    // Written even when empty: rules the user deleted must not come back with the next new library.
+    PropertyList::writePropertyList(rules, path, PropertyList::Format::Xml);
 }
