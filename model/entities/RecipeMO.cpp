@@ -66,6 +66,9 @@ QVariant objectVariant(ManagedObject* object)
     return QVariant::fromValue(object);
 }
 
+// Set while insertNewRecipeWithoutPlaceholderItems inserts; recipes are made on several threads.
+thread_local bool s_withoutPlaceholderItems = false;
+
 // The extent of the number that starts at `start`: digits, then a decimal part, a fraction
 // ("1/2") or the fraction of a mixed number ("1 1/2").
 qsizetype numberEnd(const QString& text, qsizetype start, const QChar decimalPoint)
@@ -159,9 +162,11 @@ void RecipeMO::awakeFromInsert()
     if (ManagedObject* image
         = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Image"), managedObjectContext()))
         BaseMO::setValueForKey(objectVariant(image), QStringLiteral("image"));
-    insertPlaceholder(QStringLiteral("Note"));
-    insertPlaceholder(QStringLiteral("Direction"));
-    insertPlaceholder(QStringLiteral("RecipeIngredient"));
+    if (!s_withoutPlaceholderItems) {
+        insertPlaceholder(QStringLiteral("Note"));
+        insertPlaceholder(QStringLiteral("Direction"));
+        insertPlaceholder(QStringLiteral("RecipeIngredient"));
+    }
 
     storeValue(QStringLiteral(""), QStringLiteral("totalTime"));
     storeValue(QDateTime::currentDateTime(), QStringLiteral("dateAdded"));
@@ -176,6 +181,18 @@ void RecipeMO::awakeFromInsert()
 
     m_cached = false;
     m_cachedAttributedString.reset();
+}
+
+RecipeMO* RecipeMO::insertNewRecipeWithoutPlaceholderItems(ManagedObjectContext* context)
+{
+    s_withoutPlaceholderItems = true;
+    ManagedObject* object
+        = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), context);
+    s_withoutPlaceholderItems = false;
+    auto* recipe = dynamic_cast<RecipeMO*>(object);
+    if (!recipe && object)
+        context->deleteObject(object);
+    return recipe;
 }
 
 void RecipeMO::defaultValueSetup()
