@@ -151,6 +151,7 @@ struct Fixture {
     Fixture()
     {
         registerModelClasses();
+        useFirstRunDefaults();
         ConstantManager::importRecipeViewingConstants();
         ConstantManager::importRecipeImportConstants();
         UnitsEngine::defaultEngine().loadUnits(QString());

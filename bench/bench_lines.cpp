@@ -13,6 +13,7 @@
 // be compared line by line.
 #include "../tests/model/parsing/IngredientLineScoring.h"
 #include "BaseMOAdditions.h"
+#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
 #include "EvalData.h"
@@ -435,6 +436,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     ConstantManager::importRecipeViewingConstants();
+    useFirstRunDefaults();
     UnitsEngine::defaultEngine().loadUnits(QString());
     if (timedLines().isEmpty()) {
         std::printf("evaluation data not found\n");

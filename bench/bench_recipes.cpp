@@ -53,6 +53,7 @@ void fillList(RecipeMO* recipe, const QString& className, const QString& key, co
 void BM_InsertSaveReopenWalk(benchmark::State& state)
 {
     registerModelClasses();
+    useFirstRunDefaults();
     ConstantManager::importRecipeViewingConstants();
     ConstantManager::importRecipeImportConstants();
     auto model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));

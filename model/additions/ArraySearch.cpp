@@ -129,25 +129,28 @@ constexpr qsizetype listWorthATrie = 32;
 // kept copy's data is that list unchanged: changing it would have detached it.
 std::shared_ptr<const ElementTrie> trieOf(const QStringList& elements)
 {
-    thread_local std::vector<std::shared_ptr<const ElementTrie>> kept;
-    auto it = std::find_if(kept.begin(), kept.end(), [&](const std::shared_ptr<const ElementTrie>& trie) {
-        return trie->elements().constData() == elements.constData()
-            && trie->elements().size() == elements.size();
+    // Each trie with the list last asked for with it: an equal list read anew is found by
+    // comparing once, and by its data from then on.
+    using Entry = std::pair<QStringList, std::shared_ptr<const ElementTrie>>;
+    thread_local std::vector<Entry> kept;
+    auto it = std::find_if(kept.begin(), kept.end(), [&](const Entry& entry) {
+        return entry.first.constData() == elements.constData() && entry.first.size() == elements.size();
     });
     if (it == kept.end())
-        it = std::find_if(kept.begin(), kept.end(),
-            [&](const std::shared_ptr<const ElementTrie>& trie) { return trie->elements() == elements; });
-    std::shared_ptr<const ElementTrie> trie;
+        it = std::find_if(
+            kept.begin(), kept.end(), [&](const Entry& entry) { return entry.first == elements; });
+    Entry entry;
     if (it != kept.end()) {
-        trie = *it;
+        entry = std::move(*it);
+        entry.first = elements;
         kept.erase(it);
     } else {
-        trie = std::make_shared<const ElementTrie>(elements);
+        entry = { elements, std::make_shared<const ElementTrie>(elements) };
         if (kept.size() >= 4)
             kept.pop_back();
     }
-    kept.insert(kept.begin(), trie);
-    return trie;
+    kept.insert(kept.begin(), entry);
+    return entry.second;
 }
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -317,15 +318,29 @@ bool RecipeMO::listForClass(const QString& className, QString* key, QString* ent
 
 QList<ManagedObject*> RecipeMO::sortedItemsForKey(const QString& key) const
 {
-    QList<ManagedObject*> items = objectsForKey(key);
-    std::stable_sort(items.begin(), items.end(), [](ManagedObject* a, ManagedObject* b) {
-        const QVariant ia = a->valueForKey(QStringLiteral("index"));
-        const QVariant ib = b->valueForKey(QStringLiteral("index"));
-        if (ia.isNull() || ib.isNull())
-            return ia.isNull() && !ib.isNull();
-        return ia.toLongLong() < ib.toLongLong();
+    // Each index read once, not once per comparison: items without one first.
+    const QList<ManagedObject*> items = objectsForKey(key);
+    struct Keyed {
+        bool hasIndex;
+        qlonglong index;
+        ManagedObject* item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(std::size_t(items.size()));
+    for (ManagedObject* item : items) {
+        const QVariant index = item->valueForKey(QStringLiteral("index"));
+        keyed.push_back({ !index.isNull(), index.isNull() ? 0 : index.toLongLong(), item });
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (!a.hasIndex || !b.hasIndex)
+            return !a.hasIndex && b.hasIndex;
+        return a.index < b.index;
     });
-    return items;
+    QList<ManagedObject*> sorted;
+    sorted.reserve(items.size());
+    for (const Keyed& k : keyed)
+        sorted.append(k.item);
+    return sorted;
 }
 
 void RecipeMO::addInstanceOfClass(const QString& className, quint64 index, quint64* insertedIndex)
@@ -355,6 +370,9 @@ void RecipeMO::addInstanceOfClass(const QString& className, quint64 index, quint
 void RecipeMO::insertIndex(quint64 index, const QString& key)
 {
     const quint64 first = std::max<quint64>(index, 1) - 1;
+    // Adding at the end moves nothing.
+    if (first >= quint64(objectsForKey(key).size()))
+        return;
     const QList<ManagedObject*> items = sortedItemsForKey(key);
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (quint64(i) >= first)
