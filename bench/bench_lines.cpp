@@ -12,6 +12,9 @@
 // joined and repeated lines) to the file instead of timing, so that two builds of the parser can
 // be compared line by line.
 #include "../tests/model/parsing/IngredientLineScoring.h"
+#include "BaseMOAdditions.h"
+#include "BenchServices.h"
+#include "ConstantManager.h"
 #include "EntityDescription.h"
 #include "EvalData.h"
 #include "IngredientLineParser.h"
@@ -45,14 +48,14 @@ const ManagedObjectModel& libraryModel()
     return *model;
 }
 
-// A context in memory with the placeholder Ingredient; its trie holds ingredients.txt and `extra`.
+// A context in memory as the program's first run leaves a library: the placeholder entries. Its
+// trie holds ingredients.txt and `extra`.
 struct Library {
     explicit Library(const QStringList& extra = {})
         : coordinator(&libraryModel())
     {
         context.setPersistentStoreCoordinator(&coordinator);
-        EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), &context)
-            ->setPrimitiveValue(QStringLiteral("Ingredient"), QStringLiteral("name"));
+        BaseMOAdditions::findOrCreatePlaceholderEntries(&context);
         trie = IngredientTrie::ingredientTrieForContext(&context);
         for (const QString& name : extra)
             trie->addIngredient(name);
@@ -432,6 +435,8 @@ int dumpParses(const QString& path)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    ConstantManager::importRecipeViewingConstants();
+    useFirstRunDefaults();
     UnitsEngine::defaultEngine().loadUnits(QString());
     if (timedLines().isEmpty()) {
         std::printf("evaluation data not found\n");

@@ -3,6 +3,8 @@
 #include <QVarLengthArray>
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
@@ -39,14 +41,126 @@ void sortByKey(std::vector<quint64>& keyed)
     }
 }
 
+// A word list folded into a trie, so that a text is searched for all its words in one walk from
+// each place of the text instead of once for every word.
+class ElementTrie
+{
+public:
+    explicit ElementTrie(const QStringList& elements)
+        : m_elements(elements)
+        , m_nodes(1)
+    {
+        for (qsizetype e = 0; e < elements.size(); ++e) {
+            const QString& element = elements.at(e);
+            std::size_t node = 0;
+            for (qsizetype k = 0; k < element.size(); ++k) {
+                const char16_t unit = foldedUnit(element, k);
+                std::vector<std::pair<char16_t, std::size_t>>& edges = m_nodes[node].edges;
+                auto it = std::lower_bound(edges.begin(), edges.end(), std::make_pair(unit, std::size_t(0)));
+                if (it == edges.end() || it->first != unit) {
+                    it = edges.insert(it, { unit, m_nodes.size() });
+                    const std::size_t created = it->second;
+                    m_nodes.emplace_back();
+                    node = created;
+                } else {
+                    node = it->second;
+                }
+            }
+            if (node != 0)
+                m_nodes[node].elements.push_back(e);
+        }
+    }
+
+    const QStringList& elements() const { return m_elements; }
+
+    // Whether an element holds the character in any case; the answer for the last one asked is kept.
+    bool anyContains(QChar c) const
+    {
+        if (!m_containsAsked || m_containsAskedFor != c) {
+            m_containsAskedFor = c;
+            m_contains = std::any_of(m_elements.begin(), m_elements.end(),
+                [c](const QString& element) { return element.contains(c, Qt::CaseInsensitive); });
+            m_containsAsked = true;
+        }
+        return m_contains;
+    }
+
+    QList<QList<qsizetype>> occurrences(QStringView text) const
+    {
+        const qsizetype size = text.size();
+        QList<QList<qsizetype>> found(m_elements.size());
+        QVarLengthArray<char16_t, 256> folded(size);
+        for (qsizetype i = 0; i < size; ++i)
+            folded[i] = foldedUnit(text, i);
+        for (qsizetype start = 0; start < size; ++start) {
+            std::size_t node = 0;
+            for (qsizetype k = start; k < size; ++k) {
+                const std::vector<std::pair<char16_t, std::size_t>>& edges = m_nodes[node].edges;
+                const auto it
+                    = std::lower_bound(edges.begin(), edges.end(), std::make_pair(folded[k], std::size_t(0)));
+                if (it == edges.end() || it->first != folded[k])
+                    break;
+                node = it->second;
+                for (qsizetype e : m_nodes[node].elements)
+                    found[e].append(start);
+            }
+        }
+        return found;
+    }
+
+private:
+    struct Node {
+        std::vector<std::pair<char16_t, std::size_t>> edges; // sorted by unit
+        std::vector<qsizetype> elements; // the elements that end here
+    };
+    QStringList m_elements;
+    std::vector<Node> m_nodes;
+    // Kept per thread, as the tries are.
+    mutable bool m_containsAsked = false;
+    mutable QChar m_containsAskedFor;
+    mutable bool m_contains = false;
+};
+
+// Lists this long are kept as tries: the parser asks with the same modifier words and unit names
+// for every line.
+constexpr qsizetype listWorthATrie = 32;
+
+// The trie of a list, from the few kept on this thread, most recent first. A list that shares a
+// kept copy's data is that list unchanged: changing it would have detached it.
+std::shared_ptr<const ElementTrie> trieOf(const QStringList& elements)
+{
+    // Each trie with the list last asked for with it: an equal list read anew is found by
+    // comparing once, and by its data from then on.
+    using Entry = std::pair<QStringList, std::shared_ptr<const ElementTrie>>;
+    thread_local std::vector<Entry> kept;
+    auto it = std::find_if(kept.begin(), kept.end(), [&](const Entry& entry) {
+        return entry.first.constData() == elements.constData() && entry.first.size() == elements.size();
+    });
+    if (it == kept.end())
+        it = std::find_if(
+            kept.begin(), kept.end(), [&](const Entry& entry) { return entry.first == elements; });
+    Entry entry;
+    if (it != kept.end()) {
+        entry = std::move(*it);
+        entry.first = elements;
+        kept.erase(it);
+    } else {
+        entry = { elements, std::make_shared<const ElementTrie>(elements) };
+        if (kept.size() >= 4)
+            kept.pop_back();
+    }
+    kept.insert(kept.begin(), entry);
+    return entry.second;
+}
+
 } // namespace
 
 Range rangeOfElementsOfArray(const QString& text, const QStringList& elements, qsizetype* index)
 {
     Range best { Range::NotFound, 0 };
     qsizetype bestIndex = Range::NotFound;
-    // A long text is gone through once for all elements rather than once for each.
-    if (text.size() > longText) {
+    // A long text, or a long list, is gone through once for all elements rather than once for each.
+    if (text.size() > longText || elements.size() >= listWorthATrie) {
         const QList<QList<qsizetype>> occurrences = occurrencesOfElements(text, elements);
         for (qsizetype i = 0; i < elements.size(); ++i) {
             if (elements.at(i).size() <= best.length)
@@ -111,6 +225,8 @@ char16_t foldedUnit(QStringView text, qsizetype i)
 QList<QList<qsizetype>> occurrencesOfElements(QStringView text, const QStringList& elements)
 {
     const qsizetype size = text.size();
+    if (elements.size() >= listWorthATrie && size <= longText)
+        return trieOf(elements)->occurrences(text);
     QList<QList<qsizetype>> found(elements.size());
     // Positions are packed below the key; a text too long for that is searched element by element.
     if (size > qsizetype(std::numeric_limits<quint32>::max())) {
@@ -200,9 +316,11 @@ QList<Range> successiveRangesOfElementsOfArray(const QString& text, const QStrin
 {
     // The reasoning below needs masking to destroy occurrences and make word starts, never the
     // other way round.
-    if (mark.isLetter() || std::any_of(elements.begin(), elements.end(), [mark](const QString& element) {
-            return element.contains(mark, Qt::CaseInsensitive);
-        }))
+    const bool markInElements = elements.size() >= listWorthATrie
+        ? trieOf(elements)->anyContains(mark)
+        : std::any_of(elements.begin(), elements.end(),
+            [mark](const QString& element) { return element.contains(mark, Qt::CaseInsensitive); });
+    if (mark.isLetter() || markInElements)
         return maskingLoop(text, elements, mark);
 
     const qsizetype size = text.size();

@@ -23,11 +23,13 @@ public:
     qsizetype length() const;
 
     // The placeholder Ingredient of the main context (what the template "fetchDefaultIngredient"
-    // selects), cached once found; nullptr while there is none or before there is a main context.
-    // A fetch error is presented.
+    // selects); nullptr while there is none or before there is a main context. A fetch error is
+    // presented.
     static IngredientMO* defaultIngredient();
-    // The main context's default ingredient for the main context; any other context's own,
-    // fetched there on first need and cached only when found.
+    // The main context's default ingredient for the main context; any other context's own. Each
+    // context's answer is fetched once and kept, a miss too: a miss is asked again only after an
+    // Ingredient of that name is named, inserted, changed or saved, and a deleted placeholder is
+    // looked for again.
     static IngredientMO* defaultIngredientForContext(ManagedObjectContext* context);
     // Drops a context's cached default ingredient (a context that goes away drops it by itself).
     static void removeDefaultIngredientForContext(ManagedObjectContext* context);

@@ -18,6 +18,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <vector>
 
 namespace
 {
@@ -65,6 +66,9 @@ QVariant objectVariant(ManagedObject* object)
 {
     return QVariant::fromValue(object);
 }
+
+// Set while insertNewRecipeWithoutPlaceholderItems inserts; recipes are made on several threads.
+thread_local bool s_withoutPlaceholderItems = false;
 
 // The extent of the number that starts at `start`: digits, then a decimal part, a fraction
 // ("1/2") or the fraction of a mixed number ("1 1/2").
@@ -159,9 +163,11 @@ void RecipeMO::awakeFromInsert()
     if (ManagedObject* image
         = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Image"), managedObjectContext()))
         BaseMO::setValueForKey(objectVariant(image), QStringLiteral("image"));
-    insertPlaceholder(QStringLiteral("Note"));
-    insertPlaceholder(QStringLiteral("Direction"));
-    insertPlaceholder(QStringLiteral("RecipeIngredient"));
+    if (!s_withoutPlaceholderItems) {
+        insertPlaceholder(QStringLiteral("Note"));
+        insertPlaceholder(QStringLiteral("Direction"));
+        insertPlaceholder(QStringLiteral("RecipeIngredient"));
+    }
 
     storeValue(QStringLiteral(""), QStringLiteral("totalTime"));
     storeValue(QDateTime::currentDateTime(), QStringLiteral("dateAdded"));
@@ -176,6 +182,18 @@ void RecipeMO::awakeFromInsert()
 
     m_cached = false;
     m_cachedAttributedString.reset();
+}
+
+RecipeMO* RecipeMO::insertNewRecipeWithoutPlaceholderItems(ManagedObjectContext* context)
+{
+    s_withoutPlaceholderItems = true;
+    ManagedObject* object
+        = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), context);
+    s_withoutPlaceholderItems = false;
+    auto* recipe = dynamic_cast<RecipeMO*>(object);
+    if (!recipe && object)
+        context->deleteObject(object);
+    return recipe;
 }
 
 void RecipeMO::defaultValueSetup()
@@ -300,15 +318,29 @@ bool RecipeMO::listForClass(const QString& className, QString* key, QString* ent
 
 QList<ManagedObject*> RecipeMO::sortedItemsForKey(const QString& key) const
 {
-    QList<ManagedObject*> items = objectsForKey(key);
-    std::stable_sort(items.begin(), items.end(), [](ManagedObject* a, ManagedObject* b) {
-        const QVariant ia = a->valueForKey(QStringLiteral("index"));
-        const QVariant ib = b->valueForKey(QStringLiteral("index"));
-        if (ia.isNull() || ib.isNull())
-            return ia.isNull() && !ib.isNull();
-        return ia.toLongLong() < ib.toLongLong();
+    // Each index read once, not once per comparison: items without one first.
+    const QList<ManagedObject*> items = objectsForKey(key);
+    struct Keyed {
+        bool hasIndex;
+        qlonglong index;
+        ManagedObject* item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(std::size_t(items.size()));
+    for (ManagedObject* item : items) {
+        const QVariant index = item->valueForKey(QStringLiteral("index"));
+        keyed.push_back({ !index.isNull(), index.isNull() ? 0 : index.toLongLong(), item });
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        if (!a.hasIndex || !b.hasIndex)
+            return !a.hasIndex && b.hasIndex;
+        return a.index < b.index;
     });
-    return items;
+    QList<ManagedObject*> sorted;
+    sorted.reserve(items.size());
+    for (const Keyed& k : keyed)
+        sorted.append(k.item);
+    return sorted;
 }
 
 void RecipeMO::addInstanceOfClass(const QString& className, quint64 index, quint64* insertedIndex)
@@ -338,6 +370,9 @@ void RecipeMO::addInstanceOfClass(const QString& className, quint64 index, quint
 void RecipeMO::insertIndex(quint64 index, const QString& key)
 {
     const quint64 first = std::max<quint64>(index, 1) - 1;
+    // Adding at the end moves nothing.
+    if (first >= quint64(objectsForKey(key).size()))
+        return;
     const QList<ManagedObject*> items = sortedItemsForKey(key);
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (quint64(i) >= first)

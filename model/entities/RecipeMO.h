@@ -47,6 +47,10 @@ public:
     // Strips what insert made (items, category, cuisine, kitchen, collections) before a reader
     // or importer fills the recipe.
     void clearDefaults();
+    // A new recipe of the context whose lists start empty, as clearDefaults would leave them: a
+    // reader that fills them spares making and deleting the placeholder items. Null when the
+    // context's Recipe entity is of another class (such an object is deleted).
+    static RecipeMO* insertNewRecipeWithoutPlaceholderItems(ManagedObjectContext* context);
 
     void setName(const QVariant& name);
     // A string is found or created as the object of that name; anything else is stored as is.

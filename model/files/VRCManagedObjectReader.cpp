@@ -266,13 +266,9 @@ QList<RecipeMO*> VRCManagedObjectReader::setOfManagedObjectsInContext(
 
 RecipeMO* VRCManagedObjectReader::beginRecipe()
 {
-    ManagedObject* object
-        = EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), m_context);
-    auto* recipe = dynamic_cast<RecipeMO*>(object);
+    RecipeMO* recipe = RecipeMO::insertNewRecipeWithoutPlaceholderItems(m_context);
     if (!recipe) {
         Log::log(QStringLiteral("VRCManagedObjectReader: the context makes no recipes; card skipped"));
-        if (object)
-            m_context->deleteObject(object);
         return nullptr;
     }
     recipe->clearDefaults();

@@ -21,18 +21,24 @@ namespace
 class LineText
 {
 public:
+    // What a masked piece was: a size word or a parenthesis between amount and unit is passed
+    // over when the unit is looked for.
+    enum class Kind : char { None, Parenthesis, Modifier, Other };
+
     explicit LineText(const QString& line)
         : m_work(line)
         , m_taken(line.size(), false)
+        , m_kinds(line.size(), Kind::None)
     {
     }
 
     const QString& work() const { return m_work; }
 
-    void mask(Range range, bool takeFromRest)
+    void mask(Range range, bool takeFromRest, Kind kind = Kind::Other)
     {
         for (qsizetype i = range.location; i < maxRange(range); ++i) {
             m_work[i] = mark;
+            m_kinds[i] = kind;
             if (takeFromRest)
                 m_taken[i] = true;
         }
@@ -44,6 +50,8 @@ public:
     QStringView head() const { return QStringView(m_work).left(std::min(m_firstMask, m_work.size())); }
 
     bool isTaken(qsizetype i) const { return m_taken[i]; }
+    Kind kindAt(qsizetype i) const { return m_kinds[i]; }
+    qsizetype firstMask() const { return std::min(m_firstMask, m_work.size()); }
 
     // General punctuation, so that word splitting treats a masked piece as a separator.
     static constexpr QChar mark = QChar(0x205D);
@@ -51,6 +59,7 @@ public:
 private:
     QString m_work;
     QList<bool> m_taken;
+    std::vector<Kind> m_kinds;
     qsizetype m_firstMask = std::numeric_limits<qsizetype>::max();
 };
 
@@ -178,8 +187,9 @@ bool endsUnit(const QString& text, qsizetype at)
     if (at >= text.size())
         return true;
     const QChar c = text.at(at);
-    // Any white space, so a unit before a line break or tab counts like one before a blank.
-    return c.isSpace() || c == QLatin1Char('.') || c == QChar(0);
+    // Any white space, so a unit before a line break or tab counts like one before a blank; a
+    // slash ends the first of two measures ("25g/1oz").
+    return c.isSpace() || c == QLatin1Char('.') || c == QChar(0) || c == QLatin1Char('/');
 }
 
 // Removes every occurrence of `name` followed by a blank that starts a word, then one occurrence
@@ -219,6 +229,77 @@ void removeUnitName(Rest& rest, const QString& name)
         if (at == 0 || !rest.text.at(at - 1).isLetter())
             rest.truncate(at);
     }
+}
+
+// The first unit name in work[from, to) that starts a word and is followed (after a plural
+// ending) by a blank, a period, a slash or the end; at one place the longest name, then the first
+// in the list. With `firstWordOnly`, only a name at the stretch's first word counts. The range
+// holds the ending; *nameLength is the name's own length.
+Range firstUnitIn(const QString& work, qsizetype from, qsizetype to, const QStringList& unitNames,
+    bool firstWordOnly, qsizetype* nameLength)
+{
+    if (to <= from)
+        return { Range::NotFound, 0 };
+    qsizetype firstWord = from;
+    while (firstWord < to && work.at(firstWord).isSpace())
+        ++firstWord;
+    const QList<QList<qsizetype>> occurrences
+        = ArraySearch::occurrencesOfElements(QStringView(work).mid(from, to - from), unitNames);
+    struct Candidate {
+        qsizetype at;
+        qsizetype length;
+        qsizetype index;
+    };
+    std::vector<Candidate> candidates;
+    for (qsizetype i = 0; i < unitNames.size(); ++i) {
+        for (qsizetype offset : occurrences.at(i)) {
+            const qsizetype at = from + offset;
+            if (firstWordOnly && at != firstWord)
+                continue;
+            if (at == 0 || !work.at(at - 1).isLetter())
+                candidates.push_back({ at, unitNames.at(i).size(), i });
+        }
+    }
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        if (a.at != b.at)
+            return a.at < b.at;
+        if (a.length != b.length)
+            return a.length > b.length;
+        return a.index < b.index;
+    });
+    for (const Candidate& c : candidates) {
+        const qsizetype after = c.at + c.length;
+        qsizetype ending = 0;
+        if (after < work.size() && work.at(after) == QLatin1Char('s'))
+            ending = 1;
+        else if (QStringView(work).mid(after, 2) == QLatin1String("es"))
+            ending = 2;
+        if (endsUnit(work, after + ending)) {
+            *nameLength = c.length;
+            return { c.at, c.length + ending };
+        }
+    }
+    return { Range::NotFound, 0 };
+}
+
+// Whether the text between two ingredients makes the second an alternative to the first or a
+// part mixed into it: it holds the word "or" or "with".
+bool joinsAlternative(QStringView between)
+{
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= between.size(); ++i) {
+        const bool letter = i < between.size() && between.at(i).isLetter();
+        if (letter && start < 0)
+            start = i;
+        if (!letter && start >= 0) {
+            const QStringView word = between.mid(start, i - start);
+            if (word.compare(QLatin1String("or"), Qt::CaseInsensitive) == 0
+                || word.compare(QLatin1String("with"), Qt::CaseInsensitive) == 0)
+                return true;
+            start = -1;
+        }
+    }
+    return false;
 }
 
 // The stretch from the first to the last letter; empty text when there is no letter.
@@ -269,7 +350,7 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
         const qsizetype close = text.work().indexOf(QLatin1Char(')'), open + 1);
         if (close < 0)
             break;
-        text.mask({ open, close - open + 1 }, true);
+        text.mask({ open, close - open + 1 }, true, LineText::Kind::Parenthesis);
         from = close + 1;
     }
 
@@ -277,7 +358,7 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
     for (const Range& hit :
         ArraySearch::successiveRangesOfElementsOfArray(text.work(), m_modifiers, LineText::mark)) {
         result.modifiers.append(line.mid(hit.location, hit.length));
-        text.mask(hit, true);
+        text.mask(hit, true, LineText::Kind::Modifier);
         result.modifierRange = hit;
     }
     if (!result.modifiers.isEmpty())
@@ -291,48 +372,106 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
         result.ingredientKey = known.first().key;
         result.ingredient = known.first().name;
     }
-    // Each mention masks the first place that holds its name, or else its stem.
+    // Each mention masks the first place that holds its name, or else its stem. The longest name
+    // is the line's ingredient, unless a mention before it is its alternative or what it is mixed
+    // into ("sherry or dry white wine", "2 eggs whisked with 2 tablespoons milk"): then the first
+    // such mention.
     MaskedSearch search(text, known);
+    QList<std::pair<Range, qsizetype>> placed;
     for (qsizetype i = 0; i < known.size(); ++i) {
         const Range place = search.firstPlaceOf(i);
         if (place.location != Range::NotFound) {
             search.mask(place);
-            if (i == 0)
-                result.ingredientRange = place;
+            placed.append({ place, i });
         }
     }
+    if (!placed.isEmpty()) {
+        std::pair<Range, qsizetype> chosen = placed.first();
+        for (const auto& [place, i] : placed) {
+            if (place.location < chosen.first.location
+                && joinsAlternative(
+                    QStringView(line).mid(maxRange(place), chosen.first.location - maxRange(place))))
+                chosen = { place, i };
+        }
+        result.ingredientRange = chosen.first;
+        result.ingredientKey = known.at(chosen.second).key;
+        result.ingredient = known.at(chosen.second).name;
+    }
 
-    // Unit: the longest unit name in the head, kept only when a blank, a period or the end of the
-    // line follows it (after a plural ending).
+    // Unit: the first unit name in the head (the text before the first masked piece), followed
+    // by a blank, a period, a slash or the end of the line (after a plural ending). When the head
+    // ends with the amount and a size word or a parenthesis follows ("2 small cloves", "1
+    // (14.5-ounce) can"), the first word after them may be the unit.
+    const auto& amountCharacters = DecimalAndFractionCharacters::decimalDigitAndFractionCharacterSet();
+    const QString& work = text.work();
+    // A modifier before the amount ("scant 2 cups", "about 1 cup") does not end the head.
+    qsizetype headStart = 0;
+    qsizetype headEnd = text.firstMask();
     {
-        const QString head = text.head().toString();
-        const Range hit = ArraySearch::rangeOfElementsOfArray(head, m_unitNames);
-        if (hit.location != Range::NotFound) {
-            const QString& work = text.work();
-            const qsizetype after = maxRange(hit);
-            qsizetype ending = 0;
-            if (after < work.size() && work.at(after) == QLatin1Char('s'))
-                ending = 1;
-            else if (QStringView(work).mid(after, 2) == QLatin1String("es"))
-                ending = 2;
-            if (endsUnit(work, after + ending)) {
-                result.unit = line.mid(hit.location, hit.length);
-                result.unitRange = { hit.location, hit.length + ending };
-                text.mask(result.unitRange, true);
+        qsizetype at = 0;
+        bool passedModifier = false;
+        for (;;) {
+            while (at < work.size() && work.at(at).isSpace() && text.kindAt(at) == LineText::Kind::None)
+                ++at;
+            if (at >= work.size() || text.kindAt(at) != LineText::Kind::Modifier)
+                break;
+            while (at < work.size() && text.kindAt(at) == LineText::Kind::Modifier)
+                ++at;
+            passedModifier = true;
+        }
+        if (passedModifier && at < work.size() && amountCharacters.characterIsMember(work.at(at))) {
+            headStart = at;
+            headEnd = at;
+            while (headEnd < work.size() && text.kindAt(headEnd) == LineText::Kind::None)
+                ++headEnd;
+        }
+    }
+    qsizetype nameLength = 0;
+    Range unit = firstUnitIn(work, headStart, headEnd, m_unitNames, false, &nameLength);
+    if (unit.location == Range::NotFound) {
+        qsizetype last = headEnd - 1;
+        while (last >= headStart && work.at(last).isSpace())
+            --last;
+        if (last >= headStart && amountCharacters.characterIsMember(work.at(last))) {
+            qsizetype from = headEnd;
+            for (;;) {
+                const LineText::Kind kind = from < work.size() ? text.kindAt(from) : LineText::Kind::None;
+                if (kind != LineText::Kind::Modifier && kind != LineText::Kind::Parenthesis)
+                    break;
+                while (from < work.size() && text.kindAt(from) == kind && work.at(from) == LineText::mark)
+                    ++from;
+                while (from < work.size() && work.at(from).isSpace()
+                    && text.kindAt(from) == LineText::Kind::None)
+                    ++from;
+            }
+            if (from > headEnd) {
+                qsizetype to = from;
+                while (to < work.size() && text.kindAt(to) == LineText::Kind::None)
+                    ++to;
+                unit = firstUnitIn(work, from, to, m_unitNames, true, &nameLength);
             }
         }
     }
+    if (unit.location != Range::NotFound) {
+        result.unit = line.mid(unit.location, nameLength);
+        result.unitRange = unit;
+        text.mask(result.unitRange, true);
+    }
 
-    // Amount: the head from its start through its last digit or fraction character.
+    // Amount: in the head before the unit, from its first through its last digit or fraction
+    // character; a word before it ("about", "scant") is no part of it.
     {
-        const QStringView head = text.head();
-        const auto& amountCharacters = DecimalAndFractionCharacters::decimalDigitAndFractionCharacterSet();
+        const qsizetype end = unit.location != Range::NotFound ? std::min(unit.location, headEnd) : headEnd;
+        const QStringView head = QStringView(work).left(end);
         qsizetype last = head.size() - 1;
-        while (last >= 0 && !amountCharacters.characterIsMember(head.at(last)))
+        while (last >= headStart && !amountCharacters.characterIsMember(head.at(last)))
             --last;
-        if (last >= 0) {
-            result.amountRange = { 0, last + 1 };
-            result.amount = line.left(last + 1);
+        if (last >= headStart) {
+            qsizetype first = headStart;
+            while (!amountCharacters.characterIsMember(head.at(first)))
+                ++first;
+            result.amountRange = { first, last - first + 1 };
+            result.amount = line.mid(first, last - first + 1);
             text.mask(result.amountRange, true);
         }
     }

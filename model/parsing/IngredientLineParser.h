@@ -11,12 +11,18 @@
 // unit, the modifier words and the ingredient, each with the stretch of the line it came from.
 //
 // In this order: text in parentheses is set aside; modifier words are taken, longest first;
-// known ingredients are found (longer names first, the first is the line's ingredient); then
-// in the text before the first piece found, the longest unit name followed by a blank, a period
-// or the end (after a plural ending), and the amount through the last digit or fraction
-// character before it. A line without a known ingredient names a new one: what is left once
-// the parts, parentheses, everything after the last comma and before the last digit and any unit
-// names are gone.
+// known ingredients are found (longer names first); the longest is the line's ingredient unless
+// a mention before it is joined to it by "or" or "with" (an alternative, or what it is mixed
+// into), and then the first such mention. The head is the text before the first piece found, or,
+// when modifiers stand first and an amount follows them ("scant 2 cups"), the text from the
+// amount to the next piece. In the head the first unit name (at one place the longest) followed
+// by a blank, a period, a slash or the end (after a plural ending) is the unit; when there is none
+// and the head ends with the amount, the first word after size words or a parenthesis that follow
+// it may be ("2 small cloves", "1 (14.5-ounce) can"). The amount runs from the first through the
+// last digit or fraction character of the head before the unit ("about 2 1/2" gives 2 1/2, "25g/1oz"
+// 25 and g). A line without a known ingredient names a new one: what is left once the parts,
+// parentheses, everything after the last comma and before the last digit and any unit names
+// are gone.
 //
 // Ownership: the parser keeps copies of its word lists and the known-ingredient lookups; those
 // must stay usable while it parses. Nothing of the store is used: finding or creating the
@@ -35,7 +41,7 @@ public:
     };
 
     struct Result {
-        // The line from its start through the last amount character; empty, at {NotFound, 0}, when
+        // The amount characters of the head, first through last; empty, at {NotFound, 0}, when
         // the line has none. So for each part below.
         QString amount;
         Range amountRange { Range::NotFound, 0 };

@@ -330,6 +330,12 @@ QList<OFTrieBucket*> IngredientTrie::completionsFromString(QStringView prefix) c
     return OFTrie::completionsFromString(prefix);
 }
 
+QList<OFTrieBucket*> IngredientTrie::bucketsHeldByText(QStringView text) const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_mutex);
+    return OFTrie::bucketsHeldByText(text);
+}
+
 bool IngredientTrie::isIngredient(const ManagedObject* object)
 {
     if (!object || !object->entity())

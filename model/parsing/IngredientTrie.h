@@ -67,6 +67,7 @@ public:
     OFTrieBucket* bucketForString(QStringView string) const;
     OFTrieBucket* bucketForPartialString(QStringView string) const;
     QList<OFTrieBucket*> completionsFromString(QStringView prefix) const;
+    QList<OFTrieBucket*> bucketsHeldByText(QStringView text) const;
 
 private:
     static bool isIngredient(const ManagedObject* object);

@@ -107,6 +107,23 @@ bool leadingIntegerIsNonZero(QStringView text)
     return false;
 }
 
+// The words of a list as a set, kept for the list last asked for on this thread: the parser asks
+// with the same unit names for every line. A list that shares the kept copy's data is that list
+// unchanged (a change would have detached it).
+const QSet<QString>& setOfWords(const QStringList& words)
+{
+    thread_local QStringList kept;
+    thread_local QSet<QString> set;
+    thread_local bool made = false;
+    if (!made || kept.constData() != words.constData() || kept.size() != words.size()) {
+        if (!made || kept != words)
+            set = QSet<QString>(words.begin(), words.end());
+        kept = words;
+        made = true;
+    }
+    return set;
+}
+
 bool isBlank(QStringView line)
 {
     return std::all_of(line.begin(), line.end(), BLStringUtilities::isWhitespaceOrNewline);
@@ -594,23 +611,31 @@ ParsingEngine::KnownIngredients ParsingEngine::knownIngredientsOf(const Ingredie
             return ingredient->name();
         return std::nullopt;
     };
+    known.namesHeldBy = [ingredientTrie](const QString& text) {
+        QStringList names;
+        for (const OFTrieBucket* bucket : ingredientTrie->bucketsHeldByText(text)) {
+            if (const IngredientMO* ingredient = liveIngredient(bucket))
+                names.append(ingredient->name());
+        }
+        return names;
+    };
     return known;
 }
 
 QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
     const QString& text, const KnownIngredients& known, const QStringList& unitNames)
 {
-    if (!known.namesBeginningWith || !known.nameForKey || text.isEmpty())
+    if ((!known.namesBeginningWith && !known.namesHeldBy) || !known.nameForKey || text.isEmpty())
         return {};
     const QStringList words = wordsInString(text);
-    // The words of a short text are looked up in the list itself, sparing the set of all units.
-    std::optional<QSet<QString>> unitSet;
-    if (words.size() > 16)
-        unitSet.emplace(unitNames.begin(), unitNames.end());
-    const auto isUnit
-        = [&](const QString& word) { return unitSet ? unitSet->contains(word) : unitNames.contains(word); };
+    const QSet<QString>& unitSet = setOfWords(unitNames);
+    const auto isUnit = [&](const QString& word) { return unitSet.contains(word); };
+    // The names the text holds, when the lookups can tell them at once.
+    std::optional<QStringList> namesInText;
+    if (known.namesHeldBy)
+        namesInText = known.namesHeldBy(text);
     // A short text is searched for each name as it comes; a long one once for all of them.
-    const bool searchEachName = text.size() <= 256;
+    const bool searchEachName = !namesInText && text.size() <= 256;
     const auto textHolds = [&](const QString& name) {
         const QString stem = singularStem(name);
         return text.contains(name, Qt::CaseInsensitive)
@@ -628,7 +653,16 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
         auto it = prefixIds.constFind(prefix);
         if (it == prefixIds.constEnd()) {
             QList<qsizetype> ids;
-            for (const QString& name : known.namesBeginningWith(prefix)) {
+            QStringList beginning;
+            if (namesInText) {
+                for (const QString& name : *namesInText) {
+                    if (name.startsWith(prefix, Qt::CaseInsensitive))
+                        beginning.append(name);
+                }
+            } else {
+                beginning = known.namesBeginningWith(prefix);
+            }
+            for (const QString& name : beginning) {
                 if (name.isEmpty() || (searchEachName && !textHolds(name)))
                     continue;
                 auto named = nameIds.constFind(name);

@@ -45,6 +45,10 @@ public:
     struct KnownIngredients {
         std::function<QStringList(const QString& prefix)> namesBeginningWith;
         std::function<std::optional<QString>(const QString& key)> nameForKey;
+        // Optional, and then asked once a text instead of namesBeginningWith once a word: the
+        // names of the live ingredients (in the trie's order, a name once for each key) of which
+        // the text holds the name, or the name without its plural ending, in any case.
+        std::function<QStringList(const QString& text)> namesHeldBy;
     };
     // One mention of a known ingredient in a text: the key it is held under and its name.
     struct KnownMention {

@@ -4,6 +4,10 @@
 
 #include <QChar>
 #include <QVarLengthArray>
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -228,5 +232,102 @@ QList<OFTrieBucket*> OFTrie::completionsFromString(QStringView prefix) const
     OFTrieBucket* partial = bucketForPartialString(prefix);
     if (partial && !buckets.contains(partial))
         buckets.append(partial);
+    return buckets;
+}
+
+OFTrieBucket* OFTrie::bucketBelow(const OFTrieNode& node, std::u16string_view rest) const
+{
+    const OFTrieNode* at = &node;
+    for (std::size_t p = 0;; ++p) {
+        const char16_t character = p < rest.size() ? rest[p] : 0;
+        const OFTrieChild* child = at->childForCharacter(character);
+        if (!child)
+            return nullptr;
+        if (const OFTrieNode* next = OFTrieNode::nodeOf(*child)) {
+            at = next;
+            continue;
+        }
+        OFTrieBucket* bucket = OFTrieNode::bucketOf(*child);
+        const std::size_t remaining = p < rest.size() ? rest.size() - p - 1 : 0;
+        if (qsizetype(remaining) != bucket->remainingLength())
+            return nullptr;
+        for (std::size_t i = 0; i < remaining; ++i) {
+            if (bucket->lowerCharacters()[i] != rest[p + 1 + i])
+                return nullptr;
+        }
+        return bucket;
+    }
+}
+
+QList<OFTrieBucket*> OFTrie::bucketsHeldByText(QStringView text) const
+{
+    // Each bucket found with its folded key, so that they can be put in the enumerator's order.
+    std::vector<std::pair<std::u16string, OFTrieBucket*>> found;
+    std::u16string key;
+    const auto fold = [this](char16_t c) { return m_caseSensitive ? c : foldedCharacter(c); };
+    const auto keep = [&](OFTrieBucket* bucket, std::u16string full) {
+        if (bucket)
+            found.emplace_back(std::move(full), bucket);
+    };
+    const qsizetype size = text.size();
+    for (qsizetype start = 0; start < size; ++start) {
+        const OFTrieNode* node = m_head.get();
+        key.clear();
+        for (qsizetype p = start;; ++p) {
+            // Keys that end here, and those that end here but for their plural ending; a key
+            // ending in "es" is held by the text without both letters.
+            if (const OFTrieChild* ending = node->childForCharacter(0))
+                keep(OFTrieNode::bucketOf(*ending), key);
+            // An empty stem holds nothing.
+            if (!key.empty()) {
+                if (key.back() != u'e')
+                    keep(bucketBelow(*node, u"s"), key + u"s");
+                keep(bucketBelow(*node, u"es"), key + u"es");
+            }
+            if (p >= size)
+                break;
+            const char16_t character = text[p].unicode();
+            if (character == 0)
+                break;
+            const OFTrieChild* child = childFor(*node, character);
+            if (!child)
+                break;
+            const char16_t edge = fold(character);
+            if (const OFTrieNode* next = OFTrieNode::nodeOf(*child)) {
+                node = next;
+                key += edge;
+                continue;
+            }
+            // A bucket: the key is what was walked, the edge and the bucket's rest.
+            OFTrieBucket* bucket = OFTrieNode::bucketOf(*child);
+            std::u16string full = key;
+            full += edge;
+            full.append(bucket->lowerCharacters(), std::size_t(bucket->remainingLength()));
+            // How much of the key the text must hold: all of it, or all but its plural ending
+            // (when that ending lies within the rest; shorter stems were tried at the node).
+            std::size_t needed = full.size();
+            if (full.size() >= 2 && full.compare(full.size() - 2, 2, u"es") == 0)
+                needed -= 2;
+            else if (!full.empty() && full.back() == u's')
+                needed -= 1;
+            std::size_t matched = key.size() + 1;
+            qsizetype q = p + 1;
+            while (matched < full.size() && q < size
+                && sameCharacter(text[q].unicode(), *bucket, qsizetype(matched - key.size() - 1))) {
+                ++matched;
+                ++q;
+            }
+            // A stem no longer than what was walked was tried at the node; an empty one holds nothing.
+            if (matched == full.size() || (needed > key.size() && matched >= needed))
+                found.emplace_back(std::move(full), bucket);
+            break;
+        }
+    }
+    std::sort(found.begin(), found.end());
+    found.erase(std::unique(found.begin(), found.end()), found.end());
+    QList<OFTrieBucket*> buckets;
+    buckets.reserve(qsizetype(found.size()));
+    for (const auto& [folded, bucket] : found)
+        buckets.append(bucket);
     return buckets;
 }

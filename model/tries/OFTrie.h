@@ -7,6 +7,7 @@
 #include <QStringView>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 class OFTrieBucket;
 
@@ -54,6 +55,11 @@ public:
     // What the prefix enumerator yields, then the partial-string bucket if not yet among them.
     // Empty exactly when there is no enumerator for that prefix.
     QList<OFTrieBucket*> completionsFromString(QStringView prefix) const;
+    // Every bucket whose key occurs somewhere in the text, or its key without the plural ending
+    // ("es" when it ends so, else "s"), compared as lookups compare; each once, in the order of
+    // objectEnumerator. One walk down the trie from each place of the text, so the cost follows
+    // the text's length and not the number of keys.
+    QList<OFTrieBucket*> bucketsHeldByText(QStringView text) const;
 
     // Case mapping of case-insensitive tries: the form keys are stored in, and the other edge of
     // a folded character (the character itself when it has no upper-case form of its own).
@@ -66,6 +72,8 @@ private:
     // Whether string from `from` on matches the bucket's rest: all of it, or only its beginning.
     bool restMatches(const OFTrieBucket& bucket, QStringView string, qsizetype from, bool wholeRest) const;
     void addEdge(OFTrieNode& node, char16_t lower, char16_t upper, const OFTrieChild& child) const;
+    // The bucket of the key that goes on from `node` with exactly `rest` (folded); nullptr when none.
+    OFTrieBucket* bucketBelow(const OFTrieNode& node, std::u16string_view rest) const;
 
     std::shared_ptr<OFTrieNode> m_head;
     bool m_caseSensitive;

@@ -36,18 +36,20 @@ RunLoop::Token VirtualClock::schedule(double delay, double interval, RunLoop::Ta
 {
     QMutexLocker lock(&m_mutex);
     const RunLoop::Token token = RunLoop::nextToken();
-    m_entries.push_back(Entry { m_now + delay, ++m_sequence, token, interval, std::move(task) });
+    const Key key { m_now + delay, ++m_sequence };
+    m_queue.emplace(key, Entry { token, interval, std::move(task) });
+    m_keys.emplace(token, key);
     return token;
 }
 
 bool VirtualClock::cancel(RunLoop::Token token)
 {
     QMutexLocker lock(&m_mutex);
-    const auto it = std::find_if(
-        m_entries.begin(), m_entries.end(), [token](const Entry& e) { return e.token == token; });
-    if (it == m_entries.end())
+    const auto it = m_keys.find(token);
+    if (it == m_keys.end())
         return false;
-    m_entries.erase(it);
+    m_queue.erase(it->second);
+    m_keys.erase(it);
     return true;
 }
 
@@ -62,24 +64,19 @@ void VirtualClock::advance(double seconds)
         RunLoop::Task task;
         {
             QMutexLocker lock(&m_mutex);
-            auto next = m_entries.end();
-            for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
-                if (it->due <= target
-                    && (next == m_entries.end() || it->due < next->due
-                        || (it->due == next->due && it->sequence < next->sequence)))
-                    next = it;
-            }
-            if (next == m_entries.end())
+            if (m_queue.empty() || m_queue.begin()->first.first > target)
                 break;
-            m_now = std::max(m_now, next->due);
-            if (next->interval > 0) {
+            auto next = m_queue.extract(m_queue.begin());
+            m_now = std::max(m_now, next.key().first);
+            if (next.mapped().interval > 0) {
                 // Rescheduled before it runs, so the task may cancel its own timer.
-                task = next->task;
-                next->due += next->interval;
-                next->sequence = ++m_sequence;
+                task = next.mapped().task;
+                next.key() = Key { next.key().first + next.mapped().interval, ++m_sequence };
+                m_keys[next.mapped().token] = next.key();
+                m_queue.insert(std::move(next));
             } else {
-                task = std::move(next->task);
-                m_entries.erase(next);
+                task = std::move(next.mapped().task);
+                m_keys.erase(next.mapped().token);
             }
         }
         task();
@@ -97,5 +94,5 @@ double VirtualClock::now() const
 int VirtualClock::pendingCount() const
 {
     QMutexLocker lock(&m_mutex);
-    return int(m_entries.size());
+    return int(m_queue.size());
 }

@@ -3,7 +3,9 @@
 #include "RunLoop.h"
 
 #include <QMutex>
-#include <vector>
+#include <map>
+#include <unordered_map>
+#include <utility>
 
 // A clock for tests: while one exists, RunLoop queues its work here, and time moves only when
 // advance() is called, so a five-minute timer is tested without waiting. One at a time.
@@ -27,12 +29,12 @@ public:
 private:
     friend class RunLoop;
     struct Entry {
-        double due;
-        quint64 sequence;
         RunLoop::Token token;
         double interval; // 0 for a one-shot task
         RunLoop::Task task;
     };
+    // Due time, then the order of scheduling: the queue runs front first.
+    using Key = std::pair<double, quint64>;
 
     RunLoop::Token schedule(double delay, double interval, RunLoop::Task task);
     bool cancel(RunLoop::Token token);
@@ -40,5 +42,6 @@ private:
     mutable QMutex m_mutex;
     double m_now = 0.0;
     quint64 m_sequence = 0;
-    std::vector<Entry> m_entries;
+    std::map<Key, Entry> m_queue;
+    std::unordered_map<RunLoop::Token, Key> m_keys;
 };

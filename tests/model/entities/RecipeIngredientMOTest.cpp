@@ -221,6 +221,39 @@ TEST_F(RecipeIngredientMOTest, NewLineStartsWithTheContextsDefaultIngredient)
     IngredientTrie::removeIngredientTrieForContext(other.get());
 }
 
+// A library without the placeholder is asked once, not once for every new line; a placeholder
+// that comes into being afterwards (named, set plainly, or saved by another context) is found.
+TEST_F(RecipeIngredientMOTest, ContextWithoutPlaceholderFindsOneThatComesLater)
+{
+    Log::Capture log;
+    std::unique_ptr<ManagedObjectContext> other = newContext();
+    EXPECT_EQ(newLine(other.get())->baseIngredient(), nullptr);
+    EXPECT_EQ(newLine(other.get())->baseIngredient(), nullptr);
+
+    // Named through the setter.
+    auto* named = dynamic_cast<IngredientMO*>(insert(QStringLiteral("Ingredient"), other.get()));
+    named->setName(QStringLiteral("Ingredient"));
+    EXPECT_EQ(newLine(other.get())->baseIngredient(), named);
+
+    // Set plainly: found once the change is processed.
+    std::unique_ptr<ManagedObjectContext> plain = newContext();
+    EXPECT_EQ(newLine(plain.get())->baseIngredient(), nullptr);
+    ManagedObject* set = insert(QStringLiteral("Ingredient"), plain.get());
+    set->setPrimitiveValue(QStringLiteral("Ingredient"), QStringLiteral("name"));
+    plain->processPendingChanges();
+    EXPECT_EQ(newLine(plain.get())->baseIngredient(), set);
+
+    // Saved by another context.
+    std::unique_ptr<ManagedObjectContext> later = newContext();
+    EXPECT_EQ(newLine(later.get())->baseIngredient(), nullptr);
+    ASSERT_TRUE(save());
+    RecipeIngredientMO* line = newLine(later.get());
+    ASSERT_TRUE(line->baseIngredient());
+    EXPECT_EQ(line->baseIngredient()->name(), QStringLiteral("Ingredient"));
+    for (ManagedObjectContext* context : { other.get(), plain.get(), later.get() })
+        IngredientTrie::removeIngredientTrieForContext(context);
+}
+
 TEST_F(RecipeIngredientMOTest, CardRunCarriesFieldAndIndex)
 {
     auto* recipe = dynamic_cast<RecipeMO*>(insert(QStringLiteral("Recipe")));

@@ -74,6 +74,45 @@ TEST_F(IngredientLineQualityTest, RealLinesParseRightAtTheMeasuredShare)
     EXPECT_GE(share, 0.974);
 }
 
+// Shapes of line that once gave a plainly wrong amount, unit or ingredient: a size word or a
+// parenthesis between amount and unit, a word before the amount, a second ingredient mixed in or
+// given as an alternative, two measures, a longer name holding a shorter one.
+TEST_F(IngredientLineQualityTest, LinesOfTroublesomeShapesReadAsACookReadsThem)
+{
+    const FixtureLine cases[] = {
+        { "4 thin slices bacon", "4", "slices", "bacon" },
+        { "3 small cloves garlic, peeled", "3", "cloves", "garlic" },
+        { "1 heaping teaspoon sugar", "1", "teaspoon", "sugar" },
+        { "About 1 1/2 cups milk", "1 1/2", "cups", "milk" },
+        { "Scant 2 cups flour", "2", "cups", "flour" },
+        { "Approximately 3 pounds potatoes", "3", "pounds", "potato" },
+        { "2 eggs beaten with 1 tablespoon water", "2", "", "egg" },
+        { "1 cup yogurt mixed with 2 tablespoons honey", "1", "cup", "yogurt" },
+        { "1/2 cup butter or margarine", "1/2", "cup", "butter" },
+        { "1 cup brandy or dry sherry", "1", "cup", "brandy" },
+        { "2 cups/470 milliliters water", "2", "cups", "water" },
+        { "50g/2oz sugar", "50", "g", "sugar" },
+        { "1 (15-ounce) can tuna, drained", "1", "can", "tuna" },
+        { "3 (6 oz) cans tuna", "3", "cans", "tuna" },
+        { "1 teaspoon orange oil", "1", "teaspoon", "orange oil" },
+        { "1/4 cup apple jelly", "1/4", "cup", "apple jelly" },
+        { "1 cup cashew milk", "1", "cup", "cashew milk" },
+        // Unchanged: a modifier that starts the line leaves no amount.
+        { "chopped onion, 1", "", "", "onion" },
+    };
+    const std::shared_ptr<OFTrie> known = names();
+    const IngredientLineParser parser = IngredientLineScoring::lineParser(known);
+    for (const FixtureLine& expected : cases) {
+        SCOPED_TRACE(qPrintable(expected.line));
+        const IngredientLineParser::Result line
+            = IngredientLineScoring::parseLikeTheStore(parser, *known, expected.line);
+        EXPECT_EQ(line.amount, expected.amount);
+        EXPECT_TRUE(IngredientLineScoring::sameUnit(line.unit, expected.unit)) << qPrintable(line.unit);
+        EXPECT_TRUE(IngredientLineScoring::sameName(line.ingredient, expected.ingredient))
+            << qPrintable(line.ingredient);
+    }
+}
+
 // The one path through the store: each line parsed into a RecipeIngredientMO comes out as the
 // parser reads it, new ingredients created by earlier lines included.
 TEST_F(IngredientLineQualityTest, LinesParsedIntoTheStoreAgreeWithTheParser)

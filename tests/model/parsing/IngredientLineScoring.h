@@ -127,6 +127,14 @@ inline ParsingEngine::KnownIngredients knownIngredientsOf(std::shared_ptr<const 
             return held->objectValue().toString();
         return std::nullopt;
     };
+    known.namesHeldBy = [names](const QString& text) {
+        QStringList found;
+        for (const OFTrieBucket* bucket : names->bucketsHeldByText(text)) {
+            if (const auto* held = dynamic_cast<const KRTrieBucket*>(bucket))
+                found.append(held->objectValue().toString());
+        }
+        return found;
+    };
     return known;
 }
 

@@ -1,3 +1,5 @@
+#include "KRTrieBucket.h"
+#include "OFTrie.h"
 #include "ParsingEngine.h"
 
 #include <QRandomGenerator>
@@ -99,6 +101,57 @@ TEST(KnownIngredientsSearchTest, MentionsAreWhatCuttingOutEachFoundNameInTurnGiv
         const QList<ParsingEngine::KnownMention> found
             = ParsingEngine::knownIngredientsInString(text, known, units);
         const QList<ParsingEngine::KnownMention> expected = plainKnownIngredients(text, known, units);
+        ASSERT_EQ(found.size(), expected.size());
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            ASSERT_EQ(found.at(i).key, expected.at(i).key) << i;
+            ASSERT_EQ(found.at(i).name, expected.at(i).name) << i;
+        }
+    }
+}
+
+// Names asked for once a text, through one walk of the trie, give what asking once a word gives.
+TEST(KnownIngredientsSearchTest, NamesHeldByTheTextGiveWhatNamesBeginningWithEachWordGive)
+{
+    const QStringList names { "ab", "abs", "Abes", "ba", "b a", "aab", "es", "bas", "sab a", "a,b", "bab",
+        "absa", "s", "e a", "abab", "sea", "abe", "BEES", "be", "aes" };
+    auto trie = std::make_shared<OFTrie>(false);
+    for (const QString& name : names)
+        trie->addBucket(KRTrieBucket::bucketWithObject(name), name);
+    const auto nameOf = [](const OFTrieBucket* bucket) {
+        return static_cast<const KRTrieBucket*>(bucket)->objectValue().toString();
+    };
+    ParsingEngine::KnownIngredients perWord;
+    perWord.namesBeginningWith = [&](const QString& prefix) {
+        QStringList found;
+        for (const OFTrieBucket* bucket : trie->completionsFromString(prefix))
+            found.append(nameOf(bucket));
+        return found;
+    };
+    perWord.nameForKey = [&](const QString& key) -> std::optional<QString> {
+        if (const OFTrieBucket* bucket = trie->bucketForString(key))
+            return nameOf(bucket);
+        return std::nullopt;
+    };
+    ParsingEngine::KnownIngredients perText = perWord;
+    perText.namesHeldBy = [&](const QString& text) {
+        QStringList found;
+        for (const OFTrieBucket* bucket : trie->bucketsHeldByText(text))
+            found.append(nameOf(bucket));
+        return found;
+    };
+    const QStringList units { "e", "as" };
+    const QString alphabet = QStringLiteral("abseABS ,");
+    QRandomGenerator random(7654321);
+    for (int round = 0; round < 3000; ++round) {
+        QString text;
+        const int length = round % 10 == 0 ? 300 + random.bounded(300) : random.bounded(40);
+        for (int i = 0; i < length; ++i)
+            text.append(alphabet.at(random.bounded(int(alphabet.size()))));
+        SCOPED_TRACE(qPrintable(text));
+        const QList<ParsingEngine::KnownMention> found
+            = ParsingEngine::knownIngredientsInString(text, perText, units);
+        const QList<ParsingEngine::KnownMention> expected
+            = ParsingEngine::knownIngredientsInString(text, perWord, units);
         ASSERT_EQ(found.size(), expected.size());
         for (qsizetype i = 0; i < found.size(); ++i) {
             ASSERT_EQ(found.at(i).key, expected.at(i).key) << i;
