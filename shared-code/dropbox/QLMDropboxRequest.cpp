@@ -41,7 +41,10 @@ void QLMDropboxRequest::later(std::function<void()> task)
 QString QLMDropboxRequest::temporaryPathFor(const QString& dropboxPath)
 {
     const QString name = dropboxPath.section(u'/', -1);
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("%1-%2").arg(name, UUID::mg_stringWithNewUUID()));
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty()) // a temporary folder that does not exist; not the working directory
+        return {};
+    return QDir(folder).filePath(QStringLiteral("%1-%2").arg(name, UUID::mg_stringWithNewUUID()));
 }
 
 void QLMDropboxRequest::deleteTemporaryFile(const QString& path)

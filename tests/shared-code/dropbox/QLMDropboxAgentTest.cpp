@@ -131,6 +131,22 @@ TEST_F(QLMDropboxAgentTest, UploadReplacesTheFileAndLeavesNoTemporaryFile)
     EXPECT_TRUE(temporaryFiles("DeviceInfo.plist").isEmpty());
 }
 
+TEST_F(QLMDropboxAgentTest, AnUploadWhoseTemporaryFileCannotBeWrittenFailsWithoutAnErrorLater)
+{
+    const QByteArray previous = qgetenv("TMPDIR");
+    write("/notAFolder", "x"); // a file stops even a privileged user
+    qputenv("TMPDIR", QFile::encodeName(root + "/notAFolder"));
+    Log::Capture log;
+    agent.uploadFile("data", "/Devices/Mac/DeviceInfo.plist", success(), failure());
+    qputenv("TMPDIR", previous);
+    EXPECT_TRUE(outcome.said.isEmpty()); // reported only once the agent watches the request
+    EXPECT_TRUE(log.contains("Can't save file at " + root + "/notAFolder/DeviceInfo.plist-"));
+    EXPECT_EQ(run(), (QStringList { "error nil", "error notification" }));
+    EXPECT_TRUE(outcome.userInfo.isEmpty());
+    EXPECT_TRUE(agent.helperObjects().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(root + "/Devices"));
+}
+
 TEST_F(QLMDropboxAgentTest, LoadingAFileGivesItsExactBytesAndLeavesNoTemporaryFile)
 {
     const QByteArray bytes("bplist00\0\xff\x01", 10);
@@ -269,6 +285,12 @@ TEST_F(QLMDropboxAgentTest, TheFolderMakerMakesWhatIsMissingAndRecreatesWhatIsDe
     agent.makeDropboxPathIfNecessary("");
     EXPECT_EQ(run(), QStringList { "error notification" });
     EXPECT_TRUE(outcome.userInfo.isEmpty());
+
+    // A sync client's conflicted copy reads as deleted, so it is made again; the walk goes on.
+    write("/Kitchora/Old (conflicted copy)/x", "x");
+    agent.makeDropboxPathIfNecessary("/Kitchora/Old (conflicted copy)/Recipes");
+    EXPECT_EQ(run(), QStringList { "success notification" });
+    EXPECT_TRUE(QFileInfo(root + "/Kitchora/Old (conflicted copy)/Recipes").isDir());
 
     Log::Capture log;
     agent.makeDropboxPathIfNecessary("/Kitchora/Devices/keep/sub");
