@@ -1,6 +1,7 @@
 #include "DropboxErrors.h"
 #include "DropboxFixture.h"
 
+#include <QCoreApplication>
 #include <functional>
 
 namespace
@@ -267,4 +268,21 @@ TEST(DBSessionTest, LinkingLastsUntilUnlinkAllAndUnlinkedRequestsFail)
     DBSession::setSharedSession(session);
     EXPECT_EQ(DBSession::sharedSession(), session);
     DBSession::setSharedSession(nullptr);
+}
+
+TEST(DBRestClientEventLoopTest, AnswersArriveFromTheApplicationsEventLoop)
+{
+    ScratchUserDefaults defaults;
+    QTemporaryDir folder;
+    auto session = std::make_shared<DBSession>("loopkey", "secret", kDBRootDropbox);
+    ASSERT_TRUE(session->linkFolder(folder.path()));
+    RecordingDelegate delegate;
+    DBRestClient client(session);
+    client.setDelegate(&delegate);
+    client.createFolder("/a/b");
+    client.loadMetadata("/a");
+    EXPECT_TRUE(delegate.answers.isEmpty());
+    for (int pass = 0; pass < 100 && delegate.answers.size() < 2; ++pass)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(delegate.answers, (QStringList { "created /a/b", "metadata /a" }));
 }
