@@ -646,10 +646,8 @@ void ManagedObject::clearChanges()
     m_originalToMany.clear();
 }
 
-void ManagedObject::turnIntoFault()
+void ManagedObject::forgetRow() const
 {
-    willTurnIntoFault();
-    clearChanges();
     for (QVariant& value : m_attributes)
         value = QVariant();
     for (RelationSlot& slot : m_relations) {
@@ -658,6 +656,13 @@ void ManagedObject::turnIntoFault()
         slot.pendingEntity = nullptr;
         slot.members.reset();
     }
+}
+
+void ManagedObject::turnIntoFault()
+{
+    willTurnIntoFault();
+    clearChanges();
+    forgetRow();
     m_fault = true;
     m_prefilled = false;
     didTurnIntoFault();
@@ -668,12 +673,5 @@ void ManagedObject::dropPrefill() const
     if (!m_prefilled)
         return;
     m_prefilled = false;
-    for (QVariant& value : m_attributes)
-        value = QVariant();
-    for (RelationSlot& slot : m_relations) {
-        slot.object = nullptr;
-        slot.pendingKey = 0;
-        slot.pendingEntity = nullptr;
-        slot.members.reset();
-    }
+    forgetRow();
 }

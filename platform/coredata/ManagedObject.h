@@ -154,6 +154,7 @@ private:
     void notifyObservers(const QString& key, const QVariant& oldValue);
     void clearChanges();
     void turnIntoFault();
+    void forgetRow() const; // values and links as read, not changes
     // A prefilled fault forgets its row, which may be stale: firing it reads the store again.
     void dropPrefill() const;
 
