@@ -6,7 +6,9 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class CollectionTreeModel;
+class CollectionsController;
+class CollectionsOutlineView;
+class CollectionsTreeModel;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -43,7 +45,9 @@ public:
 
     ManagedObject* selectedCollection() const;
     ManagedObject* selectedRecipe() const;
-    const CollectionTreeModel& collectionsModel() const { return *m_collections; }
+    const CollectionsTreeModel& collectionsModel() const { return *m_collections; }
+    CollectionsController& collectionsController() const { return *m_collectionsController; }
+    CollectionsOutlineView* collectionsOutlineView() const { return m_collectionsOutlineView; }
     const RecipeListModel& recipesModel() const { return *m_recipes; }
     QTextBrowser* recipeView() const { return m_recipeView; }
 
@@ -95,8 +99,9 @@ private:
     KitchoraController& m_controller;
     QSplitter* m_mainSplitter = nullptr;
     QSplitter* m_recipeViewSplitter = nullptr;
-    QTreeView* m_collectionsOutlineView = nullptr;
-    CollectionTreeModel* m_collections = nullptr;
+    CollectionsController* m_collectionsController = nullptr;
+    CollectionsOutlineView* m_collectionsOutlineView = nullptr;
+    CollectionsTreeModel* m_collections = nullptr;
     QLabel* m_tableHeader = nullptr;
     QStackedWidget* m_viewerBackground = nullptr;
     QTableView* m_recipeTableView = nullptr;
