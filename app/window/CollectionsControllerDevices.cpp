@@ -49,7 +49,8 @@ void copyDeviceAttributes(ManagedObject* collection, const QLMKitchoraDevice& de
     set(device.deviceType(), QStringLiteral("deviceType"));
     set(device.dropboxPath(), QStringLiteral("dropboxPath"));
     set(device.deviceToken(), QStringLiteral("apnsToken"));
-    set(device.lastAccessedDate(), QStringLiteral("lastAccessedDate"));
+    set(device.lastAccessedDate().isValid() ? QVariant(device.lastAccessedDate()) : QVariant(),
+        QStringLiteral("lastAccessedDate"));
     set(device.supportsGroceryLists(), QStringLiteral("groceryListSupport"));
 }
 
@@ -194,7 +195,10 @@ void CollectionsController::hideDevice()
     }
     if (!m_hiddenUDIDs->contains(udid))
         m_hiddenUDIDs->append(udid);
-    UserDefaults::standardUserDefaults().setObject(QVariant(*m_hiddenUDIDs), QLMDropboxHiddenDevicesKey);
+    QVariantList stored;
+    for (const QString& hidden : std::as_const(*m_hiddenUDIDs))
+        stored.append(hidden);
+    UserDefaults::standardUserDefaults().setObject(stored, QLMDropboxHiddenDevicesKey);
     ManagedObjectContext* context = collection->managedObjectContext();
     context->deleteObject(collection);
     context->processPendingChanges();

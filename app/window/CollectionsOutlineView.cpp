@@ -214,6 +214,11 @@ CollectionsController::DragSource CollectionsOutlineView::dragSourceOf(const QOb
     return Source::OtherView;
 }
 
+const QObject* CollectionsOutlineView::sourceOf(const QDropEvent& event) const
+{
+    return event.source();
+}
+
 CollectionsOutlineView::DropPlace CollectionsOutlineView::dropPlaceAt(const QPoint& position) const
 {
     const CollectionsTreeModel& model = m_controller.collectionsModel();
@@ -233,7 +238,7 @@ CollectionsOutlineView::DropPlace CollectionsOutlineView::dropPlaceAt(const QPoi
 Qt::DropAction CollectionsOutlineView::validate(const QDropEvent& event) const
 {
     CollectionsController::DropInfo info;
-    info.source = dragSourceOf(event.source());
+    info.source = dragSourceOf(sourceOf(event));
     info.data = event.mimeData();
     info.sourceOperations = event.possibleActions();
     DropPlace place = dropPlaceAt(event.position().toPoint());
@@ -244,7 +249,7 @@ void CollectionsOutlineView::dragEnterEvent(QDragEnterEvent* event)
 {
     // Entering the list is always allowed; each position is judged as the drag moves.
     if (event->mimeData()
-        && dragSourceOf(event->source()) != CollectionsController::DragSource::OtherApplication)
+        && dragSourceOf(sourceOf(*event)) != CollectionsController::DragSource::OtherApplication)
         event->accept();
     else
         event->ignore();
@@ -269,7 +274,7 @@ void CollectionsOutlineView::dragMoveEvent(QDragMoveEvent* event)
 void CollectionsOutlineView::dropEvent(QDropEvent* event)
 {
     CollectionsController::DropInfo info;
-    info.source = dragSourceOf(event->source());
+    info.source = dragSourceOf(sourceOf(*event));
     info.data = event->mimeData();
     info.sourceOperations = event->possibleActions();
     DropPlace place = dropPlaceAt(event->position().toPoint());

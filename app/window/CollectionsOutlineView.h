@@ -49,6 +49,9 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The widget a drag started from, nullptr for another program's. Only a drag the platform runs
+    // knows its source, so tests that send drag events themselves answer it here.
+    virtual const QObject* sourceOf(const QDropEvent& event) const;
     void drawRow(
         QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
