@@ -14,8 +14,10 @@
 #include "RecipeTableColumns.h"
 #include "UserDefaults.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 
 namespace
@@ -713,4 +715,43 @@ TEST_F(CollectionsControllerTest, DraggingTwoRecipesOntoACollectionInTheViewFile
     EXPECT_TRUE(holds(pies, b));
     EXPECT_TRUE(holds(controller->libraryCollection(), b));
     EXPECT_TRUE(holds(controller->importedCollection(), b));
+}
+
+TEST_F(CollectionsControllerTest, DeleteKeyRemovesUserCollectionsOnlyAndSelectsTheRowAbove)
+{
+    ManagedObject* cakes = manual(QStringLiteral("Cakes"), 6);
+    ManagedObject* pies = manual(QStringLiteral("Pies"), 7);
+    rearrange();
+    CollectionsOutlineView view(*lists);
+    view.resize(240, 400);
+    view.show();
+    int beeps = 0;
+    QObject::connect(lists.get(), &CollectionsController::beeped, [&beeps] { ++beeps; });
+    const auto press = [&view](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(&view, &event);
+    };
+
+    lists->selectCollection(controller->libraryCollection());
+    press(Qt::Key_Delete);
+    EXPECT_EQ(beeps, 1);
+    EXPECT_FALSE(view.deleteAction()->isEnabled());
+
+    lists->selectCollection(pies);
+    EXPECT_TRUE(view.deleteAction()->isEnabled());
+    EXPECT_EQ(view.deleteAction()->text(), QStringLiteral("Delete Recipe Collection"));
+    // With a modifier held the key is not a deletion.
+    press(Qt::Key_Backspace, Qt::ShiftModifier);
+    EXPECT_FALSE(pies->isDeleted());
+    press(Qt::Key_Backspace);
+    EXPECT_EQ(presenter.alerts.size(), 1);
+    EXPECT_TRUE(pies->isDeleted());
+    EXPECT_EQ(lists->selectedCollection(), cakes);
+
+    // Renaming in place: an empty name is ignored.
+    const QModelIndex row = lists->collectionsModel().indexOf(cakes);
+    EXPECT_TRUE(lists->collectionsModel().setData(row, QStringLiteral("Tarts")));
+    EXPECT_EQ(cakes->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("Tarts"));
+    lists->collectionsModel().setData(row, QString());
+    EXPECT_EQ(cakes->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("Tarts"));
 }
