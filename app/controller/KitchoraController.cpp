@@ -50,8 +50,8 @@ KitchoraController::KitchoraController(
     m_unlinkedDropbox = std::make_unique<UnlinkedDropbox>();
     m_recipeController
         = neighbours.recipeController ? neighbours.recipeController : m_idleRecipeController.get();
-    m_collectionsController = neighbours.collectionsController ? neighbours.collectionsController
-                                                               : m_idleCollectionsController.get();
+    m_givenCollectionsController = neighbours.collectionsController;
+    setCollectionsController(nullptr);
     m_groceryListController = neighbours.groceryListController ? neighbours.groceryListController
                                                                : m_idleGroceryListController.get();
     m_dropbox = neighbours.dropbox ? neighbours.dropbox : m_unlinkedDropbox.get();
@@ -94,6 +94,13 @@ KitchoraController::~KitchoraController()
     m_context.reset();
     m_coordinator.reset();
     m_model.reset();
+}
+
+void KitchoraController::setCollectionsController(CollectionsControllerService* collectionsController)
+{
+    m_collectionsController = collectionsController ? collectionsController
+        : m_givenCollectionsController              ? m_givenCollectionsController
+                                                    : m_idleCollectionsController.get();
 }
 
 void KitchoraController::presentError(const Error& error)

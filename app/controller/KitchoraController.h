@@ -100,6 +100,10 @@ public:
     KitchoraController(const KitchoraController&) = delete;
     KitchoraController& operator=(const KitchoraController&) = delete;
 
+    // The source list's controller, once the window made it; not owned; nullptr: the one handed
+    // in at construction, else the least one.
+    void setCollectionsController(CollectionsControllerService* collectionsController);
+
     // Not owned; nullptr while there is no window (window steps are then skipped).
     void setMainWindowAccess(MainWindowAccess* window) { m_window = window; }
 
@@ -253,6 +257,7 @@ private:
     RecipeControllerService* m_recipeController = nullptr;
     SearchEngineService* m_searchEngine = nullptr;
     CollectionsControllerService* m_collectionsController = nullptr;
+    CollectionsControllerService* m_givenCollectionsController = nullptr;
     GroceryListControllerService* m_groceryListController = nullptr;
     DropboxService* m_dropbox = nullptr;
     std::function<std::unique_ptr<BackgroundUploaderService>()> m_makeUploader;

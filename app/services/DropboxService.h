@@ -2,11 +2,18 @@
 
 #include "QLMKitchoraDevice.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QString>
+#include <QVariantList>
+#include <QVariantMap>
 #include <functional>
 
-// What the application controller asks of device sharing through Dropbox. Main thread only;
-// every completion is called on the main thread, later, never from inside the call.
+class ManagedObject;
+
+// What the application controller and the source list ask of device sharing through Dropbox and of
+// the recipe property-list mapping it sends. Main thread only; every completion is called on the
+// main thread, later, never from inside the call.
 class DropboxService
 {
 public:
@@ -21,5 +28,28 @@ public:
     // Reads the record of every other device and calls `processDevices` once with them.
     // `processDevices` must not be empty.
     virtual void readArrayOfDevicePlists(std::function<void(const QList<QLMKitchoraDevice>&)> processDevices)
+        = 0;
+
+    // Fetches the recipes other devices sent to this computer and calls `processRecipe` once per
+    // recipe (its property list and picture data, either may be empty), deleting each file once
+    // read. `processRecipe` answers whether a recipe was made. An empty function is only logged.
+    using RecipeProcessor = std::function<bool(const QVariantMap& plist, const QByteArray& imageData)>;
+    virtual void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor processRecipe) = 0;
+    // Appends the recipe property lists to the device's recipes and sends it one push message.
+    virtual void addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device) = 0;
+    // Writes one grocery list for the device when it supports grocery lists; otherwise nothing.
+    virtual void addGroceryListPlistToDevice(const QVariantMap& plist, const QLMKitchoraDevice& device) = 0;
+    // Uploads a recipe picture into the device's picture folder under `fileName`.
+    virtual void uploadRecipeImageDataToDevice(
+        const QByteArray& data, const QLMKitchoraDevice& device, const QString& fileName)
+        = 0;
+
+    // The recipe's device property list ("vrcText", "onlineID", ...), given to `completion` once:
+    // the list, or an empty list and an error text when it cannot be made.
+    using PlistCompletion = std::function<void(const QVariantMap& plist, const QString& error)>;
+    virtual void plistFromRecipeMO(ManagedObject* recipe, PlistCompletion completion) = 0;
+    // Inserts a recipe made from a device property list into the main context; nullptr when none
+    // could be made.
+    virtual ManagedObject* recipeManagedObjectFromPlist(const QVariantMap& plist, const QByteArray& imageData)
         = 0;
 };

@@ -8,4 +8,5 @@ class IdleGroceryListController : public GroceryListControllerService
 public:
     void fetchGroceryListCollection() override { }
     void fetchGroceryListsFromDropbox() override { }
+    void createGroceryListWithRecipes(const QList<ManagedObject*>&) override { }
 };

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
-#include "CollectionTreeModel.h"
+#include "CollectionsController.h"
+#include "CollectionsOutlineView.h"
+#include "CollectionsTreeModel.h"
 #include "KitchoraController.h"
 #include "Presenter.h"
 #include "RecipeCardDocument.h"
@@ -31,12 +33,20 @@ MainWindow::MainWindow(KitchoraController& controller, QWidget* parent)
     , m_controller(controller)
 {
     setWindowTitle(tr("Kitchora"));
+    m_collectionsController = new CollectionsController(controller, this);
+    m_controller.setCollectionsController(m_collectionsController);
     buildPanes();
     buildMenus();
     resize(1180, 760);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    if (&m_controller.collectionsController() == m_collectionsController)
+        m_controller.setCollectionsController(nullptr);
+    // The views go before the source list's controller they show.
+    delete takeCentralWidget();
+}
 
 QToolButton* MainWindow::addButton(const QString& text, const QString& toolTip)
 {
@@ -56,18 +66,17 @@ void MainWindow::buildPanes()
     auto* leftLayout = new QVBoxLayout(leftPane);
     leftLayout->setContentsMargins(0, 0, 0, 0);
     leftLayout->setSpacing(0);
-    m_collections = new CollectionTreeModel(this);
-    m_collectionsOutlineView = new QTreeView;
-    m_collectionsOutlineView->setModel(m_collections);
-    m_collectionsOutlineView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_collectionsOutlineView->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_collectionsOutlineView->setUniformRowHeights(true);
+    m_collections = &m_collectionsController->collectionsModel();
+    m_collectionsOutlineView = new CollectionsOutlineView(*m_collectionsController);
     leftLayout->addWidget(m_collectionsOutlineView, 1);
     auto* buttons = new QHBoxLayout;
     buttons->setContentsMargins(4, 2, 4, 2);
     buttons->addWidget(addButton(QStringLiteral("+"), tr("Add a recipe")));
     buttons->addWidget(addButton(QStringLiteral("+≡"), tr("Add a grocery list")));
-    buttons->addWidget(addButton(QStringLiteral("+▤"), tr("Add a collection")));
+    QToolButton* addCollection = addButton(QStringLiteral("+▤"), tr("Add a collection"));
+    addCollection->setEnabled(true);
+    connect(addCollection, &QToolButton::clicked, this, [this] { m_collectionsController->newCollection(); });
+    buttons->addWidget(addCollection);
     buttons->addStretch(1);
     buttons->addWidget(addButton(tr("Import"), tr("Import recipes")));
     leftLayout->addLayout(buttons);
@@ -148,11 +157,11 @@ void MainWindow::buildPanes()
         [this](int position, int) { constrainMainDivider(position); });
     setCentralWidget(m_mainSplitter);
 
-    connect(m_collectionsOutlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(m_collectionsController, &CollectionsController::selectedCollectionChanged, this,
         &MainWindow::collectionSelectionChanged);
     connect(m_recipeTableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &MainWindow::recipeSelectionChanged);
-    connect(m_collectionsOutlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+    connect(m_collectionsController, &CollectionsController::selectedCollectionChanged, this,
         &MainWindow::updatePrintingTarget);
     setGroceryListsTableHidden(true);
 }
@@ -230,7 +239,7 @@ void MainWindow::reloadLibrary()
 {
     ManagedObject* collection = selectedCollection();
     ManagedObject* recipe = selectedRecipe();
-    m_collections->reload(m_controller.managedObjectContext());
+    m_collectionsController->collectionsTreeController().rearrangeObjects();
     m_collectionsOutlineView->expandToDepth(0);
     if (!m_collections->indexOf(collection).isValid())
         collection = nullptr;
@@ -249,18 +258,16 @@ void MainWindow::selectCollection(ManagedObject* collection)
     if (!index.isValid())
         index = m_collections->index(0, 0);
     // Selecting the row already selected changes nothing: refresh the lists by hand.
-    m_collectionsOutlineView->selectionModel()->clearSelection();
-    if (index.isValid())
-        m_collectionsOutlineView->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ManagedObject* wanted = m_collections->collectionAt(index);
+    if (wanted && m_collectionsController->selectedCollection() != wanted)
+        m_collectionsController->selectCollection(wanted);
     else
-        collectionSelectionChanged();
+        m_collectionsController->selectionDidChange();
 }
 
 ManagedObject* MainWindow::selectedCollection() const
 {
-    const QModelIndexList rows = m_collectionsOutlineView->selectionModel()->selectedRows();
-    return rows.isEmpty() ? nullptr : m_collections->collectionAt(rows.first());
+    return m_collectionsController->selectedCollection();
 }
 
 ManagedObject* MainWindow::selectedRecipe() const

@@ -7,7 +7,9 @@
 #include <QPointer>
 #include <memory>
 
-class CollectionTreeModel;
+class CollectionsController;
+class CollectionsOutlineView;
+class CollectionsTreeModel;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -45,7 +47,9 @@ public:
 
     ManagedObject* selectedCollection() const;
     ManagedObject* selectedRecipe() const;
-    const CollectionTreeModel& collectionsModel() const { return *m_collections; }
+    const CollectionsTreeModel& collectionsModel() const { return *m_collections; }
+    CollectionsController& collectionsController() const { return *m_collectionsController; }
+    CollectionsOutlineView* collectionsOutlineView() const { return m_collectionsOutlineView; }
     const RecipeListModel& recipesModel() const { return *m_recipes; }
     RecipeArrayController& recipeArrayController() const { return *m_recipeArrayController; }
     RecipeTableView* recipeTableView() const { return m_recipeTableView; }
@@ -101,8 +105,9 @@ private:
     KitchoraController& m_controller;
     QSplitter* m_mainSplitter = nullptr;
     QSplitter* m_recipeViewSplitter = nullptr;
-    QTreeView* m_collectionsOutlineView = nullptr;
-    CollectionTreeModel* m_collections = nullptr;
+    CollectionsController* m_collectionsController = nullptr;
+    CollectionsOutlineView* m_collectionsOutlineView = nullptr;
+    CollectionsTreeModel* m_collections = nullptr;
     QLabel* m_tableHeader = nullptr;
     QStackedWidget* m_viewerBackground = nullptr;
     RecipeTableView* m_recipeTableView = nullptr;

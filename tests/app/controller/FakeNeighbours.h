@@ -5,7 +5,11 @@
 #include "DropboxService.h"
 #include "GroceryListControllerService.h"
 #include "MainWindowAccess.h"
+#include "ManagedObject.h"
 #include "RecipeControllerService.h"
+
+#include <QVariantMap>
+#include <utility>
 
 // Doubles of the subsystems around the application controller: each counts what it was asked.
 
@@ -45,7 +49,12 @@ class FakeGroceryListController : public GroceryListControllerService
 public:
     void fetchGroceryListCollection() override { ++collectionFetches; }
     void fetchGroceryListsFromDropbox() override { ++dropboxFetches; }
+    void createGroceryListWithRecipes(const QList<ManagedObject*>& recipes) override
+    {
+        listsMade.append(recipes);
+    }
     int collectionFetches = 0;
+    QList<QList<ManagedObject*>> listsMade;
     int dropboxFetches = 0;
 };
 
@@ -56,11 +65,56 @@ public:
     void deleteOwnFolderAndUnlink(std::function<void()>) override { ++unlinks; }
     void readArrayOfDevicePlists(std::function<void(const QList<QLMKitchoraDevice>&)> processDevices) override
     {
-        processDevices(QList<QLMKitchoraDevice>(devices));
+        processDevices(records.isEmpty() ? QList<QLMKitchoraDevice>(devices) : records);
+    }
+    void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor processRecipe) override
+    {
+        for (const QVariantMap& plist : std::as_const(incomingRecipes))
+            madeRecipes += processRecipe(plist, QByteArray()) ? 1 : 0;
+        incomingRecipes.clear();
+    }
+    void addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device) override
+    {
+        recipeSends.append({ plists, device });
+    }
+    void addGroceryListPlistToDevice(const QVariantMap& plist, const QLMKitchoraDevice& device) override
+    {
+        groceryListSends.append({ plist, device });
+    }
+    void uploadRecipeImageDataToDevice(
+        const QByteArray&, const QLMKitchoraDevice&, const QString& fileName) override
+    {
+        pictureUploads.append(fileName);
+    }
+    // Answers later, as the real mapping does: runPendingPlists() calls the completions.
+    void plistFromRecipeMO(ManagedObject* recipe, PlistCompletion completion) override
+    {
+        const QString name = recipe->valueForKey(QStringLiteral("name")).toString();
+        pendingPlists.append([name, completion] {
+            completion({ { QStringLiteral("name"), name }, { QStringLiteral("onlineID"), name } }, QString());
+        });
+    }
+    void runPendingPlists()
+    {
+        const auto pending = std::exchange(pendingPlists, {});
+        for (const auto& complete : pending)
+            complete();
+    }
+    ManagedObject* recipeManagedObjectFromPlist(const QVariantMap& plist, const QByteArray&) override
+    {
+        return makeRecipe ? makeRecipe(plist) : nullptr;
     }
     bool linked = false;
     int unlinks = 0;
     int devices = 0;
+    QList<QLMKitchoraDevice> records; // when set, what readArrayOfDevicePlists hands back
+    QList<QVariantMap> incomingRecipes;
+    int madeRecipes = 0;
+    std::function<ManagedObject*(const QVariantMap&)> makeRecipe;
+    QList<std::pair<QVariantList, QLMKitchoraDevice>> recipeSends;
+    QList<std::pair<QVariantMap, QLMKitchoraDevice>> groceryListSends;
+    QStringList pictureUploads;
+    QList<std::function<void()>> pendingPlists;
 };
 
 class FakeUploader : public BackgroundUploaderService

@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 
-#include "CollectionTreeModel.h"
+#include "CollectionsTreeModel.h"
 #include "ControllerFixture.h"
 #include "RecipeCardDocument.h"
 #include "RecipeListModel.h"
@@ -62,7 +62,7 @@ protected:
 
     QStringList topLevelNames() const
     {
-        const CollectionTreeModel& model = mainWindow->collectionsModel();
+        const CollectionsTreeModel& model = mainWindow->collectionsModel();
         QStringList names;
         for (int row = 0; row < model.rowCount(); ++row)
             names.append(model.data(model.index(row, 0)).toString());

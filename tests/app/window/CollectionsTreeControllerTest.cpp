@@ -1,4 +1,4 @@
-#include "CollectionTree.h"
+#include "CollectionsTreeController.h"
 
 #include "Folder.h"
 #include "ModelStoreFixture.h"
@@ -7,7 +7,7 @@
 namespace
 {
 
-class CollectionTreeTest : public ModelStoreFixture
+class CollectionsTreeControllerTest : public ModelStoreFixture
 {
 protected:
     ManagedObject* collection(const QString& entity, const QString& name, int index, const QString& kind)
@@ -18,18 +18,18 @@ protected:
         return made;
     }
 
-    static QStringList names(const std::vector<std::unique_ptr<CollectionTree::Node>>& nodes)
+    static QStringList names(const std::vector<std::unique_ptr<CollectionsTreeController::Node>>& nodes)
     {
         QStringList result;
         for (const auto& node : nodes)
-            result.append(node->name);
+            result.append(node->collection->valueForKey(QStringLiteral("name")).toString());
         return result;
     }
 };
 
 } // namespace
 
-TEST_F(CollectionTreeTest, TopLevelAndFolderChildrenByIndexThenName)
+TEST_F(CollectionsTreeControllerTest, TopLevelAndFolderChildrenByIndexThenName)
 {
     collection(
         QStringLiteral("ManualCollection"), QStringLiteral("Zucchini"), 6, KRCollectionKindManualCollection);
@@ -52,23 +52,25 @@ TEST_F(CollectionTreeTest, TopLevelAndFolderChildrenByIndexThenName)
     context->deleteObject(gone);
     context->processPendingChanges();
 
-    CollectionTree tree;
-    tree.rebuild(context.get());
+    ManagedObjectContext* current = context.get();
+    CollectionsTreeController tree([&current] { return current; });
+    tree.rearrangeObjects();
     EXPECT_EQ(names(tree.roots()),
         QStringList({ "Recipe Library", "Recent Imports", "Recently Cooked", "Zucchini", "Desserts" }));
-    const CollectionTree::Node* desserts = tree.nodeAt({ 4 });
+    const CollectionsTreeController::Node* desserts = tree.nodeAt({ 4 });
     ASSERT_NE(desserts, nullptr);
     EXPECT_EQ(desserts->collection, folder);
     EXPECT_EQ(names(desserts->children), QStringList({ "Pies", "Cakes" }));
     EXPECT_EQ(desserts->children[1]->parent, desserts);
 
-    EXPECT_EQ(tree.pathOf(cakes), QList<int>({ 4, 1 }));
+    EXPECT_EQ(tree.arrangedIndexPathForObject(cakes), QList<int>({ 4, 1 }));
     EXPECT_EQ(tree.nodeAt({ 4, 1 })->collection, cakes);
-    EXPECT_TRUE(tree.pathOf(gone).isEmpty());
-    EXPECT_TRUE(tree.pathOf(nullptr).isEmpty());
+    EXPECT_TRUE(tree.arrangedIndexPathForObject(gone).isEmpty());
+    EXPECT_TRUE(tree.arrangedIndexPathForObject(nullptr).isEmpty());
     EXPECT_EQ(tree.nodeAt({ 4, 2 }), nullptr);
     EXPECT_EQ(tree.nodeAt({ -1 }), nullptr);
 
-    tree.rebuild(nullptr);
+    current = nullptr;
+    tree.rearrangeObjects();
     EXPECT_TRUE(tree.roots().empty());
 }
