@@ -7,6 +7,7 @@
 #include "Presenter.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
+#include "RecipeListColumns.h"
 #include "RecipeListModel.h"
 #include "RecipeTableView.h"
 #include "SplitViewRules.h"
@@ -44,6 +45,7 @@ MainWindow::~MainWindow()
 {
     if (&m_controller.collectionsController() == m_collectionsController)
         m_controller.setCollectionsController(nullptr);
+    m_collectionsController->setRecipeTableColumns(nullptr);
     // The views go before the source list's controller they show.
     delete takeCentralWidget();
 }
@@ -101,6 +103,8 @@ void MainWindow::buildPanes()
     m_recipeArrayController = std::make_unique<RecipeArrayController>(std::move(outlets));
     m_recipeArrayController->setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
     m_recipes = std::make_unique<RecipeListModel>(*m_recipeArrayController);
+    m_recipeListColumns = std::make_unique<RecipeListColumns>(*m_recipes);
+    m_collectionsController->setRecipeTableColumns(m_recipeListColumns.get());
     m_recipeTableView = new RecipeTableView;
     m_recipeTableView->setSelectedCollection([this] { return selectedCollection(); });
     m_recipeTableView->bindContent(

@@ -20,6 +20,7 @@ class QTextBrowser;
 class QToolButton;
 class QTreeView;
 class RecipeArrayController;
+class RecipeListColumns;
 class RecipeListModel;
 class RecipeTableView;
 
@@ -116,6 +117,7 @@ private:
     // The model goes before the controller it observes.
     std::unique_ptr<RecipeArrayController> m_recipeArrayController;
     std::unique_ptr<RecipeListModel> m_recipes;
+    std::unique_ptr<RecipeListColumns> m_recipeListColumns;
     QTextBrowser* m_recipeView = nullptr;
     QPointer<QTextBrowser> m_helpWindow;
     QAction* m_printAction = nullptr;

@@ -4,6 +4,7 @@
 #include "ControllerFixture.h"
 #include "RecipeCardDocument.h"
 #include "RecipeListModel.h"
+#include "RecipeTableColumns.h"
 #include "SampleLibraryBuilder.h"
 
 #include <QAction>
@@ -155,4 +156,26 @@ TEST_F(MainWindowTest, PrintFollowsWhatTheActiveWindowShows)
     EXPECT_FALSE(mainWindow->printAction()->isEnabled());
     mainWindow->print();
     EXPECT_EQ(presenter.printPanels, 2);
+}
+
+TEST_F(MainWindowTest, RecentImportsAndRecentlyCookedAddTheirDateColumnToTheRecipeList)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    const RecipeListModel& recipes = mainWindow->recipesModel();
+    ASSERT_EQ(recipes.columnWithIdentifier(KRDateAddedColumnIdentifier), -1);
+
+    mainWindow->selectCollection(controller->importedCollection());
+    EXPECT_GE(recipes.columnWithIdentifier(KRDateAddedColumnIdentifier), 0);
+    EXPECT_EQ(recipes.columnWithIdentifier(KRDateCookedColumnIdentifier), -1);
+
+    // Back in the library the column goes and the order by name comes back.
+    mainWindow->selectCollection(controller->libraryCollection());
+    EXPECT_EQ(recipes.columnWithIdentifier(KRDateAddedColumnIdentifier), -1);
+    const QList<SortDescriptor> order = recipes.recipes().sortDescriptors();
+    ASSERT_FALSE(order.isEmpty());
+    EXPECT_EQ(order.first().key(), QStringLiteral("name"));
+
+    mainWindow->selectCollection(controller->recentlyCookedCollection());
+    EXPECT_EQ(recipes.columnWithIdentifier(KRDateAddedColumnIdentifier), -1);
+    EXPECT_GE(recipes.columnWithIdentifier(KRDateCookedColumnIdentifier), 0);
 }
