@@ -299,19 +299,27 @@ void ManagedObjectContext::formBatch(const QList<ManagedObject*>& objects)
 QList<ManagedObject*> ManagedObjectContext::batchPeers(
     const ManagedObject* object, const std::function<bool(const ManagedObject*)>& wanted) const
 {
-    // A bounded look around the object: peers already read are skipped, but never by walking
-    // the whole of a large batch for each object.
+    // A bounded look ahead of the object: where a long run of peers is already read, the rest of
+    // the batch most likely is too, and walking it for every object would cost more than it saves.
     constexpr qsizetype kMaxLooks = 4 * PersistentStore::kReadBatchSize;
+    constexpr qsizetype kMaxMissesInARow = 32;
     QList<ManagedObject*> peers;
     const std::vector<ManagedObjectID>& ids = *object->m_batch;
     const qsizetype count = qsizetype(ids.size());
     const qsizetype looks = std::min(count - 1, kMaxLooks);
-    for (qsizetype step = 1; step <= looks && peers.size() < PersistentStore::kReadBatchSize - 1; ++step) {
+    qsizetype misses = 0;
+    for (qsizetype step = 1;
+         step <= looks && peers.size() < PersistentStore::kReadBatchSize - 1 && misses < kMaxMissesInARow;
+         ++step) {
         const ManagedObjectID& id = ids[size_t((qsizetype(object->m_batchIndex) + step) % count)];
         ManagedObject* peer = m_registered.value(id);
         if (peer && peer != object && peer->m_batch == object->m_batch && !peer->m_invalid
-            && id.storeNumber() == object->m_objectID.storeNumber() && wanted(peer))
+            && id.storeNumber() == object->m_objectID.storeNumber() && wanted(peer)) {
             peers.append(peer);
+            misses = 0;
+        } else {
+            ++misses;
+        }
     }
     return peers;
 }
