@@ -281,6 +281,33 @@ void ManagedObjectContext::fulfillFault(ManagedObject* object)
     object->awakeFromFetch();
 }
 
+namespace
+{
+
+// The objects by their row keys, and the keys in the objects' order.
+QHash<qint64, ManagedObject*> byReferenceKey(const QList<ManagedObject*>& objects, QList<qint64>* keys)
+{
+    QHash<qint64, ManagedObject*> byKey;
+    for (ManagedObject* object : objects) {
+        byKey.insert(object->objectID().referenceKey(), object);
+        keys->append(object->objectID().referenceKey());
+    }
+    return byKey;
+}
+
+} // namespace
+
+// The member object of a to-many row; one made here is noted in `made`, to be read with the others.
+ManagedObject* ManagedObjectContext::memberForRow(
+    const EntityDescription* entity, quint32 storeNumber, qint64 key, QList<ManagedObject*>& made)
+{
+    const qsizetype before = m_registered.size();
+    ManagedObject* member = objectForRow(entity, storeNumber, key);
+    if (m_registered.size() != before)
+        made.append(member);
+    return member;
+}
+
 void ManagedObjectContext::formBatch(const QList<ManagedObject*>& objects)
 {
     if (objects.size() < 2)
@@ -332,12 +359,8 @@ void ManagedObjectContext::prefillPeers(ManagedObject* object, PersistentStore* 
     wanted.append(batchPeers(object, [root](const ManagedObject* peer) {
         return peer->m_fault && !peer->m_prefilled && peer->m_entity->rootEntity() == root;
     }));
-    QHash<qint64, ManagedObject*> byKey;
     QList<qint64> keys;
-    for (ManagedObject* peer : wanted) {
-        byKey.insert(peer->m_objectID.referenceKey(), peer);
-        keys.append(peer->m_objectID.referenceKey());
-    }
+    const QHash<qint64, ManagedObject*> byKey = byReferenceKey(wanted, &keys);
     store->loadRows(object->m_entity, keys, [&](qint64 key, SqlStatement& row) {
         ManagedObject* peer = byKey.value(key);
         if (!peer || peer->m_prefilled)
@@ -356,12 +379,8 @@ bool ManagedObjectContext::loadToManyOfPeers(
     owners.append(batchPeers(object, [object, slot](const ManagedObject* peer) {
         return !peer->m_fault && peer->m_entity == object->m_entity && !peer->m_relations[slot].members;
     }));
-    QHash<qint64, ManagedObject*> byKey;
     QList<qint64> keys;
-    for (ManagedObject* owner : owners) {
-        byKey.insert(owner->m_objectID.referenceKey(), owner);
-        keys.append(owner->m_objectID.referenceKey());
-    }
+    const QHash<qint64, ManagedObject*> byKey = byReferenceKey(owners, &keys);
     QList<std::tuple<ManagedObject*, const EntityDescription*, qint64>> rows;
     {
         QMutexLocker lock(&m_coordinator->lock());
@@ -378,14 +397,8 @@ bool ManagedObjectContext::loadToManyOfPeers(
             owner->m_relations[slot].members = std::make_unique<ManagedObject::Members>();
     }
     QList<ManagedObject*> made;
-    const quint32 number = store->storeNumber();
-    for (const auto& [owner, entity, key] : rows) {
-        const qsizetype before = m_registered.size();
-        ManagedObject* member = objectForRow(entity, number, key);
-        if (m_registered.size() != before)
-            made.append(member);
-        owner->m_relations[slot].members->add(member);
-    }
+    for (const auto& [owner, entity, key] : rows)
+        owner->m_relations[slot].members->add(memberForRow(entity, store->storeNumber(), key, made));
     formBatch(made);
     return true;
 }
@@ -406,13 +419,8 @@ void ManagedObjectContext::loadToMany(
         });
     }
     QList<ManagedObject*> made;
-    for (const auto& row : rows) {
-        const qsizetype before = m_registered.size();
-        ManagedObject* member = objectForRow(row.first, store->storeNumber(), row.second);
-        if (m_registered.size() != before)
-            made.append(member);
-        members.add(member);
-    }
+    for (const auto& row : rows)
+        members.add(memberForRow(row.first, store->storeNumber(), row.second, made));
     formBatch(made);
 }
 

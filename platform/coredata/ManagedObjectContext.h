@@ -159,6 +159,8 @@ private:
         std::unique_ptr<ManagedObject> object, const EntityDescription* entity, const ManagedObjectID& id);
     ManagedObject* makeObject(const EntityDescription* entity, const ManagedObjectID& id);
     ManagedObject* objectForRow(const EntityDescription* entity, quint32 storeNumber, qint64 key);
+    ManagedObject* memberForRow(
+        const EntityDescription* entity, quint32 storeNumber, qint64 key, QList<ManagedObject*>& made);
     static void giveInitialValues(ManagedObject* object, const EntityDescription* entity);
     void noteInserted(ManagedObject* object);
     void reinsert(ManagedObject* object);

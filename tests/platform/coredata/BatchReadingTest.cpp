@@ -24,7 +24,23 @@ QStringList lineNames(const ManagedObject* recipe)
 
 } // namespace
 
-using BatchReadingTest = StoreFixture;
+class BatchReadingTest : public StoreFixture
+{
+protected:
+    // A category of three saved recipes, read back in a new stack: its members are faults.
+    ManagedObject* readBackCategoryOfThree()
+    {
+        ManagedObject* category = insert(QStringLiteral("Category"));
+        category->setValueForKey(QStringLiteral("Soups"), QStringLiteral("name"));
+        for (const char* name : { "a", "b", "c" })
+            recipe(QString::fromLatin1(name))
+                ->setValueForKey(QVariant::fromValue(category), QStringLiteral("category"));
+        if (!save())
+            return nullptr;
+        openStack();
+        return fetch(QStringLiteral("Category")).value(0);
+    }
+};
 
 TEST_F(BatchReadingTest, ManyObjectsReadInAnyOrderGiveTheirOwnMembersAndValues)
 {
@@ -89,15 +105,7 @@ TEST_F(BatchReadingTest, ManyObjectsReadInAnyOrderGiveTheirOwnMembersAndValues)
 
 TEST_F(BatchReadingTest, PeersReadWithAFaultStayFaultsUntilUsed)
 {
-    ManagedObject* category = insert(QStringLiteral("Category"));
-    category->setValueForKey(QStringLiteral("Soups"), QStringLiteral("name"));
-    for (const char* name : { "a", "b", "c" })
-        recipe(QString::fromLatin1(name))
-            ->setValueForKey(QVariant::fromValue(category), QStringLiteral("category"));
-    ASSERT_TRUE(save());
-
-    openStack();
-    ManagedObject* soups = fetch(QStringLiteral("Category")).value(0);
+    ManagedObject* soups = readBackCategoryOfThree();
     ASSERT_TRUE(soups);
     const QList<ManagedObject*> members = soups->objectsForKey(QStringLiteral("recipes"));
     ASSERT_EQ(members.size(), 3);
@@ -121,15 +129,7 @@ TEST_F(BatchReadingTest, PeersReadWithAFaultStayFaultsUntilUsed)
 
 TEST_F(BatchReadingTest, ARowReadAheadIsNotUsedOnceAnotherContextChangedIt)
 {
-    ManagedObject* category = insert(QStringLiteral("Category"));
-    category->setValueForKey(QStringLiteral("Soups"), QStringLiteral("name"));
-    for (const char* name : { "a", "b", "c" })
-        recipe(QString::fromLatin1(name))
-            ->setValueForKey(QVariant::fromValue(category), QStringLiteral("category"));
-    ASSERT_TRUE(save());
-
-    openStack();
-    ManagedObject* soups = fetch(QStringLiteral("Category")).value(0);
+    ManagedObject* soups = readBackCategoryOfThree();
     ASSERT_TRUE(soups);
     QList<ManagedObject*> members = soups->objectsForKey(QStringLiteral("recipes"));
     ASSERT_EQ(members.size(), 3);
