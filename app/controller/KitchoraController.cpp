@@ -18,6 +18,7 @@
 #include "RecipeCollection.h"
 #include "SearchCacheEngine.h"
 #include "SearchEngineAccessBridge.h"
+#include "UnavailableDatabaseImport.h"
 #include "UndoManager.h"
 #include "UnitsEngine.h"
 #include "UnlinkedDropbox.h"
@@ -55,6 +56,9 @@ KitchoraController::KitchoraController(
     m_groceryListController = neighbours.groceryListController ? neighbours.groceryListController
                                                                : m_idleGroceryListController.get();
     m_dropbox = neighbours.dropbox ? neighbours.dropbox : m_unlinkedDropbox.get();
+    m_unavailableDatabaseImport = std::make_unique<UnavailableDatabaseImport>();
+    m_databaseImport
+        = neighbours.databaseImport ? neighbours.databaseImport : m_unavailableDatabaseImport.get();
     if (neighbours.searchEngine) {
         m_searchEngine = neighbours.searchEngine;
     } else {

@@ -2,6 +2,7 @@
 
 #include "BackgroundUploaderService.h"
 #include "CollectionsControllerService.h"
+#include "DatabaseImportService.h"
 #include "DropboxService.h"
 #include "GroceryListControllerService.h"
 #include "KitchoraServices.h"
@@ -30,6 +31,7 @@ class SearchCacheEngine;
 class SearchEngineAccessBridge;
 class UndoManager;
 class UnitsEngine;
+class UnavailableDatabaseImport;
 class UnlinkedDropbox;
 
 // User defaults the controller reads or writes (those the model reads live with the model:
@@ -68,6 +70,7 @@ public:
         CollectionsControllerService* collectionsController = nullptr;
         GroceryListControllerService* groceryListController = nullptr;
         DropboxService* dropbox = nullptr;
+        DatabaseImportService* databaseImport = nullptr;
         // Makes the background uploader; empty: an uploader that does nothing.
         std::function<std::unique_ptr<BackgroundUploaderService>()> makeUploader;
     };
@@ -145,6 +148,7 @@ public:
     CollectionsControllerService& collectionsController() { return *m_collectionsController; }
     GroceryListControllerService& groceryListController() { return *m_groceryListController; }
     DropboxService& dropbox() { return *m_dropbox; }
+    DatabaseImportService& databaseImport() { return *m_databaseImport; }
     UnitsEngine& unitsEngine();
 
     bool searchResultsTableHidden() const { return m_searchResultsTableHidden; }
@@ -254,12 +258,14 @@ private:
     std::unique_ptr<IdleCollectionsController> m_idleCollectionsController;
     std::unique_ptr<IdleGroceryListController> m_idleGroceryListController;
     std::unique_ptr<UnlinkedDropbox> m_unlinkedDropbox;
+    std::unique_ptr<UnavailableDatabaseImport> m_unavailableDatabaseImport;
     RecipeControllerService* m_recipeController = nullptr;
     SearchEngineService* m_searchEngine = nullptr;
     CollectionsControllerService* m_collectionsController = nullptr;
     CollectionsControllerService* m_givenCollectionsController = nullptr;
     GroceryListControllerService* m_groceryListController = nullptr;
     DropboxService* m_dropbox = nullptr;
+    DatabaseImportService* m_databaseImport = nullptr;
     std::function<std::unique_ptr<BackgroundUploaderService>()> m_makeUploader;
     std::unique_ptr<BackgroundUploaderService> m_uploader;
     std::unique_ptr<SearchEngineAccessBridge> m_searchEngineAccess;

@@ -11,6 +11,11 @@
 
 class ManagedObject;
 
+// Posted on the default notification center when the program links to a synced folder or stops
+// sharing, so views showing the link state refresh.
+inline const QString DBAuthHelperOSXStateChangedNotification
+    = QStringLiteral("DBAuthHelperOSXStateChangedNotification");
+
 // What the application controller and the source list ask of device sharing through Dropbox and of
 // the recipe property-list mapping it sends. Main thread only; every completion is called on the
 // main thread, later, never from inside the call.
@@ -21,6 +26,9 @@ public:
 
     // True while a Dropbox account is linked to the program.
     virtual bool isLinked() const = 0;
+    // Signing in, on this desktop: asks the user to choose the folder a sync client keeps (Dropbox,
+    // Nextcloud, Syncthing...) and links the program to it; a cancelled choice changes nothing.
+    virtual void authenticate() = 0;
     // When this computer has a device folder: deletes it, unlinks every account (also when
     // deleting failed, which is logged) and calls `completion` (may be empty). Without a device
     // folder nothing happens and `completion` is not called.

@@ -8,6 +8,7 @@ class UnlinkedDropbox : public DropboxService
 {
 public:
     bool isLinked() const override { return false; }
+    void authenticate() override { }
     void deleteOwnFolderAndUnlink(std::function<void()>) override { }
     void readArrayOfDevicePlists(std::function<void(const QList<QLMKitchoraDevice>&)>) override { }
     void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor) override { }

@@ -62,6 +62,7 @@ class FakeDropbox : public DropboxService
 {
 public:
     bool isLinked() const override { return linked; }
+    void authenticate() override { ++authentications; }
     void deleteOwnFolderAndUnlink(std::function<void()>) override { ++unlinks; }
     void readArrayOfDevicePlists(std::function<void(const QList<QLMKitchoraDevice>&)> processDevices) override
     {
@@ -106,6 +107,7 @@ public:
     }
     bool linked = false;
     int unlinks = 0;
+    int authentications = 0;
     int devices = 0;
     QList<QLMKitchoraDevice> records; // when set, what readArrayOfDevicePlists hands back
     QList<QVariantMap> incomingRecipes;
