@@ -27,6 +27,7 @@ public:
     // Enabled and titled by the selection: "Delete Recipe Collection" for a user collection,
     // "Delete" (disabled) otherwise.
     QAction* deleteAction() const { return m_deleteAction; }
+    void updateDeleteAction();
     void expandCollection(ManagedObject* collection);
     // Starts renaming the collection's row with its text selected.
     void editCollection(ManagedObject* collection);
@@ -60,7 +61,6 @@ private:
     void selectionFromController();
     void rememberExpanded();
     void restoreExpanded();
-    void updateDeleteAction();
     void progressChanged();
     // The drag's operation over the place at `position`, Qt::IgnoreAction for none.
     Qt::DropAction validate(const QDropEvent& event) const;

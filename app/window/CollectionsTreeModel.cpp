@@ -41,8 +41,15 @@ CollectionsTreeModel::CollectionsTreeModel(CollectionsTreeController& controller
     : QAbstractItemModel(parent)
     , m_controller(controller)
 {
-    connect(&m_controller, &CollectionsTreeController::willRearrange, this, [this] { beginResetModel(); });
-    connect(&m_controller, &CollectionsTreeController::didRearrange, this, [this] { endResetModel(); });
+    connect(&m_controller, &CollectionsTreeController::willRearrange, this, [this] {
+        beginResetModel();
+        m_rearranging = true;
+    });
+    connect(&m_controller, &CollectionsTreeController::didRearrange, this, [this] {
+        m_rearranging = false;
+        ++m_rearrangements;
+        endResetModel();
+    });
 }
 
 const CollectionsTreeController::Node* CollectionsTreeModel::nodeOf(const QModelIndex& index) const
@@ -138,10 +145,20 @@ QVariant CollectionsTreeModel::data(const QModelIndex& index, int role) const
 
 bool CollectionsTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
+    // While the tree is rebuilt the index's node may be gone: an editor closing then commits nothing.
+    if (m_rearranging)
+        return false;
     auto* collection = dynamic_cast<RecipeCollection*>(collectionAt(index));
+    if (collection && collection->isDeleted())
+        return false;
     if (role != Qt::EditRole || !collection || collection->isInvincible())
         return false;
+    // Renaming may rebuild the tree at once (the application re-sorts the collections); `index`
+    // then names a node that is gone, and the view already knows of the new rows.
+    const quint64 rearrangements = m_rearrangements;
     collection->setNameWithoutImage(value.toString());
+    if (m_rearrangements != rearrangements)
+        return true;
     emit dataChanged(index, index);
     // Not now: the view is still inside its editor's commit.
     QMetaObject::invokeMethod(

@@ -44,4 +44,6 @@ private:
         const QModelIndex& parent) const;
 
     CollectionsTreeController& m_controller;
+    bool m_rearranging = false;
+    quint64 m_rearrangements = 0;
 };

@@ -1,9 +1,13 @@
 #include "MainWindow.h"
 
+#include "CellRoles.h"
 #include "CollectionsController.h"
 #include "CollectionsOutlineView.h"
 #include "CollectionsTreeModel.h"
+#include "DropboxSharingInfoView.h"
 #include "KitchoraController.h"
+#include "KitchoraExtensions.h"
+#include "ManagedObject.h"
 #include "Presenter.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
@@ -131,6 +135,12 @@ void MainWindow::buildPanes()
     m_viewerBackground = new QStackedWidget;
     m_viewerBackground->addWidget(recipeListPane);
     m_viewerBackground->addWidget(m_groceryListsContainer);
+    m_dropboxInfoView = new DropboxSharingInfoView;
+    connect(m_dropboxInfoView, &DropboxSharingInfoView::openSharingPreferences, this, [this] {
+        if (m_openSharingPreferences)
+            m_openSharingPreferences();
+    });
+    m_viewerBackground->addWidget(m_dropboxInfoView);
     middleLayout->addWidget(m_viewerBackground, 1);
     middlePane->setMinimumWidth(int(RecipeTableViewMinWidth));
 
@@ -185,10 +195,17 @@ void MainWindow::buildMenus()
     undo->setShortcut(QKeySequence::Undo);
     QAction* redo = edit->addAction(tr("&Redo"), this, [this] { undoOrRedo(false); });
     redo->setShortcut(QKeySequence::Redo);
+    edit->addSeparator();
+    m_deleteMenuAction = edit->addAction(tr("Delete"), this, [this] {
+        validateDeleteMenuAction();
+        if (QAction* target = focusedDeleteAction(); target && target->isEnabled())
+            target->trigger();
+    });
     connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
         const UndoManager* manager = m_controller.undoManager();
         undo->setEnabled(manager && manager->canUndo());
         redo->setEnabled(manager && manager->canRedo());
+        validateDeleteMenuAction();
     });
 
     menuBar()->addMenu(tr("&Recipe"));
@@ -299,6 +316,35 @@ void MainWindow::collectionSelectionChanged()
     selectRecipeRow(0);
 }
 
+bool MainWindow::dropboxInfoViewShown() const
+{
+    return m_viewerBackground->currentWidget() == m_dropboxInfoView;
+}
+
+QAction* MainWindow::focusedDeleteAction() const
+{
+    for (const QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+        if (widget->window() != this)
+            return nullptr;
+        if (const auto* table = qobject_cast<const DeletableTableView*>(widget))
+            return table->deleteAction();
+        if (const auto* outline = qobject_cast<const CollectionsOutlineView*>(widget))
+            return outline->deleteAction();
+    }
+    return nullptr;
+}
+
+void MainWindow::validateDeleteMenuAction()
+{
+    QAction* target = focusedDeleteAction();
+    if (auto* table = target ? qobject_cast<DeletableTableView*>(target->parent()) : nullptr)
+        table->validateDeleteAction();
+    else if (auto* outline = target ? qobject_cast<CollectionsOutlineView*>(target->parent()) : nullptr)
+        outline->updateDeleteAction();
+    m_deleteMenuAction->setText(target ? target->text() : tr("Delete"));
+    m_deleteMenuAction->setEnabled(target && target->isEnabled());
+}
+
 void MainWindow::selectRecipeRow(int row)
 {
     m_recipeArrayController->setSelectionIndexes({ row });
@@ -324,8 +370,12 @@ void MainWindow::setGroceryListsTableHidden(bool hidden)
 {
     m_groceryListsTableHidden = hidden;
     m_tableHeader->setText(tableHeaderTitle());
-    m_viewerBackground->setCurrentWidget(
-        hidden ? m_recipeTableView->parentWidget() : m_groceryListsContainer);
+    // A device collection shows what sharing does in place of the recipe list and its header.
+    const bool device = hidden && deviceCollectionSelected();
+    m_tableHeader->setHidden(device);
+    m_viewerBackground->setCurrentWidget(device
+            ? static_cast<QWidget*>(m_dropboxInfoView)
+            : (hidden ? m_recipeTableView->parentWidget() : m_groceryListsContainer));
     updatePrintingTarget();
 }
 
@@ -381,18 +431,24 @@ QString MainWindow::outlineAutosaveName() const
     return QStringLiteral("CollectionsOutlineView");
 }
 
+// Folders are told apart by their object URI, which reordering and renaming leave alone.
+static QVariant collectionURI(const QModelIndex& item)
+{
+    const auto* object = dynamic_cast<const ManagedObject*>(
+        item.data(CellRoles::RepresentedObjectRole).value<KeyValueCoding*>());
+    return object ? QVariant(object->objectID().URIRepresentation().toString()) : QVariant();
+}
+
 QVariantList MainWindow::expandedStateArray() const
 {
+    // Rows without children count as collapsed whatever the view remembers of them.
     QVariantList state;
     std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
         for (int row = 0; row < m_collections->rowCount(parent); ++row) {
             const QModelIndex index = m_collections->index(row, 0, parent);
             if (!m_collections->hasChildren(index) || !m_collectionsOutlineView->isExpanded(index))
                 continue;
-            QStringList path;
-            for (int step : m_collections->pathOf(index))
-                path.append(QString::number(step));
-            state.append(path.join(u'/'));
+            state.append(collectionURI(index));
             visit(index);
         }
     };
@@ -402,18 +458,7 @@ QVariantList MainWindow::expandedStateArray() const
 
 void MainWindow::restoreExpandedStateFromArray(const QVariantList& state)
 {
-    for (const QVariant& entry : state) {
-        QList<int> path;
-        bool valid = true;
-        for (const QString& step : entry.toString().split(u'/', Qt::SkipEmptyParts)) {
-            bool ok = false;
-            path.append(step.toInt(&ok));
-            valid = valid && ok;
-        }
-        const QModelIndex index = valid ? m_collections->indexForPath(path) : QModelIndex();
-        if (index.isValid())
-            m_collectionsOutlineView->expand(index);
-    }
+    KitchoraExtensions::restoreExpandedStateFromArray(*m_collectionsOutlineView, state, collectionURI);
 }
 
 // --- split views ---

@@ -5,11 +5,13 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 class CollectionsController;
 class CollectionsOutlineView;
 class CollectionsTreeModel;
+class DropboxSharingInfoView;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -62,6 +64,16 @@ public:
     // Shows the recipe list (true) or the grocery lists, and titles the header above them.
     void setGroceryListsTableHidden(bool hidden);
     QString tableHeaderTitle() const;
+    // Shown in place of the recipe list while a device collection is selected.
+    DropboxSharingInfoView* dropboxInfoView() const { return m_dropboxInfoView; }
+    bool dropboxInfoViewShown() const;
+    // What the info view's button does (the preferences window's Sharing pane); empty: nothing.
+    void setOpenSharingPreferences(std::function<void()> open) { m_openSharingPreferences = std::move(open); }
+
+    // Edit > Delete acts on the view with the keyboard focus (the source list, the recipe list or
+    // the grocery lists): it takes that view's title and enabling when the menu opens.
+    QAction* deleteMenuAction() const { return m_deleteMenuAction; }
+    void validateDeleteMenuAction();
 
     // The window became the main window: the controller's first-run question and Dropbox poll.
     void windowDidBecomeMain();
@@ -77,7 +89,7 @@ public:
     bool commitEditing() override { return true; }
     void centerWindow() override;
     QString outlineAutosaveName() const override;
-    // Each expanded row as its path of row numbers from the top level, "0/2".
+    // Each expanded folder by its object URI, so the state survives reordering.
     QVariantList expandedStateArray() const override;
     void restoreExpandedStateFromArray(const QVariantList& state) override;
     void collapseAllSearchFields() override { }
@@ -102,6 +114,8 @@ private:
     void constrainMainDivider(int position);
     void undoOrRedo(bool undo);
     void showHelp();
+    // The Delete action of the view with the keyboard focus, nullptr when it has none.
+    QAction* focusedDeleteAction() const;
 
     KitchoraController& m_controller;
     QSplitter* m_mainSplitter = nullptr;
@@ -121,6 +135,9 @@ private:
     QTextBrowser* m_recipeView = nullptr;
     QPointer<QTextBrowser> m_helpWindow;
     QAction* m_printAction = nullptr;
+    QAction* m_deleteMenuAction = nullptr;
+    DropboxSharingInfoView* m_dropboxInfoView = nullptr;
+    std::function<void()> m_openSharingPreferences;
     bool m_groceryListsTableHidden = true;
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;

@@ -1,16 +1,28 @@
 #include "MainWindow.h"
 
+#include "CollectionsController.h"
+#include "CollectionsOutlineView.h"
 #include "CollectionsTreeModel.h"
 #include "ControllerFixture.h"
+#include "DropboxSharingInfoView.h"
+#include "EntityDescription.h"
+#include "Folder.h"
 #include "RecipeCardDocument.h"
+#include "RecipeCollection.h"
 #include "RecipeListModel.h"
 #include "RecipeTableColumns.h"
+#include "RecipeTableView.h"
 #include "SampleLibraryBuilder.h"
+#include "UserDefaults.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTextBrowser>
 
 namespace
@@ -115,9 +127,9 @@ TEST_F(MainWindowTest, EmptyLibraryShowsNoRecipesAndKeepsTheExpandedRows)
     EXPECT_EQ(mainWindow->selectedRecipe(), nullptr);
     EXPECT_TRUE(mainWindow->recipeView()->toPlainText().isEmpty());
 
-    // Nothing in an empty library has children to expand; unknown paths are ignored.
+    // Nothing in an empty library has children to expand; unknown values are ignored.
     mainWindow->restoreExpandedStateFromArray(
-        { QStringLiteral("0"), QStringLiteral("x/1"), QStringLiteral("99") });
+        { QStringLiteral("0"), QStringLiteral("x-coredata://none/Folder/p9") });
     EXPECT_TRUE(mainWindow->expandedStateArray().isEmpty());
 }
 
@@ -178,4 +190,119 @@ TEST_F(MainWindowTest, RecentImportsAndRecentlyCookedAddTheirDateColumnToTheReci
     mainWindow->selectCollection(controller->recentlyCookedCollection());
     EXPECT_EQ(recipes.columnWithIdentifier(KRDateAddedColumnIdentifier), -1);
     EXPECT_GE(recipes.columnWithIdentifier(KRDateCookedColumnIdentifier), 0);
+}
+
+TEST_F(MainWindowTest, ExpandedFoldersComeBackByObjectAfterTheyMoved)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Empty));
+    CollectionsController& collections = mainWindow->collectionsController();
+    auto* outer = dynamic_cast<Folder*>(collections.newFolder());
+    auto* inner = dynamic_cast<Folder*>(collections.newFolder());
+    ASSERT_TRUE(outer && inner);
+    auto* innerCollection = dynamic_cast<RecipeCollection*>(inner);
+    outer->addChildrenObject(innerCollection);
+    innerCollection->setName(QStringLiteral("Inner"));
+    auto* leaf = dynamic_cast<RecipeCollection*>(collections.newCollection());
+    inner->addChildrenObject(leaf);
+    Error error;
+    ASSERT_TRUE(controller->managedObjectContext()->save(&error));
+    mainWindow->reloadLibrary();
+
+    CollectionsOutlineView* view = mainWindow->collectionsOutlineView();
+    view->expandCollection(outer);
+    view->expandCollection(inner);
+    const QVariantList state = mainWindow->expandedStateArray();
+    ASSERT_EQ(state.size(), 2);
+    EXPECT_EQ(state.first().toString(), outer->objectID().URIRepresentation().toString());
+
+    // The outer folder moves below a new collection: row paths change, the objects don't.
+    mainWindow->selectCollection(controller->libraryCollection());
+    collections.newCollection();
+    outer->setIndex(99);
+    collections.rearrangeCollections();
+    mainWindow->reloadLibrary();
+    view->collapseAll();
+    ASSERT_TRUE(mainWindow->expandedStateArray().isEmpty());
+    mainWindow->restoreExpandedStateFromArray(state);
+    EXPECT_EQ(mainWindow->expandedStateArray(), state);
+}
+
+TEST_F(MainWindowTest, DeviceCollectionShowsSharingInPlaceOfTheRecipeList)
+{
+    dropbox.linked = true;
+    QLMKitchoraDevice phone;
+    phone.setDeviceUDID(QStringLiteral("u1"));
+    phone.setDeviceName(QStringLiteral("Phone"));
+    phone.setDeviceType(QStringLiteral("iPhone"));
+    dropbox.records = { phone };
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    ManagedObject* device = mainWindow->collectionsController().deviceCollectionForDevice(phone);
+    ASSERT_NE(device, nullptr);
+    mainWindow->reloadLibrary();
+    int opened = 0;
+    mainWindow->setOpenSharingPreferences([&opened] { ++opened; });
+
+    mainWindow->selectCollection(device);
+    ASSERT_EQ(mainWindow->selectedCollection(), device);
+    EXPECT_TRUE(mainWindow->dropboxInfoViewShown());
+    EXPECT_EQ(mainWindow->dropboxInfoView()->header()->text(), QStringLiteral("Sharing"));
+    EXPECT_EQ(mainWindow->selectedRecipe(), nullptr);
+    EXPECT_TRUE(mainWindow->recipeView()->toPlainText().isEmpty());
+    mainWindow->dropboxInfoView()->preferencesButton()->click();
+    EXPECT_EQ(opened, 1);
+
+    mainWindow->selectCollection(controller->libraryCollection());
+    EXPECT_FALSE(mainWindow->dropboxInfoViewShown());
+    EXPECT_NE(mainWindow->selectedRecipe(), nullptr);
+}
+
+TEST_F(MainWindowTest, EditDeleteActsOnTheFocusedList)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    QApplication::setActiveWindow(mainWindow.get());
+    QAction* menuDelete = mainWindow->deleteMenuAction();
+
+    mainWindow->recipeTableView()->setFocus();
+    ASSERT_TRUE(mainWindow->recipeTableView()->hasFocus());
+    mainWindow->validateDeleteMenuAction();
+    EXPECT_EQ(menuDelete->text(), QStringLiteral("Delete Recipe"));
+    EXPECT_TRUE(menuDelete->isEnabled());
+
+    // The library is built in: the source list's Delete is off.
+    mainWindow->collectionsOutlineView()->setFocus();
+    mainWindow->validateDeleteMenuAction();
+    EXPECT_EQ(menuDelete->text(), QStringLiteral("Delete"));
+    EXPECT_FALSE(menuDelete->isEnabled());
+
+    ManagedObject* mine = mainWindow->collectionsController().newCollection();
+    mainWindow->selectCollection(mine);
+    mainWindow->collectionsOutlineView()->setFocus();
+    mainWindow->validateDeleteMenuAction();
+    EXPECT_EQ(menuDelete->text(), QStringLiteral("Delete Recipe Collection"));
+    ASSERT_TRUE(menuDelete->isEnabled());
+    UserDefaults::standardUserDefaults().setBool(false, QStringLiteral("KRConfirmsCollectionDelete"));
+    menuDelete->trigger();
+    EXPECT_TRUE(mine->isDeleted());
+}
+
+TEST_F(MainWindowTest, RenamingInPlaceSurvivesTheTreeBeingRebuiltByTheRename)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Empty));
+    QApplication::setActiveWindow(mainWindow.get());
+    // A new collection starts its rename at once; the typed name is committed with Return, and the
+    // rename re-sorts the source list while the editor is still committing.
+    ManagedObject* made = mainWindow->collectionsController().newCollection();
+    CollectionsOutlineView* view = mainWindow->collectionsOutlineView();
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* found : view->viewport()->findChildren<QLineEdit*>())
+        editor = found->isVisible() ? found : editor;
+    ASSERT_NE(editor, nullptr);
+    editor->setText(QStringLiteral("Soups"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(editor, &enter);
+    // The delegate commits on its next event-loop pass.
+    QCoreApplication::processEvents();
+    clock.advance(0);
+    EXPECT_EQ(made->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("Soups"));
+    EXPECT_EQ(mainWindow->collectionsModel().indexOf(made).data().toString(), QStringLiteral("Soups"));
 }
