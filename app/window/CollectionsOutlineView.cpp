@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QHeaderView>
@@ -194,11 +195,44 @@ void CollectionsOutlineView::startDrag(Qt::DropActions)
         return;
     auto* drag = new QDrag(this);
     drag->setMimeData(data.release());
+    QRect rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows |= visualRect(index);
+    const QPixmap image = dragImage(
+        viewport()->grab(rows), palette().color(QPalette::Base), palette().color(QPalette::Highlight));
+    if (!image.isNull()) {
+        drag->setPixmap(image);
+        drag->setHotSpot(viewport()->mapFromGlobal(QCursor::pos()) - rows.topLeft());
+    }
     m_inDrag = true;
     // Collections only move within the list; the Trash has no counterpart here.
     drag->exec(Qt::MoveAction);
     m_inDrag = false;
     viewport()->update();
+}
+
+QPixmap CollectionsOutlineView::dragImage(const QPixmap& rows, const QColor& background, const QColor& frame)
+{
+    if (rows.isNull() || rows.size().isEmpty())
+        return {};
+    QPixmap image(rows.size());
+    image.setDevicePixelRatio(rows.devicePixelRatio());
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = QRectF(QPointF(0, 0), rows.deviceIndependentSize()).adjusted(1.0, 1.0, -1.0, -1.0);
+    QColor fill = background;
+    fill.setAlphaF(0.33f);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(bounds, 5.0, 5.0);
+    painter.drawPixmap(QPointF(0, 2.0), rows);
+    QColor stroke = frame;
+    stroke.setAlphaF(0.85f);
+    painter.setPen(QPen(stroke, 2.0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRoundedRect(bounds, 5.0, 5.0);
+    return image;
 }
 
 CollectionsController::DragSource CollectionsOutlineView::dragSourceOf(const QObject* source) const

@@ -2,6 +2,7 @@
 
 #include "CollectionsController.h"
 
+#include <QPixmap>
 #include <QTreeView>
 
 class QAction;
@@ -32,6 +33,9 @@ public:
     // Starts renaming the collection's row with its text selected.
     void editCollection(ManagedObject* collection);
     bool isInDrag() const { return m_inDrag; }
+    // The picture under the pointer while collections are dragged: the rows' own picture in a
+    // rounded frame, same size; a null picture stays null.
+    static QPixmap dragImage(const QPixmap& rows, const QColor& background, const QColor& frame);
 
     // Where a drop at `position` (viewport coordinates) lands: the target collection (nullptr: the
     // top level) and the child index (-1: onto the target's row).

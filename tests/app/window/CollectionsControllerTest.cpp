@@ -755,3 +755,20 @@ TEST_F(CollectionsControllerTest, DeleteKeyRemovesUserCollectionsOnlyAndSelectsT
     lists->collectionsModel().setData(row, QString());
     EXPECT_EQ(cakes->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("Tarts"));
 }
+
+TEST_F(CollectionsControllerTest, DragImageFramesTheRowsPictureAtItsOwnSize)
+{
+    EXPECT_TRUE(CollectionsOutlineView::dragImage(QPixmap(), Qt::white, Qt::blue).isNull());
+
+    QPixmap rows(60, 20);
+    rows.fill(Qt::red);
+    const QImage image = CollectionsOutlineView::dragImage(rows, Qt::white, Qt::blue).toImage();
+    ASSERT_EQ(image.size(), QSize(60, 20));
+    // The rounded corner leaves the very corner clear; the frame runs along the top edge; the rows'
+    // picture, moved down by two, fills the middle.
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    const QColor top = image.pixelColor(30, 1);
+    EXPECT_GT(top.blue(), 150);
+    EXPECT_LT(top.red(), 100);
+    EXPECT_EQ(image.pixelColor(30, 10), QColor(Qt::red));
+}
