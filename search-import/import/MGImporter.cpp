@@ -95,21 +95,6 @@ struct MGImporter::Statement {
     bool isValid() const { return m_handle != nullptr; }
     QString errorMessage() const { return m_error; }
 
-    // Rebinds the one parameter for another run.
-    void bindRecipeID(const QString& recipeID)
-    {
-        sqlite3_reset(m_handle);
-        m_error.clear();
-        bool number = false;
-        const qint64 id = recipeID.toLongLong(&number);
-        if (number) {
-            sqlite3_bind_int64(m_handle, 1, id);
-        } else {
-            const QByteArray text = recipeID.toUtf8();
-            sqlite3_bind_text(m_handle, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
-        }
-    }
-
     // The next row: true with a row, false at the end or on an error (errorMessage says which).
     bool step()
     {
@@ -138,19 +123,6 @@ struct MGImporter::Statement {
         return value;
     }
 
-    // The first row's only value of a lookup by recipe, or null; false on a query error.
-    bool lookUp(const QString& recipeID, QString* result)
-    {
-        bindRecipeID(recipeID);
-        *result = QString();
-        if (step()) {
-            if (sqlite3_column_count(m_handle) == 1)
-                *result = value(0);
-            return true;
-        }
-        return !failed();
-    }
-
 private:
     sqlite3* m_database;
     sqlite3_stmt* m_handle = nullptr;
@@ -169,9 +141,10 @@ struct MGImporter::Run {
     double lastSave = 0;
     // A save failure is shown once per import, however many saves fail after it.
     bool presentedSaveFailure = false;
-    std::unique_ptr<MGImporter::Statement> category;
-    std::unique_ptr<MGImporter::Statement> cuisine;
-    std::unique_ptr<MGImporter::Statement> picture;
+    // By recipe identifier: the first category, the cuisine and the picture's file name.
+    QHash<QString, QString> categories;
+    QHash<QString, QString> cuisines;
+    QHash<QString, QString> pictures;
 };
 
 MGImporter::MGImporter(MGImportProgress& progress)
@@ -247,29 +220,11 @@ void MGImporter::startMacGourmetImport()
     m_progress.beginSheet([this] { cancelMacGourmetImport(); });
     m_progress.setImportMenusEnabled(false);
 
-    if (!readRecipes() || !readIngredients()) {
+    if (!readRecipes() || !readIngredients() || !readLookups()) {
         finishMacGourmetImport();
         return;
     }
     Run& run = *m_run;
-    static const char* const lookups[] = {
-        "select category.name from category inner join recipe_category_join on "
-        "category.category_id=recipe_category_join.category_id where recipe_id = ? limit 1;",
-        "select cuisine.name from cuisine inner join recipe on recipe.cuisine_id=cuisine.cuisine_id "
-        "where recipe_id = ? limit 1;",
-        "select file_name from image inner join recipe on recipe.image_id=image.image_id "
-        "where recipe_id = ? limit 1;",
-    };
-    std::unique_ptr<Statement>* targets[] = { &run.category, &run.cuisine, &run.picture };
-    for (int i = 0; i < 3; ++i) {
-        *targets[i] = std::make_unique<Statement>(run.database, lookups[i]);
-        if (!(*targets[i])->isValid()) {
-            logSqlError((*targets[i])->errorMessage());
-            finishMacGourmetImport();
-            return;
-        }
-    }
-
     m_progress.setMaximum(run.recipes.size());
     m_progress.setValue(0);
     m_progress.setIndeterminate(false);
@@ -346,6 +301,45 @@ bool MGImporter::readIngredients()
     return true;
 }
 
+bool MGImporter::readLookups()
+{
+    Run& run = *m_run;
+    // One pass over each join rather than one query per recipe: the other program's tables need
+    // not have the indexes that would make a query per recipe cheap.
+    const struct {
+        const char* sql;
+        QHash<QString, QString>* values;
+    } lookups[] = {
+        { "select recipe_category_join.recipe_id, category.name from category inner join "
+          "recipe_category_join "
+          "on category.category_id=recipe_category_join.category_id;",
+            &run.categories },
+        { "select recipe.recipe_id, cuisine.name from cuisine inner join recipe on "
+          "recipe.cuisine_id=cuisine.cuisine_id;",
+            &run.cuisines },
+        { "select recipe.recipe_id, image.file_name from image inner join recipe on "
+          "recipe.image_id=image.image_id;",
+            &run.pictures },
+    };
+    for (const auto& lookup : lookups) {
+        Statement statement(run.database, lookup.sql);
+        if (!statement.isValid()) {
+            logSqlError(statement.errorMessage());
+            return false;
+        }
+        while (statement.step()) {
+            const QString recipeID = statement.value(0);
+            if (!recipeID.isNull() && !lookup.values->contains(recipeID))
+                lookup.values->insert(recipeID, statement.value(1));
+        }
+        if (statement.failed()) {
+            logSqlError(statement.errorMessage());
+            return false;
+        }
+    }
+    return true;
+}
+
 void MGImporter::importSomeMacGourmetRecipes()
 {
     if (!m_run)
@@ -366,10 +360,7 @@ void MGImporter::importSomeMacGourmetRecipes()
                                .arg(pending.blocks.value(nameKey).toString()));
         m_progress.setValue(qint64(run.currentRecipeCount));
 
-        if (!completeBlocks(pending)) {
-            finishMacGourmetImport();
-            return;
-        }
+        completeBlocks(pending);
         const QVariantMap blocks = std::exchange(pending.blocks, {});
         pending.ingredients.clear();
         RecipeMO* recipe = recipeFromDictionary(blocks);
@@ -379,10 +370,7 @@ void MGImporter::importSomeMacGourmetRecipes()
             ++run.currentRecipeCount;
             continue;
         }
-        if (!setPicture(recipe, recipeID)) {
-            finishMacGourmetImport();
-            return;
-        }
+        setPicture(recipe, recipeID);
         if (run.currentRecipeCount % kProcessPendingChangesEvery == 0)
             run.context->processPendingChanges();
 
@@ -408,26 +396,18 @@ void MGImporter::importSomeMacGourmetRecipes()
     m_run->importTimer = RunLoop::postAfterDelay(0.0, [this] { importSomeMacGourmetRecipes(); });
 }
 
-bool MGImporter::completeBlocks(PendingRecipe& pending)
+void MGImporter::completeBlocks(PendingRecipe& pending)
 {
     Run& run = *m_run;
     QVariantMap& blocks = pending.blocks;
     const QString recipeID = blocks.value(recipeIDKey).toString();
     if (!recipeID.isEmpty()) {
-        const struct {
-            Statement* statement;
-            QString label;
-        } lookups[] = { { run.category.get(), choiceLabel(KRCategoryConstantGroup) },
-            { run.cuisine.get(), choiceLabel(KRCuisineConstantGroup) } };
-        for (const auto& lookup : lookups) {
-            QString value;
-            if (!lookup.statement->lookUp(recipeID, &value)) {
-                logSqlError(lookup.statement->errorMessage());
-                return false;
-            }
-            if (!value.isNull())
-                blocks.insert(lookup.label, value);
-        }
+        const QString category = run.categories.value(recipeID);
+        if (!category.isNull())
+            blocks.insert(choiceLabel(KRCategoryConstantGroup), category);
+        const QString cuisine = run.cuisines.value(recipeID);
+        if (!cuisine.isNull())
+            blocks.insert(choiceLabel(KRCuisineConstantGroup), cuisine);
     }
 
     const QString servings = blocks.value(servingsKey).toString();
@@ -449,7 +429,6 @@ bool MGImporter::completeBlocks(PendingRecipe& pending)
         }
         blocks.insert(ingredientsKey, text);
     }
-    return true;
 }
 
 RecipeMO* MGImporter::recipeFromDictionary(const QVariantMap& blocks)
@@ -545,22 +524,18 @@ bool MGImporter::repairAfterFailedRecipe(RecipeMO* recipe)
     return true;
 }
 
-bool MGImporter::setPicture(RecipeMO* recipe, const QString& recipeID)
+void MGImporter::setPicture(RecipeMO* recipe, const QString& recipeID)
 {
     if (recipeID.isEmpty())
-        return true;
+        return;
     Run& run = *m_run;
-    QString fileName;
-    if (!run.picture->lookUp(recipeID, &fileName)) {
-        logSqlError(run.picture->errorMessage());
-        return false;
-    }
+    const QString fileName = run.pictures.value(recipeID);
     if (fileName.isNull())
-        return true;
+        return;
     if (!isSingleComponent(fileName)) {
         Log::logf(QStringLiteral("MGImporter: picture name \"%1\" is not a file of the package; skipped"),
             fileName);
-        return true;
+        return;
     }
     const QDir folder(QDir(run.packagePath).filePath(kPictureFolder));
     const QFileInfo picture(folder.filePath(fileName + QStringLiteral(".jpg")));
@@ -568,23 +543,22 @@ bool MGImporter::setPicture(RecipeMO* recipe, const QString& recipeID)
     const QString packageRoot = QFileInfo(run.packagePath).canonicalFilePath() + u'/';
     const QString canonical = picture.canonicalFilePath();
     if (canonical.isEmpty() || !canonical.startsWith(packageRoot) || !picture.isFile())
-        return true; // missing: no picture
+        return; // missing: no picture
     if (picture.size() > kLargestPicture) {
         Log::logf(QStringLiteral("MGImporter: picture %1 is too large; skipped"), canonical);
-        return true;
+        return;
     }
     QFile file(canonical);
     if (!file.open(QIODevice::ReadOnly))
-        return true;
+        return;
     const QByteArray data = file.readAll();
     auto* image = dynamic_cast<ImageMO*>(recipe->objectForKey(QStringLiteral("image")));
     if (!image || isEmpty(data))
-        return true;
+        return;
     Error error;
     if (!image->setData(data, &error))
         Log::logf(
             QStringLiteral("MGImporter: picture %1 not taken: %2"), canonical, error.localizedDescription);
-    return true;
 }
 
 bool MGImporter::save(Error* error)
@@ -623,9 +597,6 @@ void MGImporter::tearDown()
         return;
     std::unique_ptr<Run> run = std::move(m_run);
     RunLoop::cancel(run->importTimer);
-    run->category.reset();
-    run->cuisine.reset();
-    run->picture.reset();
     sqlite3_close(run->database);
     if (run->context)
         run->context->setUndoManager(run->undoManager);

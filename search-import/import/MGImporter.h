@@ -20,12 +20,12 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // Imports the recipe database of the other recipe program (a package holding "MacGourmet.mgdb"
-// and its pictures under "Images/Recipes") into the main context: reads every recipe and its
-// ingredient rows first, then turns them into recipes through the tagged-text importer in batches
-// of 15 on the run loop, under a progress sheet that can cancel. The database is only ever read:
-// it is opened read-only, never created, and every value a query needs is bound, never spliced
-// into its text. Imported recipes stay in the library however the import ends; undo is off while
-// it runs. One import at a time; main thread only.
+// and its pictures under "Images/Recipes") into the main context: reads every recipe with its
+// ingredient rows, category, cuisine and picture name first, then turns them into recipes through the
+// tagged-text importer in batches of 15 on the run loop, under a progress sheet that can cancel. The database
+// is only ever read: it is opened read-only, never created, and every value a query needs is bound, never
+// spliced into its text. Imported recipes stay in the library however the import ends; undo is off while it
+// runs. One import at a time; main thread only.
 class MGImporter : public DatabaseImportService
 {
 public:
@@ -81,18 +81,18 @@ private:
     void startMacGourmetImport();
     void importSomeMacGourmetRecipes();
     void finishMacGourmetImport();
-    // Reads the recipe rows, then the ingredient rows; false on a query error (logged).
+    // Reads the recipe rows, the ingredient rows, then each recipe's category, cuisine and
+    // picture; false on a query error (logged).
     bool readRecipes();
     bool readIngredients();
-    // Category and cuisine under their labels, servings into the yield, the ingredients as text;
-    // false on a query error (logged).
-    bool completeBlocks(PendingRecipe& pending);
+    bool readLookups();
+    // Category and cuisine under their labels, servings into the yield, the ingredients as text.
+    void completeBlocks(PendingRecipe& pending);
     RecipeMO* recipeFromDictionary(const QVariantMap& blocks);
     // The repair after a recipe could not be made; false when the import had to end.
     bool repairAfterFailedRecipe(RecipeMO* recipe);
-    // The picture named in the database, when it is one file inside the package's picture
-    // folder; false on a query error (logged).
-    bool setPicture(RecipeMO* recipe, const QString& recipeID);
+    // The picture named in the database, when it is one file inside the package's picture folder.
+    void setPicture(RecipeMO* recipe, const QString& recipeID);
     bool save(Error* error);
     // Closes the connection, gives undo back and drops the run, without saving or UI.
     void tearDown();

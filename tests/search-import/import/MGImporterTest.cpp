@@ -196,13 +196,15 @@ TEST_F(MGImporterTest, IngredientRowsFindTheirRecipeInAnyOrder)
     QList<Recipe> recipes = { recipe(20, "Twenty", { ingredient("1", "cup", "rice") }),
         recipe(4, "Four", { ingredient("2", "", "eggs"), ingredient("1", "tsp", "salt") }),
         recipe(11, "Eleven", { ingredient("5", "g", "yeast") }) };
+    // A row without the divider flag is an ingredient.
+    recipes.last().ingredients.append({ "water", "300", "ml", QVariant(), QVariant() });
     Recipe orphan = recipe(99, "Orphan", { ingredient("1", "", "ghost") });
     write(recipes + QList<Recipe> { orphan });
     ASSERT_TRUE(MGDatabaseGenerator::execute(package, "DELETE FROM recipe WHERE recipe_id = 99"));
     importPackage();
     EXPECT_EQ(itemTexts(recipeNamed("Twenty"), "ingredients"), QStringList { "1 cup rice" });
     EXPECT_EQ(itemTexts(recipeNamed("Four"), "ingredients"), (QStringList { "2 eggs", "1 tsp salt" }));
-    EXPECT_EQ(itemTexts(recipeNamed("Eleven"), "ingredients"), QStringList { "5 g yeast" });
+    EXPECT_EQ(itemTexts(recipeNamed("Eleven"), "ingredients"), (QStringList { "5 g yeast", "300 ml water" }));
     EXPECT_EQ(recipeNames().size(), 3);
 }
 
@@ -273,6 +275,20 @@ TEST_F(MGImporterTest, FailingQueryEndsTheImportWithWhatWasSaved)
         expectEndedCleanly();
         EXPECT_EQ(fetchAll("Recipe").size(), c.imported) << c.breakage;
     }
+}
+
+TEST_F(MGImporterTest, DamagedDatabaseFileEndsTheImportAtOnce)
+{
+    ASSERT_TRUE(QDir().mkpath(package));
+    QFile file(MGDatabaseGenerator::databasePath(package));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(4096, '\x5a'));
+    file.close();
+    Log::Capture log;
+    importPackage();
+    EXPECT_TRUE(log.contains("SQL error"));
+    expectEndedCleanly();
+    EXPECT_TRUE(fetchAll("Recipe").isEmpty());
 }
 
 TEST_F(MGImporterTest, HostileValuesAreReadAsData)
