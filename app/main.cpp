@@ -3,8 +3,10 @@
 #include "KRApplication.h"
 #include "KitchoraController.h"
 #include "Log.h"
+#include "MGImporter.h"
 #include "MainWindow.h"
 #include "QLMKitchoraCloudAgent.h"
+#include "QtMGImportProgress.h"
 #include "QtPresenter.h"
 #include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
@@ -36,11 +38,19 @@ int main(int argc, char** argv)
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
             [&self] { return self->uploaderShouldExit(); });
     };
+    // The other recipe program's database import, its progress sheet over the library window. An
+    // import still running at quit ends (and saves) before the controller's own quit work.
+    QtMGImportProgress importProgress;
+    MGImporter databaseImport(importProgress);
+    neighbours.databaseImport = &databaseImport;
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &application,
+        [&databaseImport] { databaseImport.cancelMacGourmetImport(); });
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     MainWindow window(controller);
     presenter.setParentWindow(&window);
+    importProgress.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
         [&controller] { controller.applicationWillTerminate(); });
