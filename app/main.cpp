@@ -1,11 +1,15 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "GroceryListController.h"
+#include "GroceryListPane.h"
 #include "KRApplication.h"
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MainWindow.h"
+#include "ManagedObject.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtPresenter.h"
+#include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
 #include "StartupProbe.h"
@@ -28,9 +32,12 @@ int main(int argc, char** argv)
     const QStringList files = application.arguments().mid(1);
 
     QtPresenter presenter;
+    // The grocery lists outlive the window that shows them.
+    GroceryListController groceries(presenter);
     // The web recipe service's uploader works on the controller's store, made once launch asks.
     KitchoraController* self = nullptr;
     KitchoraController::Neighbours neighbours;
+    neighbours.groceryListController = &groceries;
     neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
         return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
@@ -39,13 +46,27 @@ int main(int argc, char** argv)
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
+    groceries.setDropbox(&controller.dropbox());
+    groceries.setFolder(KitchoraController::applicationSupportFolder());
     MainWindow window(controller);
+    window.setGroceryListPane(new GroceryListPane(groceries));
+    GroceryListController::Outlets groceryOutlets;
+    groceryOutlets.selectCollection
+        = [&window](ManagedObject* collection) { window.selectCollection(collection); };
+    groceryOutlets.selectedRecipes = [&window] {
+        QList<ManagedObject*> recipes;
+        for (const QVariant& recipe : window.recipeArrayController().selectedObjects())
+            recipes.append(recipe.value<ManagedObject*>());
+        return recipes;
+    };
+    groceries.setOutlets(groceryOutlets);
     presenter.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
         [&controller] { controller.applicationWillTerminate(); });
 
     controller.awakeFromNib();
+    groceries.awakeFromNib();
     controller.applicationWillFinishLaunching();
     window.reloadLibrary();
     if (probe)

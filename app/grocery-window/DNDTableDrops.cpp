@@ -9,6 +9,7 @@
 DNDTableDrops::DNDTableDrops(QAbstractItemView* table, DNDArrayController& controller)
     : QObject(table)
     , m_table(table)
+    , m_viewport(table->viewport())
     , m_controller(controller)
 {
     table->setDragEnabled(true);
@@ -16,7 +17,7 @@ DNDTableDrops::DNDTableDrops(QAbstractItemView* table, DNDArrayController& contr
     table->setDragDropMode(QAbstractItemView::DragDrop);
     table->setDefaultDropAction(Qt::MoveAction);
     table->setDropIndicatorShown(true);
-    table->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 qsizetype DNDTableDrops::dropRow(const QAbstractItemView& table, int y)
@@ -35,7 +36,9 @@ bool DNDTableDrops::optionHeld(const QDropEvent& event) const
 
 bool DNDTableDrops::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_table->viewport())
+    // Compared with the viewport as it was: the table may be half destroyed while its viewport
+    // still sends events.
+    if (watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::DragEnter:

@@ -26,5 +26,6 @@ private:
     bool optionHeld(const QDropEvent& event) const;
 
     QAbstractItemView* m_table;
+    QObject* m_viewport;
     DNDArrayController& m_controller;
 };

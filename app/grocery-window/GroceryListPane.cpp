@@ -27,6 +27,8 @@ GroceryListPane::GroceryListPane(GroceryListController& controller, QWidget* par
     m_listsTable->horizontalHeader()->setStretchLastSection(true);
     m_listsTable->horizontalHeader()->resizeSection(0, 170);
     m_listsTable->setShowGrid(false);
+    m_listsTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listsTable->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_listsTable->setAlternatingRowColors(true);
     new DNDTableDrops(m_listsTable, controller.listsArrayController());
 

@@ -10,6 +10,7 @@
 class CollectionsController;
 class CollectionsOutlineView;
 class CollectionsTreeModel;
+class GroceryListPane;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -62,6 +63,10 @@ public:
     // Shows the recipe list (true) or the grocery lists, and titles the header above them.
     void setGroceryListsTableHidden(bool hidden);
     QString tableHeaderTitle() const;
+    // The grocery lists pane (owned from now on): its lists table shows in the middle pane and the
+    // selected list where the recipe page is, while the Grocery Lists collection is selected.
+    void setGroceryListPane(GroceryListPane* pane);
+    GroceryListPane* groceryListPane() const { return m_groceryListPane; }
 
     // The window became the main window: the controller's first-run question and Dropbox poll.
     void windowDidBecomeMain();
@@ -122,6 +127,8 @@ private:
     QPointer<QTextBrowser> m_helpWindow;
     QAction* m_printAction = nullptr;
     bool m_groceryListsTableHidden = true;
+    GroceryListPane* m_groceryListPane = nullptr;
+    QStackedWidget* m_recipeViewerStack = nullptr; // the recipe page or the shown grocery list
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;
 };
