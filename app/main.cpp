@@ -1,13 +1,17 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "GroceryListController.h"
+#include "GroceryListPane.h"
 #include "KRApplication.h"
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MGImporter.h"
 #include "MainWindow.h"
+#include "ManagedObject.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtMGImportProgress.h"
 #include "QtPresenter.h"
+#include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
 #include "StartupProbe.h"
@@ -30,9 +34,12 @@ int main(int argc, char** argv)
     const QStringList files = application.arguments().mid(1);
 
     QtPresenter presenter;
+    // The grocery lists outlive the window that shows them.
+    GroceryListController groceries(presenter);
     // The web recipe service's uploader works on the controller's store, made once launch asks.
     KitchoraController* self = nullptr;
     KitchoraController::Neighbours neighbours;
+    neighbours.groceryListController = &groceries;
     neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
         return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
@@ -48,7 +55,20 @@ int main(int argc, char** argv)
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
+    groceries.setDropbox(&controller.dropbox());
+    groceries.setFolder(KitchoraController::applicationSupportFolder());
     MainWindow window(controller);
+    window.setGroceryListPane(new GroceryListPane(groceries));
+    GroceryListController::Outlets groceryOutlets;
+    groceryOutlets.selectCollection
+        = [&window](ManagedObject* collection) { window.selectCollection(collection); };
+    groceryOutlets.selectedRecipes = [&window] {
+        QList<ManagedObject*> recipes;
+        for (const QVariant& recipe : window.recipeArrayController().selectedObjects())
+            recipes.append(recipe.value<ManagedObject*>());
+        return recipes;
+    };
+    groceries.setOutlets(groceryOutlets);
     presenter.setParentWindow(&window);
     importProgress.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
@@ -56,6 +76,7 @@ int main(int argc, char** argv)
         [&controller] { controller.applicationWillTerminate(); });
 
     controller.awakeFromNib();
+    groceries.awakeFromNib();
     controller.applicationWillFinishLaunching();
     window.reloadLibrary();
     if (probe)

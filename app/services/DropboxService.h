@@ -52,6 +52,17 @@ public:
         const QByteArray& data, const QLMKitchoraDevice& device, const QString& fileName)
         = 0;
 
+    // Fetches the grocery lists other devices sent to this computer, deleting each file once it is
+    // parsed, and calls `processGroceries` once with their dictionaries (the grocery-list property
+    // list form), in the order read; without a device folder for this computer, with none. The
+    // receiver must keep what it is given at once: the files are gone. By default there is nothing
+    // to fetch and `processGroceries` is not called.
+    using GroceryListsProcessor = std::function<void(const QList<QVariantMap>& lists)>;
+    virtual void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor processGroceries)
+    {
+        (void)processGroceries;
+    }
+
     // The recipe's device property list ("vrcText", "onlineID", ...), given to `completion` once:
     // the list, or an empty list and an error text when it cannot be made.
     using PlistCompletion = std::function<void(const QVariantMap& plist, const QString& error)>;

@@ -5,6 +5,10 @@
 #include "CollectionsOutlineView.h"
 #include "CollectionsTreeModel.h"
 #include "DropboxSharingInfoView.h"
+#include "GroceryListPane.h"
+#include "GroceryListView.h"
+#include "JRFeedbackController.h"
+#include "KRAboutWindow.h"
 #include "KitchoraController.h"
 #include "KitchoraExtensions.h"
 #include "ManagedObject.h"
@@ -223,6 +227,10 @@ void MainWindow::buildMenus()
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* helpAction = help->addAction(tr("Kitchora Help"), this, [this] { showHelp(); });
     helpAction->setShortcut(QKeySequence::HelpContents);
+    help->addAction(
+        tr("Send Feedback…"), this, [this] { JRFeedbackController::showFeedback(m_controller.presenter()); });
+    QAction* about = help->addAction(tr("About Kitchora"), this, [] { KRAboutWindow::showAboutWindow(); });
+    about->setMenuRole(QAction::AboutRole);
 }
 
 void MainWindow::showHelp()
@@ -376,12 +384,33 @@ void MainWindow::setGroceryListsTableHidden(bool hidden)
     m_viewerBackground->setCurrentWidget(device
             ? static_cast<QWidget*>(m_dropboxInfoView)
             : (hidden ? m_recipeTableView->parentWidget() : m_groceryListsContainer));
+    if (m_recipeViewerStack)
+        m_recipeViewerStack->setCurrentIndex(hidden ? 0 : 1);
     updatePrintingTarget();
 }
 
 QString MainWindow::tableHeaderTitle() const
 {
     return SplitViewRules::tableHeaderTitle(m_groceryListsTableHidden);
+}
+
+void MainWindow::setGroceryListPane(GroceryListPane* pane)
+{
+    if (!pane || m_groceryListPane)
+        return;
+    m_groceryListPane = pane;
+    auto* layout = new QVBoxLayout(m_groceryListsContainer);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(pane);
+    m_recipeViewerStack = new QStackedWidget;
+    m_recipeViewerStack->setMinimumWidth(int(RecipeViewerMinWidth));
+    m_recipeViewSplitter->replaceWidget(1, m_recipeViewerStack);
+    m_recipeViewerStack->addWidget(m_recipeView);
+    m_recipeViewerStack->addWidget(pane->groceryListView());
+    pane->groceryListView()->show();
+    // Lists dragged from the table onto a device in the source list.
+    m_collectionsController->setGroceryListsTableView(pane->listsTableView());
+    setGroceryListsTableHidden(m_groceryListsTableHidden);
 }
 
 // --- window ---
@@ -511,11 +540,16 @@ void MainWindow::updatePrintingTarget()
     if (!m_printAction)
         return;
     // The grocery list pane prints once it exists; until then only the recipe page does.
-    m_printAction->setEnabled(printingTarget() == SplitViewRules::PrintingTarget::RecipeTextView);
+    m_printAction->setEnabled(printingTarget() == SplitViewRules::PrintingTarget::RecipeTextView
+        || (printingTarget() == SplitViewRules::PrintingTarget::GroceryListView && m_groceryListPane));
 }
 
 void MainWindow::print()
 {
+    if (printingTarget() == SplitViewRules::PrintingTarget::GroceryListView && m_groceryListPane) {
+        m_groceryListPane->groceryListView()->print();
+        return;
+    }
     if (printingTarget() != SplitViewRules::PrintingTarget::RecipeTextView)
         return;
     QPrinter printer;

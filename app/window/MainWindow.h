@@ -12,6 +12,7 @@ class CollectionsController;
 class CollectionsOutlineView;
 class CollectionsTreeModel;
 class DropboxSharingInfoView;
+class GroceryListPane;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -74,6 +75,10 @@ public:
     // the grocery lists): it takes that view's title and enabling when the menu opens.
     QAction* deleteMenuAction() const { return m_deleteMenuAction; }
     void validateDeleteMenuAction();
+    // The grocery lists pane (owned from now on): its lists table shows in the middle pane and the
+    // selected list where the recipe page is, while the Grocery Lists collection is selected.
+    void setGroceryListPane(GroceryListPane* pane);
+    GroceryListPane* groceryListPane() const { return m_groceryListPane; }
 
     // The window became the main window: the controller's first-run question and Dropbox poll.
     void windowDidBecomeMain();
@@ -139,6 +144,8 @@ private:
     DropboxSharingInfoView* m_dropboxInfoView = nullptr;
     std::function<void()> m_openSharingPreferences;
     bool m_groceryListsTableHidden = true;
+    GroceryListPane* m_groceryListPane = nullptr;
+    QStackedWidget* m_recipeViewerStack = nullptr; // the recipe page or the shown grocery list
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;
 };

@@ -105,6 +105,12 @@ public:
     {
         return makeRecipe ? makeRecipe(plist) : nullptr;
     }
+    // Hands over the waiting grocery lists and forgets them, as reading deletes the files.
+    void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor processGroceries) override
+    {
+        ++groceryChecks;
+        processGroceries(std::exchange(incomingGroceryLists, {}));
+    }
     bool linked = false;
     int unlinks = 0;
     int authentications = 0;
@@ -117,6 +123,8 @@ public:
     QList<std::pair<QVariantMap, QLMKitchoraDevice>> groceryListSends;
     QStringList pictureUploads;
     QList<std::function<void()>> pendingPlists;
+    QList<QVariantMap> incomingGroceryLists;
+    int groceryChecks = 0;
 };
 
 class FakeUploader : public BackgroundUploaderService
