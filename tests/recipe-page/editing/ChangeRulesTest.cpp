@@ -72,6 +72,17 @@ TEST_F(ChangeRulesTest, DeletingAWholeFieldShowsItsPlaceholder)
     EXPECT_EQ(editedText(), QStringLiteral("Stew"));
 }
 
+TEST_F(ChangeRulesTest, AnEmptyTextIsRefusedWhileARecipeIsShown)
+{
+    edit({ QStringLiteral("2 cups flour") }, {}, {});
+    const QString before = page.textStorage().string();
+    EXPECT_FALSE(page.setString(AttributedString()));
+    EXPECT_EQ(page.textStorage().string(), before);
+    page.setRecipe(nullptr);
+    EXPECT_TRUE(page.setString(AttributedString()));
+    EXPECT_EQ(page.textStorage().length(), 0);
+}
+
 TEST_F(ChangeRulesTest, NothingChangesOutsideEditing)
 {
     edit({ QStringLiteral("2 cups flour") }, {}, {});
