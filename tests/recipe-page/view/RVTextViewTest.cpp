@@ -6,6 +6,7 @@
 #include "RVRecipeView.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QMimeData>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -162,6 +163,34 @@ TEST_F(RVTextViewTest, TextDropsLandOnlyInsideTheEditBox)
     EXPECT_EQ(edited(), QStringLiteral("Soup"));
     EXPECT_TRUE(dropAt({ box.left() + 3, box.center().y() }));
     EXPECT_EQ(edited(), QStringLiteral("Hot Soup"));
+}
+
+TEST_F(RVTextViewTest, CompletionComesAfterAPauseAndKeepsTheTypedCase)
+{
+    RVTextView* view = showSoup();
+    controller->page().hooks().completions = [](const QString& partial, const EntityDescription*) {
+        return partial == QLatin1String("fl")
+            ? std::optional<QStringList>({ QStringLiteral("Flour"), QStringLiteral("Flour tortillas") })
+            : std::nullopt;
+    };
+    soup->sortedItemsForKey(QStringLiteral("ingredients"))
+        .first()
+        ->setValueForKey(
+            QVariant::fromValue(insertNamed(QStringLiteral("Ingredient"), QStringLiteral("salt"))),
+            QStringLiteral("baseIngredient"));
+    controller->edit();
+    for (int i = 0; i < 7; ++i)
+        QTest::keyClick(view, Qt::Key_Tab);
+    QTest::keyClicks(view, QStringLiteral("2 fl"));
+    clock.advance(0.1);
+    EXPECT_TRUE(view->completionList().isEmpty());
+    clock.advance(0.06);
+    EXPECT_EQ(
+        view->completionList(), (QStringList { QStringLiteral("Flour"), QStringLiteral("Flour tortillas") }));
+    auto* completer = view->findChild<QCompleter*>();
+    ASSERT_TRUE(completer);
+    emit completer->activated(QStringLiteral("Flour"));
+    EXPECT_EQ(edited(), QStringLiteral("2 flour"));
 }
 
 TEST_F(RVTextViewTest, TenHoverRebuildRequestsGiveOne)
