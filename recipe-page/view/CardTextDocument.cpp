@@ -121,8 +121,8 @@ void replace(QTextDocument* document, Range range, const AttributedString& card,
 
 void fill(QTextDocument* document, const AttributedString& card)
 {
-    document->clear();
-    replace(document, { 0, 0 }, card, { 0, card.length() });
+    // Not clear(): that would also drop the root frame's margins.
+    replace(document, { 0, document->characterCount() - 1 }, card, { 0, card.length() });
 }
 
 } // namespace CardTextDocument
