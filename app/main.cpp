@@ -13,6 +13,9 @@
 #include "QtPresenter.h"
 #include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
+#include "RecipeCollection.h"
+#include "RecipeController.h"
+#include "RecipeTableView.h"
 #include "RunLoop.h"
 #include "StartupProbe.h"
 
@@ -38,8 +41,33 @@ int main(int argc, char** argv)
     GroceryListController groceries(presenter);
     // The web recipe service's uploader works on the controller's store, made once launch asks.
     KitchoraController* self = nullptr;
+    MainWindow* mainWindow = nullptr;
+    // The recipe page asks the window for the selections that decide which recipe it shows.
+    RecipeController::Outlets pageOutlets;
+    pageOutlets.managedObjectContext = [&self] { return self ? self->managedObjectContext() : nullptr; };
+    pageOutlets.presentError = [&self](const Error& error) {
+        if (self)
+            self->presentError(error);
+    };
+    pageOutlets.recipeListSelection
+        = [&mainWindow] { return mainWindow ? mainWindow->selectedRecipe() : nullptr; };
+    pageOutlets.selectedCollectionKind = [&mainWindow] {
+        const auto* collection
+            = dynamic_cast<const RecipeCollection*>(mainWindow ? mainWindow->selectedCollection() : nullptr);
+        return collection ? collection->valueForKey(QStringLiteral("kind")).toString() : QString();
+    };
+    pageOutlets.searchResultsTableHidden = [&self] { return !self || self->searchResultsTableHidden(); };
+    pageOutlets.groceryListsTableHidden
+        = [&mainWindow] { return !mainWindow || mainWindow->groceryListsTableHidden(); };
+    pageOutlets.deleteSelectedRecipe = [&mainWindow] {
+        if (mainWindow)
+            mainWindow->recipeTableView()->deleteSelectedRows();
+    };
+    pageOutlets.mainWindowIsKey = [&mainWindow] { return mainWindow && mainWindow->isActiveWindow(); };
+    RecipeController recipeController(std::move(pageOutlets));
     KitchoraController::Neighbours neighbours;
     neighbours.groceryListController = &groceries;
+    neighbours.recipeController = &recipeController;
     neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
         return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
@@ -58,6 +86,7 @@ int main(int argc, char** argv)
     groceries.setDropbox(&controller.dropbox());
     groceries.setFolder(KitchoraController::applicationSupportFolder());
     MainWindow window(controller);
+    mainWindow = &window;
     window.setGroceryListPane(new GroceryListPane(groceries));
     GroceryListController::Outlets groceryOutlets;
     groceryOutlets.selectCollection
@@ -98,5 +127,6 @@ int main(int argc, char** argv)
 
     const int status = application.exec();
     controller.setMainWindowAccess(nullptr);
+    mainWindow = nullptr;
     return status;
 }

@@ -1,12 +1,23 @@
 #pragma once
 
+#include <QString>
+
 class ManagedObject;
+class QWidget;
 
 // What the application controller asks of the recipe page's controller. Main thread only;
 // nothing returned is owned by the caller.
 class RecipeControllerService
 {
 public:
+    // The controllers whose selection decides which recipe the page shows.
+    enum class ObservedController {
+        RecipeList, // the recipe list of the selected collection
+        SearchResults, // the search results
+        Collections, // the source list of collections
+        Other, // anything else: not supported
+    };
+
     virtual ~RecipeControllerService() = default;
 
     // The recipe the page shows, or nullptr when the selection is empty or multiple.
@@ -17,4 +28,17 @@ public:
     virtual bool fullScreen() const = 0;
     // Toggles cooking mode; sent while in cooking mode it leaves it.
     virtual void toggleFullScreen() = 0;
+
+    // The recipe page for the main window to host (the window takes it as a child), or nullptr
+    // while the page is not built: the window then shows the card read-only itself.
+    virtual QWidget* recipePage() { return nullptr; }
+    // An observed controller's "selection" (or "selection.attributedString") changed; the page
+    // asks the window's controllers for their selections.
+    virtual void observedSelectionDidChange(ObservedController controller, const QString& keyPath)
+    {
+        (void)controller;
+        (void)keyPath;
+    }
+    // The Edit command: toggles editing mode.
+    virtual void edit() { }
 };

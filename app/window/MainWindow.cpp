@@ -108,6 +108,7 @@ void MainWindow::buildPanes()
     outlets.presenter = &m_controller.presenter();
     outlets.beep = [] { QApplication::beep(); };
     outlets.recipePageEditable = [this] { return m_controller.recipeController().editable(); };
+    outlets.editRecipe = [this] { m_controller.recipeController().edit(); };
     m_recipeArrayController = std::make_unique<RecipeArrayController>(std::move(outlets));
     m_recipeArrayController->setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
     m_recipes = std::make_unique<RecipeListModel>(*m_recipeArrayController);
@@ -157,7 +158,13 @@ void MainWindow::buildPanes()
     m_recipeViewSplitter = new QSplitter(Qt::Horizontal);
     m_recipeViewSplitter->setObjectName(QStringLiteral("recipeViewSplitter"));
     m_recipeViewSplitter->addWidget(middlePane);
-    m_recipeViewSplitter->addWidget(m_recipeView);
+    m_recipePage = m_controller.recipeController().recipePage();
+    if (m_recipePage) {
+        m_recipePage->setMinimumWidth(int(RecipeViewerMinWidth));
+        m_recipeView->setParent(this);
+        m_recipeView->hide();
+    }
+    m_recipeViewSplitter->addWidget(m_recipePage ? m_recipePage : m_recipeView);
     m_recipeViewSplitter->setChildrenCollapsible(false);
     m_recipeViewSplitter->setStretchFactor(1, 1);
     m_recipeViewSplitter->setSizes({ 300, 600 });
@@ -212,7 +219,10 @@ void MainWindow::buildMenus()
         validateDeleteMenuAction();
     });
 
-    menuBar()->addMenu(tr("&Recipe"));
+    QMenu* recipe = menuBar()->addMenu(tr("&Recipe"));
+    QAction* editRecipe
+        = recipe->addAction(tr("&Edit Recipe"), this, [this] { m_controller.recipeController().edit(); });
+    editRecipe->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     QAction* minimize = window->addAction(tr("&Minimize"), this, [this] { showMinimized(); });
@@ -322,6 +332,9 @@ void MainWindow::collectionSelectionChanged()
     setGroceryListsTableHidden(!collection || !collection->isGroceryListsCollection());
     m_recipeArrayController->setCollection(selectedCollection());
     selectRecipeRow(0);
+    if (m_recipePage)
+        m_controller.recipeController().observedSelectionDidChange(
+            RecipeControllerService::ObservedController::Collections, QStringLiteral("selection"));
 }
 
 bool MainWindow::dropboxInfoViewShown() const
@@ -367,6 +380,11 @@ void MainWindow::recipeSelectionChanged()
 
 void MainWindow::showRecipe(ManagedObject* recipe)
 {
+    if (m_recipePage) {
+        m_controller.recipeController().observedSelectionDidChange(
+            RecipeControllerService::ObservedController::RecipeList, QStringLiteral("selection"));
+        return;
+    }
     if (!recipe || !m_groceryListsTableHidden) {
         m_recipeView->clear();
         return;

@@ -138,6 +138,8 @@ private:
     std::unique_ptr<RecipeListModel> m_recipes;
     std::unique_ptr<RecipeListColumns> m_recipeListColumns;
     QTextBrowser* m_recipeView = nullptr;
+    // The recipe page when its controller made one (it then takes the read-only pane's place).
+    QWidget* m_recipePage = nullptr;
     QPointer<QTextBrowser> m_helpWindow;
     QAction* m_printAction = nullptr;
     QAction* m_deleteMenuAction = nullptr;

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "ManagedObjectID.h"
+#include "RVRecipeView.h"
+#include "RVTextContainer.h"
+#include "RecipeControllerService.h"
+#include "RecipeEditingModel.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <memory>
+
+class ManagedObjectContext;
+class RecipeMO;
+class UndoManager;
+struct Error;
+
+// The recipe page's controller: decides which recipe the page shows from the selections of the
+// recipe list, the search results and the source list; switches the page between reading and
+// editing, writing the edited card back into the recipe on the way out and saving; gives the page
+// a private undo manager while editing. The page's text and its editing rules are the
+// RecipeEditingModel it owns; the widget (RVRecipeView) is made on first request.
+//
+// The shown recipe is held by its object identifier, so a recipe deleted meanwhile is never used.
+// Main thread only.
+class RecipeController : public QObject, public RecipeControllerService
+{
+    Q_OBJECT
+
+public:
+    // What the controller reaches outside the page; an empty function answers false or nothing.
+    struct Outlets {
+        std::function<ManagedObjectContext*()> managedObjectContext;
+        std::function<void(const Error&)> presentError;
+        // The selections of the observed controllers (nullptr: none, several or not applicable).
+        std::function<ManagedObject*()> recipeListSelection;
+        std::function<ManagedObject*()> searchSelection;
+        // The selected collection's kind ("RBCollectionKindSearchCache" and so on).
+        std::function<QString()> selectedCollectionKind;
+        std::function<bool()> searchResultsTableHidden;
+        std::function<bool()> groceryListsTableHidden;
+        // Whether the selected search result is a recipe of the library.
+        std::function<bool()> searchSelectionIsLocal;
+        // Deletes the shown recipe through the recipe list (which confirms).
+        std::function<void()> deleteSelectedRecipe;
+        // Cooking mode: whether the main window is key; entering answers whether it started.
+        std::function<bool()> mainWindowIsKey;
+        std::function<bool(ManagedObject* recipe)> enterFullScreenForRecipe;
+        std::function<void()> exitFullScreen;
+    };
+
+    explicit RecipeController(Outlets outlets, QObject* parent = nullptr);
+    ~RecipeController() override;
+
+    // RecipeControllerService
+    ManagedObject* currentRecipe() override;
+    bool editable() const override { return m_editable; }
+    bool fullScreen() const override { return m_fullScreen; }
+    void toggleFullScreen() override;
+    QWidget* recipePage() override;
+    void observedSelectionDidChange(ObservedController controller, const QString& keyPath) override;
+    void edit() override { setEditable(!m_editable); }
+
+    // Leaving editing writes the card into the recipe and saves the library.
+    void setEditable(bool editable);
+    RecipeEditingModel& page() { return m_page; }
+    const RVTextContainer& textContainer() const { return m_textContainer; }
+    RVTextContainer& textContainer() { return m_textContainer; }
+    // The undo manager of the text: the private one while editing, else the library's.
+    UndoManager* undoManagerForTextView();
+    // Undo or redo from the page: typing first; once the typing is undone (or after an item was
+    // added or removed), the library's own steps, with the card shown again.
+    void undoOrRedo(bool undo);
+    // The page's widget when it was made.
+    RVRecipeView* recipeView() const { return m_recipeView; }
+    // The shown recipe's card was printed: one more cooking.
+    void didPrint();
+
+signals:
+    void editableChanged(bool editable);
+    // The page shows another recipe (or none).
+    void currentRecipeChanged();
+
+private:
+    // The recipe the selection change stands for; false when the change does not count.
+    bool recipeForChange(ObservedController controller, ManagedObject** recipe);
+    void showRecipe(RecipeMO* recipe);
+    ManagedObject* objectForID(ManagedObjectID& id) const;
+    void present(const QString& message);
+
+    Outlets m_outlets;
+    RecipeEditingModel m_page;
+    RVTextContainer m_textContainer;
+    std::unique_ptr<UndoManager> m_textViewUndoManager;
+    QPointer<RVRecipeView> m_recipeView;
+    ManagedObjectID m_cachedCurrentRecipe;
+    ObservedController m_lastObservedObject = ObservedController::Other;
+    bool m_hasLastObserved = false;
+    bool m_editable = false;
+    bool m_fullScreen = false;
+};
