@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "CloudAgentWebRecipeService.h"
 #include "KRApplication.h"
 #include "KitchoraController.h"
 #include "Log.h"
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
             [&self] { return self->uploaderShouldExit(); });
     };
+    CloudAgentWebRecipeService webRecipeService;
+    neighbours.webRecipeService = &webRecipeService;
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
@@ -62,7 +65,7 @@ int main(int argc, char** argv)
         if (controller.isSetupSheetPending())
             window.windowDidBecomeMain();
         if (!files.isEmpty())
-            Log::logf(QStringLiteral("opening files is not built yet: %1"), files.join(QStringLiteral(", ")));
+            controller.openFiles(files);
     });
 
     const int status = application.exec();

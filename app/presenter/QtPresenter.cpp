@@ -1,6 +1,11 @@
 #include "QtPresenter.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -65,4 +70,66 @@ bool QtPresenter::runPrintPanel(QPrinter& printer)
 {
     QPrintDialog dialog(&printer, m_parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+QStringList QtPresenter::runOpenPanel(const OpenPanel& panel)
+{
+    QFileDialog dialog(m_parent, panel.title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(panel.multipleSelection ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+    if (!panel.fileTypes.isEmpty()) {
+        QStringList patterns;
+        for (const QString& type : panel.fileTypes)
+            patterns.append(QStringLiteral("*.") + type);
+        // The panel has no message line: the message names the filter. Filters match case, so
+        // each extension is offered in both cases.
+        dialog.setNameFilter(panel.message + QStringLiteral(" (") + patterns.join(u' ') + u' '
+            + patterns.join(u' ').toUpper() + u')');
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
+QString QtPresenter::runExportPanel(const ExportPanel& panel)
+{
+    QFileDialog dialog(m_parent, panel.title);
+    // The format pop-up sits inside the panel, which only Qt's own dialog allows.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setLabelText(QFileDialog::Accept, panel.prompt);
+    dialog.selectFile(panel.suggestedName);
+    QString required;
+    auto setRequired = [&dialog, &required](const QString& extension) {
+        required = extension;
+        dialog.setDefaultSuffix(extension);
+        dialog.setNameFilter(QStringLiteral("*.") + extension);
+    };
+
+    auto* popUp = new QComboBox(&dialog);
+    for (const auto& [title, tag] : panel.formats)
+        popUp->addItem(title, tag);
+    popUp->setCurrentIndex(std::max(0, popUp->findData(panel.selectedFormat)));
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+        const int row = grid->rowCount();
+        grid->addWidget(new QLabel(tr("Format:"), &dialog), row, 0);
+        grid->addWidget(popUp, row, 1);
+    }
+
+    ExportTypeSender panelSender { ExportTypeSender::Kind::SavePanel, 0, setRequired };
+    if (panel.selectExportType)
+        panel.selectExportType(&panelSender);
+    QObject::connect(popUp, &QComboBox::currentIndexChanged, &dialog, [&](int) {
+        ExportTypeSender popUpSender { ExportTypeSender::Kind::PopUp, popUp->currentData().toInt(),
+            setRequired };
+        if (panel.selectExportType)
+            panel.selectExportType(&popUpSender);
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    QString path = dialog.selectedFiles().first();
+    if (!required.isEmpty() && QFileInfo(path).suffix().compare(required, Qt::CaseInsensitive) != 0)
+        path += u'.' + required;
+    return path;
 }

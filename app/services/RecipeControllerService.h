@@ -1,5 +1,10 @@
 #pragma once
 
+#include "ImageMO.h"
+#include "ManagedObject.h"
+
+#include <QImage>
+
 class ManagedObject;
 
 // What the application controller asks of the recipe page's controller. Main thread only;
@@ -17,4 +22,14 @@ public:
     virtual bool fullScreen() const = 0;
     // Toggles cooking mode; sent while in cooking mode it leaves it.
     virtual void toggleFullScreen() = 0;
+    // Gives the current recipe the picture (a null image removes it); its thumbnail follows.
+    virtual void setImage(const QImage& image) { setImageOfRecipe(currentRecipe(), image); }
+
+    static void setImageOfRecipe(ManagedObject* recipe, const QImage& image)
+    {
+        auto* picture
+            = recipe ? dynamic_cast<ImageMO*>(recipe->objectForKey(QStringLiteral("image"))) : nullptr;
+        if (picture)
+            picture->setData(image.isNull() ? QVariant() : QVariant(image));
+    }
 };

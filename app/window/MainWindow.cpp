@@ -191,7 +191,8 @@ void MainWindow::buildMenus()
         redo->setEnabled(manager && manager->canRedo());
     });
 
-    menuBar()->addMenu(tr("&Recipe"));
+    QMenu* recipe = menuBar()->addMenu(tr("&Recipe"));
+    buildFileActions(file, recipe);
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     QAction* minimize = window->addAction(tr("&Minimize"), this, [this] { showMinimized(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainWindowAccess.h"
+#include "NotificationCenter.h"
 #include "SplitViewRules.h"
 
 #include <QMainWindow>
@@ -10,6 +11,8 @@
 class CollectionsController;
 class CollectionsOutlineView;
 class CollectionsTreeModel;
+class ImagePanel;
+class QMenu;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -81,6 +84,13 @@ public:
     QVariantList expandedStateArray() const override;
     void restoreExpandedStateFromArray(const QVariantList& state) override;
     void collapseAllSearchFields() override { }
+    QList<ManagedObject*> selectedRecipes() const override;
+    void selectRecipe(ManagedObject* recipe) override;
+
+    // The floating panel with the shown recipe's picture: made on first use.
+    void showImagePanel();
+    void closeImagePanel();
+    ImagePanel* imagePanel() const { return m_imagePanel; }
 
 protected:
     bool event(QEvent* event) override;
@@ -102,6 +112,8 @@ private:
     void constrainMainDivider(int position);
     void undoOrRedo(bool undo);
     void showHelp();
+    // MainWindowFiles.cpp: File and Recipe menu items for opening, exporting and sharing.
+    void buildFileActions(QMenu* file, QMenu* recipe);
 
     KitchoraController& m_controller;
     QSplitter* m_mainSplitter = nullptr;
@@ -124,4 +136,6 @@ private:
     bool m_groceryListsTableHidden = true;
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;
+    ImagePanel* m_imagePanel = nullptr;
+    ScopedObserver m_collectionContentObserver;
 };
