@@ -273,6 +273,8 @@ public:
     // Writes the recipe page as PDF to `path`; false (logged and shown) when it cannot.
     bool exportToPDF(const QString& path);
     void openImage();
+    // The add-ingredient sheet; Add finds or makes the ingredient of that name.
+    void addIngredient();
     // Shares the recipe (the current one when nullptr) with the web recipe service when its
     // "share" is on.
     void addToOnline(ManagedObject* recipe = nullptr);

@@ -1,5 +1,6 @@
 // Opening files handed to the program, exporting recipes, and the menu actions around them.
 
+#include "BaseMOAdditions.h"
 #include "IsEmpty.h"
 #include "KitchoraController.h"
 #include "Log.h"
@@ -209,6 +210,16 @@ void KitchoraController::openImage()
         RecipeControllerService::setImageOfRecipe(currentRecipe(), image);
 }
 
+void KitchoraController::addIngredient()
+{
+    const QString name = m_presenter.runAddIngredientSheet(
+        [](const QString& partial) { return completionForPartialString(partial); });
+    ManagedObjectContext* context = managedObjectContext();
+    if (isEmpty(name) || !context)
+        return;
+    BaseMOAdditions::findOrCreateManagedObjectForName(name, QStringLiteral("Ingredient"), context);
+}
+
 // --- sharing with the web recipe service ---
 
 void KitchoraController::addToOnline(ManagedObject* recipe)
@@ -348,6 +359,9 @@ void KitchoraController::exportAction()
         : tr("Exported Recipes");
     panel.formats = { { tr("Virtual Recipe Card"), VRCExportFormat }, { tr("PDF"), PDFExportFormat },
         { tr("Rich Text (RTF)"), RTFExportFormat }, { tr("Plain Text"), TXTExportFormat } };
+    // Until the user picks a format the pop-up shows its first one, and that is what they export.
+    if (extensionForExportFormat(int(defaults.integerForKey(exportFormat))).isEmpty())
+        defaults.setInteger(VRCExportFormat, exportFormat);
     panel.selectedFormat = int(defaults.integerForKey(exportFormat));
     QPointer<KitchoraController> self(this);
     panel.selectExportType = [self](const Presenter::ExportTypeSender* sender) {

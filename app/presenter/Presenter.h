@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QPrinter;
 
@@ -62,4 +63,9 @@ public:
     };
     // The chosen path, ending in the required extension; empty when the user cancelled.
     virtual QString runExportPanel(const ExportPanel& panel) = 0;
+
+    // The add-ingredient sheet: a name field that `complete` completes as the user types (it
+    // answers the whole name a beginning completes to, or nothing). The name when the user chose
+    // Add, else an empty string.
+    virtual QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) = 0;
 };

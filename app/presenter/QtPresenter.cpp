@@ -2,13 +2,16 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace
 {
@@ -132,4 +135,33 @@ QString QtPresenter::runExportPanel(const ExportPanel& panel)
     if (!required.isEmpty() && QFileInfo(path).suffix().compare(required, Qt::CaseInsensitive) != 0)
         path += u'.' + required;
     return path;
+}
+
+QString QtPresenter::runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete)
+{
+    QDialog sheet(m_parent);
+    if (m_parent)
+        sheet.setWindowModality(Qt::WindowModal);
+    sheet.setWindowTitle(tr("Add Ingredient"));
+    auto* layout = new QVBoxLayout(&sheet);
+    layout->addWidget(new QLabel(tr("Ingredient name:"), &sheet));
+    auto* field = new QLineEdit(&sheet);
+    layout->addWidget(field);
+    auto* buttons = new QDialogButtonBox(&sheet);
+    buttons->addButton(tr("Add"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QDialogButtonBox::Cancel);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &sheet, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
+    // Typing completes in place: the completed tail is selected, so the next key replaces it.
+    QObject::connect(field, &QLineEdit::textEdited, &sheet, [field, complete](const QString& typed) {
+        const std::optional<QString> whole = complete ? complete(typed) : std::nullopt;
+        if (!whole || whole->size() <= typed.size() || !whole->startsWith(typed, Qt::CaseInsensitive))
+            return;
+        field->setText(typed + whole->mid(typed.size()));
+        field->setSelection(int(typed.size()), int(whole->size() - typed.size()));
+    });
+    if (sheet.exec() != QDialog::Accepted)
+        return {};
+    return field->text().trimmed();
 }

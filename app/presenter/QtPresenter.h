@@ -20,6 +20,7 @@ public:
     bool runPrintPanel(QPrinter& printer) override;
     QStringList runOpenPanel(const OpenPanel& panel) override;
     QString runExportPanel(const ExportPanel& panel) override;
+    QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -90,6 +90,8 @@ public:
     // The floating panel with the shown recipe's picture: made on first use.
     void showImagePanel();
     void closeImagePanel();
+    // The help page at its section on writing ingredient amounts.
+    void showIngredientAmountHelp();
     ImagePanel* imagePanel() const { return m_imagePanel; }
 
 protected:

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QMenu>
+#include <QTextBrowser>
 #include <algorithm>
 
 void MainWindow::buildFileActions(QMenu* file, QMenu* recipe)
@@ -42,6 +43,9 @@ void MainWindow::buildFileActions(QMenu* file, QMenu* recipe)
             m_imagePanel->setRecipe(m_controller.currentRecipe());
     });
     recipe->addAction(tr("Show Picture Panel"), this, [this] { showImagePanel(); });
+    recipe->addSeparator();
+    recipe->addAction(tr("Add Ingredient…"), this, [this] { m_controller.addIngredient(); });
+    recipe->addAction(tr("About Ingredient Amounts"), this, [this] { showIngredientAmountHelp(); });
     recipe->addSeparator();
     recipe->addAction(tr("Share on the Web"), this, [this] { m_controller.addToOnline(); });
     recipe->addAction(tr("Upload Picture to the Web"), this, [this] { m_controller.addImageToOnline(); });
@@ -91,6 +95,13 @@ void MainWindow::selectRecipe(ManagedObject* recipe)
     const qsizetype row = m_recipeArrayController->indexOfRecipe(recipe);
     if (row >= 0)
         selectRecipeRow(int(row));
+}
+
+void MainWindow::showIngredientAmountHelp()
+{
+    showHelp();
+    if (m_helpWindow)
+        m_helpWindow->scrollToAnchor(QStringLiteral("helpTopic36"));
 }
 
 void MainWindow::showImagePanel()

@@ -402,6 +402,19 @@ TEST_F(ExportTest, ExportWritesTheChosenFormatAsAPlainDocument)
     EXPECT_TRUE(presenter.errors.isEmpty());
 }
 
+TEST_F(ExportTest, BeforeAnyFormatWasChosenTheShownFirstOneIsExported)
+{
+    recipe.current = soup;
+    const QString path = root.filePath(QStringLiteral("Soup.vrc"));
+    presenter.exportAnswer = path;
+
+    controller->exportAction();
+
+    EXPECT_EQ(presenter.exportPanels.first().selectedFormat, int(KitchoraController::VRCExportFormat));
+    EXPECT_EQ(presenter.requiredFileTypes, QStringList({ QStringLiteral("vrc") }));
+    EXPECT_EQ(readFile(path), controller->exportData(KitchoraController::VRCExportFormat));
+}
+
 TEST_F(ExportTest, NothingSelectedSuggestsExportedRecipesAndCancelWritesNothing)
 {
     presenter.exportAnswer.clear();
@@ -537,6 +550,39 @@ TEST_F(ExportTest, OpenActionOpensTheChosenCardsThenSaves)
         = controller->importedCollection()->mutableSetValueForKey(QStringLiteral("recipes")).allObjects();
     ASSERT_EQ(recent.size(), 1);
     EXPECT_EQ(recent.first()->valueForKey(QStringLiteral("name")), QStringLiteral("Pie"));
+}
+
+} // namespace
+
+namespace
+{
+
+using AddIngredientTest = OpenFilesTest;
+
+TEST_F(AddIngredientTest, AddFindsOrMakesTheNamedIngredientAndCancelChangesNothing)
+{
+    const auto ingredientsNamed = [this](const QString& name) {
+        FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Ingredient"));
+        request.setPredicate(*Predicate::predicateWithFormat(QStringLiteral("name == \"%1\"").arg(name)));
+        return context()->countForFetchRequest(request);
+    };
+    presenter.ingredientAnswer = QStringLiteral("quokkaberry jam");
+    controller->addIngredient();
+    EXPECT_EQ(ingredientsNamed(QStringLiteral("quokkaberry jam")), 1);
+    controller->addIngredient(); // the same name again: still one
+    EXPECT_EQ(ingredientsNamed(QStringLiteral("quokkaberry jam")), 1);
+    ASSERT_TRUE(presenter.ingredientCompletion);
+    EXPECT_EQ(
+        presenter.ingredientCompletion(QStringLiteral("quokkaberry j")), QStringLiteral("quokkaberry jam"));
+
+    const qint64 before = context()->countForFetchRequest(
+        FetchRequest::fetchRequestWithEntityName(QStringLiteral("Ingredient")));
+    presenter.ingredientAnswer.clear();
+    controller->addIngredient();
+    EXPECT_EQ(context()->countForFetchRequest(
+                  FetchRequest::fetchRequestWithEntityName(QStringLiteral("Ingredient"))),
+        before);
+    EXPECT_EQ(presenter.ingredientSheets, 3);
 }
 
 } // namespace

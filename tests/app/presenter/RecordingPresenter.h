@@ -63,6 +63,13 @@ public:
         return exportAnswer;
     }
 
+    QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) override
+    {
+        ++ingredientSheets;
+        ingredientCompletion = complete;
+        return ingredientAnswer;
+    }
+
     QList<Error> errors;
     QList<Alert> alerts;
     int libraryQuestions = 0;
@@ -77,4 +84,7 @@ public:
     std::optional<int> popUpTag;
     QString exportAnswer;
     QStringList requiredFileTypes;
+    int ingredientSheets = 0;
+    QString ingredientAnswer; // empty: cancelled
+    std::function<std::optional<QString>(const QString&)> ingredientCompletion;
 };
