@@ -2,10 +2,12 @@
 // program opens one) through the application controller, with no recipe on the page:
 //   export_card_text   the cards as UTF-16 card text, as the export writes it
 //   export_rtf         the recipe cards joined and written as RTF
+//   build_cards        the recipe cards alone (most of export_rtf)
 #include "KitchoraController.h"
 #include "MainWindowAccess.h"
 #include "ManagedObjectContext.h"
 #include "Presenter.h"
+#include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
 #include "UserDefaults.h"
 #include "VirtualClock.h"
@@ -123,6 +125,23 @@ void export_rtf(benchmark::State& state)
     exportFormat(state, KitchoraController::RTFExportFormat);
 }
 BENCHMARK(export_rtf)->Unit(benchmark::kMillisecond);
+
+// The cards alone, as the RTF export builds them, to tell their cost from the writer's.
+void build_cards(benchmark::State& state)
+{
+    Library& l = library();
+    if (!l.ready) {
+        state.SkipWithError("the library could not be made");
+        return;
+    }
+    for (auto _ : state) {
+        qsizetype length = 0;
+        for (ManagedObject* recipe : l.window.selected)
+            length += RecipeCardDocument::cardOf(recipe).length();
+        benchmark::DoNotOptimize(length);
+    }
+}
+BENCHMARK(build_cards)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
