@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "CloudAgentWebRecipeService.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
 #include "KRApplication.h"
@@ -80,6 +81,8 @@ int main(int argc, char** argv)
     neighbours.databaseImport = &databaseImport;
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &application,
         [&databaseImport] { databaseImport.cancelMacGourmetImport(); });
+    CloudAgentWebRecipeService webRecipeService;
+    neighbours.webRecipeService = &webRecipeService;
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
@@ -122,7 +125,7 @@ int main(int argc, char** argv)
         if (controller.isSetupSheetPending())
             window.windowDidBecomeMain();
         if (!files.isEmpty())
-            Log::logf(QStringLiteral("opening files is not built yet: %1"), files.join(QStringLiteral(", ")));
+            controller.openFiles(files);
     });
 
     const int status = application.exec();

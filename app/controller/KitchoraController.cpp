@@ -19,6 +19,7 @@
 #include "SearchCacheEngine.h"
 #include "SearchEngineAccessBridge.h"
 #include "UnavailableDatabaseImport.h"
+#include "UnavailableWebRecipeService.h"
 #include "UndoManager.h"
 #include "UnitsEngine.h"
 #include "UnlinkedDropbox.h"
@@ -67,6 +68,10 @@ KitchoraController::KitchoraController(
         m_searchEngine = m_searchCacheEngine.get();
     }
     m_searchEngineAccess = std::make_unique<SearchEngineAccessBridge>([this] { return m_searchEngine; });
+    m_unavailableWebRecipeService = std::make_unique<UnavailableWebRecipeService>();
+    m_webRecipeService
+        = neighbours.webRecipeService ? neighbours.webRecipeService : m_unavailableWebRecipeService.get();
+    m_beginFirstSubmitUsernameSheet = std::move(neighbours.beginFirstSubmitUsernameSheet);
 
     // Units: the user's own, then the program's, then the bare measure words.
     UnitsEngine::defaultEngine().loadUnits(

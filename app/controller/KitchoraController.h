@@ -1,14 +1,17 @@
 #pragma once
 
+#include "AttributedString.h"
 #include "BackgroundUploaderService.h"
 #include "CollectionsControllerService.h"
 #include "DatabaseImportService.h"
 #include "DropboxService.h"
 #include "GroceryListControllerService.h"
 #include "KitchoraServices.h"
+#include "Presenter.h"
 #include "RecipeControllerService.h"
 #include "RunLoop.h"
 #include "SearchEngineService.h"
+#include "WebRecipeService.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -32,6 +35,7 @@ class SearchEngineAccessBridge;
 class UndoManager;
 class UnitsEngine;
 class UnavailableDatabaseImport;
+class UnavailableWebRecipeService;
 class UnlinkedDropbox;
 
 // User defaults the controller reads or writes (those the model reads live with the model:
@@ -48,6 +52,11 @@ inline const QString KRClearsSearchCacheOnStartUp = QStringLiteral("KRClearsSear
 inline const QString QLMKitchoraDropboxSharingEnabledKey
     = QStringLiteral("QLMKitchoraDropboxSharingEnabledKey");
 inline const QString KROnlineUsername = QStringLiteral("KROnlineUsername");
+// The export panel's format: one of the ExportFormat values.
+inline const QString exportFormat = QStringLiteral("exportFormat");
+// Posted (no object) after recipes joined or left collections wholesale, so lists read them again.
+inline const QString KRCollectionContentChangedNotification
+    = QStringLiteral("KRCollectionContentChangedNotification");
 
 // The application controller: owns the library store stack and the built-in collections, runs
 // launch, first run and quit, and is the one place every other part reaches the others through
@@ -73,6 +82,10 @@ public:
         DatabaseImportService* databaseImport = nullptr;
         // Makes the background uploader; empty: an uploader that does nothing.
         std::function<std::unique_ptr<BackgroundUploaderService>()> makeUploader;
+        WebRecipeService* webRecipeService = nullptr;
+        // Asks for the user's online name before the first share (the preferences' sheet), then
+        // shares the recipe; empty: the user is told to choose a name first.
+        std::function<void(ManagedObject* recipe)> beginFirstSubmitUsernameSheet;
     };
 
     // Where the controller's files come from.
@@ -149,6 +162,7 @@ public:
     GroceryListControllerService& groceryListController() { return *m_groceryListController; }
     DropboxService& dropbox() { return *m_dropbox; }
     DatabaseImportService& databaseImport() { return *m_databaseImport; }
+    WebRecipeService& webRecipeService() { return *m_webRecipeService; }
     UnitsEngine& unitsEngine();
 
     bool searchResultsTableHidden() const { return m_searchResultsTableHidden; }
@@ -231,6 +245,42 @@ public:
     TerminateReply applicationShouldTerminate();
     void applicationWillTerminate();
 
+    // --- Opening, exporting and menu actions (KitchoraControllerFiles.cpp) ---
+    // The file kinds the program opens: "vrc", "recipemetadata", "mgdatabase".
+    static QStringList supportedFileExtensions();
+    // Opens each file by its extension (any case): card files join the library and Recent
+    // Imports, a metadata file shows its recipe, a database package starts that import. Files
+    // that cannot be read are reported and change nothing.
+    void openFiles(const QStringList& paths);
+    // The recipe the page shows: the recipe controller's, or the only recipe the window's list
+    // has selected while the page shows none.
+    ManagedObject* currentRecipe();
+    // The recipe list's selected recipes, in list order.
+    QList<ManagedObject*> selectedRecipes();
+
+    void saveAction();
+    void openAction();
+    void importMacGourmetAction();
+    void exportAction();
+    enum ExportFormat { VRCExportFormat = 1, PDFExportFormat = 2, RTFExportFormat = 3, TXTExportFormat = 4 };
+    // Chooses the export format from the sender (nullptr: no sender, refused) and makes the save
+    // panel require its extension.
+    void selectExportType(const Presenter::ExportTypeSender* sender);
+    // "vrc", "pdf", "rtf", "txt"; empty for any other value.
+    static QString extensionForExportFormat(int format);
+    // The bytes an export in `format` writes (PDF excluded); empty when there is nothing.
+    QByteArray exportData(int format);
+    // Writes the recipe page as PDF to `path`; false (logged and shown) when it cannot.
+    bool exportToPDF(const QString& path);
+    void openImage();
+    // The add-ingredient sheet; Add finds or makes the ingredient of that name.
+    void addIngredient();
+    // Shares the recipe (the current one when nullptr) with the web recipe service when its
+    // "share" is on.
+    void addToOnline(ManagedObject* recipe = nullptr);
+    void addToOnlineQuietly(ManagedObject* recipe, bool quietly);
+    void addImageToOnline();
+
 signals:
     void isLoadingChanged(bool loading);
 
@@ -242,6 +292,10 @@ private:
     static QVariantMap storeOptions();
     bool addStoreAtPath(const QString& path, Error* error);
     void forgetStoreObjects();
+
+    // KitchoraControllerFiles.cpp
+    // The whole text of the recipe page: the current recipe's card.
+    AttributedString recipePageText();
 
     // KitchoraControllerCollections.cpp
     ManagedObject* setupBuiltInCollection(const BuiltInCollection& builtIn);
@@ -269,6 +323,9 @@ private:
     std::function<std::unique_ptr<BackgroundUploaderService>()> m_makeUploader;
     std::unique_ptr<BackgroundUploaderService> m_uploader;
     std::unique_ptr<SearchEngineAccessBridge> m_searchEngineAccess;
+    std::unique_ptr<UnavailableWebRecipeService> m_unavailableWebRecipeService;
+    WebRecipeService* m_webRecipeService = nullptr;
+    std::function<void(ManagedObject* recipe)> m_beginFirstSubmitUsernameSheet;
 
     // Store stack; members are destroyed in reverse order: context, coordinator, model.
     std::unique_ptr<ManagedObjectModel> m_model;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QVariantList>
+
+class ManagedObject;
 
 // What the launch and quit sequences need of the main window, which the application controller
 // does not know: the window implements it and hands it to the controller. Main thread only.
@@ -20,4 +23,9 @@ public:
     virtual void restoreExpandedStateFromArray(const QVariantList& state) = 0;
     // Closes every search row's extra options (quit).
     virtual void collapseAllSearchFields() = 0;
+    // The recipe list's selected recipes, in list order.
+    virtual QList<ManagedObject*> selectedRecipes() const { return {}; }
+    // Selects the collection that holds the recipe (the library when it is there) and the recipe
+    // in the list, so the page shows it.
+    virtual void selectRecipe(ManagedObject*) { }
 };

@@ -2,8 +2,11 @@
 
 #include "Error.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 class QPrinter;
 
@@ -28,4 +31,41 @@ public:
     // The print panel for `printer`: whether the user chose to print, with `printer` set up as
     // the user left it.
     virtual bool runPrintPanel(QPrinter& printer) = 0;
+
+    // An open panel: files with one of `fileTypes` as extension (any case; none: any file).
+    struct OpenPanel {
+        QString title;
+        QString message;
+        QStringList fileTypes;
+        bool multipleSelection = false;
+    };
+    // The chosen files' paths; empty when the user cancelled.
+    virtual QStringList runOpenPanel(const OpenPanel& panel) = 0;
+
+    // Who tells the export panel's owner which format to write: the panel's format pop-up (its
+    // selected item's tag), a menu item (its tag) or the panel itself as it opens.
+    struct ExportTypeSender {
+        enum class Kind { PopUp, MenuItem, SavePanel, Other };
+        Kind kind = Kind::Other;
+        int tag = 0;
+        // Sets the file extension the save panel requires.
+        std::function<void(const QString& extension)> setRequiredFileType;
+    };
+    // A save panel with a pop-up of export formats (title, tag); `selectExportType` is sent with the
+    // panel as it opens and with the pop-up whenever its choice changes.
+    struct ExportPanel {
+        QString title;
+        QString prompt;
+        QString suggestedName;
+        QList<std::pair<QString, int>> formats;
+        int selectedFormat = 0;
+        std::function<void(const ExportTypeSender*)> selectExportType;
+    };
+    // The chosen path, ending in the required extension; empty when the user cancelled.
+    virtual QString runExportPanel(const ExportPanel& panel) = 0;
+
+    // The add-ingredient sheet: a name field that `complete` completes as the user types (it
+    // answers the whole name a beginning completes to, or nothing). The name when the user chose
+    // Add, else an empty string.
+    virtual QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) = 0;
 };

@@ -18,6 +18,9 @@ public:
     int runAlert(const QString& message, const QStringList& buttons) override;
     LibraryChoice chooseStartingLibrary() override;
     bool runPrintPanel(QPrinter& printer) override;
+    QStringList runOpenPanel(const OpenPanel& panel) override;
+    QString runExportPanel(const ExportPanel& panel) override;
+    QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) override;
 
 private:
     QPointer<QWidget> m_parent;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "ImageMO.h"
+#include "ManagedObject.h"
+
+#include <QImage>
 #include <QString>
 
 class ManagedObject;
@@ -41,4 +45,14 @@ public:
     }
     // The Edit command: toggles editing mode.
     virtual void edit() { }
+    // Gives the current recipe the picture (a null image removes it); its thumbnail follows.
+    virtual void setImage(const QImage& image) { setImageOfRecipe(currentRecipe(), image); }
+
+    static void setImageOfRecipe(ManagedObject* recipe, const QImage& image)
+    {
+        auto* picture
+            = recipe ? dynamic_cast<ImageMO*>(recipe->objectForKey(QStringLiteral("image"))) : nullptr;
+        if (picture)
+            picture->setData(image.isNull() ? QVariant() : QVariant(image));
+    }
 };

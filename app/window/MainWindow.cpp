@@ -223,6 +223,7 @@ void MainWindow::buildMenus()
     QAction* editRecipe
         = recipe->addAction(tr("&Edit Recipe"), this, [this] { m_controller.recipeController().edit(); });
     editRecipe->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    buildFileActions(file, recipe);
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     QAction* minimize = window->addAction(tr("&Minimize"), this, [this] { showMinimized(); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainWindowAccess.h"
+#include "NotificationCenter.h"
 #include "SplitViewRules.h"
 
 #include <QMainWindow>
@@ -13,6 +14,8 @@ class CollectionsOutlineView;
 class CollectionsTreeModel;
 class DropboxSharingInfoView;
 class GroceryListPane;
+class ImagePanel;
+class QMenu;
 class KitchoraController;
 class ManagedObject;
 class QAction;
@@ -98,6 +101,15 @@ public:
     QVariantList expandedStateArray() const override;
     void restoreExpandedStateFromArray(const QVariantList& state) override;
     void collapseAllSearchFields() override { }
+    QList<ManagedObject*> selectedRecipes() const override;
+    void selectRecipe(ManagedObject* recipe) override;
+
+    // The floating panel with the shown recipe's picture: made on first use.
+    void showImagePanel();
+    void closeImagePanel();
+    // The help page at its section on writing ingredient amounts.
+    void showIngredientAmountHelp();
+    ImagePanel* imagePanel() const { return m_imagePanel; }
 
 protected:
     bool event(QEvent* event) override;
@@ -121,6 +133,8 @@ private:
     void showHelp();
     // The Delete action of the view with the keyboard focus, nullptr when it has none.
     QAction* focusedDeleteAction() const;
+    // MainWindowFiles.cpp: File and Recipe menu items for opening, exporting and sharing.
+    void buildFileActions(QMenu* file, QMenu* recipe);
 
     KitchoraController& m_controller;
     QSplitter* m_mainSplitter = nullptr;
@@ -150,4 +164,6 @@ private:
     QStackedWidget* m_recipeViewerStack = nullptr; // the recipe page or the shown grocery list
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;
+    ImagePanel* m_imagePanel = nullptr;
+    ScopedObserver m_collectionContentObserver;
 };

@@ -16,7 +16,8 @@
 class FakeRecipeController : public RecipeControllerService
 {
 public:
-    ManagedObject* currentRecipe() override { return nullptr; }
+    ManagedObject* currentRecipe() override { return current; }
+    ManagedObject* current = nullptr;
     bool editable() const override { return false; }
     bool fullScreen() const override { return inFullScreen; }
     void toggleFullScreen() override
@@ -149,9 +150,13 @@ public:
     QVariantList expandedStateArray() const override { return expanded; }
     void restoreExpandedStateFromArray(const QVariantList& state) override { restored = state; }
     void collapseAllSearchFields() override { ++collapsed; }
+    QList<ManagedObject*> selectedRecipes() const override { return selected; }
+    void selectRecipe(ManagedObject* recipe) override { shown.append(recipe); }
     bool commits = true;
     int centered = 0;
     int collapsed = 0;
     QVariantList expanded;
     QVariantList restored;
+    QList<ManagedObject*> selected;
+    QList<ManagedObject*> shown;
 };
