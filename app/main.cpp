@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "CloudAgentWebRecipes.h"
 #include "KRApplication.h"
 #include "KitchoraController.h"
 #include "Log.h"
@@ -8,6 +9,7 @@
 #include "QtPresenter.h"
 #include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
+#include "SearchEngine.h"
 #include "StartupProbe.h"
 
 #include <cstdio>
@@ -36,8 +38,13 @@ int main(int argc, char** argv)
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
             [&self] { return self->uploaderShouldExit(); });
     };
+    // The search engine asks the web recipe service through the same client.
+    CloudAgentWebRecipes webRecipes(QLMKitchoraCloudAgent::sharedCloudAgent());
+    SearchEngine::setSharedWebService(&webRecipes);
+    neighbours.searchEngine = &SearchEngine::sharedSearchEngine();
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
+    SearchEngine::sharedSearchEngine().setPane({ {}, {}, [&controller] { controller.doneLoading(); }, {} });
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     MainWindow window(controller);
     presenter.setParentWindow(&window);
