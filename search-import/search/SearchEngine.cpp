@@ -158,8 +158,13 @@ void SearchEngine::fetchSearchCache()
     }
     if (auto* collection = dynamic_cast<RecipeCollection*>(cache))
         collection->setCollectionImageName(QStringLiteral("image_collection_search"));
-    cache->setValueForKey(1, QStringLiteral("index"));
-    cache->setValueForKey(false, QStringLiteral("draggable"));
+    // Set only when they differ: an unchanged cache leaves the context without unsaved changes,
+    // so the local search can be answered by the store.
+    if (cache->valueForKey(QStringLiteral("index")).toInt() != 1)
+        cache->setValueForKey(1, QStringLiteral("index"));
+    const QVariant draggable = cache->valueForKey(QStringLiteral("draggable"));
+    if (draggable.isNull() || draggable.toBool())
+        cache->setValueForKey(false, QStringLiteral("draggable"));
     ManagerObjectContextStateSaving::enableUndoWithSavedState();
     m_searchCache = cache;
     m_searchCacheFetched = true;
@@ -247,18 +252,29 @@ void SearchEngine::localSearch(const SearchTermList& terms)
         return;
     const Predicate predicate = SearchTermAdditions::andPredicateFromSearchTerms(terms);
     Log::logf(QStringLiteral("%1"), predicate.predicateFormat());
-    // Recipes held only by the cache are never local results; asked with the terms so the store
-    // answers both in one query.
-    const std::optional<Predicate> kept = Predicate::predicateWithFormat(
-        QStringLiteral("ANY collections.kind != %@"), { KRCollectionKindSearchCache });
+    // Recipes held only by the cache are never local results. The store tells, row by row for the
+    // few recipes the terms leave, whether a recipe is in any collection; only those the cache holds
+    // (few) need their collections looked at.
+    const std::optional<Predicate> filed
+        = Predicate::predicateWithFormat(QStringLiteral("collections.@count > 0"));
     FetchRequest request = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
-    request.setPredicate(Predicate::andPredicateWithSubpredicates({ predicate, *kept }));
+    request.setPredicate(Predicate::andPredicateWithSubpredicates({ predicate, *filed }));
     Error error;
-    const std::optional<QList<ManagedObject*>> recipes = main->executeFetchRequest(request, &error);
+    std::optional<QList<ManagedObject*>> recipes = main->executeFetchRequest(request, &error);
     if (!recipes) {
         presentError(error);
         return;
     }
+    const QSet<ManagedObject*> cached = cachedRecipes();
+    recipes->removeIf([&cached](ManagedObject* recipe) {
+        if (!cached.contains(recipe))
+            return false;
+        for (ManagedObject* collection : recipe->objectsForKey(QStringLiteral("collections"))) {
+            if (collection->valueForKey(QStringLiteral("kind")).toString() != KRCollectionKindSearchCache)
+                return false;
+        }
+        return true;
+    });
     if (recipes->isEmpty())
         return;
     SearchResultList results;
@@ -269,6 +285,27 @@ void SearchEngine::localSearch(const SearchTermList& terms)
         results.append(result);
     }
     addResults(results, true);
+}
+
+QSet<ManagedObject*> SearchEngine::cachedRecipes()
+{
+    QSet<ManagedObject*> recipes;
+    ManagedObjectContext* main = context();
+    const std::optional<FetchRequest> request = templateRequest(QStringLiteral("fetchSearchCache"));
+    if (!main || !request)
+        return recipes;
+    Error error;
+    const std::optional<QList<ManagedObject*>> caches = main->executeFetchRequest(*request, &error);
+    if (!caches)
+        presentError(error);
+    QList<ManagedObject*> collections = caches.value_or(QList<ManagedObject*>());
+    if (m_searchCache && !collections.contains(m_searchCache))
+        collections.append(m_searchCache);
+    for (ManagedObject* cache : collections) {
+        for (ManagedObject* recipe : cache->objectsForKey(QStringLiteral("recipes")))
+            recipes.insert(recipe);
+    }
+    return recipes;
 }
 
 void SearchEngine::startWebSearch(const SearchTermList& terms, quint64 page)

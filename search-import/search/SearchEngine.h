@@ -150,6 +150,8 @@ private:
     void setCurrentTerms(const SearchTermList& terms);
     void startWebSearch(const SearchTermList& terms, quint64 page);
     void localSearch(const SearchTermList& terms);
+    // The recipes of every search-results cache collection.
+    QSet<ManagedObject*> cachedRecipes();
     void newSearchResults(const SearchResultList& results, quint64 page);
     void requestRecipes(const SearchResultList& waiting);
     void recipesArrived(const QVariantList& plists);

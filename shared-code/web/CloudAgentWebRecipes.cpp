@@ -21,7 +21,8 @@ CloudAgentWebRecipes::CloudAgentWebRecipes(QLMKitchoraCloudAgent& agent)
 {
 }
 
-void CloudAgentWebRecipes::searchForTerms(const QStringList& terms, quint64 page, Reply success, Failure failure)
+void CloudAgentWebRecipes::searchForTerms(
+    const QStringList& terms, quint64 page, Reply success, Failure failure)
 {
     m_agent.searchForTerms(terms, page, std::move(success), messageOf(std::move(failure)));
 }

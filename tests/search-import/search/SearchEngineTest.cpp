@@ -128,9 +128,17 @@ TEST_F(SearchEngineTest, LocalSearchFindsLibraryRecipesButNotThoseOnlyCached)
     ManagedObject* cached = recipe("Basil Tart", { "basil" }, 77);
     cached->mutableSetValueForKey("collections").removeObject(library);
     cached->mutableSetValueForKey("collections").addObject(engine->searchCache());
+    ManagedObject* both = recipe("Basil Bread", { "basil" }, 78);
+    both->mutableSetValueForKey("collections").addObject(engine->searchCache());
+    ManagedObject* unfiled = recipe("Basil Ice", { "basil" });
+    ASSERT_TRUE(save());
+    unfiled->mutableSetValueForKey("collections").removeObject(library); // in no collection now
+    ASSERT_TRUE(save());
     engine->search(terms({ "basil" }));
-    EXPECT_EQ(names(engine->localResultsDataSourceArray()), QStringList({ "Pesto", "Basil Chicken" }));
-    EXPECT_EQ(engine->localSearchResultsSeparator().count(), 2u);
+    QStringList found = names(engine->localResultsDataSourceArray());
+    found.sort();
+    EXPECT_EQ(found, QStringList({ "Basil Bread", "Basil Chicken", "Pesto" }));
+    EXPECT_EQ(engine->localSearchResultsSeparator().count(), 3u);
     for (const auto& result : engine->localResultsDataSourceArray())
         EXPECT_TRUE(result->isLocalResult());
     ASSERT_EQ(web.searches.size(), 1);
