@@ -1,6 +1,7 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
 #include "CloudAgentWebRecipeService.h"
+#include "CloudAgentWebRecipes.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
 #include "KRApplication.h"
@@ -18,6 +19,7 @@
 #include "RecipeController.h"
 #include "RecipeTableView.h"
 #include "RunLoop.h"
+#include "SearchEngine.h"
 #include "StartupProbe.h"
 
 #include <cstdio>
@@ -83,8 +85,13 @@ int main(int argc, char** argv)
         [&databaseImport] { databaseImport.cancelMacGourmetImport(); });
     CloudAgentWebRecipeService webRecipeService;
     neighbours.webRecipeService = &webRecipeService;
+    // The search engine asks the web recipe service through the same client.
+    CloudAgentWebRecipes webRecipes(QLMKitchoraCloudAgent::sharedCloudAgent());
+    SearchEngine::setSharedWebService(&webRecipes);
+    neighbours.searchEngine = &SearchEngine::sharedSearchEngine();
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
+    SearchEngine::sharedSearchEngine().setPane({ {}, {}, [&controller] { controller.doneLoading(); }, {} });
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     groceries.setDropbox(&controller.dropbox());
     groceries.setFolder(KitchoraController::applicationSupportFolder());

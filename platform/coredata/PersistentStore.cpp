@@ -81,6 +81,52 @@ void foldFunction(sqlite3_context* context, int, sqlite3_value** argv)
     sqlite3_result_text16(context, folded.utf16(), int(folded.size() * sizeof(QChar)), SQLITE_TRANSIENT);
 }
 
+// kcontains(text, needle, caseInsensitive, diacriticInsensitive): whether the folded text holds
+// the needle, which the caller has folded the same way. Plain ASCII text is searched where it
+// lies, lower-cased as it is read, so the common case makes no folded copy for every row.
+void containsFunction(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) != SQLITE_TEXT || sqlite3_value_type(argv[1]) != SQLITE_TEXT) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = static_cast<const unsigned char*>(sqlite3_value_text16(argv[0]));
+    const int textUnits = sqlite3_value_bytes16(argv[0]) / 2;
+    const auto* needle = static_cast<const unsigned char*>(sqlite3_value_text16(argv[1]));
+    const int needleUnits = sqlite3_value_bytes16(argv[1]) / 2;
+    const bool lower = sqlite3_value_int(argv[2]) != 0;
+    // SQLite's buffers may not be aligned for char16_t.
+    auto unitAt = [](const unsigned char* units, int i) {
+        char16_t unit;
+        memcpy(&unit, units + 2 * i, 2);
+        return unit;
+    };
+    bool ascii = true;
+    for (int i = 0; ascii && i < textUnits; ++i)
+        ascii = unitAt(text, i) < 0x80;
+    for (int i = 0; ascii && i < needleUnits; ++i)
+        ascii = unitAt(needle, i) < 0x80;
+    if (!ascii) {
+        const QString folded = StringFolding::fold(textOf(argv[0]), lower, sqlite3_value_int(argv[3]) != 0);
+        sqlite3_result_int(context, folded.contains(textOf(argv[1])) ? 1 : 0);
+        return;
+    }
+    auto folded = [&](int i) {
+        const char16_t unit = unitAt(text, i);
+        return lower && unit >= u'A' && unit <= u'Z' ? char16_t(unit + (u'a' - u'A')) : unit;
+    };
+    for (int start = 0; start + needleUnits <= textUnits; ++start) {
+        int matched = 0;
+        while (matched < needleUnits && folded(start + matched) == unitAt(needle, matched))
+            ++matched;
+        if (matched == needleUnits) {
+            sqlite3_result_int(context, 1);
+            return;
+        }
+    }
+    sqlite3_result_int(context, 0);
+}
+
 // kends(text, suffix)
 void endsFunction(sqlite3_context* context, int, sqlite3_value** argv)
 {
@@ -228,6 +274,8 @@ void PersistentStore::registerFunctions()
     const int flags = SQLITE_UTF16 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     sqlite3_create_function_v2(db, "kfold", 3, flags, nullptr, foldFunction, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "kends", 2, flags, nullptr, endsFunction, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(
+        db, "kcontains", 4, flags, nullptr, containsFunction, nullptr, nullptr, nullptr);
     sqlite3_create_collation_v2(db, "KCP", SQLITE_UTF16, nullptr, codePointCollation, nullptr);
 }
 

@@ -55,6 +55,22 @@ int constantKind(const QVariant& value)
     }
 }
 
+// Comparisons that come out false or NULL when the compared value is NULL: for these, a value
+// read through a to-one relationship that is missing (NULL key, no row) gives the same answer as
+// "the key is not among the rows that pass".
+bool rejectsNull(Op op, const QVariant& right)
+{
+    if (Expression::isNullValue(right))
+        return false;
+    switch (op) {
+    case Op::NotEqualTo: // compiled as IS NOT, which is true for NULL
+    case Op::Matches:
+        return false;
+    default:
+        return true;
+    }
+}
+
 QString quoted(const QString& name)
 {
     QString escaped = name;
@@ -301,6 +317,12 @@ std::optional<QString> PredicateSqlCompiler::compare(
         case Op::EndsWith:
             return QStringLiteral("kends(%1, %2)").arg(x, v);
         case Op::Contains:
+            // Folded as it is read, without a folded copy of every row's text.
+            if (c || d)
+                return QStringLiteral("kcontains(%1, %2, %3, %4)")
+                    .arg(left.sql, v)
+                    .arg(c ? 1 : 0)
+                    .arg(d ? 1 : 0);
             return QStringLiteral("instr(%1, %2) > 0").arg(x, v);
         default:
             return x + QStringLiteral(" = ") + v;
@@ -310,6 +332,43 @@ std::optional<QString> PredicateSqlCompiler::compare(
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+// The key column is indexed, and the few destination rows that pass are looked up through that
+// index, where a sub-select per row would read the destination once for every row. The unary "+"
+// keeps the key's integer affinity off the list, so SQLite may use the index on the column.
+std::optional<QString> PredicateSqlCompiler::toOneMembership(const EntityDescription* entity,
+    const QString& alias, const QString& keyPath, Predicate::Operator op, int options, const QVariant& right)
+{
+    const int dot = keyPath.indexOf(QLatin1Char('.'));
+    if (dot < 0 || !rejectsNull(op, right))
+        return std::nullopt;
+    const RelationshipDescription* relationship = entity->relationshipNamed(keyPath.left(dot));
+    const qsizetype bound = m_bindings.size(); // a condition that fails half-way binds nothing
+    if (!relationship || relationship->isToMany())
+        return std::nullopt;
+    const PersistentStore::EntityLayout& layout = m_store.layout(entity);
+    const int column = layout.relationshipColumns[size_t(relationship->index())];
+    if (column < 0)
+        return std::nullopt;
+    const QString rest = keyPath.mid(dot + 1);
+    const EntityDescription* destination = relationship->destinationEntity();
+    const QString inner = nextAlias();
+    std::optional<QString> test = toOneMembership(destination, inner, rest, op, options, right);
+    if (!test) {
+        const std::optional<Operand> operand = keyPathOperand(destination, inner, rest);
+        if (!operand || operand->kind == ObjectKey)
+            return std::nullopt;
+        test = compare(*operand, op, options, right);
+    }
+    if (!test) {
+        m_bindings.resize(bound);
+        return std::nullopt;
+    }
+    m_usesRelationships = true;
+    return QStringLiteral("%1.%2 IN (SELECT +%3.pk FROM %4 %3 WHERE %5)")
+        .arg(alias, quoted(layout.table->columns[column - 2]), inner,
+            quoted(m_store.layout(destination).table->name), *test);
 }
 
 std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predicate)
@@ -364,6 +423,9 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
         return std::nullopt;
     const QString keyPath = left.keyPath();
     if (modifier == Predicate::Modifier::Direct) {
+        if (std::optional<QString> membership = toOneMembership(m_entity, QStringLiteral("t0"), keyPath,
+                predicate.predicateOperatorType(), predicate.options(), constant))
+            return membership;
         std::optional<Operand> operand = keyPathOperand(m_entity, QStringLiteral("t0"), keyPath);
         if (!operand)
             return std::nullopt;
@@ -379,14 +441,19 @@ std::optional<QString> PredicateSqlCompiler::comparison(const Predicate& predica
         return std::nullopt;
     m_usesRelationships = true;
     const QString alias = nextAlias();
-    std::optional<Operand> element = rest.isEmpty()
-        ? std::optional<Operand>(
-            Operand { alias + QStringLiteral(".pk"), ObjectKey, relationship->destinationEntity() })
-        : keyPathOperand(relationship->destinationEntity(), alias, rest);
-    if (!element)
-        return std::nullopt;
-    std::optional<QString> test
-        = compare(*element, predicate.predicateOperatorType(), predicate.options(), constant);
+    std::optional<QString> test;
+    if (!rest.isEmpty())
+        test = toOneMembership(relationship->destinationEntity(), alias, rest,
+            predicate.predicateOperatorType(), predicate.options(), constant);
+    if (!test) {
+        std::optional<Operand> element = rest.isEmpty()
+            ? std::optional<Operand>(
+                Operand { alias + QStringLiteral(".pk"), ObjectKey, relationship->destinationEntity() })
+            : keyPathOperand(relationship->destinationEntity(), alias, rest);
+        if (!element)
+            return std::nullopt;
+        test = compare(*element, predicate.predicateOperatorType(), predicate.options(), constant);
+    }
     if (!test)
         return std::nullopt;
     // Uncorrelated, so SQLite runs it once (and can use an index on the members' column).

@@ -39,6 +39,10 @@ private:
         const EntityDescription* entity, const QString& alias, const QString& keyPath);
     std::optional<QString> compare(
         const Operand& left, Predicate::Operator op, int options, const QVariant& right);
+    // A comparison on a key path that starts with a to-one relationship, as the membership of the
+    // key column in the destination rows that pass; nothing when the forms could differ.
+    std::optional<QString> toOneMembership(const EntityDescription* entity, const QString& alias,
+        const QString& keyPath, Predicate::Operator op, int options, const QVariant& right);
     QString bind(const QVariant& value);
     QString nextAlias();
 
