@@ -375,9 +375,13 @@ bool ManagedObjectContext::loadToManyOfPeers(
 {
     PersistentStore* store = object->m_objectID.persistentStore();
     const size_t slot = size_t(relationship->index());
+    // Peers whose row a batch read ahead take their members too: an awaking object (a recipe
+    // checking its lists) would otherwise load its own alone, one query per object. A row read
+    // ahead that turns stale forgets these members with it (dropPrefill).
     QList<ManagedObject*> owners { object };
     owners.append(batchPeers(object, [object, slot](const ManagedObject* peer) {
-        return !peer->m_fault && peer->m_entity == object->m_entity && !peer->m_relations[slot].members;
+        return (!peer->m_fault || peer->m_prefilled) && peer->m_entity == object->m_entity
+            && !peer->m_relations[slot].members;
     }));
     QList<qint64> keys;
     const QHash<qint64, ManagedObject*> byKey = byReferenceKey(owners, &keys);
