@@ -238,10 +238,45 @@ void BM_FetchAllRecipesMemory(benchmark::State& state)
         benchmark::DoNotOptimize(all);
         state.counters["recipes"] = double(all ? all->size() : 0);
         state.counters["heap_growth_MB"] = heapAfter - heapBefore;
+        state.counters["bytes_per_recipe"]
+            = all && !all->isEmpty() ? (heapAfter - heapBefore) * 1e6 / double(all->size()) : 0;
         state.counters["rss_total_MB"] = residentMB();
     }
 }
 BENCHMARK(BM_FetchAllRecipesMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Heap per managed object: the ingredient lines of every recipe, first as the faults a to-many
+// makes (with their place in their recipe's member list), then read.
+void BM_ManagedObjectMemory(benchmark::State& state)
+{
+    Library& lib = library();
+    for (auto _ : state) {
+        PersistentStoreCoordinator coordinator(lib.model.get());
+        coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, lib.path);
+        ManagedObjectContext context;
+        context.setPersistentStoreCoordinator(&coordinator);
+        auto recipes
+            = context.executeFetchRequest(FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe")));
+        if (!recipes) {
+            state.SkipWithError("fetch failed");
+            return;
+        }
+        const double heapBefore = heapMB();
+        double lines = 0;
+        for (ManagedObject* recipe : *recipes)
+            lines += double(recipe->objectsForKey(QStringLiteral("ingredients")).size());
+        const double heapFaults = heapMB();
+        for (ManagedObject* recipe : *recipes) {
+            for (ManagedObject* line : recipe->objectsForKey(QStringLiteral("ingredients")))
+                benchmark::DoNotOptimize(line->valueForKey(QStringLiteral("name")));
+        }
+        const double heapRead = heapMB();
+        state.counters["objects"] = lines;
+        state.counters["bytes_per_fault"] = (heapFaults - heapBefore) * 1e6 / lines;
+        state.counters["bytes_per_read_object"] = (heapRead - heapBefore) * 1e6 / lines;
+    }
+}
+BENCHMARK(BM_ManagedObjectMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_OpenAndFetchAllSortedByName_vsRawSQLite(benchmark::State& state)
 {

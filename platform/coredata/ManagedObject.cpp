@@ -103,9 +103,14 @@ void ManagedObject::attach(
     m_context = context;
     m_entity = entity;
     m_objectID = id;
-    m_attributes.assign(entity->attributes().size(), QVariant());
-    m_relations.clear();
-    m_relations.resize(entity->relationships().size());
+    m_attributes.reset();
+    m_relations.reset();
+}
+
+void ManagedObject::allocateRowStorage() const
+{
+    m_attributes = std::make_unique<QVariant[]>(m_entity ? m_entity->attributes().size() : 0);
+    m_relations = std::make_unique<RelationSlot[]>(m_entity ? m_entity->relationships().size() : 0);
 }
 
 bool ManagedObject::isUpdated() const
@@ -126,13 +131,13 @@ void ManagedObject::fireFault() const
 QVariant ManagedObject::attributeValue(const AttributeDescription* attribute) const
 {
     ensureLoaded();
-    return m_attributes[size_t(attribute->index())];
+    return attributeSlot(attribute->index());
 }
 
 ManagedObject* ManagedObject::toOneValue(const RelationshipDescription* relationship) const
 {
     ensureLoaded();
-    RelationSlot& slot = m_relations[size_t(relationship->index())];
+    RelationSlot& slot = relationSlot(relationship->index());
     if (slot.pendingKey != 0) {
         slot.object = m_context
             ? m_context->objectForRow(slot.pendingEntity, m_objectID.storeNumber(), slot.pendingKey)
@@ -145,7 +150,7 @@ ManagedObject* ManagedObject::toOneValue(const RelationshipDescription* relation
 
 const ManagedObject::Members& ManagedObject::toManyMembers(const RelationshipDescription* relationship) const
 {
-    RelationSlot& slot = m_relations[size_t(relationship->index())];
+    RelationSlot& slot = relationSlot(relationship->index());
     if (!slot.members) {
         slot.members = std::make_unique<Members>();
         if (m_context && !m_objectID.isTemporaryID() && !m_invalid)
@@ -157,7 +162,7 @@ const ManagedObject::Members& ManagedObject::toManyMembers(const RelationshipDes
 ManagedObject::Members& ManagedObject::mutableMembers(const RelationshipDescription* relationship)
 {
     toManyMembers(relationship);
-    return *m_relations[size_t(relationship->index())].members;
+    return *relationSlot(relationship->index()).members;
 }
 
 QList<ManagedObject*> ManagedObject::objectsForKey(const QString& key) const
@@ -325,7 +330,7 @@ void ManagedObject::storeAttribute(const AttributeDescription* attribute, const 
 {
     ensureLoaded();
     const int index = attribute->index();
-    QVariant& slot = m_attributes[size_t(index)];
+    QVariant& slot = attributeSlot(index);
     const QVariant old = slot;
     if (!m_inserted && !m_originalAttributes.contains(index))
         m_originalAttributes.insert(index, old);
@@ -348,7 +353,7 @@ void ManagedObject::storeToOne(const RelationshipDescription* relationship, Mana
     const int index = relationship->index();
     if (!m_inserted && !m_originalToOne.contains(index))
         m_originalToOne.insert(index, old);
-    m_relations[size_t(index)].object = target;
+    relationSlot(index).object = target;
     if (m_context) {
         m_context->registerUndo([this, relationship, old] {
             willChangeValueForKey(relationship->name());
@@ -486,36 +491,38 @@ void ManagedObject::setToMany(
 
 void ManagedObject::willChangeValueForKey(const QString& key)
 {
-    if (m_observers.empty())
+    if (!m_observing || m_observing->observers.empty())
         return;
     QSet<QString> affected;
-    for (const ObserverEntry& entry : m_observers) {
+    for (const ObserverEntry& entry : m_observing->observers) {
         if (entry.key == key || keyPathsForValuesAffectingValueForKey(entry.key).contains(key))
             affected.insert(entry.key);
     }
     // A marker entry opens the frame of this key; the affected keys follow with their old values.
-    m_pendingNotices.push_back({ QStringLiteral("\x01") + key, QVariant() });
+    std::vector<PendingNotice>& pending = m_observing->pendingNotices;
+    pending.push_back({ QStringLiteral("\x01") + key, QVariant() });
     for (const QString& observed : affected)
-        m_pendingNotices.push_back({ observed, valueForKey(observed) });
+        pending.push_back({ observed, valueForKey(observed) });
 }
 
 void ManagedObject::didChangeValueForKey(const QString& key)
 {
-    if (m_observers.empty() && m_pendingNotices.empty())
+    if (!m_observing || m_observing->pendingNotices.empty())
         return;
+    std::vector<PendingNotice>& pending = m_observing->pendingNotices;
     const QString marker = QStringLiteral("\x01") + key;
-    auto begin = m_pendingNotices.end();
-    for (auto it = m_pendingNotices.end(); it != m_pendingNotices.begin();) {
+    auto begin = pending.end();
+    for (auto it = pending.end(); it != pending.begin();) {
         --it;
         if (it->key == marker) {
             begin = it;
             break;
         }
     }
-    if (begin == m_pendingNotices.end())
+    if (begin == pending.end())
         return;
-    std::vector<PendingNotice> notices(begin + 1, m_pendingNotices.end());
-    m_pendingNotices.erase(begin, m_pendingNotices.end());
+    std::vector<PendingNotice> notices(begin + 1, pending.end());
+    pending.erase(begin, pending.end());
     for (const PendingNotice& notice : notices)
         notifyObservers(notice.key, notice.oldValue);
 }
@@ -524,7 +531,9 @@ void ManagedObject::notifyObservers(const QString& key, const QVariant& oldValue
 {
     const QVariant newValue = valueForKey(key);
     // Copy: an observer may add or remove observers.
-    std::vector<ObserverEntry> observers = m_observers;
+    if (!m_observing)
+        return;
+    std::vector<ObserverEntry> observers = m_observing->observers;
     for (const ObserverEntry& entry : observers) {
         if (entry.key == key)
             entry.observer(this, key, oldValue, newValue);
@@ -546,15 +555,20 @@ quint64 ManagedObject::addObserver(const QString& key, Observer observer)
 {
     static std::atomic<quint64> next { 0 };
     const quint64 token = ++next;
-    m_observers.push_back({ token, key, std::move(observer) });
+    if (!m_observing)
+        m_observing = std::make_unique<Observing>();
+    m_observing->observers.push_back({ token, key, std::move(observer) });
     return token;
 }
 
 void ManagedObject::removeObserver(quint64 token)
 {
-    for (auto it = m_observers.begin(); it != m_observers.end(); ++it) {
+    if (!m_observing)
+        return;
+    std::vector<ObserverEntry>& observers = m_observing->observers;
+    for (auto it = observers.begin(); it != observers.end(); ++it) {
         if (it->token == token) {
-            m_observers.erase(it);
+            observers.erase(it);
             return;
         }
     }
@@ -575,8 +589,9 @@ QVariantMap ManagedObject::changedValues() const
         return result;
     if (m_inserted) {
         for (const AttributeDescription* attribute : m_entity->attributes()) {
-            if (!attribute->isTransient() && m_attributes[size_t(attribute->index())].isValid())
-                result.insert(attribute->name(), m_attributes[size_t(attribute->index())]);
+            const QVariant& value = attributeSlot(attribute->index());
+            if (!attribute->isTransient() && value.isValid())
+                result.insert(attribute->name(), value);
         }
         for (const RelationshipDescription* relationship : m_entity->relationships()) {
             if (relationship->isToMany()) {
@@ -590,7 +605,7 @@ QVariantMap ManagedObject::changedValues() const
     }
     for (auto it = m_originalAttributes.begin(); it != m_originalAttributes.end(); ++it) {
         const AttributeDescription* attribute = m_entity->attributes()[size_t(it.key())];
-        const QVariant& current = m_attributes[size_t(it.key())];
+        const QVariant& current = attributeSlot(it.key());
         if (!attribute->isTransient() && current != it.value())
             result.insert(attribute->name(), current);
     }
@@ -648,14 +663,8 @@ void ManagedObject::clearChanges()
 
 void ManagedObject::forgetRow() const
 {
-    for (QVariant& value : m_attributes)
-        value = QVariant();
-    for (RelationSlot& slot : m_relations) {
-        slot.object = nullptr;
-        slot.pendingKey = 0;
-        slot.pendingEntity = nullptr;
-        slot.members.reset();
-    }
+    m_attributes.reset();
+    m_relations.reset();
 }
 
 void ManagedObject::turnIntoFault()

@@ -124,8 +124,31 @@ private:
         QString key;
         QVariant oldValue;
     };
+    // Most objects are never observed: their observers live apart, made on the first one.
+    struct Observing {
+        std::vector<ObserverEntry> observers;
+        std::vector<PendingNotice> pendingNotices;
+    };
 
     void attach(ManagedObjectContext* context, const EntityDescription* entity, const ManagedObjectID& id);
+    // The slots of the row's values, made on first use: a fault that is never read has none.
+    QVariant& attributeSlot(int index) const
+    {
+        makeRowStorage();
+        return m_attributes[size_t(index)];
+    }
+    RelationSlot& relationSlot(int index) const
+    {
+        makeRowStorage();
+        return m_relations[size_t(index)];
+    }
+    bool hasRowStorage() const { return m_attributes != nullptr; }
+    void makeRowStorage() const
+    {
+        if (!m_attributes)
+            allocateRowStorage();
+    }
+    void allocateRowStorage() const;
     void fireFault() const;
     void ensureLoaded() const
     {
@@ -173,15 +196,15 @@ private:
     bool m_invalid = false; // its row or its store is gone
     bool m_pendingDelete = false;
 
-    mutable std::vector<QVariant> m_attributes;
-    mutable std::vector<RelationSlot> m_relations;
+    // By attribute and relationship index; both made together, and dropped with the row.
+    mutable std::unique_ptr<QVariant[]> m_attributes;
+    mutable std::unique_ptr<RelationSlot[]> m_relations;
     // Values before the first change since the last save, by property name.
     QHash<int, QVariant> m_originalAttributes;
     QHash<int, ManagedObject*> m_originalToOne;
     QHash<int, QList<ManagedObject*>> m_originalToMany;
 
-    std::vector<ObserverEntry> m_observers;
-    std::vector<PendingNotice> m_pendingNotices;
+    std::unique_ptr<Observing> m_observing;
 };
 
 Q_DECLARE_METATYPE(ManagedObject*)

@@ -189,11 +189,10 @@ void ManagedObjectContext::insertObject(ManagedObject* object, const EntityDescr
 void ManagedObjectContext::giveInitialValues(ManagedObject* object, const EntityDescription* entity)
 {
     for (const AttributeDescription* attribute : entity->attributes())
-        object->m_attributes[size_t(attribute->index())] = attribute->defaultValue();
+        object->attributeSlot(attribute->index()) = attribute->defaultValue();
     for (const RelationshipDescription* relationship : entity->relationships()) {
         if (relationship->isToMany())
-            object->m_relations[size_t(relationship->index())].members
-                = std::make_unique<ManagedObject::Members>();
+            object->relationSlot(relationship->index()).members = std::make_unique<ManagedObject::Members>();
     }
 }
 
@@ -374,10 +373,14 @@ bool ManagedObjectContext::loadToManyOfPeers(
     ManagedObject* object, const RelationshipDescription* relationship)
 {
     PersistentStore* store = object->m_objectID.persistentStore();
-    const size_t slot = size_t(relationship->index());
+    const int slot = relationship->index();
+    // Peers whose row a batch read ahead take their members too: an awaking object (a recipe
+    // checking its lists) would otherwise load its own alone, one query per object. A row read
+    // ahead that turns stale forgets these members with it (dropPrefill).
     QList<ManagedObject*> owners { object };
     owners.append(batchPeers(object, [object, slot](const ManagedObject* peer) {
-        return !peer->m_fault && peer->m_entity == object->m_entity && !peer->m_relations[slot].members;
+        return (!peer->m_fault || peer->m_prefilled) && peer->m_entity == object->m_entity
+            && !peer->relationSlot(slot).members;
     }));
     QList<qint64> keys;
     const QHash<qint64, ManagedObject*> byKey = byReferenceKey(owners, &keys);
@@ -394,11 +397,11 @@ bool ManagedObjectContext::loadToManyOfPeers(
     }
     for (ManagedObject* owner : owners) {
         if (owner != object)
-            owner->m_relations[slot].members = std::make_unique<ManagedObject::Members>();
+            owner->relationSlot(slot).members = std::make_unique<ManagedObject::Members>();
     }
     QList<ManagedObject*> made;
     for (const auto& [owner, entity, key] : rows)
-        owner->m_relations[slot].members->add(memberForRow(entity, store->storeNumber(), key, made));
+        owner->relationSlot(slot).members->add(memberForRow(entity, store->storeNumber(), key, made));
     formBatch(made);
     return true;
 }

@@ -170,14 +170,14 @@ QList<ManagedObject*> ManagedObjectContext::updatedObjects() const
 void ManagedObjectContext::restoreCommittedValues(ManagedObject* object)
 {
     for (auto it = object->m_originalAttributes.begin(); it != object->m_originalAttributes.end(); ++it)
-        object->m_attributes[size_t(it.key())] = it.value();
+        object->attributeSlot(it.key()) = it.value();
     for (auto it = object->m_originalToOne.begin(); it != object->m_originalToOne.end(); ++it)
-        object->m_relations[size_t(it.key())].object = it.value();
+        object->relationSlot(it.key()).object = it.value();
     for (auto it = object->m_originalToMany.begin(); it != object->m_originalToMany.end(); ++it) {
         auto members = std::make_unique<ManagedObject::Members>();
         for (ManagedObject* member : it.value())
             members->add(member);
-        object->m_relations[size_t(it.key())].members = std::move(members);
+        object->relationSlot(it.key()).members = std::move(members);
     }
     object->clearChanges();
 }
@@ -244,11 +244,11 @@ void ManagedObjectContext::refreshObject(ManagedObject* object, bool mergeChange
     changes.originalToOne = object->m_originalToOne;
     changes.originalToMany = object->m_originalToMany;
     for (auto it = changes.originalAttributes.begin(); it != changes.originalAttributes.end(); ++it)
-        changes.currentAttributes.insert(it.key(), object->m_attributes[size_t(it.key())]);
+        changes.currentAttributes.insert(it.key(), object->attributeSlot(it.key()));
     for (auto it = changes.originalToOne.begin(); it != changes.originalToOne.end(); ++it)
-        changes.currentToOne.insert(it.key(), object->m_relations[size_t(it.key())].object);
+        changes.currentToOne.insert(it.key(), object->relationSlot(it.key()).object);
     for (auto it = changes.originalToMany.begin(); it != changes.originalToMany.end(); ++it)
-        changes.currentToMany.insert(it.key(), object->m_relations[size_t(it.key())].members->list);
+        changes.currentToMany.insert(it.key(), object->relationSlot(it.key()).members->list);
 
     object->turnIntoFault();
     object->ensureLoaded();
@@ -262,18 +262,18 @@ void ManagedObjectContext::reapplyChanges(ManagedObject* object, const LocalChan
     // trump, and the store's value moved away from the one this context started from).
     const bool storeTrumps = m_mergePolicy == MergePolicy::PropertyStoreTrump;
     for (auto it = changes.currentAttributes.begin(); it != changes.currentAttributes.end(); ++it) {
-        const QVariant stored = object->m_attributes[size_t(it.key())];
+        const QVariant stored = object->attributeSlot(it.key());
         if (storeTrumps && stored != changes.originalAttributes.value(it.key()))
             continue;
         object->m_originalAttributes.insert(it.key(), stored);
-        object->m_attributes[size_t(it.key())] = it.value();
+        object->attributeSlot(it.key()) = it.value();
     }
     for (auto it = changes.currentToOne.begin(); it != changes.currentToOne.end(); ++it) {
         ManagedObject* stored = object->toOneValue(relationships[size_t(it.key())]);
         if (storeTrumps && stored != changes.originalToOne.value(it.key()))
             continue;
         object->m_originalToOne.insert(it.key(), stored);
-        object->m_relations[size_t(it.key())].object = it.value();
+        object->relationSlot(it.key()).object = it.value();
     }
     for (auto it = changes.currentToMany.begin(); it != changes.currentToMany.end(); ++it) {
         const QList<ManagedObject*>& before = changes.originalToMany.value(it.key());

@@ -300,8 +300,10 @@ void ManagedObjectContext::unlinkEverywhere(ManagedObject* object)
             other->dropPrefill();
             continue;
         }
+        if (!other->hasRowStorage())
+            continue;
         for (const RelationshipDescription* relationship : other->m_entity->relationships()) {
-            ManagedObject::RelationSlot& slot = other->m_relations[size_t(relationship->index())];
+            ManagedObject::RelationSlot& slot = other->relationSlot(relationship->index());
             if (relationship->isToMany()) {
                 if (slot.members)
                     slot.members->remove(object);

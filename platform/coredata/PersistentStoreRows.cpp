@@ -172,11 +172,11 @@ void PersistentStore::fillObject(ManagedObject* object, SqlStatement& row) const
     const EntityLayout& entityLayout = layout(entity);
     for (const AttributeDescription* attribute : entity->attributes()) {
         const int column = entityLayout.attributeColumns[size_t(attribute->index())];
-        object->m_attributes[size_t(attribute->index())]
+        object->attributeSlot(attribute->index())
             = column < 0 ? attribute->defaultValue() : decode(attribute, row, column);
     }
     for (const RelationshipDescription* relationship : entity->relationships()) {
-        ManagedObject::RelationSlot& slot = object->m_relations[size_t(relationship->index())];
+        ManagedObject::RelationSlot& slot = object->relationSlot(relationship->index());
         slot.members.reset();
         slot.object = nullptr;
         slot.pendingKey = 0;
@@ -512,7 +512,7 @@ void PersistentStore::bindInsert(SqlStatement& insert, ManagedObject* object, co
     insert.bindInt64(index++, entityLayout.storeEntityID);
     for (const AttributeDescription* attribute : entity->attributes()) {
         if (entityLayout.attributeColumns[size_t(attribute->index())] >= 0)
-            insert.bind(index++, encode(attribute, object->m_attributes[size_t(attribute->index())]));
+            insert.bind(index++, encode(attribute, object->attributeSlot(attribute->index())));
     }
     for (const RelationshipDescription* relationship : entity->relationships()) {
         if (!relationship->isToMany()) {
@@ -563,7 +563,7 @@ bool PersistentStore::updateRow(ManagedObject* object, Save& save)
         return save.fail(save.message);
     int index = 1;
     for (const AttributeDescription* attribute : attributes)
-        update.bind(index++, encode(attribute, object->m_attributes[size_t(attribute->index())]));
+        update.bind(index++, encode(attribute, object->attributeSlot(attribute->index())));
     for (const RelationshipDescription* relationship : toOnes) {
         bindTarget(update, index, object->toOneValue(relationship), save);
         index += 2;
