@@ -1,15 +1,19 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "DBSession.h"
 #include "KRApplication.h"
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MainWindow.h"
+#include "QLMDropboxController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtPresenter.h"
 #include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
 #include "StartupProbe.h"
+#include "UIDevice.h"
 
+#include <QFileDialog>
 #include <cstdio>
 #include <memory>
 
@@ -30,7 +34,17 @@ int main(int argc, char** argv)
     QtPresenter presenter;
     // The web recipe service's uploader works on the controller's store, made once launch asks.
     KitchoraController* self = nullptr;
+    // Device sharing works on the synced folder the user chose, kept from run to run.
+    DBSession::setSharedSession(
+        std::make_shared<DBSession>(QStringLiteral("kitchora"), QString(), kDBRootDropbox));
+    QLMDropboxController dropbox({ UIDevice::currentDevice().name(),
+        UIDevice::currentDevice().saltedUniqueIdentifier(), KitchoraController::buildVersion() });
+    dropbox.setFolderChooser([] {
+        return QFileDialog::getExistingDirectory(nullptr,
+            QCoreApplication::translate("DBAuthHelperOSX", "Choose the folder your sync client keeps"));
+    });
     KitchoraController::Neighbours neighbours;
+    neighbours.dropbox = &dropbox;
     neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
         return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DBAuthHelperOSX.h"
 #include "QLMKitchoraDevice.h"
 
 #include <QByteArray>
@@ -10,11 +11,6 @@
 #include <functional>
 
 class ManagedObject;
-
-// Posted on the default notification center when the program links to a synced folder or stops
-// sharing, so views showing the link state refresh.
-inline const QString DBAuthHelperOSXStateChangedNotification
-    = QStringLiteral("DBAuthHelperOSXStateChangedNotification");
 
 // What the application controller and the source list ask of device sharing through Dropbox and of
 // the recipe property-list mapping it sends. Main thread only; every completion is called on the
@@ -31,7 +27,7 @@ public:
     virtual void authenticate() = 0;
     // When this computer has a device folder: deletes it, unlinks every account (also when
     // deleting failed, which is logged) and calls `completion` (may be empty). Without a device
-    // folder nothing happens and `completion` is not called.
+    // folder it unlinks at once and calls `completion` on the next pass.
     virtual void deleteOwnFolderAndUnlink(std::function<void()> completion) = 0;
     // Reads the record of every other device and calls `processDevices` once with them.
     // `processDevices` must not be empty.
@@ -45,6 +41,11 @@ public:
     virtual void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor processRecipe) = 0;
     // Appends the recipe property lists to the device's recipes and sends it one push message.
     virtual void addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device) = 0;
+    // Fetches the grocery lists other devices left for this computer and calls `processLists` once
+    // with their property lists (empty when there is none or they could not be read), deleting
+    // their files once it has returned. An empty function is only logged.
+    using GroceryListsProcessor = std::function<void(const QVariantList& lists)>;
+    virtual void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor processLists) = 0;
     // Writes one grocery list for the device when it supports grocery lists; otherwise nothing.
     virtual void addGroceryListPlistToDevice(const QVariantMap& plist, const QLMKitchoraDevice& device) = 0;
     // Uploads a recipe picture into the device's picture folder under `fileName`.

@@ -78,6 +78,7 @@ public:
     {
         recipeSends.append({ plists, device });
     }
+    void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor) override { }
     void addGroceryListPlistToDevice(const QVariantMap& plist, const QLMKitchoraDevice& device) override
     {
         groceryListSends.append({ plist, device });
