@@ -314,6 +314,7 @@ void QLMDropboxController::writeOutDeviceInfoPlist()
     if (data.isEmpty()) {
         Log::logf(QStringLiteral("Error making device plist, %1: %2"), QVariant(info).toString(),
             error.localizedDescription);
+        runDeferredBlocks();
         return;
     }
     m_dropboxAgent.uploadFile(

@@ -24,7 +24,14 @@ struct QLMDropboxController::Sending {
     QString folder; // the device's Recipes folder
     QString claimPath; // where the list read was moved; empty when there was none
     bool claimIncluded = true; // the claimed list went into the new one
+    int attempts = 0;
 };
+
+namespace
+{
+// Claims of the device's list that another reader may empty before this sending reads them.
+constexpr int kSendAttempts = 3;
+} // namespace
 
 void QLMDropboxController::addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device)
 {
@@ -75,7 +82,13 @@ void QLMDropboxController::appendRecipes(const std::shared_ptr<Sending>& sending
         sending->claimPath = claim;
         m_dropboxAgent.contentsOfFileAtDropboxPath(
             claim, [this, sending](const QByteArray& data) { commitRecipes(sending, data); },
-            [](const std::optional<Error>& error) {
+            [this, sending](const std::optional<Error>& error) {
+                // The device read the claimed list first: start again from the list as it is now.
+                if (error && error->code == DropboxErrors::NotFound && ++sending->attempts < kSendAttempts) {
+                    sending->claimPath.clear();
+                    appendRecipes(sending);
+                    return;
+                }
                 // The claimed list stays under its own name, where the device still reads it.
                 Log::logf(QStringLiteral("Error upon fetching existing recipes.plist: %1"),
                     error ? error->localizedDescription : QString());

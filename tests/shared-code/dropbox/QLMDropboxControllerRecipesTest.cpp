@@ -269,6 +269,30 @@ TEST_F(QLMDropboxControllerRecipesTest, AConcurrentSenderAndReceiverLoseNothing)
     }
 }
 
+// The sender has moved the list aside to rewrite it when the receiver reads and empties that
+// claimed list: the sender starts again from the list as it is then, and its recipes still arrive.
+TEST_F(QLMDropboxControllerRecipesTest, ASenderWhoseClaimedListWasReadMeanwhileStartsAgain)
+{
+    auto receiver = computer("Kitchen", "KITCHEN");
+    ASSERT_EQ(gate(*receiver), device("Kitchen"));
+    writePlist(device("Kitchen") + "/Recipes/Recipes.plist", QVariantList { recipe("Old", 1) });
+    QLMKitchoraDevice kitchen;
+    kitchen.setDropboxPath(device("Kitchen"));
+    auto sender = computer("Study", "STUDY");
+    session->faults().hold(DBOperation::Any);
+    sender->addRecipesToDevice({ recipe("New", 11) }, kitchen);
+    ASSERT_EQ(session->faults().held().size(), 1); // the move of the list aside
+    session->faults().release(0);
+    run();
+    ASSERT_EQ(session->faults().held().size(), 1); // the reading of the list moved aside
+    session->faults().stopHolding();
+    EXPECT_EQ(receive(*receiver), QStringList({ "Old" }));
+    session->faults().releaseAll();
+    run();
+    EXPECT_EQ(namesIn(readPlist(device("Kitchen") + "/Recipes/Recipes.plist")), QStringList({ "New" }));
+    EXPECT_EQ(receive(*receiver), QStringList({ "New" }));
+}
+
 // The process ends after the files were read but before the recipes were handed out and saved:
 // the next run receives them all.
 TEST_F(QLMDropboxControllerRecipesTest, AKillBetweenReadingAndSavingLosesNothing)
