@@ -15,11 +15,13 @@
 #include "QLMPlistToAndFromRecipeMO.h"
 #include "RecipeMO.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QTimer>
@@ -136,7 +138,12 @@ void BM_ReceiveRecipesWithPictures(benchmark::State& state)
         session->linkFolder(root);
         DBSession::setSharedSession(session);
         const QString folder = root + QStringLiteral("/Kitchora/Devices/Mac/Recipes/");
-        const QByteArray picture(20000, 'j');
+        QImage image(320, 240, QImage::Format_RGB32);
+        image.fill(Qt::darkYellow);
+        QByteArray picture;
+        QBuffer buffer(&picture);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "JPEG", 90);
         for (int i = 0; i < itemCount; ++i) {
             const QVariantMap recipe { { QStringLiteral("name"), QStringLiteral("Soup %1").arg(i) },
                 { QStringLiteral("vrcText"), card }, { QStringLiteral("onlineID"), i + 1 } };

@@ -50,6 +50,7 @@ public:
     static inline const QString QLMDropboxReceivedRecipeIdentifiersKey
         = QStringLiteral("QLMDropboxReceivedRecipeIdentifiers");
     static constexpr double kDeviceInfoWriteInterval = 60.0;
+    static constexpr int kLoadsInFlight = 8;
 
     // An empty push sender sends with a network manager of its own.
     explicit QLMDropboxController(Identity identity, PushSender sendPush = {});
@@ -141,6 +142,12 @@ private:
     // Reading.
     void gatherItemsFromMetadataArray(const QList<DBMetadata>& entries, GatherBlock block);
     void gatherFolder(const QString& folder, GatherBlock block);
+    // Loads the files a few at a time, so a folder of many does not hold up the main loop in one
+    // burst; `answer` gets each file's bytes, or nothing when it did not load.
+    using FileAnswer = std::function<void(const QString& path, const std::optional<QByteArray>& data)>;
+    struct LoadQueue;
+    void loadFiles(const QStringList& paths, FileAnswer answer);
+    void loadNext(const std::shared_ptr<LoadQueue>& queue);
     bool ignored(const QString& path) const;
     void searchForItemWithIdent(const QString& ident, const QString& folder, ItemBlock block);
     void claimRecipesList(const QString& recipesFolder, std::function<void()> then);

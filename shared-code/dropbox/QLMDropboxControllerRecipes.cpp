@@ -159,20 +159,49 @@ void QLMDropboxController::gatherItemsFromMetadataArray(const QList<DBMetadata>&
         else
             block(std::move(gathering->items));
     };
-    for (const DBMetadata& entry : files) {
-        const QString path = entry.path;
-        m_dropboxAgent.contentsOfFileAtDropboxPath(
-            path,
-            [gathering, answered, path](const QByteArray& data) {
-                QVariantList items;
-                if (addNewPlistData(data, items)) {
-                    for (const QVariant& item : std::as_const(items))
-                        gathering->items.push_back({ item.toMap(), path });
-                }
-                answered();
-            },
-            [answered](const std::optional<Error>&) { answered(); });
-    }
+    QStringList paths;
+    for (const DBMetadata& entry : files)
+        paths.append(entry.path);
+    loadFiles(paths, [gathering, answered](const QString& path, const std::optional<QByteArray>& data) {
+        QVariantList items;
+        if (data && addNewPlistData(*data, items)) {
+            for (const QVariant& item : std::as_const(items))
+                gathering->items.push_back({ item.toMap(), path });
+        }
+        answered();
+    });
+}
+
+struct QLMDropboxController::LoadQueue {
+    QStringList paths;
+    qsizetype next = 0;
+    FileAnswer answer;
+};
+
+void QLMDropboxController::loadFiles(const QStringList& paths, FileAnswer answer)
+{
+    auto queue = std::make_shared<LoadQueue>();
+    queue->paths = paths;
+    queue->answer = std::move(answer);
+    for (int i = 0; i < kLoadsInFlight; ++i)
+        loadNext(queue);
+}
+
+void QLMDropboxController::loadNext(const std::shared_ptr<LoadQueue>& queue)
+{
+    if (queue->next >= queue->paths.size())
+        return;
+    const QString path = queue->paths.at(queue->next++);
+    m_dropboxAgent.contentsOfFileAtDropboxPath(
+        path,
+        [this, queue, path](const QByteArray& data) {
+            queue->answer(path, data);
+            loadNext(queue);
+        },
+        [this, queue, path](const std::optional<Error>&) {
+            queue->answer(path, std::nullopt);
+            loadNext(queue);
+        });
 }
 
 void QLMDropboxController::gatherFolder(const QString& folder, GatherBlock block)
@@ -287,31 +316,26 @@ void QLMDropboxController::processRecipePlistsAndImagesIndividuallyWithBlock(Rec
                                 finishReceiving(receiving);
                                 return;
                             }
-                            for (const DBMetadata& picture : std::as_const(pictures)) {
-                                const QString path = picture.path;
-                                auto answered = [this, receiving] {
+                            QStringList paths;
+                            for (const DBMetadata& picture : std::as_const(pictures))
+                                paths.append(picture.path);
+                            loadFiles(paths,
+                                [this, receiving](
+                                    const QString& path, const std::optional<QByteArray>& data) {
+                                    const QString base = baseName(path);
+                                    const QString ident = data && base.endsWith(kImageSuffix)
+                                        ? base.chopped(kImageSuffix.size())
+                                        : QString();
+                                    for (size_t i = 0; !ident.isEmpty() && i < receiving->items.size(); ++i) {
+                                        if (!receiving->handedOut[i]
+                                            && recipeIdentifier(receiving->items[i].plist) == ident) {
+                                            handOutRecipe(receiving, qsizetype(i), *data, path);
+                                            break;
+                                        }
+                                    }
                                     if (--receiving->picturesAnswering == 0)
                                         finishReceiving(receiving);
-                                };
-                                m_dropboxAgent.contentsOfFileAtDropboxPath(
-                                    path,
-                                    [this, receiving, path, answered](const QByteArray& data) {
-                                        const QString base = baseName(path);
-                                        const QString ident = base.endsWith(kImageSuffix)
-                                            ? base.chopped(kImageSuffix.size())
-                                            : QString();
-                                        for (size_t i = 0; !ident.isEmpty() && i < receiving->items.size();
-                                             ++i) {
-                                            if (!receiving->handedOut[i]
-                                                && recipeIdentifier(receiving->items[i].plist) == ident) {
-                                                handOutRecipe(receiving, qsizetype(i), data, path);
-                                                break;
-                                            }
-                                        }
-                                        answered();
-                                    },
-                                    [answered](const std::optional<Error>&) { answered(); });
-                            }
+                                });
                         },
                         [this, receiving](const std::optional<Error>&) { finishReceiving(receiving); });
                 });
