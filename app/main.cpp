@@ -2,6 +2,7 @@
 
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
+#include "DBSession.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
 #include "KRApplication.h"
@@ -10,6 +11,7 @@
 #include "MGImporter.h"
 #include "MainWindow.h"
 #include "ManagedObject.h"
+#include "QLMDropboxController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtMGImportProgress.h"
 #include "QtPresenter.h"
@@ -21,7 +23,9 @@
 #include "RunLoop.h"
 #include "SearchEngine.h"
 #include "StartupProbe.h"
+#include "UIDevice.h"
 
+#include <QFileDialog>
 #include <cstdio>
 #include <memory>
 
@@ -68,9 +72,19 @@ int main(int argc, char** argv)
     };
     pageOutlets.mainWindowIsKey = [&mainWindow] { return mainWindow && mainWindow->isActiveWindow(); };
     RecipeController recipeController(std::move(pageOutlets));
+    // Device sharing works on the synced folder the user chose, kept from run to run.
+    DBSession::setSharedSession(
+        std::make_shared<DBSession>(QStringLiteral("kitchora"), QString(), kDBRootDropbox));
+    QLMDropboxController dropbox({ UIDevice::currentDevice().name(),
+        UIDevice::currentDevice().saltedUniqueIdentifier(), KitchoraController::buildVersion() });
+    dropbox.setFolderChooser([] {
+        return QFileDialog::getExistingDirectory(nullptr,
+            QCoreApplication::translate("DBAuthHelperOSX", "Choose the folder your sync client keeps"));
+    });
     KitchoraController::Neighbours neighbours;
     neighbours.groceryListController = &groceries;
     neighbours.recipeController = &recipeController;
+    neighbours.dropbox = &dropbox;
     neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
         return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),

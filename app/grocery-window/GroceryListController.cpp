@@ -298,12 +298,15 @@ void GroceryListController::fetchGroceryListsFromDropbox()
         || !m_dropbox->isLinked())
         return;
     QPointer<GroceryListController> self(this);
-    m_dropbox->checkDropboxAndIfNewGroceriesProcessWithBlock([self](const QList<QVariantMap>& plists) {
+    m_dropbox->checkDropboxAndIfNewGroceriesProcessWithBlock([self](const QVariantList& plists) {
         if (!self)
             return;
         QVariantList content = self->m_listsArrayController.content();
-        for (const QVariantMap& plist : plists)
-            content.append(variantOf(GroceryListPtr::create(plist)));
+        // Another device wrote these: anything but a dictionary is no list.
+        for (const QVariant& plist : plists) {
+            if (plist.typeId() == QMetaType::QVariantMap)
+                content.append(variantOf(GroceryListPtr::create(plist.toMap())));
+        }
         self->m_listsArrayController.setContent(content);
         // The device files are gone once read: the lists are kept on disk at once.
         if (!plists.isEmpty())

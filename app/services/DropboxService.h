@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DBAuthHelperOSX.h"
 #include "QLMKitchoraDevice.h"
 
 #include <QByteArray>
@@ -10,11 +11,6 @@
 #include <functional>
 
 class ManagedObject;
-
-// Posted on the default notification center when the program links to a synced folder or stops
-// sharing, so views showing the link state refresh.
-inline const QString DBAuthHelperOSXStateChangedNotification
-    = QStringLiteral("DBAuthHelperOSXStateChangedNotification");
 
 // What the application controller and the source list ask of device sharing through Dropbox and of
 // the recipe property-list mapping it sends. Main thread only; every completion is called on the
@@ -31,20 +27,29 @@ public:
     virtual void authenticate() = 0;
     // When this computer has a device folder: deletes it, unlinks every account (also when
     // deleting failed, which is logged) and calls `completion` (may be empty). Without a device
-    // folder nothing happens and `completion` is not called.
+    // folder it unlinks at once and calls `completion` on the next pass.
     virtual void deleteOwnFolderAndUnlink(std::function<void()> completion) = 0;
-    // Reads the record of every other device and calls `processDevices` once with them.
-    // `processDevices` must not be empty.
+    // Reads the record of every other device and calls `processDevices` once with them. When the
+    // records cannot be read (no device folder, the devices folder not listed) it is not called,
+    // so the caller keeps the devices it shows. `processDevices` must not be empty.
     virtual void readArrayOfDevicePlists(std::function<void(const QList<QLMKitchoraDevice>&)> processDevices)
         = 0;
 
     // Fetches the recipes other devices sent to this computer and calls `processRecipe` once per
-    // recipe (its property list and picture data, either may be empty), deleting each file once
-    // read. `processRecipe` answers whether a recipe was made. An empty function is only logged.
+    // recipe (its property list and picture data, either may be empty; both empty once when there
+    // is nothing), one recipe per pass of the main loop. A file is deleted once every recipe it
+    // held was handed over and none failed to save; a picture once its recipe was made.
+    // `processRecipe` answers whether a recipe was made. An empty function is only logged.
     using RecipeProcessor = std::function<bool(const QVariantMap& plist, const QByteArray& imageData)>;
     virtual void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor processRecipe) = 0;
     // Appends the recipe property lists to the device's recipes and sends it one push message.
     virtual void addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device) = 0;
+    // Fetches the grocery lists other devices left for this computer and calls `processLists` once
+    // with their property lists (empty when there is none or they could not be read), deleting
+    // their files once it has returned: it keeps the lists before returning. An empty function is
+    // only logged.
+    using GroceryListsProcessor = std::function<void(const QVariantList& lists)>;
+    virtual void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor processLists) = 0;
     // Writes one grocery list for the device when it supports grocery lists; otherwise nothing.
     virtual void addGroceryListPlistToDevice(const QVariantMap& plist, const QLMKitchoraDevice& device) = 0;
     // Uploads a recipe picture into the device's picture folder under `fileName`.
@@ -52,23 +57,13 @@ public:
         const QByteArray& data, const QLMKitchoraDevice& device, const QString& fileName)
         = 0;
 
-    // Fetches the grocery lists other devices sent to this computer, deleting each file once it is
-    // parsed, and calls `processGroceries` once with their dictionaries (the grocery-list property
-    // list form), in the order read; without a device folder for this computer, with none. The
-    // receiver must keep what it is given at once: the files are gone. By default there is nothing
-    // to fetch and `processGroceries` is not called.
-    using GroceryListsProcessor = std::function<void(const QList<QVariantMap>& lists)>;
-    virtual void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor processGroceries)
-    {
-        (void)processGroceries;
-    }
-
     // The recipe's device property list ("vrcText", "onlineID", ...), given to `completion` once:
     // the list, or an empty list and an error text when it cannot be made.
     using PlistCompletion = std::function<void(const QVariantMap& plist, const QString& error)>;
     virtual void plistFromRecipeMO(ManagedObject* recipe, PlistCompletion completion) = 0;
-    // Inserts a recipe made from a device property list into the main context; nullptr when none
-    // could be made.
+    // Inserts a recipe made from a device property list into the main context and saves it; the
+    // recipe already made from the same identifier when there is one; nullptr when none could be
+    // made or saved.
     virtual ManagedObject* recipeManagedObjectFromPlist(const QVariantMap& plist, const QByteArray& imageData)
         = 0;
 };

@@ -13,6 +13,7 @@ public:
     void readArrayOfDevicePlists(std::function<void(const QList<QLMKitchoraDevice>&)>) override { }
     void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor) override { }
     void addRecipesToDevice(const QVariantList&, const QLMKitchoraDevice&) override { }
+    void checkDropboxAndIfNewGroceriesProcessWithBlock(GroceryListsProcessor) override { }
     void addGroceryListPlistToDevice(const QVariantMap&, const QLMKitchoraDevice&) override { }
     void uploadRecipeImageDataToDevice(const QByteArray&, const QLMKitchoraDevice&, const QString&) override
     {

@@ -124,7 +124,7 @@ public:
     QList<std::pair<QVariantMap, QLMKitchoraDevice>> groceryListSends;
     QStringList pictureUploads;
     QList<std::function<void()>> pendingPlists;
-    QList<QVariantMap> incomingGroceryLists;
+    QVariantList incomingGroceryLists;
     int groceryChecks = 0;
 };
 
