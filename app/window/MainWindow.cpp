@@ -329,6 +329,9 @@ bool MainWindow::deviceCollectionSelected() const
 
 void MainWindow::collectionSelectionChanged()
 {
+    // Another collection ends the recipe page's editing, so the card is written back first.
+    if (m_controller.recipeController().editable())
+        m_controller.recipeController().edit();
     const auto* collection = dynamic_cast<const RecipeCollection*>(selectedCollection());
     setGroceryListsTableHidden(!collection || !collection->isGroceryListsCollection());
     m_recipeArrayController->setCollection(selectedCollection());

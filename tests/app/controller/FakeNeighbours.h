@@ -18,7 +18,14 @@ class FakeRecipeController : public RecipeControllerService
 public:
     ManagedObject* currentRecipe() override { return current; }
     ManagedObject* current = nullptr;
-    bool editable() const override { return false; }
+    bool editable() const override { return editing; }
+    void edit() override
+    {
+        editing = !editing;
+        ++edits;
+    }
+    bool editing = false;
+    int edits = 0;
     bool fullScreen() const override { return inFullScreen; }
     void toggleFullScreen() override
     {

@@ -306,3 +306,16 @@ TEST_F(MainWindowTest, RenamingInPlaceSurvivesTheTreeBeingRebuiltByTheRename)
     EXPECT_EQ(made->valueForKey(QStringLiteral("name")).toString(), QStringLiteral("Soups"));
     EXPECT_EQ(mainWindow->collectionsModel().indexOf(made).data().toString(), QStringLiteral("Soups"));
 }
+
+TEST_F(MainWindowTest, ChoosingAnotherCollectionEndsRecipeEditing)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    recipe.editing = true;
+    const int before = recipe.edits;
+    mainWindow->selectCollection(controller->importedCollection());
+    EXPECT_FALSE(recipe.editing);
+    EXPECT_EQ(recipe.edits, before + 1);
+    // Not editing: changing collections leaves the page alone.
+    mainWindow->selectCollection(controller->libraryCollection());
+    EXPECT_EQ(recipe.edits, before + 1);
+}
