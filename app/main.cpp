@@ -1,15 +1,18 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
 #include "KRApplication.h"
+#include "KRApplicationScripting.h"
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MainWindow.h"
+#include "PreferencesController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtPresenter.h"
 #include "RecipeBackgroundUploader.h"
 #include "RunLoop.h"
 #include "StartupProbe.h"
 
+#include <QFileInfo>
 #include <cstdio>
 #include <memory>
 
@@ -27,6 +30,37 @@ int main(int argc, char** argv)
     application.setQuitOnLastWindowClosed(false);
     const QStringList files = application.arguments().mid(1);
 
+    // One program per user: a second launch hands its files to the running one over the session
+    // bus and ends.
+    KitchoraController* scriptingController = nullptr;
+    MainWindow* scriptingWindow = nullptr;
+    KRApplicationScripting scripting({ [&scriptingController] {
+                                          return scriptingController
+                                              ? scriptingController->managedObjectContext()
+                                              : nullptr;
+                                      },
+        [&scriptingController] {
+            return scriptingController ? scriptingController->recipeController().currentRecipe() : nullptr;
+        },
+        [&scriptingWindow](const QStringList& paths) {
+            if (scriptingWindow) {
+                scriptingWindow->showNormal();
+                scriptingWindow->raise();
+                scriptingWindow->activateWindow();
+            }
+            if (!paths.isEmpty())
+                Log::logf(
+                    QStringLiteral("opening files is not built yet: %1"), paths.join(QStringLiteral(", ")));
+        } });
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && !scripting.registerOn(bus)) {
+        QStringList absolute;
+        for (const QString& file : files)
+            absolute.append(QFileInfo(file).absoluteFilePath());
+        if (KRApplicationScripting::handFilesToRunningProgram(bus, absolute))
+            return 0;
+    }
+
     QtPresenter presenter;
     // The web recipe service's uploader works on the controller's store, made once launch asks.
     KitchoraController* self = nullptr;
@@ -38,8 +72,10 @@ int main(int argc, char** argv)
     };
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
+    scriptingController = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     MainWindow window(controller);
+    scriptingWindow = &window;
     presenter.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
@@ -63,9 +99,15 @@ int main(int argc, char** argv)
             window.windowDidBecomeMain();
         if (!files.isEmpty())
             Log::logf(QStringLiteral("opening files is not built yet: %1"), files.join(QStringLiteral(", ")));
+        // scripts/screenshot pictures a secondary window: "Preferences" or "Preferences/<pane>".
+        const QString open = qEnvironmentVariable("KITCHORA_OPEN_WINDOW");
+        if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Preferences"))
+            window.preferencesController().showPane(open.section(QLatin1Char('/'), 1));
     });
 
     const int status = application.exec();
+    scriptingWindow = nullptr;
+    scriptingController = nullptr;
     controller.setMainWindowAccess(nullptr);
     return status;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BackgroundUploaderService.h"
+#include "CloudAccountService.h"
 #include "CollectionsControllerService.h"
 #include "DatabaseImportService.h"
 #include "DropboxService.h"
@@ -33,6 +34,7 @@ class UndoManager;
 class UnitsEngine;
 class UnavailableDatabaseImport;
 class UnlinkedDropbox;
+class UnconfiguredCloudAccount;
 
 // User defaults the controller reads or writes (those the model reads live with the model:
 // KRAutoShareRecipes in RecipeMO.h, RVImageViewSize in ImageMO.h).
@@ -71,6 +73,7 @@ public:
         GroceryListControllerService* groceryListController = nullptr;
         DropboxService* dropbox = nullptr;
         DatabaseImportService* databaseImport = nullptr;
+        CloudAccountService* cloudAccount = nullptr;
         // Makes the background uploader; empty: an uploader that does nothing.
         std::function<std::unique_ptr<BackgroundUploaderService>()> makeUploader;
     };
@@ -149,6 +152,7 @@ public:
     GroceryListControllerService& groceryListController() { return *m_groceryListController; }
     DropboxService& dropbox() { return *m_dropbox; }
     DatabaseImportService& databaseImport() { return *m_databaseImport; }
+    CloudAccountService& cloudAccount() { return *m_cloudAccount; }
     UnitsEngine& unitsEngine();
 
     bool searchResultsTableHidden() const { return m_searchResultsTableHidden; }
@@ -266,6 +270,8 @@ private:
     GroceryListControllerService* m_groceryListController = nullptr;
     DropboxService* m_dropbox = nullptr;
     DatabaseImportService* m_databaseImport = nullptr;
+    std::unique_ptr<UnconfiguredCloudAccount> m_unconfiguredCloudAccount;
+    CloudAccountService* m_cloudAccount = nullptr;
     std::function<std::unique_ptr<BackgroundUploaderService>()> m_makeUploader;
     std::unique_ptr<BackgroundUploaderService> m_uploader;
     std::unique_ptr<SearchEngineAccessBridge> m_searchEngineAccess;

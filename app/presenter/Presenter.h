@@ -4,6 +4,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 class QPrinter;
 
@@ -28,4 +30,27 @@ public:
     // The print panel for `printer`: whether the user chose to print, with `printer` set up as
     // the user left it.
     virtual bool runPrintPanel(QPrinter& printer) = 0;
+
+    // --- Preferences window ---
+    // What a user-name sheet ended with: the button's return code and the field's text.
+    struct UsernameSheetAnswer {
+        int returnCode = 0;
+        QString name;
+    };
+    // Return codes of the user-name sheets.
+    static constexpr int kSheetCancel = 0;
+    static constexpr int kSheetSave = 1; // the first-submit sheet: create the name and share
+    static constexpr int kSheetNeverShare = 2; // the first-submit sheet only
+    static constexpr int kSheetLostUsername = 3;
+    // The edit-user-name sheet, its field showing `name`.
+    virtual UsernameSheetAnswer runEditUsernameSheet(const QString& name) = 0;
+    // The sheet that asks for a user name before a recipe is first shared.
+    virtual UsernameSheetAnswer runFirstSubmitUsernameSheet() = 0;
+    // The add-ingredient sheet: the name typed, nothing when cancelled. Its field completes
+    // through `complete`.
+    virtual std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>& complete)
+        = 0;
+    // A refused action.
+    virtual void beep() = 0;
 };

@@ -1,9 +1,16 @@
 #include "QtPresenter.h"
 
+#include "AutoCompletingTextField.h"
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace
 {
@@ -65,4 +72,73 @@ bool QtPresenter::runPrintPanel(QPrinter& printer)
 {
     QPrintDialog dialog(&printer, m_parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+namespace
+{
+
+// A window-modal dialog with a prompt, a field and the given buttons, each ending the dialog with
+// its return code.
+Presenter::UsernameSheetAnswer runNameSheet(QWidget* parent, const QString& title, const QString& prompt,
+    QLineEdit* field, const QList<std::pair<QString, int>>& buttons)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    if (parent)
+        dialog.setWindowModality(Qt::WindowModal);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(prompt);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    field->setParent(&dialog);
+    layout->addWidget(field);
+    auto* box = new QDialogButtonBox;
+    for (const auto& [text, code] : buttons) {
+        QPushButton* button = box->addButton(text, QDialogButtonBox::ActionRole);
+        const int returnCode = code;
+        QObject::connect(
+            button, &QPushButton::clicked, &dialog, [&dialog, returnCode] { dialog.done(returnCode); });
+        if (code == Presenter::kSheetSave)
+            button->setDefault(true);
+    }
+    layout->addWidget(box);
+    const int code = dialog.exec();
+    return { code, field->text() };
+}
+
+} // namespace
+
+Presenter::UsernameSheetAnswer QtPresenter::runEditUsernameSheet(const QString& name)
+{
+    auto* field = new QLineEdit(name);
+    return runNameSheet(m_parent, tr("Online User Name"),
+        tr("The name other cooks see beside the recipes you share:"), field,
+        { { tr("Lost User Name…"), kSheetLostUsername }, { tr("Cancel"), kSheetCancel },
+            { tr("Save"), kSheetSave } });
+}
+
+Presenter::UsernameSheetAnswer QtPresenter::runFirstSubmitUsernameSheet()
+{
+    auto* field = new QLineEdit;
+    return runNameSheet(m_parent, tr("Share Recipe"),
+        tr("Choose a user name to share your recipes with other cooks:"), field,
+        { { tr("Never Share Automatically"), kSheetNeverShare }, { tr("Not Now"), kSheetCancel },
+            { tr("Create and Share"), kSheetSave } });
+}
+
+std::optional<QString> QtPresenter::runAddIngredientSheet(
+    const std::function<std::optional<QString>(const QString&)>& complete)
+{
+    auto* field = new AutoCompletingTextField;
+    field->setCompletionProvider(complete);
+    const UsernameSheetAnswer answer = runNameSheet(m_parent, tr("Add Ingredient"), tr("Ingredient:"), field,
+        { { tr("Cancel"), kSheetCancel }, { tr("Add"), kSheetSave } });
+    if (answer.returnCode != kSheetSave)
+        return std::nullopt;
+    return answer.name;
+}
+
+void QtPresenter::beep()
+{
+    QApplication::beep();
 }

@@ -18,6 +18,11 @@ public:
     int runAlert(const QString& message, const QStringList& buttons) override;
     LibraryChoice chooseStartingLibrary() override;
     bool runPrintPanel(QPrinter& printer) override;
+    UsernameSheetAnswer runEditUsernameSheet(const QString& name) override;
+    UsernameSheetAnswer runFirstSubmitUsernameSheet() override;
+    std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>& complete) override;
+    void beep() override;
 
 private:
     QPointer<QWidget> m_parent;

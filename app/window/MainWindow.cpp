@@ -4,6 +4,7 @@
 #include "CollectionsOutlineView.h"
 #include "CollectionsTreeModel.h"
 #include "KitchoraController.h"
+#include "PreferencesController.h"
 #include "Presenter.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
@@ -185,6 +186,11 @@ void MainWindow::buildMenus()
     undo->setShortcut(QKeySequence::Undo);
     QAction* redo = edit->addAction(tr("&Redo"), this, [this] { undoOrRedo(false); });
     redo->setShortcut(QKeySequence::Redo);
+    edit->addSeparator();
+    m_preferencesAction
+        = edit->addAction(tr("Prefere&nces…"), this, [this] { preferencesController().showWindow(); });
+    m_preferencesAction->setShortcut(QKeySequence::Preferences);
+    m_preferencesAction->setMenuRole(QAction::PreferencesRole);
     connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
         const UndoManager* manager = m_controller.undoManager();
         undo->setEnabled(manager && manager->canUndo());
@@ -206,6 +212,15 @@ void MainWindow::buildMenus()
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     QAction* helpAction = help->addAction(tr("Kitchora Help"), this, [this] { showHelp(); });
     helpAction->setShortcut(QKeySequence::HelpContents);
+}
+
+PreferencesController& MainWindow::preferencesController()
+{
+    if (!m_preferencesController) {
+        m_preferencesController = std::make_unique<PreferencesController>(
+            m_controller, m_controller.presenter(), [this] { m_collectionsController->showHiddenDevices(); });
+    }
+    return *m_preferencesController;
 }
 
 void MainWindow::showHelp()

@@ -12,6 +12,7 @@ class CollectionsOutlineView;
 class CollectionsTreeModel;
 class KitchoraController;
 class ManagedObject;
+class PreferencesController;
 class QAction;
 class QLabel;
 class QSplitter;
@@ -70,6 +71,9 @@ public:
     // nothing otherwise. The item is enabled only while there is something to print.
     SplitViewRules::PrintingTarget printingTarget() const;
     QAction* printAction() const { return m_printAction; }
+    // The preferences window, made the first time it is shown.
+    QAction* preferencesAction() const { return m_preferencesAction; }
+    PreferencesController& preferencesController();
     // Runs the print panel for the printing target and prints it when the user accepts.
     void print();
 
@@ -121,6 +125,8 @@ private:
     QTextBrowser* m_recipeView = nullptr;
     QPointer<QTextBrowser> m_helpWindow;
     QAction* m_printAction = nullptr;
+    QAction* m_preferencesAction = nullptr;
+    std::unique_ptr<PreferencesController> m_preferencesController;
     bool m_groceryListsTableHidden = true;
     double m_leftPaneWidth = 0; // the source list's width before the last resize
     bool m_applyingRules = false;

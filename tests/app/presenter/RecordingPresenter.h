@@ -5,6 +5,7 @@
 #include <QList>
 #include <QQueue>
 #include <functional>
+#include <optional>
 
 class QPrinter;
 
@@ -38,6 +39,26 @@ public:
         return printAnswer;
     }
 
+    UsernameSheetAnswer runEditUsernameSheet(const QString& name) override
+    {
+        usernameSheets.append(name);
+        return usernameAnswers.isEmpty() ? UsernameSheetAnswer { kSheetCancel, name }
+                                         : usernameAnswers.dequeue();
+    }
+    UsernameSheetAnswer runFirstSubmitUsernameSheet() override
+    {
+        usernameSheets.append(QStringLiteral("<first submit>"));
+        return usernameAnswers.isEmpty() ? UsernameSheetAnswer {} : usernameAnswers.dequeue();
+    }
+    std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>& complete) override
+    {
+        ++ingredientSheets;
+        lastCompletion = complete;
+        return ingredientAnswers.isEmpty() ? std::nullopt : ingredientAnswers.dequeue();
+    }
+    void beep() override { ++beeps; }
+
     QList<Error> errors;
     QList<Alert> alerts;
     int libraryQuestions = 0;
@@ -46,4 +67,10 @@ public:
     int printPanels = 0;
     bool printAnswer = false;
     std::function<void(QPrinter&)> printHook; // sets the printer up as a user would
+    QStringList usernameSheets; // the name each user-name sheet started with
+    QQueue<UsernameSheetAnswer> usernameAnswers; // empty: cancel
+    int ingredientSheets = 0;
+    QQueue<std::optional<QString>> ingredientAnswers; // empty: cancel
+    std::function<std::optional<QString>(const QString&)> lastCompletion;
+    int beeps = 0;
 };
