@@ -5,6 +5,7 @@
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MainWindow.h"
+#include "MoveToApplications.h"
 #include "PreferencesController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtPresenter.h"
@@ -20,6 +21,11 @@ int main(int argc, char** argv)
 {
     // First, so that it times everything after it and is destroyed last.
     const std::unique_ptr<StartupProbe> probe = StartupProbe::fromEnvironment();
+    // An installed copy is asked its version before it is replaced.
+    if (argc == 2 && qstrcmp(argv[1], "--version") == 0) {
+        std::printf("kitchora %s\n", qPrintable(KitchoraController::majorVersion()));
+        return 0;
+    }
     const QString noDisplay = KRApplication::missingDisplayMessage();
     if (!noDisplay.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(noDisplay));
@@ -88,6 +94,17 @@ int main(int argc, char** argv)
         probe->watch(&window);
     window.show();
     controller.applicationDidFinishLaunching();
+    {
+        MoveToApplications::Environment environment = MoveToApplications::Environment::current();
+        const auto launchCopy = environment.launch;
+        // The installed copy must find the bus name free, or it would hand over to this one.
+        environment.launch = [launchCopy](const QString& path) {
+            QDBusConnection::sessionBus().unregisterService(KRApplicationScripting::serviceName());
+            return launchCopy(path);
+        };
+        controller.installInApplicationsDirectoryIfDesired(environment,
+            [](int status) { RunLoop::postToMain([status] { QCoreApplication::exit(status); }); });
+    }
 
     // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
     // collection), so the lists are read again once that is done.

@@ -35,6 +35,10 @@ class UnitsEngine;
 class UnavailableDatabaseImport;
 class UnlinkedDropbox;
 class UnconfiguredCloudAccount;
+namespace MoveToApplications
+{
+struct Environment;
+}
 
 // User defaults the controller reads or writes (those the model reads live with the model:
 // KRAutoShareRecipes in RecipeMO.h, RVImageViewSize in ImageMO.h).
@@ -220,6 +224,13 @@ public:
     void cleanUpLongIngredients();
     void verifyCollectionIndexes();
     static QString defaultSampleLibraryPath();
+
+    // --- Move to the Applications folder (KitchoraControllerMove.cpp) ---
+    // Offers to move the running single-file bundle into the Applications folder, or to drop it
+    // for a copy already installed there; after a move the installed copy is started and `quit`
+    // ends the program with status 0.
+    void installInApplicationsDirectoryIfDesired(
+        const MoveToApplications::Environment& environment, const std::function<void(int status)>& quit);
 
     // --- Substitution rules file (KitchoraControllerSubstitutions.cpp) ---
     void readSubstitutionsFromFile(const QString& path);

@@ -53,4 +53,11 @@ public:
         = 0;
     // A refused action.
     virtual void beep() = 0;
+
+    // --- Move to the Applications folder ---
+    // An alert with a title, an informative text, buttons (the first is the default) and a "Do not
+    // ask again" checkbox, whose state is left in `suppress`; answers the index of the button.
+    virtual int runSuppressibleAlert(
+        const QString& title, const QString& informative, const QStringList& buttons, bool* suppress)
+        = 0;
 };

@@ -3,6 +3,7 @@
 #include "AutoCompletingTextField.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -141,4 +142,23 @@ std::optional<QString> QtPresenter::runAddIngredientSheet(
 void QtPresenter::beep()
 {
     QApplication::beep();
+}
+
+int QtPresenter::runSuppressibleAlert(
+    const QString& title, const QString& informative, const QStringList& buttons, bool* suppress)
+{
+    QMessageBox box(QMessageBox::Information, title, title, QMessageBox::NoButton, m_parent);
+    box.setInformativeText(informative);
+    auto* checkBox = new QCheckBox(tr("Do not ask again"));
+    box.setCheckBox(checkBox);
+    QList<QAbstractButton*> made;
+    for (const QString& text : buttons)
+        made.append(box.addButton(text, made.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
+    if (!made.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton*>(made.first()));
+    box.exec();
+    if (suppress)
+        *suppress = checkBox->isChecked();
+    const qsizetype chosen = made.indexOf(box.clickedButton());
+    return chosen >= 0 ? int(chosen) : int(made.size()) - 1;
 }

@@ -23,6 +23,8 @@ public:
     std::optional<QString> runAddIngredientSheet(
         const std::function<std::optional<QString>(const QString&)>& complete) override;
     void beep() override;
+    int runSuppressibleAlert(const QString& title, const QString& informative, const QStringList& buttons,
+        bool* suppress) override;
 
 private:
     QPointer<QWidget> m_parent;

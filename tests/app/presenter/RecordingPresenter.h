@@ -58,6 +58,14 @@ public:
         return ingredientAnswers.isEmpty() ? std::nullopt : ingredientAnswers.dequeue();
     }
     void beep() override { ++beeps; }
+    int runSuppressibleAlert(
+        const QString& title, const QString& informative, const QStringList& buttons, bool* suppress) override
+    {
+        alerts.append({ title + QStringLiteral("\n\n") + informative, buttons });
+        if (suppress)
+            *suppress = suppressAnswer;
+        return alertAnswers.isEmpty() ? 0 : alertAnswers.dequeue();
+    }
 
     QList<Error> errors;
     QList<Alert> alerts;
@@ -73,4 +81,5 @@ public:
     QQueue<std::optional<QString>> ingredientAnswers; // empty: cancel
     std::function<std::optional<QString>(const QString&)> lastCompletion;
     int beeps = 0;
+    bool suppressAnswer = false; // the checkbox of suppressible alerts
 };
