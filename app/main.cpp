@@ -6,11 +6,14 @@
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
 #include "KRApplication.h"
+#include "KRApplicationScripting.h"
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MGImporter.h"
 #include "MainWindow.h"
 #include "ManagedObject.h"
+#include "MoveToApplications.h"
+#include "PreferencesController.h"
 #include "QLMDropboxController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtMGImportProgress.h"
@@ -26,6 +29,7 @@
 #include "UIDevice.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <cstdio>
 #include <memory>
 
@@ -33,6 +37,11 @@ int main(int argc, char** argv)
 {
     // First, so that it times everything after it and is destroyed last.
     const std::unique_ptr<StartupProbe> probe = StartupProbe::fromEnvironment();
+    // An installed copy is asked its version before it is replaced.
+    if (argc == 2 && qstrcmp(argv[1], "--version") == 0) {
+        std::printf("kitchora %s\n", qPrintable(KitchoraController::majorVersion()));
+        return 0;
+    }
     const QString noDisplay = KRApplication::missingDisplayMessage();
     if (!noDisplay.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(noDisplay));
@@ -42,6 +51,36 @@ int main(int argc, char** argv)
     // Closing the library window quits through the controller's save-and-quit sequence.
     application.setQuitOnLastWindowClosed(false);
     const QStringList files = application.arguments().mid(1);
+
+    // One program per user: a second launch hands its files to the running one over the session
+    // bus and ends.
+    KitchoraController* scriptingController = nullptr;
+    MainWindow* scriptingWindow = nullptr;
+    KRApplicationScripting scripting({ [&scriptingController] {
+                                          return scriptingController
+                                              ? scriptingController->managedObjectContext()
+                                              : nullptr;
+                                      },
+        [&scriptingController] {
+            return scriptingController ? scriptingController->recipeController().currentRecipe() : nullptr;
+        },
+        [&scriptingWindow, &scriptingController](const QStringList& paths) {
+            if (scriptingWindow) {
+                scriptingWindow->showNormal();
+                scriptingWindow->raise();
+                scriptingWindow->activateWindow();
+            }
+            if (!paths.isEmpty() && scriptingController)
+                scriptingController->openFiles(paths);
+        } });
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && !scripting.registerOn(bus)) {
+        QStringList absolute;
+        for (const QString& file : files)
+            absolute.append(QFileInfo(file).absoluteFilePath());
+        if (KRApplicationScripting::handFilesToRunningProgram(bus, absolute))
+            return 0;
+    }
 
     QtPresenter presenter;
     // The grocery lists outlive the window that shows them.
@@ -106,6 +145,7 @@ int main(int argc, char** argv)
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     SearchEngine::sharedSearchEngine().setPane({ {}, {}, [&controller] { controller.doneLoading(); }, {} });
+    scriptingController = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     groceries.setDropbox(&controller.dropbox());
     groceries.setFolder(KitchoraController::applicationSupportFolder());
@@ -122,6 +162,9 @@ int main(int argc, char** argv)
         return recipes;
     };
     groceries.setOutlets(groceryOutlets);
+    scriptingWindow = &window;
+    window.setOpenSharingPreferences(
+        [&window] { window.preferencesController().showPane(QStringLiteral("Sharing")); });
     presenter.setParentWindow(&window);
     importProgress.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
@@ -136,6 +179,17 @@ int main(int argc, char** argv)
         probe->watch(&window);
     window.show();
     controller.applicationDidFinishLaunching();
+    {
+        MoveToApplications::Environment environment = MoveToApplications::Environment::current();
+        const auto launchCopy = environment.launch;
+        // The installed copy must find the bus name free, or it would hand over to this one.
+        environment.launch = [launchCopy](const QString& path) {
+            QDBusConnection::sessionBus().unregisterService(KRApplicationScripting::serviceName());
+            return launchCopy(path);
+        };
+        controller.installInApplicationsDirectoryIfDesired(environment,
+            [](int status) { RunLoop::postToMain([status] { QCoreApplication::exit(status); }); });
+    }
 
     // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
     // collection), so the lists are read again once that is done.
@@ -147,9 +201,15 @@ int main(int argc, char** argv)
             window.windowDidBecomeMain();
         if (!files.isEmpty())
             controller.openFiles(files);
+        // scripts/screenshot pictures a secondary window: "Preferences" or "Preferences/<pane>".
+        const QString open = qEnvironmentVariable("KITCHORA_OPEN_WINDOW");
+        if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Preferences"))
+            window.preferencesController().showPane(open.section(QLatin1Char('/'), 1));
     });
 
     const int status = application.exec();
+    scriptingWindow = nullptr;
+    scriptingController = nullptr;
     controller.setMainWindowAccess(nullptr);
     mainWindow = nullptr;
     return status;

@@ -20,6 +20,7 @@
 #include "SearchEngineAccessBridge.h"
 #include "UnavailableDatabaseImport.h"
 #include "UnavailableWebRecipeService.h"
+#include "UnconfiguredCloudAccount.h"
 #include "UndoManager.h"
 #include "UnitsEngine.h"
 #include "UnlinkedDropbox.h"
@@ -60,6 +61,8 @@ KitchoraController::KitchoraController(
     m_unavailableDatabaseImport = std::make_unique<UnavailableDatabaseImport>();
     m_databaseImport
         = neighbours.databaseImport ? neighbours.databaseImport : m_unavailableDatabaseImport.get();
+    m_unconfiguredCloudAccount = std::make_unique<UnconfiguredCloudAccount>();
+    m_cloudAccount = neighbours.cloudAccount ? neighbours.cloudAccount : m_unconfiguredCloudAccount.get();
     if (neighbours.searchEngine) {
         m_searchEngine = neighbours.searchEngine;
     } else {

@@ -2,6 +2,7 @@
 
 #include "AttributedString.h"
 #include "BackgroundUploaderService.h"
+#include "CloudAccountService.h"
 #include "CollectionsControllerService.h"
 #include "DatabaseImportService.h"
 #include "DropboxService.h"
@@ -37,6 +38,11 @@ class UnitsEngine;
 class UnavailableDatabaseImport;
 class UnavailableWebRecipeService;
 class UnlinkedDropbox;
+class UnconfiguredCloudAccount;
+namespace MoveToApplications
+{
+struct Environment;
+}
 
 // User defaults the controller reads or writes (those the model reads live with the model:
 // KRAutoShareRecipes in RecipeMO.h, RVImageViewSize in ImageMO.h).
@@ -80,6 +86,7 @@ public:
         GroceryListControllerService* groceryListController = nullptr;
         DropboxService* dropbox = nullptr;
         DatabaseImportService* databaseImport = nullptr;
+        CloudAccountService* cloudAccount = nullptr;
         // Makes the background uploader; empty: an uploader that does nothing.
         std::function<std::unique_ptr<BackgroundUploaderService>()> makeUploader;
         WebRecipeService* webRecipeService = nullptr;
@@ -163,6 +170,7 @@ public:
     DropboxService& dropbox() { return *m_dropbox; }
     DatabaseImportService& databaseImport() { return *m_databaseImport; }
     WebRecipeService& webRecipeService() { return *m_webRecipeService; }
+    CloudAccountService& cloudAccount() { return *m_cloudAccount; }
     UnitsEngine& unitsEngine();
 
     bool searchResultsTableHidden() const { return m_searchResultsTableHidden; }
@@ -230,6 +238,13 @@ public:
     void cleanUpLongIngredients();
     void verifyCollectionIndexes();
     static QString defaultSampleLibraryPath();
+
+    // --- Move to the Applications folder (KitchoraControllerMove.cpp) ---
+    // Offers to move the running single-file bundle into the Applications folder, or to drop it
+    // for a copy already installed there; after a move the installed copy is started and `quit`
+    // ends the program with status 0.
+    void installInApplicationsDirectoryIfDesired(
+        const MoveToApplications::Environment& environment, const std::function<void(int status)>& quit);
 
     // --- Substitution rules file (KitchoraControllerSubstitutions.cpp) ---
     void readSubstitutionsFromFile(const QString& path);
@@ -320,6 +335,8 @@ private:
     GroceryListControllerService* m_groceryListController = nullptr;
     DropboxService* m_dropbox = nullptr;
     DatabaseImportService* m_databaseImport = nullptr;
+    std::unique_ptr<UnconfiguredCloudAccount> m_unconfiguredCloudAccount;
+    CloudAccountService* m_cloudAccount = nullptr;
     std::function<std::unique_ptr<BackgroundUploaderService>()> m_makeUploader;
     std::unique_ptr<BackgroundUploaderService> m_uploader;
     std::unique_ptr<SearchEngineAccessBridge> m_searchEngineAccess;

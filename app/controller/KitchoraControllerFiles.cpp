@@ -212,8 +212,10 @@ void KitchoraController::openImage()
 
 void KitchoraController::addIngredient()
 {
-    const QString name = m_presenter.runAddIngredientSheet(
-        [](const QString& partial) { return completionForPartialString(partial); });
+    const QString name = m_presenter
+                             .runAddIngredientSheet(
+                                 [](const QString& partial) { return completionForPartialString(partial); })
+                             .value_or(QString());
     ManagedObjectContext* context = managedObjectContext();
     if (isEmpty(name) || !context)
         return;

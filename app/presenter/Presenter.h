@@ -64,8 +64,33 @@ public:
     // The chosen path, ending in the required extension; empty when the user cancelled.
     virtual QString runExportPanel(const ExportPanel& panel) = 0;
 
-    // The add-ingredient sheet: a name field that `complete` completes as the user types (it
-    // answers the whole name a beginning completes to, or nothing). The name when the user chose
-    // Add, else an empty string.
-    virtual QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) = 0;
+    // --- Preferences window ---
+    // What a user-name sheet ended with: the button's return code and the field's text.
+    struct UsernameSheetAnswer {
+        int returnCode = 0;
+        QString name;
+    };
+    // Return codes of the user-name sheets.
+    static constexpr int kSheetCancel = 0;
+    static constexpr int kSheetSave = 1; // the first-submit sheet: create the name and share
+    static constexpr int kSheetNeverShare = 2; // the first-submit sheet only
+    static constexpr int kSheetLostUsername = 3;
+    // The edit-user-name sheet, its field showing `name`.
+    virtual UsernameSheetAnswer runEditUsernameSheet(const QString& name) = 0;
+    // The sheet that asks for a user name before a recipe is first shared.
+    virtual UsernameSheetAnswer runFirstSubmitUsernameSheet() = 0;
+    // The add-ingredient sheet: the name typed, nothing when cancelled. Its field completes
+    // through `complete`.
+    virtual std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>& complete)
+        = 0;
+    // A refused action.
+    virtual void beep() = 0;
+
+    // --- Move to the Applications folder ---
+    // An alert with a title, an informative text, buttons (the first is the default) and a "Do not
+    // ask again" checkbox, whose state is left in `suppress`; answers the index of the button.
+    virtual int runSuppressibleAlert(
+        const QString& title, const QString& informative, const QStringList& buttons, bool* suppress)
+        = 0;
 };

@@ -1,7 +1,12 @@
 #include "QtPresenter.h"
 
+#include "AutoCompletingTextField.h"
+
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -75,6 +80,94 @@ bool QtPresenter::runPrintPanel(QPrinter& printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
+namespace
+{
+
+// A window-modal dialog with a prompt, a field and the given buttons, each ending the dialog with
+// its return code.
+Presenter::UsernameSheetAnswer runNameSheet(QWidget* parent, const QString& title, const QString& prompt,
+    QLineEdit* field, const QList<std::pair<QString, int>>& buttons)
+{
+    QDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    if (parent)
+        dialog.setWindowModality(Qt::WindowModal);
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* label = new QLabel(prompt);
+    label->setWordWrap(true);
+    layout->addWidget(label);
+    field->setParent(&dialog);
+    layout->addWidget(field);
+    auto* box = new QDialogButtonBox;
+    for (const auto& [text, code] : buttons) {
+        QPushButton* button = box->addButton(text, QDialogButtonBox::ActionRole);
+        const int returnCode = code;
+        QObject::connect(
+            button, &QPushButton::clicked, &dialog, [&dialog, returnCode] { dialog.done(returnCode); });
+        if (code == Presenter::kSheetSave)
+            button->setDefault(true);
+    }
+    layout->addWidget(box);
+    const int code = dialog.exec();
+    return { code, field->text() };
+}
+
+} // namespace
+
+Presenter::UsernameSheetAnswer QtPresenter::runEditUsernameSheet(const QString& name)
+{
+    auto* field = new QLineEdit(name);
+    return runNameSheet(m_parent, tr("Online User Name"),
+        tr("The name other cooks see beside the recipes you share:"), field,
+        { { tr("Lost User Name…"), kSheetLostUsername }, { tr("Cancel"), kSheetCancel },
+            { tr("Save"), kSheetSave } });
+}
+
+Presenter::UsernameSheetAnswer QtPresenter::runFirstSubmitUsernameSheet()
+{
+    auto* field = new QLineEdit;
+    return runNameSheet(m_parent, tr("Share Recipe"),
+        tr("Choose a user name to share your recipes with other cooks:"), field,
+        { { tr("Never Share Automatically"), kSheetNeverShare }, { tr("Not Now"), kSheetCancel },
+            { tr("Create and Share"), kSheetSave } });
+}
+
+std::optional<QString> QtPresenter::runAddIngredientSheet(
+    const std::function<std::optional<QString>(const QString&)>& complete)
+{
+    auto* field = new AutoCompletingTextField;
+    field->setCompletionProvider(complete);
+    const UsernameSheetAnswer answer = runNameSheet(m_parent, tr("Add Ingredient"), tr("Ingredient:"), field,
+        { { tr("Cancel"), kSheetCancel }, { tr("Add"), kSheetSave } });
+    if (answer.returnCode != kSheetSave)
+        return std::nullopt;
+    return answer.name;
+}
+
+void QtPresenter::beep()
+{
+    QApplication::beep();
+}
+
+int QtPresenter::runSuppressibleAlert(
+    const QString& title, const QString& informative, const QStringList& buttons, bool* suppress)
+{
+    QMessageBox box(QMessageBox::Information, title, title, QMessageBox::NoButton, m_parent);
+    box.setInformativeText(informative);
+    auto* checkBox = new QCheckBox(tr("Do not ask again"));
+    box.setCheckBox(checkBox);
+    QList<QAbstractButton*> made;
+    for (const QString& text : buttons)
+        made.append(box.addButton(text, made.isEmpty() ? QMessageBox::AcceptRole : QMessageBox::RejectRole));
+    if (!made.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton*>(made.first()));
+    box.exec();
+    if (suppress)
+        *suppress = checkBox->isChecked();
+    const qsizetype chosen = made.indexOf(box.clickedButton());
+    return chosen >= 0 ? int(chosen) : int(made.size()) - 1;
+}
+
 QStringList QtPresenter::runOpenPanel(const OpenPanel& panel)
 {
     QFileDialog dialog(m_parent, panel.title);
@@ -135,33 +228,4 @@ QString QtPresenter::runExportPanel(const ExportPanel& panel)
     if (!required.isEmpty() && QFileInfo(path).suffix().compare(required, Qt::CaseInsensitive) != 0)
         path += u'.' + required;
     return path;
-}
-
-QString QtPresenter::runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete)
-{
-    QDialog sheet(m_parent);
-    if (m_parent)
-        sheet.setWindowModality(Qt::WindowModal);
-    sheet.setWindowTitle(tr("Add Ingredient"));
-    auto* layout = new QVBoxLayout(&sheet);
-    layout->addWidget(new QLabel(tr("Ingredient name:"), &sheet));
-    auto* field = new QLineEdit(&sheet);
-    layout->addWidget(field);
-    auto* buttons = new QDialogButtonBox(&sheet);
-    buttons->addButton(tr("Add"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QDialogButtonBox::Cancel);
-    layout->addWidget(buttons);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &sheet, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &sheet, &QDialog::reject);
-    // Typing completes in place: the completed tail is selected, so the next key replaces it.
-    QObject::connect(field, &QLineEdit::textEdited, &sheet, [field, complete](const QString& typed) {
-        const std::optional<QString> whole = complete ? complete(typed) : std::nullopt;
-        if (!whole || whole->size() <= typed.size() || !whole->startsWith(typed, Qt::CaseInsensitive))
-            return;
-        field->setText(typed + whole->mid(typed.size()));
-        field->setSelection(int(typed.size()), int(whole->size() - typed.size()));
-    });
-    if (sheet.exec() != QDialog::Accepted)
-        return {};
-    return field->text().trimmed();
 }

@@ -20,7 +20,13 @@ public:
     bool runPrintPanel(QPrinter& printer) override;
     QStringList runOpenPanel(const OpenPanel& panel) override;
     QString runExportPanel(const ExportPanel& panel) override;
-    QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) override;
+    UsernameSheetAnswer runEditUsernameSheet(const QString& name) override;
+    UsernameSheetAnswer runFirstSubmitUsernameSheet() override;
+    std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>& complete) override;
+    void beep() override;
+    int runSuppressibleAlert(const QString& title, const QString& informative, const QStringList& buttons,
+        bool* suppress) override;
 
 private:
     QPointer<QWidget> m_parent;

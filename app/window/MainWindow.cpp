@@ -12,6 +12,7 @@
 #include "KitchoraController.h"
 #include "KitchoraExtensions.h"
 #include "ManagedObject.h"
+#include "PreferencesController.h"
 #include "Presenter.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
@@ -212,6 +213,10 @@ void MainWindow::buildMenus()
         if (QAction* target = focusedDeleteAction(); target && target->isEnabled())
             target->trigger();
     });
+    m_preferencesAction
+        = edit->addAction(tr("Prefere&nces…"), this, [this] { preferencesController().showWindow(); });
+    m_preferencesAction->setShortcut(QKeySequence::Preferences);
+    m_preferencesAction->setMenuRole(QAction::PreferencesRole);
     connect(edit, &QMenu::aboutToShow, this, [this, undo, redo] {
         const UndoManager* manager = m_controller.undoManager();
         undo->setEnabled(manager && manager->canUndo());
@@ -242,6 +247,15 @@ void MainWindow::buildMenus()
         tr("Send Feedback…"), this, [this] { JRFeedbackController::showFeedback(m_controller.presenter()); });
     QAction* about = help->addAction(tr("About Kitchora"), this, [] { KRAboutWindow::showAboutWindow(); });
     about->setMenuRole(QAction::AboutRole);
+}
+
+PreferencesController& MainWindow::preferencesController()
+{
+    if (!m_preferencesController) {
+        m_preferencesController = std::make_unique<PreferencesController>(
+            m_controller, m_controller.presenter(), [this] { m_collectionsController->showHiddenDevices(); });
+    }
+    return *m_preferencesController;
 }
 
 void MainWindow::showHelp()

@@ -18,6 +18,7 @@ class ImagePanel;
 class QMenu;
 class KitchoraController;
 class ManagedObject;
+class PreferencesController;
 class QAction;
 class QLabel;
 class QSplitter;
@@ -90,6 +91,9 @@ public:
     // nothing otherwise. The item is enabled only while there is something to print.
     SplitViewRules::PrintingTarget printingTarget() const;
     QAction* printAction() const { return m_printAction; }
+    // The preferences window, made the first time it is shown.
+    QAction* preferencesAction() const { return m_preferencesAction; }
+    PreferencesController& preferencesController();
     // Runs the print panel for the printing target and prints it when the user accepts.
     void print();
 
@@ -159,6 +163,8 @@ private:
     QAction* m_deleteMenuAction = nullptr;
     DropboxSharingInfoView* m_dropboxInfoView = nullptr;
     std::function<void()> m_openSharingPreferences;
+    QAction* m_preferencesAction = nullptr;
+    std::unique_ptr<PreferencesController> m_preferencesController;
     bool m_groceryListsTableHidden = true;
     GroceryListPane* m_groceryListPane = nullptr;
     QStackedWidget* m_recipeViewerStack = nullptr; // the recipe page or the shown grocery list

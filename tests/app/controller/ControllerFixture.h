@@ -49,6 +49,7 @@ public:
         neighbours.collectionsController = &collections;
         neighbours.groceryListController = &groceries;
         neighbours.dropbox = &dropbox;
+        neighbours.cloudAccount = cloudAccount;
         neighbours.makeUploader = [this] { return std::make_unique<FakeUploader>(&uploaderStarts); };
         controller = std::make_unique<KitchoraController>(presenter, neighbours, std::move(environment));
         controller->setMainWindowAccess(&window);
@@ -79,5 +80,6 @@ public:
     FakeDropbox dropbox;
     FakeMainWindow window;
     int uploaderStarts = 0;
+    CloudAccountService* cloudAccount = nullptr; // nullptr: the unconfigured one
     std::unique_ptr<KitchoraController> controller;
 };

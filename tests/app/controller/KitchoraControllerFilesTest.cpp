@@ -566,18 +566,17 @@ TEST_F(AddIngredientTest, AddFindsOrMakesTheNamedIngredientAndCancelChangesNothi
         request.setPredicate(*Predicate::predicateWithFormat(QStringLiteral("name == \"%1\"").arg(name)));
         return context()->countForFetchRequest(request);
     };
-    presenter.ingredientAnswer = QStringLiteral("quokkaberry jam");
+    presenter.ingredientAnswers.enqueue(QStringLiteral("quokkaberry jam"));
+    presenter.ingredientAnswers.enqueue(QStringLiteral("quokkaberry jam"));
     controller->addIngredient();
     EXPECT_EQ(ingredientsNamed(QStringLiteral("quokkaberry jam")), 1);
     controller->addIngredient(); // the same name again: still one
     EXPECT_EQ(ingredientsNamed(QStringLiteral("quokkaberry jam")), 1);
-    ASSERT_TRUE(presenter.ingredientCompletion);
-    EXPECT_EQ(
-        presenter.ingredientCompletion(QStringLiteral("quokkaberry j")), QStringLiteral("quokkaberry jam"));
+    ASSERT_TRUE(presenter.lastCompletion);
+    EXPECT_EQ(presenter.lastCompletion(QStringLiteral("quokkaberry j")), QStringLiteral("quokkaberry jam"));
 
     const qint64 before = context()->countForFetchRequest(
         FetchRequest::fetchRequestWithEntityName(QStringLiteral("Ingredient")));
-    presenter.ingredientAnswer.clear();
     controller->addIngredient();
     EXPECT_EQ(context()->countForFetchRequest(
                   FetchRequest::fetchRequestWithEntityName(QStringLiteral("Ingredient"))),

@@ -63,11 +63,32 @@ public:
         return exportAnswer;
     }
 
-    QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)> complete) override
+    UsernameSheetAnswer runEditUsernameSheet(const QString& name) override
+    {
+        usernameSheets.append(name);
+        return usernameAnswers.isEmpty() ? UsernameSheetAnswer { kSheetCancel, name }
+                                         : usernameAnswers.dequeue();
+    }
+    UsernameSheetAnswer runFirstSubmitUsernameSheet() override
+    {
+        usernameSheets.append(QStringLiteral("<first submit>"));
+        return usernameAnswers.isEmpty() ? UsernameSheetAnswer {} : usernameAnswers.dequeue();
+    }
+    std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>& complete) override
     {
         ++ingredientSheets;
-        ingredientCompletion = complete;
-        return ingredientAnswer;
+        lastCompletion = complete;
+        return ingredientAnswers.isEmpty() ? std::nullopt : ingredientAnswers.dequeue();
+    }
+    void beep() override { ++beeps; }
+    int runSuppressibleAlert(
+        const QString& title, const QString& informative, const QStringList& buttons, bool* suppress) override
+    {
+        alerts.append({ title + QStringLiteral("\n\n") + informative, buttons });
+        if (suppress)
+            *suppress = suppressAnswer;
+        return alertAnswers.isEmpty() ? 0 : alertAnswers.dequeue();
     }
 
     QList<Error> errors;
@@ -84,7 +105,11 @@ public:
     std::optional<int> popUpTag;
     QString exportAnswer;
     QStringList requiredFileTypes;
+    QStringList usernameSheets; // the name each user-name sheet started with
+    QQueue<UsernameSheetAnswer> usernameAnswers; // empty: cancel
     int ingredientSheets = 0;
-    QString ingredientAnswer; // empty: cancelled
-    std::function<std::optional<QString>(const QString&)> ingredientCompletion;
+    QQueue<std::optional<QString>> ingredientAnswers; // empty: cancel
+    std::function<std::optional<QString>(const QString&)> lastCompletion;
+    int beeps = 0;
+    bool suppressAnswer = false; // the checkbox of suppressible alerts
 };
