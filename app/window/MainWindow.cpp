@@ -440,8 +440,11 @@ void MainWindow::setGroceryListPane(GroceryListPane* pane)
     layout->addWidget(pane);
     m_recipeViewerStack = new QStackedWidget;
     m_recipeViewerStack->setMinimumWidth(int(RecipeViewerMinWidth));
+    // The stack takes the recipe page's place and holds it: the editable page where there is one.
+    QWidget* page = m_recipePage ? m_recipePage : static_cast<QWidget*>(m_recipeView);
     m_recipeViewSplitter->replaceWidget(1, m_recipeViewerStack);
-    m_recipeViewerStack->addWidget(m_recipeView);
+    m_recipeViewerStack->addWidget(page);
+    page->show();
     m_recipeViewerStack->addWidget(pane->groceryListView());
     pane->groceryListView()->show();
     // Lists dragged from the table onto a device in the source list.

@@ -18,6 +18,8 @@ class FakeRecipeController : public RecipeControllerService
 public:
     ManagedObject* currentRecipe() override { return current; }
     ManagedObject* current = nullptr;
+    QWidget* recipePage() override { return page; }
+    QWidget* page = nullptr; // handed to the window, which owns it from then on
     bool editable() const override { return editing; }
     void edit() override
     {

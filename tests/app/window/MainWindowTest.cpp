@@ -7,6 +7,8 @@
 #include "DropboxSharingInfoView.h"
 #include "EntityDescription.h"
 #include "Folder.h"
+#include "GroceryListController.h"
+#include "GroceryListPane.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
 #include "RecipeListModel.h"
@@ -318,4 +320,23 @@ TEST_F(MainWindowTest, ChoosingAnotherCollectionEndsRecipeEditing)
     // Not editing: changing collections leaves the page alone.
     mainWindow->selectCollection(controller->libraryCollection());
     EXPECT_EQ(recipe.edits, before + 1);
+}
+
+TEST_F(MainWindowTest, TheGroceryListsPaneKeepsTheRecipePageInPlace)
+{
+    auto* page = new QWidget;
+    recipe.page = page;
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    GroceryListController groceries(presenter);
+    mainWindow->setGroceryListPane(new GroceryListPane(groceries));
+    ASSERT_TRUE(mainWindow->isAncestorOf(page));
+    EXPECT_TRUE(page->isVisibleTo(mainWindow.get()));
+
+    mainWindow->setGroceryListsTableHidden(false);
+    EXPECT_FALSE(page->isVisibleTo(mainWindow.get()));
+    mainWindow->setGroceryListsTableHidden(true);
+    EXPECT_TRUE(page->isVisibleTo(mainWindow.get()));
+    // The window goes before the controller its pane shows.
+    controller->setMainWindowAccess(nullptr);
+    mainWindow.reset();
 }
