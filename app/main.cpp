@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
 #include "DBSession.h"
@@ -138,6 +139,8 @@ int main(int argc, char** argv)
         [&databaseImport] { databaseImport.cancelMacGourmetImport(); });
     CloudAgentWebRecipeService webRecipeService;
     neighbours.webRecipeService = &webRecipeService;
+    CloudAgentAccount cloudAccount;
+    neighbours.cloudAccount = &cloudAccount;
     // The search engine asks the web recipe service through the same client.
     CloudAgentWebRecipes webRecipes(QLMKitchoraCloudAgent::sharedCloudAgent());
     SearchEngine::setSharedWebService(&webRecipes);
