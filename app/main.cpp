@@ -53,26 +53,22 @@ int main(int argc, char** argv)
     application.setQuitOnLastWindowClosed(false);
     const QStringList files = application.arguments().mid(1);
 
+    // Made below; the scripting interface, the recipe page and the uploader reach them through these.
+    KitchoraController* self = nullptr;
+    MainWindow* mainWindow = nullptr;
+
     // One program per user: a second launch hands its files to the running one over the session
     // bus and ends.
-    KitchoraController* scriptingController = nullptr;
-    MainWindow* scriptingWindow = nullptr;
-    KRApplicationScripting scripting({ [&scriptingController] {
-                                          return scriptingController
-                                              ? scriptingController->managedObjectContext()
-                                              : nullptr;
-                                      },
-        [&scriptingController] {
-            return scriptingController ? scriptingController->recipeController().currentRecipe() : nullptr;
-        },
-        [&scriptingWindow, &scriptingController](const QStringList& paths) {
-            if (scriptingWindow) {
-                scriptingWindow->showNormal();
-                scriptingWindow->raise();
-                scriptingWindow->activateWindow();
+    KRApplicationScripting scripting({ [&self] { return self ? self->managedObjectContext() : nullptr; },
+        [&self] { return self ? self->recipeController().currentRecipe() : nullptr; },
+        [&mainWindow, &self](const QStringList& paths) {
+            if (mainWindow) {
+                mainWindow->showNormal();
+                mainWindow->raise();
+                mainWindow->activateWindow();
             }
-            if (!paths.isEmpty() && scriptingController)
-                scriptingController->openFiles(paths);
+            if (!paths.isEmpty() && self)
+                self->openFiles(paths);
         } });
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && !scripting.registerOn(bus)) {
@@ -87,8 +83,6 @@ int main(int argc, char** argv)
     // The grocery lists outlive the window that shows them.
     GroceryListController groceries(presenter);
     // The web recipe service's uploader works on the controller's store, made once launch asks.
-    KitchoraController* self = nullptr;
-    MainWindow* mainWindow = nullptr;
     // The recipe page asks the window for the selections that decide which recipe it shows.
     RecipeController::Outlets pageOutlets;
     pageOutlets.managedObjectContext = [&self] { return self ? self->managedObjectContext() : nullptr; };
@@ -148,7 +142,6 @@ int main(int argc, char** argv)
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     SearchEngine::sharedSearchEngine().setPane({ {}, {}, [&controller] { controller.doneLoading(); }, {} });
-    scriptingController = &controller;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     groceries.setDropbox(&controller.dropbox());
     groceries.setFolder(KitchoraController::applicationSupportFolder());
@@ -165,7 +158,6 @@ int main(int argc, char** argv)
         return recipes;
     };
     groceries.setOutlets(groceryOutlets);
-    scriptingWindow = &window;
     window.setOpenSharingPreferences(
         [&window] { window.preferencesController().showPane(QStringLiteral("Sharing")); });
     presenter.setParentWindow(&window);
@@ -211,8 +203,6 @@ int main(int argc, char** argv)
     });
 
     const int status = application.exec();
-    scriptingWindow = nullptr;
-    scriptingController = nullptr;
     controller.setMainWindowAccess(nullptr);
     mainWindow = nullptr;
     return status;
