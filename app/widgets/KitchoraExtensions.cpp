@@ -83,8 +83,9 @@ std::optional<QVariantList> expandedStateArray(const QTreeView& view, const Uniq
     if (!uniqueValue)
         return std::nullopt;
     QVariantList state;
+    // A row without children has nothing to open, whatever the view remembers of it.
     forEachRow(view, [&](const QModelIndex& row) {
-        if (view.isExpanded(row))
+        if (view.isExpanded(row) && view.model()->hasChildren(row))
             state.append(uniqueValue(row));
     });
     return state;

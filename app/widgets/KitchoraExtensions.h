@@ -24,7 +24,8 @@ QModelIndexList allSelectedItems(const QTreeView& view);
 // nothing (and, not extending, still clears the selection).
 void selectOneItem(QTreeView& view, const QModelIndex& item, bool extendingSelection = false);
 
-// The unique values of the expanded items in row order; nullopt when there are no unique values.
+// The unique values of the expanded items that have children, in row order; nullopt when there are
+// no unique values.
 std::optional<QVariantList> expandedStateArray(const QTreeView& view, const UniqueValue& uniqueValue);
 // Expands, for each stored value in order, every row whose unique value equals it, so a folder
 // opened by an earlier value lets later values reach its children. True at once for an empty

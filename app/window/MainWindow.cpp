@@ -209,7 +209,6 @@ void MainWindow::buildMenus()
     redo->setShortcut(QKeySequence::Redo);
     edit->addSeparator();
     m_deleteMenuAction = edit->addAction(tr("Delete"), this, [this] {
-        validateDeleteMenuAction();
         if (QAction* target = focusedDeleteAction(); target && target->isEnabled())
             target->trigger();
     });
@@ -360,26 +359,26 @@ bool MainWindow::dropboxInfoViewShown() const
     return m_viewerBackground->currentWidget() == m_dropboxInfoView;
 }
 
-QAction* MainWindow::focusedDeleteAction() const
+QAction* MainWindow::focusedDeleteAction()
 {
-    for (const QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
+    for (QWidget* widget = QApplication::focusWidget(); widget; widget = widget->parentWidget()) {
         if (widget->window() != this)
             return nullptr;
-        if (const auto* table = qobject_cast<const DeletableTableView*>(widget))
+        if (auto* table = qobject_cast<DeletableTableView*>(widget)) {
+            table->validateDeleteAction();
             return table->deleteAction();
-        if (const auto* outline = qobject_cast<const CollectionsOutlineView*>(widget))
+        }
+        if (auto* outline = qobject_cast<CollectionsOutlineView*>(widget)) {
+            outline->updateDeleteAction();
             return outline->deleteAction();
+        }
     }
     return nullptr;
 }
 
 void MainWindow::validateDeleteMenuAction()
 {
-    QAction* target = focusedDeleteAction();
-    if (auto* table = target ? qobject_cast<DeletableTableView*>(target->parent()) : nullptr)
-        table->validateDeleteAction();
-    else if (auto* outline = target ? qobject_cast<CollectionsOutlineView*>(target->parent()) : nullptr)
-        outline->updateDeleteAction();
+    const QAction* target = focusedDeleteAction();
     m_deleteMenuAction->setText(target ? target->text() : tr("Delete"));
     m_deleteMenuAction->setEnabled(target && target->isEnabled());
 }
@@ -509,19 +508,8 @@ static QVariant collectionURI(const QModelIndex& item)
 
 QVariantList MainWindow::expandedStateArray() const
 {
-    // Rows without children count as collapsed whatever the view remembers of them.
-    QVariantList state;
-    std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
-        for (int row = 0; row < m_collections->rowCount(parent); ++row) {
-            const QModelIndex index = m_collections->index(row, 0, parent);
-            if (!m_collections->hasChildren(index) || !m_collectionsOutlineView->isExpanded(index))
-                continue;
-            state.append(collectionURI(index));
-            visit(index);
-        }
-    };
-    visit({});
-    return state;
+    return KitchoraExtensions::expandedStateArray(*m_collectionsOutlineView, collectionURI)
+        .value_or(QVariantList());
 }
 
 void MainWindow::restoreExpandedStateFromArray(const QVariantList& state)

@@ -135,8 +135,9 @@ private:
     void constrainMainDivider(int position);
     void undoOrRedo(bool undo);
     void showHelp();
-    // The Delete action of the view with the keyboard focus, nullptr when it has none.
-    QAction* focusedDeleteAction() const;
+    // The Delete action of the view with the keyboard focus, brought up to date with its
+    // selection; nullptr when no such view has the focus.
+    QAction* focusedDeleteAction();
     // MainWindowFiles.cpp: File and Recipe menu items for opening, exporting and sharing.
     void buildFileActions(QMenu* file, QMenu* recipe);
 

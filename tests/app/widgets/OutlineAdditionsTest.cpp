@@ -132,6 +132,9 @@ TEST_F(OutlineFixture, RestoringExpandedStateOpensFoldersBeforeTheirChildren)
 
     view.collapse(at({ 1 }));
     EXPECT_EQ(KitchoraExtensions::expandedStateArray(view, byName), QVariantList());
+    // Expanding every top-level row leaves the rows without children out.
+    view.expandToDepth(0);
+    EXPECT_EQ(KitchoraExtensions::expandedStateArray(view, byName), QVariantList({ "Folder" }));
 }
 
 TEST_F(OutlineFixture, SelectionOfItemsInRowOrder)
