@@ -8,6 +8,7 @@
 #include "PersistentStore.h"
 #include "PersistentStoreCoordinator.h"
 #include "PredicateSqlCompiler.h"
+#include "RelationshipDescription.h"
 
 #include <QMutexLocker>
 #include <algorithm>
@@ -31,6 +32,12 @@ struct ManagedObjectContext::FetchPass {
     bool dirty = false;
     QList<const EntityDescription*> candidates; // the entities whose objects qualify
     bool checkAll = false; // every result needs the in-memory predicate
+    // With unsaved changes and a predicate through relationships: the objects whose answer may
+    // differ from the store's (changed themselves, or reaching a changed object along one of the
+    // predicate's key paths). SQL answers the rest; these are judged in memory. Not set when the
+    // predicate's key paths can't be followed: SQL then only narrows by attributes.
+    std::optional<QSet<ManagedObject*>> affected;
+    bool affectedComputed = false;
     bool sortedBySql = false;
     QList<ManagedObject*> results;
 };
@@ -59,6 +66,118 @@ void sortObjects(QList<ManagedObject*>& objects, const QList<SortDescriptor>& de
         }
         return false;
     });
+}
+
+using RelationshipChain = QList<const RelationshipDescription*>;
+
+// The relationships a key path follows from entity, up to its first attribute or operator; false
+// when a key is not a modelled property, or a relationship has no inverse to walk back along.
+bool addKeyPathChain(
+    const QString& keyPath, const EntityDescription* entity, QList<RelationshipChain>& chains)
+{
+    RelationshipChain chain;
+    for (const QString& key : keyPath.split(QLatin1Char('.'))) {
+        if (key.startsWith(QLatin1Char('@')))
+            break;
+        if (const RelationshipDescription* relationship = entity->relationshipNamed(key)) {
+            if (!relationship->inverseRelationship())
+                return false;
+            chain.append(relationship);
+            entity = relationship->destinationEntity();
+            continue;
+        }
+        if (!entity->attributeNamed(key))
+            return false;
+        break;
+    }
+    if (!chain.isEmpty())
+        chains.append(chain);
+    return true;
+}
+
+bool expressionChains(
+    const Expression& expression, const EntityDescription* entity, QList<RelationshipChain>& chains)
+{
+    switch (expression.expressionType()) {
+    case Expression::Type::ConstantValue:
+    case Expression::Type::EvaluatedObject:
+        return true;
+    case Expression::Type::KeyPath:
+        return addKeyPathChain(expression.keyPath(), entity, chains);
+    case Expression::Type::Function: {
+        const Expression operand = expression.operand();
+        if (operand.expressionType() != Expression::Type::KeyPath)
+            return false;
+        const QString tail = expression.keyPath();
+        return addKeyPathChain(
+            tail.isEmpty() ? operand.keyPath() : operand.keyPath() + QLatin1Char('.') + tail, entity, chains);
+    }
+    case Expression::Type::Variable:
+    case Expression::Type::Aggregate:
+        return false;
+    }
+    return false;
+}
+
+bool predicateChains(
+    const Predicate& predicate, const EntityDescription* entity, QList<RelationshipChain>& chains)
+{
+    switch (predicate.predicateType()) {
+    case Predicate::Type::True:
+    case Predicate::Type::False:
+        return true;
+    case Predicate::Type::Comparison:
+        return expressionChains(predicate.leftExpression(), entity, chains)
+            && expressionChains(predicate.rightExpression(), entity, chains);
+    case Predicate::Type::Compound:
+        for (const Predicate& part : predicate.subpredicates()) {
+            if (!predicateChains(part, entity, chains))
+                return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+// The stored objects of entity whose answer to predicate the given unsaved changes may have
+// altered; nothing when the predicate's key paths can't be followed.
+std::optional<QSet<ManagedObject*>> objectsAffectedByChanges(const Predicate* predicate,
+    const EntityDescription* entity, const QList<const QList<ManagedObject*>*>& changes)
+{
+    QList<RelationshipChain> chains;
+    if (!predicate || !predicateChains(*predicate, entity, chains))
+        return std::nullopt;
+    QSet<ManagedObject*> affected;
+    auto visit = [&](ManagedObject* object) {
+        if (object->entity()->isKindOfEntity(entity))
+            affected.insert(object);
+        for (const RelationshipChain& chain : chains) {
+            for (qsizetype hop = chain.size(); hop > 0; --hop) {
+                if (!object->entity()->isKindOfEntity(chain[hop - 1]->destinationEntity()))
+                    continue;
+                // Back along the chain to the objects whose key path reaches this one.
+                QList<ManagedObject*> frontier { object };
+                for (qsizetype back = hop - 1; back >= 0 && !frontier.isEmpty(); --back) {
+                    const RelationshipDescription* inverse = chain[back]->inverseRelationship();
+                    QList<ManagedObject*> next;
+                    for (ManagedObject* member : std::as_const(frontier)) {
+                        if (inverse->isToMany())
+                            next.append(member->objectsForKey(inverse->name()));
+                        else if (ManagedObject* owner = member->objectForKey(inverse->name()))
+                            next.append(owner);
+                    }
+                    frontier = std::move(next);
+                }
+                for (ManagedObject* reached : std::as_const(frontier))
+                    affected.insert(reached);
+            }
+        }
+    };
+    for (const QList<ManagedObject*>* list : changes) {
+        for (ManagedObject* object : *list)
+            visit(object);
+    }
+    return affected;
 }
 
 void applyOffsetAndLimit(QList<ManagedObject*>& objects, const FetchRequest& request)
@@ -161,8 +280,18 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::fetchObjects(
     }
     QList<ManagedObject*> extra = unsavedCandidates(pass);
     if (pass.predicate) {
-        if (pass.checkAll)
+        if (pass.checkAll) {
             keepMatching(pass.results, pass.predicate);
+        } else if (pass.affected && !pass.affected->isEmpty()) {
+            const QSet<ManagedObject*>& affected = *pass.affected;
+            const Predicate* predicate = pass.predicate;
+            pass.results.erase(std::remove_if(pass.results.begin(), pass.results.end(),
+                                   [&affected, predicate](ManagedObject* object) {
+                                       return affected.contains(object)
+                                           && !predicate->evaluateWithObject(QVariant::fromValue(object));
+                                   }),
+                pass.results.end());
+        }
         keepMatching(extra, pass.predicate);
     }
     if (!extra.isEmpty()) {
@@ -181,9 +310,17 @@ bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pas
     if (pass.predicate) {
         if (useSql)
             compiled = PredicateSqlCompiler(*store, pass.entity).compile(*pass.predicate);
-        if (pass.dirty && compiled.usesRelationships)
-            compiled = PredicateSqlCompiler::Result();
-        if (!compiled.exact || pass.dirty)
+        if (pass.dirty && compiled.usesRelationships) {
+            if (!pass.affectedComputed) {
+                pass.affected = objectsAffectedByChanges(
+                    pass.predicate, pass.entity, { &m_changed.list, &m_inserted.list, &m_deleted.list });
+                pass.affectedComputed = true;
+            }
+            if (!pass.affected)
+                compiled = PredicateSqlCompiler::Result();
+        }
+        const bool judgedByAffected = pass.dirty && compiled.usesRelationships && pass.affected;
+        if (!compiled.exact || (pass.dirty && !judgedByAffected))
             pass.checkAll = true;
     }
     const QString orderBy
@@ -243,8 +380,21 @@ QList<ManagedObject*> ManagedObjectContext::unsavedCandidates(const FetchPass& p
     if (pass.dirty && pass.predicate) {
         for (ManagedObject* object : m_changed.membersOf(pass.candidates)) {
             if (object->isUpdated() && !seen.contains(object)
-                && pass.stores.contains(object->m_objectID.persistentStore()))
+                && pass.stores.contains(object->m_objectID.persistentStore())) {
                 extra.append(object);
+                seen.insert(object);
+            }
+        }
+    }
+    if (pass.affected) {
+        // Stored objects the store left out that a change may have brought in.
+        for (ManagedObject* object : *pass.affected) {
+            if (!seen.contains(object) && !object->m_deleted && !object->isInserted()
+                && pass.candidates.contains(object->entity())
+                && pass.stores.contains(object->m_objectID.persistentStore())) {
+                extra.append(object);
+                seen.insert(object);
+            }
         }
     }
     return extra;

@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QTimeZone>
+#include <functional>
 
 // Fetches compile what they can to SQL; the answers must be those of the in-memory evaluator.
 class SqlPredicateTest : public StoreFixture
@@ -203,6 +204,74 @@ TEST_F(SqlPredicateTest, UnsavedChangesAreSeenByEveryPath)
         FetchRequest count = FetchRequest::fetchRequestWithEntityName(QStringLiteral("Recipe"));
         count.setPredicate(*predicate);
         EXPECT_EQ(context->countForFetchRequest(count), expected.size()) << c.format.toStdString();
+    }
+}
+
+// Changes that reach a recipe only through a relationship: the store's rows no longer answer
+// for it, yet the rest of the library is still judged by SQL.
+TEST_F(SqlPredicateTest, UnsavedChangesThroughRelationshipsAreSeen)
+{
+    auto collection = [this](const QString& kind) -> ManagedObject* {
+        for (ManagedObject* c : recipes.at(0)->objectsForKey(QStringLiteral("collections"))) {
+            if (c->valueForKey(QStringLiteral("kind")).toString() == kind)
+                return c;
+        }
+        return nullptr;
+    };
+    const QList<std::pair<const char*, std::function<void()>>> changes {
+        { "a line's text",
+            [&] {
+                recipes.at(5)
+                    ->objectsForKey(QStringLiteral("ingredients"))
+                    .value(0)
+                    ->setValueForKey(QStringLiteral("egg"), QStringLiteral("text"));
+            } },
+        { "a line moved to another recipe",
+            [&] {
+                recipes.at(7)
+                    ->objectsForKey(QStringLiteral("ingredients"))
+                    .value(0)
+                    ->setValueForKey(QVariant::fromValue(recipes.at(4)), QStringLiteral("recipe"));
+            } },
+        { "a new line",
+            [&] {
+                ManagedObject* line = insert(QStringLiteral("Line"));
+                line->setValueForKey(QStringLiteral("Sugar"), QStringLiteral("text"));
+                line->setValueForKey(QVariant::fromValue(recipes.at(8)), QStringLiteral("recipe"));
+            } },
+        { "a deleted line",
+            [&] {
+                context->deleteObject(recipes.at(6)->objectsForKey(QStringLiteral("ingredients")).value(1));
+            } },
+        { "a category renamed",
+            [&] {
+                recipes.at(1)
+                    ->objectForKey(QStringLiteral("category"))
+                    ->setValueForKey(QStringLiteral("Salads"), QStringLiteral("name"));
+            } },
+        { "a recipe renamed, seen through its own lines",
+            [&] { recipes.at(7)->setValueForKey(QStringLiteral("Salmon"), QStringLiteral("name")); } },
+        { "a collection's kind",
+            [&] {
+                collection(QStringLiteral("cache"))
+                    ->setValueForKey(QStringLiteral("library"), QStringLiteral("kind"));
+            } },
+        { "a recipe added to a collection",
+            [&] {
+                recipes.at(1)
+                    ->mutableSetValueForKey(QStringLiteral("collections"))
+                    .addObject(collection(QStringLiteral("library")));
+            } },
+    };
+    for (const auto& [what, change] : changes) {
+        change();
+        for (const Case& c : cases()) {
+            std::optional<Predicate> predicate = Predicate::predicateWithFormat(c.format, c.args);
+            ASSERT_TRUE(predicate);
+            EXPECT_EQ(asSet(fetched(*predicate)), asSet(inMemory(*predicate)))
+                << what << ": " << c.format.toStdString();
+        }
+        context->rollback();
     }
 }
 
