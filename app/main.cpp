@@ -3,6 +3,7 @@
 #include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
+#include "CollectionsOutlineView.h"
 #include "DBSession.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
@@ -25,6 +26,9 @@
 #include "RecipeController.h"
 #include "RecipeTableView.h"
 #include "RunLoop.h"
+#include "SVSearchField.h"
+#include "SVSearchFieldView.h"
+#include "SearchController.h"
 #include "SearchEngine.h"
 #include "StartupProbe.h"
 #include "UIDevice.h"
@@ -56,6 +60,7 @@ int main(int argc, char** argv)
     // Made below; the scripting interface, the recipe page and the uploader reach them through these.
     KitchoraController* self = nullptr;
     MainWindow* mainWindow = nullptr;
+    SearchController* searchPane = nullptr;
 
     // One program per user: a second launch hands its files to the running one over the session
     // bus and ends.
@@ -98,6 +103,10 @@ int main(int argc, char** argv)
         return collection ? collection->valueForKey(QStringLiteral("kind")).toString() : QString();
     };
     pageOutlets.searchResultsTableHidden = [&self] { return !self || self->searchResultsTableHidden(); };
+    pageOutlets.searchSelection
+        = [&searchPane] { return searchPane ? searchPane->searchSelection() : nullptr; };
+    pageOutlets.searchSelectionIsLocal
+        = [&searchPane] { return !searchPane || searchPane->selectionIsLocal(); };
     pageOutlets.groceryListsTableHidden
         = [&mainWindow] { return !mainWindow || mainWindow->groceryListsTableHidden(); };
     pageOutlets.deleteSelectedRecipe = [&mainWindow] {
@@ -142,12 +151,40 @@ int main(int argc, char** argv)
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     SearchEngine::sharedSearchEngine().setPane({ {}, {}, [&controller] { controller.doneLoading(); }, {} });
+    // The search pane: its fields above the middle pane, its results in place of the recipe list.
+    SearchController::Outlets searchOutlets;
+    searchOutlets.searchResultsTableHidden = [&controller] { return controller.searchResultsTableHidden(); };
+    searchOutlets.setSearchResultsTableHidden
+        = [&controller](bool hidden) { controller.setSearchResultsTableHidden(hidden); };
+    searchOutlets.selectedCollection
+        = [&mainWindow] { return mainWindow ? mainWindow->selectedCollection() : nullptr; };
+    searchOutlets.selectCollection = [&mainWindow](ManagedObject* collection) {
+        if (mainWindow)
+            mainWindow->selectCollection(collection);
+    };
+    searchOutlets.currentRecipe = [&recipeController] { return recipeController.currentRecipe(); };
+    searchOutlets.setRecipePageEditable
+        = [&recipeController](bool editable) { recipeController.setEditable(editable); };
+    searchOutlets.pageSelectionDidChange = [&recipeController](bool fromSearchResults) {
+        recipeController.observedSelectionDidChange(fromSearchResults
+                ? RecipeControllerService::ObservedController::SearchResults
+                : RecipeControllerService::ObservedController::RecipeList,
+            QStringLiteral("selection"));
+    };
+    searchOutlets.recipeTableView
+        = [&mainWindow]() -> QWidget* { return mainWindow ? mainWindow->recipeTableView() : nullptr; };
+    searchOutlets.collectionsOutlineView
+        = [&mainWindow]() -> QWidget* { return mainWindow ? mainWindow->collectionsOutlineView() : nullptr; };
+    SearchController searchController(
+        SearchEngine::sharedSearchEngine(), &webRecipes, std::move(searchOutlets));
+    searchPane = &searchController;
     QLMKitchoraCloudAgent::setUsernameProvider([&controller] { return controller.getUsername(); });
     groceries.setDropbox(&controller.dropbox());
     groceries.setFolder(KitchoraController::applicationSupportFolder());
     MainWindow window(controller);
     mainWindow = &window;
     window.setGroceryListPane(new GroceryListPane(groceries));
+    window.setSearchController(&searchController);
     GroceryListController::Outlets groceryOutlets;
     groceryOutlets.selectCollection
         = [&window](ManagedObject* collection) { window.selectCollection(collection); };
@@ -188,7 +225,7 @@ int main(int argc, char** argv)
 
     // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
     // collection), so the lists are read again once that is done.
-    RunLoop::postToMain([&controller, &window, files] {
+    RunLoop::postToMain([&controller, &window, &searchController, files] {
         window.reloadLibrary();
         // Without a window manager the window may never be activated; the first-run question
         // must come all the same.
@@ -200,10 +237,17 @@ int main(int argc, char** argv)
         const QString open = qEnvironmentVariable("KITCHORA_OPEN_WINDOW");
         if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Preferences"))
             window.preferencesController().showPane(open.section(QLatin1Char('/'), 1));
+        // scripts/screenshot --search types into the first search field, which takes the focus here.
+        if (qEnvironmentVariableIsSet("KITCHORA_SEARCH") && searchController.searchView()
+            && !searchController.searchView()->searchFields().isEmpty()) {
+            window.activateWindow();
+            searchController.searchView()->searchFields().first()->searchField()->setFocus();
+        }
     });
 
     const int status = application.exec();
     controller.setMainWindowAccess(nullptr);
     mainWindow = nullptr;
+    searchPane = nullptr;
     return status;
 }

@@ -451,6 +451,24 @@ void MainWindow::setGroceryListPane(GroceryListPane* pane)
     setGroceryListsTableHidden(m_groceryListsTableHidden);
 }
 
+void MainWindow::setSearchController(SearchControllerService* search)
+{
+    if (!search || m_searchController)
+        return;
+    QWidget* middlePane = m_viewerBackground->parentWidget();
+    auto* layout = middlePane ? qobject_cast<QVBoxLayout*>(middlePane->layout()) : nullptr;
+    if (!layout)
+        return;
+    m_searchController = search;
+    const int index = layout->indexOf(m_viewerBackground);
+    if (QWidget* pane = search->searchPane(m_viewerBackground))
+        layout->insertWidget(index, pane, 1);
+    connect(m_collectionsController, &CollectionsController::selectedCollectionChanged, this, [this] {
+        if (m_searchController)
+            m_searchController->outlineViewAction();
+    });
+}
+
 // --- window ---
 
 void MainWindow::windowDidBecomeMain()

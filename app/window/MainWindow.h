@@ -2,6 +2,7 @@
 
 #include "MainWindowAccess.h"
 #include "NotificationCenter.h"
+#include "SearchControllerService.h"
 #include "SplitViewRules.h"
 
 #include <QMainWindow>
@@ -83,6 +84,10 @@ public:
     // selected list where the recipe page is, while the Grocery Lists collection is selected.
     void setGroceryListPane(GroceryListPane* pane);
     GroceryListPane* groceryListPane() const { return m_groceryListPane; }
+    // The search pane's controller (not owned; must outlive the window): its search fields go above
+    // the middle pane, its results in place of the recipe list, and it hears every change of the
+    // source list's selection.
+    void setSearchController(SearchControllerService* search);
 
     // The window became the main window: the controller's first-run question and Dropbox poll.
     void windowDidBecomeMain();
@@ -104,7 +109,11 @@ public:
     // Each expanded folder by its object URI, so the state survives reordering.
     QVariantList expandedStateArray() const override;
     void restoreExpandedStateFromArray(const QVariantList& state) override;
-    void collapseAllSearchFields() override { }
+    void collapseAllSearchFields() override
+    {
+        if (m_searchController)
+            m_searchController->collapseAllSearchFields();
+    }
     QList<ManagedObject*> selectedRecipes() const override;
     void selectRecipe(ManagedObject* recipe) override;
 
@@ -173,4 +182,5 @@ private:
     bool m_applyingRules = false;
     ImagePanel* m_imagePanel = nullptr;
     ScopedObserver m_collectionContentObserver;
+    SearchControllerService* m_searchController = nullptr;
 };

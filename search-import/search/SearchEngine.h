@@ -71,6 +71,7 @@ public:
     static void setSharedWebService(WebSearchService* web);
 
     void setPane(Pane pane) { m_pane = std::move(pane); }
+    const Pane& pane() const { return m_pane; }
 
     // A new search for the terms (comma pieces, empty ones included). Terms that are all empty
     // change nothing.
