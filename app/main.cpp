@@ -3,6 +3,7 @@
 #include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
+#include "CollectionsController.h"
 #include "CollectionsOutlineView.h"
 #include "DBSession.h"
 #include "GroceryListController.h"
@@ -183,6 +184,14 @@ int main(int argc, char** argv)
     groceries.setFolder(KitchoraController::applicationSupportFolder());
     MainWindow window(controller);
     mainWindow = &window;
+    // Files arriving from the devices' folders turn the devices folder's icon into a spinner.
+    dropbox.setFetchCountObserver([guard = QPointer<MainWindow>(&window)](int change) {
+        if (!guard)
+            return;
+        CollectionsController& collections = guard->collectionsController();
+        const int count = std::max(0, int(collections.dropboxProgressIndicatorCounter()) + change);
+        collections.setDropboxProgressIndicatorCounter(unsigned(count));
+    });
     window.setGroceryListPane(new GroceryListPane(groceries));
     window.setSearchController(&searchController);
     GroceryListController::Outlets groceryOutlets;

@@ -42,6 +42,10 @@ public:
     // `processRecipe` answers whether a recipe was made. An empty function is only logged.
     using RecipeProcessor = std::function<bool(const QVariantMap& plist, const QByteArray& imageData)>;
     virtual void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor processRecipe) = 0;
+    // Told +n when n files start to be fetched from the devices' folders and -1 as each is done,
+    // so the devices folder can show that something is arriving.
+    using FetchCountObserver = std::function<void(int change)>;
+    virtual void setFetchCountObserver(FetchCountObserver observer) { (void)observer; }
     // Appends the recipe property lists to the device's recipes and sends it one push message.
     virtual void addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device) = 0;
     // Fetches the grocery lists other devices left for this computer and calls `processLists` once

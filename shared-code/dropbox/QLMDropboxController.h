@@ -86,6 +86,10 @@ public:
     void readArrayOfDevicePlists(
         std::function<void(const QList<QLMKitchoraDevice>&)> processDevices) override;
     void processRecipePlistsAndImagesIndividuallyWithBlock(RecipeProcessor processRecipe) override;
+    void setFetchCountObserver(FetchCountObserver observer) override
+    {
+        m_fetchCountObserver = std::move(observer);
+    }
     void addRecipesToDevice(const QVariantList& plists, const QLMKitchoraDevice& device) override;
     void addGroceryListPlistToDevice(const QVariantMap& plist, const QLMKitchoraDevice& device) override;
     void uploadRecipeImageDataToDevice(
@@ -169,6 +173,7 @@ private:
     std::unique_ptr<QNetworkAccessManager> m_network;
     std::function<QString()> m_chooseFolder;
     QLMDropboxAgent m_dropboxAgent;
+    FetchCountObserver m_fetchCountObserver;
 
     QString m_currentDropboxPath;
     std::vector<std::function<void()>> m_deferDropboxBlocksSet;

@@ -183,6 +183,8 @@ void QLMDropboxController::loadFiles(const QStringList& paths, FileAnswer answer
     auto queue = std::make_shared<LoadQueue>();
     queue->paths = paths;
     queue->answer = std::move(answer);
+    if (m_fetchCountObserver && !paths.isEmpty())
+        m_fetchCountObserver(int(paths.size()));
     for (int i = 0; i < kLoadsInFlight; ++i)
         loadNext(queue);
 }
@@ -196,10 +198,14 @@ void QLMDropboxController::loadNext(const std::shared_ptr<LoadQueue>& queue)
         path,
         [this, queue, path](const QByteArray& data) {
             queue->answer(path, data);
+            if (m_fetchCountObserver)
+                m_fetchCountObserver(-1);
             loadNext(queue);
         },
         [this, queue, path](const std::optional<Error>&) {
             queue->answer(path, std::nullopt);
+            if (m_fetchCountObserver)
+                m_fetchCountObserver(-1);
             loadNext(queue);
         });
 }

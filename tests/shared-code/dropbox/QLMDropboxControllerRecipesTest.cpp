@@ -120,6 +120,26 @@ TEST_F(QLMDropboxControllerRecipesTest, APictureGoesWithTheRecipeOfItsIdentifier
     EXPECT_EQ(names(device("Mac") + "/Recipes/Images"), QStringList({ "99-imageData.jpg" }));
 }
 
+TEST_F(QLMDropboxControllerRecipesTest, TheFetchCountRisesByTheFilesFetchedAndFallsBackToNothing)
+{
+    auto mac = computer("Mac", "OURS");
+    writePlist(device("Mac") + "/Recipes/Recipes.plist", QVariantList { recipe("Soup", 42), recipe("Tea") });
+    writePlist(device("Mac") + "/Recipes/C-3.plist", recipe("C", 3));
+    write(device("Mac") + "/Recipes/Images/42-imageData.jpg", "soup-jpeg");
+    int count = 0;
+    int highest = 0;
+    bool belowZero = false;
+    mac->setFetchCountObserver([&](int change) {
+        count += change;
+        highest = std::max(highest, count);
+        belowZero = belowZero || count < 0;
+    });
+    EXPECT_EQ(receive(*mac).size(), 3);
+    EXPECT_EQ(count, 0);
+    EXPECT_FALSE(belowZero);
+    EXPECT_GE(highest, 2); // the two recipe files were announced before either arrived
+}
+
 TEST_F(QLMDropboxControllerRecipesTest, APictureStaysWhenNoRecipeWasMadeFromIt)
 {
     auto mac = computer("Mac", "OURS");
