@@ -5,7 +5,10 @@
 #include "CloudAgentWebRecipes.h"
 #include "CollectionsController.h"
 #include "CollectionsOutlineView.h"
+#include "ContextualMenuEngine.h"
 #include "DBSession.h"
+#include "DesktopSearch.h"
+#include "GroceryList.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
 #include "KRApplication.h"
@@ -20,11 +23,15 @@
 #include "QLMDropboxController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtMGImportProgress.h"
+#include "QtMenuSheets.h"
 #include "QtPresenter.h"
+#include "RVRecipeView.h"
 #include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
 #include "RecipeCollection.h"
 #include "RecipeController.h"
+#include "RecipeIngredientMO.h"
+#include "RecipeMO.h"
 #include "RecipeTableView.h"
 #include "RunLoop.h"
 #include "SVSearchField.h"
@@ -32,8 +39,11 @@
 #include "SearchController.h"
 #include "SearchEngine.h"
 #include "StartupProbe.h"
+#include "ToolbarController.h"
 #include "UIDevice.h"
 
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <cstdio>
@@ -62,6 +72,7 @@ int main(int argc, char** argv)
     KitchoraController* self = nullptr;
     MainWindow* mainWindow = nullptr;
     SearchController* searchPane = nullptr;
+    ContextualMenuEngine* menus = nullptr;
 
     // One program per user: a second launch hands its files to the running one over the session
     // bus and ends.
@@ -115,6 +126,10 @@ int main(int argc, char** argv)
             mainWindow->recipeTableView()->deleteSelectedRows();
     };
     pageOutlets.mainWindowIsKey = [&mainWindow] { return mainWindow && mainWindow->isActiveWindow(); };
+    pageOutlets.contextualMenuForAttributeValue
+        = [&menus](const QString& keyPath, quint64 index, QWidget* parent) -> QMenu* {
+        return menus ? menus->qmenuForAttributeValue(keyPath, index, parent) : nullptr;
+    };
     RecipeController recipeController(std::move(pageOutlets));
     // Device sharing works on the synced folder the user chose, kept from run to run.
     DBSession::setSharedSession(
@@ -208,6 +223,64 @@ int main(int argc, char** argv)
         [&window] { window.preferencesController().showPane(QStringLiteral("Sharing")); });
     presenter.setParentWindow(&window);
     importProgress.setParentWindow(&window);
+
+    // The contextual menus of the recipe list and the recipe page, and the main menu "Recipe".
+    const DesktopSearch desktopSearch;
+    QtMenuSheets menuSheets;
+    menuSheets.setParentWindow(&window);
+    ContextualMenuEngine::Outlets menuOutlets;
+    menuOutlets.currentRecipe = [&recipeController] { return recipeController.currentRecipe(); };
+    menuOutlets.showRecipe = [&window](ManagedObject* recipe) { window.selectRecipe(recipe); };
+    menuOutlets.searchResultsTableHidden = [&controller] { return controller.searchResultsTableHidden(); };
+    menuOutlets.groceryListsTableHidden = [&window] { return window.groceryListsTableHidden(); };
+    menuOutlets.groceryListNames = [&groceries] {
+        QStringList names;
+        for (const GroceryList* list : groceries.listsArray())
+            names.append(list->name());
+        return names;
+    };
+    menuOutlets.createGroceryListWithIngredient = [&groceries](ManagedObject* line) {
+        if (auto* ingredient = dynamic_cast<RecipeIngredientMO*>(line))
+            groceries.createGroceryListWithRecipeIngredient(ingredient);
+    };
+    menuOutlets.createGroceryListWithRecipe = [&groceries](ManagedObject* recipe) {
+        if (auto* shown = dynamic_cast<RecipeMO*>(recipe))
+            groceries.createGroceryListWithRecipe(shown);
+    };
+    menuOutlets.addRecipeIngredientToGroceryList = [&groceries](int list, ManagedObject* line) {
+        if (GroceryList* target = groceries.listsArray().value(list))
+            target->addRecipeIngredient(QVariant::fromValue(line));
+    };
+    menuOutlets.addRecipeToGroceryList = [&groceries](int list, ManagedObject* recipe) {
+        if (GroceryList* target = groceries.listsArray().value(list))
+            target->addRecipe(QVariant::fromValue(recipe));
+    };
+    menuOutlets.addToOnline = [&controller](ManagedObject* recipe) { controller.addToOnline(recipe); };
+    menuOutlets.removeRecipe = [&window](ManagedObject* recipe) {
+        window.recipeArrayController().removeObject(QVariant::fromValue(recipe));
+    };
+    menuOutlets.beep = [&presenter] { presenter.beep(); };
+    menuOutlets.presentError = [&controller](const Error& error) { controller.presentError(error); };
+    menuOutlets.openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    menuOutlets.copyToClipboard = [](const QString& text) { QGuiApplication::clipboard()->setText(text); };
+    menuOutlets.desktopSearch = &desktopSearch;
+    menuOutlets.sheets = &menuSheets;
+    ContextualMenuEngine menuEngine(std::move(menuOutlets));
+    menus = &menuEngine;
+    window.recipeTableView()->setContextualMenuBuilder([&menuEngine](ManagedObject* recipe) -> QMenu* {
+        const MenuModelPtr menu = menuEngine.buildRecipeContextualMenu(recipe);
+        return menu ? menuEngine.qmenu(*menu) : nullptr;
+    });
+    menuEngine.installInRecipeMenu(window.recipeMenu());
+
+    // The strip of buttons above the recipe page.
+    ToolbarController::Outlets toolbarOutlets;
+    toolbarOutlets.recipeController = &recipeController;
+    toolbarOutlets.libraryCollection = [&controller] { return controller.libraryCollection(); };
+    toolbarOutlets.print = [&window] { window.print(); };
+    ToolbarController toolbar(std::move(toolbarOutlets));
+    if (RVRecipeView* page = recipeController.recipeView())
+        page->setToolbar(toolbar.toolbarView());
     controller.setMainWindowAccess(&window);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
         [&controller] { controller.applicationWillTerminate(); });
@@ -255,6 +328,7 @@ int main(int argc, char** argv)
     });
 
     const int status = application.exec();
+    menus = nullptr;
     controller.setMainWindowAccess(nullptr);
     mainWindow = nullptr;
     searchPane = nullptr;

@@ -45,6 +45,11 @@ public:
     }
     // The Edit command: toggles editing mode.
     virtual void edit() { }
+    // While editing, writes the page's card into the shown recipe (before the recipe list's
+    // selection changes).
+    virtual void writeEditedCardBack() { }
+    // Shows or hides the item rulers beside the page.
+    virtual void setRulersVisible(bool visible) { (void)visible; }
     // Gives the current recipe the picture (a null image removes it); its thumbnail follows.
     virtual void setImage(const QImage& image) { setImageOfRecipe(currentRecipe(), image); }
 

@@ -18,6 +18,7 @@
 #include "RecipeCollection.h"
 #include "RecipeListColumns.h"
 #include "RecipeListModel.h"
+#include "RecipeTableDelegate.h"
 #include "RecipeTableView.h"
 #include "SplitViewRules.h"
 #include "UndoManager.h"
@@ -56,6 +57,7 @@ MainWindow::~MainWindow()
         m_controller.setCollectionsController(nullptr);
     m_collectionsController->setRecipeTableColumns(nullptr);
     // The views go before the source list's controller they show.
+    m_recipeTableView->setTableDelegate(nullptr);
     delete takeCentralWidget();
 }
 
@@ -119,6 +121,16 @@ void MainWindow::buildPanes()
     m_recipeTableView->setSelectedCollection([this] { return selectedCollection(); });
     m_recipeTableView->bindContent(
         m_recipeArrayController.get(), QStringLiteral("arrangedObjects"), m_recipes.get());
+    RecipeTableDelegate::Outlets tableOutlets;
+    tableOutlets.recipeAtRow = [this](qsizetype row) { return m_recipeArrayController->recipeAt(row); };
+    tableOutlets.managedObjectContext = [this] { return m_controller.managedObjectContext(); };
+    tableOutlets.pageIsEditing = [this] { return m_controller.recipeController().editable(); };
+    tableOutlets.writeEditedCardBack = [this] { m_controller.recipeController().writeEditedCardBack(); };
+    tableOutlets.shownRecipe = [this] { return m_controller.recipeController().currentRecipe(); };
+    tableOutlets.setRulersVisible
+        = [this](bool visible) { m_controller.recipeController().setRulersVisible(visible); };
+    m_recipeTableDelegate = std::make_unique<RecipeTableDelegate>(std::move(tableOutlets));
+    m_recipeTableView->setTableDelegate(m_recipeTableDelegate.get());
     m_recipeTableView->horizontalHeader()->setSortIndicator(0, Qt::AscendingOrder);
     m_recipeTableView->setShowGrid(false);
     m_recipeTableView->setAlternatingRowColors(true);
@@ -224,6 +236,7 @@ void MainWindow::buildMenus()
     });
 
     QMenu* recipe = menuBar()->addMenu(tr("&Recipe"));
+    m_recipeMenu = recipe;
     QAction* editRecipe
         = recipe->addAction(tr("&Edit Recipe"), this, [this] { m_controller.recipeController().edit(); });
     editRecipe->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));

@@ -31,6 +31,7 @@ class RecipeArrayController;
 class RecipeListColumns;
 class RecipeListModel;
 class RecipeTableView;
+class RecipeTableDelegate;
 
 // The library window: the source list of collections on the left; on the right a second splitter
 // with the middle pane (the recipe list of the selected collection, or the grocery lists) and the
@@ -123,6 +124,10 @@ public:
     // The help page at its section on writing ingredient amounts.
     void showIngredientAmountHelp();
     ImagePanel* imagePanel() const { return m_imagePanel; }
+    // The main menu "Recipe", for the parts that add their items to it.
+    QMenu* recipeMenu() const { return m_recipeMenu; }
+    // The recipe list's drags and its write-back before the selection changes.
+    RecipeTableDelegate& recipeTableDelegate() const { return *m_recipeTableDelegate; }
 
 protected:
     bool event(QEvent* event) override;
@@ -183,4 +188,6 @@ private:
     ImagePanel* m_imagePanel = nullptr;
     ScopedObserver m_collectionContentObserver;
     SearchControllerService* m_searchController = nullptr;
+    QMenu* m_recipeMenu = nullptr;
+    std::unique_ptr<RecipeTableDelegate> m_recipeTableDelegate;
 };

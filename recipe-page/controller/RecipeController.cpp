@@ -261,3 +261,25 @@ QWidget* RecipeController::recipePage()
         m_recipeView = new RVRecipeView(*this);
     return m_recipeView;
 }
+
+void RecipeController::writeEditedCardBack()
+{
+    if (m_editable && currentRecipe())
+        m_page.writeCardToRecipe();
+}
+
+void RecipeController::setRulersVisible(bool visible)
+{
+    if (visible == m_rulersVisible)
+        return;
+    m_rulersVisible = visible;
+    emit rulersVisibleChanged(visible);
+}
+
+QMenu* RecipeController::contextualMenuForAttributeValue(
+    const QString& keyPath, quint64 index, QWidget* parent)
+{
+    return m_outlets.contextualMenuForAttributeValue
+        ? m_outlets.contextualMenuForAttributeValue(keyPath, index, parent)
+        : nullptr;
+}

@@ -12,6 +12,7 @@
 #include <memory>
 
 class ManagedObjectContext;
+class QMenu;
 class RecipeMO;
 class UndoManager;
 struct Error;
@@ -48,6 +49,10 @@ public:
         std::function<bool()> mainWindowIsKey;
         std::function<bool(ManagedObject* recipe)> enterFullScreenForRecipe;
         std::function<void()> exitFullScreen;
+        // The contextual menu of a field of the card ("ingredients" with the line's 1-based
+        // number), owned by the caller; nullptr: the text view's standard menu.
+        std::function<QMenu*(const QString& keyPath, quint64 index, QWidget* parent)>
+            contextualMenuForAttributeValue;
     };
 
     explicit RecipeController(Outlets outlets, QObject* parent = nullptr);
@@ -61,6 +66,11 @@ public:
     QWidget* recipePage() override;
     void observedSelectionDidChange(ObservedController controller, const QString& keyPath) override;
     void edit() override { setEditable(!m_editable); }
+    void writeEditedCardBack() override;
+    void setRulersVisible(bool visible) override;
+    bool rulersVisible() const { return m_rulersVisible; }
+    // The field menu for the text view (see Outlets).
+    QMenu* contextualMenuForAttributeValue(const QString& keyPath, quint64 index, QWidget* parent);
 
     // Leaving editing writes the card into the recipe and saves the library.
     void setEditable(bool editable);
@@ -81,6 +91,7 @@ signals:
     void editableChanged(bool editable);
     // The page shows another recipe (or none).
     void currentRecipeChanged();
+    void rulersVisibleChanged(bool visible);
 
 private:
     // The recipe the selection change stands for; false when the change does not count.
@@ -99,4 +110,5 @@ private:
     bool m_hasLastObserved = false;
     bool m_editable = false;
     bool m_fullScreen = false;
+    bool m_rulersVisible = false;
 };

@@ -19,10 +19,24 @@ RVRecipeView::RVRecipeView(RecipeController& controller, QWidget* parent)
     m_textView->acceptsPicture = [](const QMimeData* data) {
         return data && (data->hasImage() || (data->hasUrls() && !data->hasText()));
     };
+    m_textView->contextualMenuForAttributeValue
+        = [&controller](const QString& keyPath, quint64 index, QWidget* parent) {
+              return controller.contextualMenuForAttributeValue(keyPath, index, parent);
+          };
     layout->addWidget(m_textView);
     connect(
         &controller, &RecipeController::currentRecipeChanged, m_textView, &RVTextView::updateTrackingRects);
     connect(&controller, &RecipeController::editableChanged, m_textView, [this] { m_textView->setFocus(); });
+}
+
+void RVRecipeView::setToolbar(QWidget* toolbar)
+{
+    if (toolbar == m_toolbar)
+        return;
+    delete m_toolbar.data();
+    m_toolbar = toolbar;
+    if (toolbar)
+        static_cast<QVBoxLayout*>(layout())->insertWidget(0, toolbar);
 }
 
 void RVRecipeView::setTracksHeightOfSubview(QWidget* view)

@@ -16,6 +16,8 @@ public:
     explicit RVRecipeView(RecipeController& controller, QWidget* parent = nullptr);
 
     RVTextView* textView() const { return m_textView; }
+    // The strip of buttons above the page (taken as a child); a second call replaces the first.
+    void setToolbar(QWidget* toolbar);
     // Only a descendant is tracked.
     void setTracksHeightOfSubview(QWidget* view);
 
@@ -26,5 +28,6 @@ private:
     void trackedViewFrameChanged();
 
     RVTextView* m_textView = nullptr;
+    QPointer<QWidget> m_toolbar;
     QPointer<QWidget> m_tracked;
 };

@@ -2,6 +2,8 @@
 
 #include "CardAttachmentHandler.h"
 #include "CardTextDocument.h"
+#include "ConstantManager.h"
+#include "IsEmpty.h"
 #include "RVTextContainer.h"
 #include "RecipeCardAttributes.h"
 #include "RecipeEditingModel.h"
@@ -22,6 +24,7 @@
 #include <QStringListModel>
 #include <QTextBlock>
 #include <QTextFrame>
+#include <memory>
 
 namespace
 {
@@ -432,8 +435,46 @@ void RVTextView::dropEvent(QDropEvent* event)
     event->accept();
 }
 
+QMenu* RVTextView::contextMenuForPoint(QPointF point)
+{
+    if (!contextualMenuForAttributeValue)
+        return nullptr;
+    const AttributedString& text = m_page.textStorage();
+    const qsizetype hit = m_layout.characterIndexForPoint(point);
+    if (hit == Range::NotFound || hit >= text.length())
+        return nullptr;
+    // From the line's first character, run by run, to the first field value.
+    const QRectF line = m_layout.lineRectForCharacter(hit);
+    qsizetype index = m_layout.characterIndexForPoint(QPointF(line.left() + 0.5, line.center().y()));
+    if (index == Range::NotFound || index > hit)
+        index = hit;
+    while (index < text.length()) {
+        Range run;
+        const QVariant value = text.attributeAtIndex(RVValueAttribute, index, &run);
+        if (isEmpty(value)) {
+            index = run.length > 0 ? run.location + run.length : index + 1;
+            continue;
+        }
+        const QString keyPath = value.toString();
+        if (ConstantManager::defaultManager().groupKeyForConstant(keyPath) == KRIngredientConstantGroup) {
+            const qsizetype last = run.location + run.length - 1;
+            const quint64 item = text.attributeAtIndex(RVIndexAttribute, last).toULongLong();
+            return contextualMenuForAttributeValue(QStringLiteral("ingredients"), item, this);
+        }
+        return contextualMenuForAttributeValue(keyPath, 0, this);
+    }
+    return nullptr;
+}
+
 void RVTextView::contextMenuEvent(QContextMenuEvent* event)
 {
+    // Reading the card, a field has its own menu; editing, the text's menu serves.
+    if (!m_page.isEditable()) {
+        if (std::unique_ptr<QMenu> fieldMenu { contextMenuForPoint(documentPoint(event->pos())) }) {
+            fieldMenu->exec(event->globalPos());
+            return;
+        }
+    }
     QMenu* menu = createStandardContextMenu(event->pos());
     // Every action that changes text goes through the page's rules.
     for (QAction* action : menu->actions()) {
@@ -490,6 +531,13 @@ void RVTextView::mousePressEvent(QMouseEvent* event)
         return;
     }
     if (!m_page.isEditable()) {
+        // A click on a hover bubble opens its field's menu.
+        if (m_popupRect.contains(point)) {
+            if (std::unique_ptr<QMenu> fieldMenu { contextMenuForPoint(m_popupRect.center()) }) {
+                fieldMenu->exec(event->globalPosition().toPoint());
+                return;
+            }
+        }
         QTextEdit::mousePressEvent(event);
         return;
     }

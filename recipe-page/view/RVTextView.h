@@ -11,6 +11,7 @@
 
 class CardAttachmentHandler;
 class QCompleter;
+class QMenu;
 class QMimeData;
 class QStringListModel;
 class RecipeEditingModel;
@@ -42,6 +43,14 @@ public:
     std::function<bool(const QMimeData*)> recipeViewShouldPerformDragOperation;
     // The rectangles of the hover bubbles (the controller's), asked at each rebuild.
     std::function<std::optional<QList<QRectF>>()> generateTrackingRects;
+
+    // The contextual menu of a card field, by its key path ("ingredients" with the line's 1-based
+    // number for an ingredient line), owned by the caller; nullptr: none.
+    std::function<QMenu*(const QString& keyPath, quint64 index, QWidget* parent)>
+        contextualMenuForAttributeValue;
+    // The field menu for a point of the page (document coordinates): the first field value on the
+    // line from its start; nullptr when the line has none or the field has no menu.
+    QMenu* contextMenuForPoint(QPointF point);
 
     // Schedules a rebuild of the hover areas 0.1 s later; requests meanwhile join it.
     void updateTrackingRects();

@@ -6,6 +6,7 @@
 #include "RecipeListModel.h"
 #include "RecipeMO.h"
 #include "RecipePasteboard.h"
+#include "RecipeTableDelegate.h"
 #include "RecordingPresenter.h"
 #include "SFHFRatingCell.h"
 #include "SmartCollection.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 
 namespace
 {
@@ -130,6 +132,39 @@ TEST_F(RecipeTableViewTest, DraggedRowsCarryTheirRecipesObjectURIs)
     EXPECT_EQ(RecipePasteboard::readURL(*one), recipes[2]->objectID().URIRepresentation());
     EXPECT_EQ(RecipePasteboard::readRecipeURIs(*one).size(), 1);
     EXPECT_EQ(model->mimeData({}), nullptr);
+}
+
+TEST_F(RecipeTableViewTest, AnotherRowWritesTheEditedCardBackBeforeItIsSelected)
+{
+    view->selectRow(0);
+    int writeBacks = 0;
+    RecipeTableDelegate::Outlets outlets;
+    outlets.recipeAtRow = [this](qsizetype row) { return controller->recipeAt(row); };
+    outlets.pageIsEditing = [] { return true; };
+    outlets.writeEditedCardBack = [&] {
+        ++writeBacks;
+        EXPECT_EQ(controller->selectionIndexes().size(), 1) << "the old selection still stands";
+    };
+    RecipeTableDelegate delegate(std::move(outlets));
+    view->setTableDelegate(&delegate);
+    auto click = [&](int row) {
+        const QPointF at = view->visualRect(model->index(row, 0)).center();
+        QMouseEvent down(QEvent::MouseButtonPress, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+            Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &down);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, view->viewport()->mapToGlobal(at), Qt::LeftButton,
+            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &up);
+    };
+    click(0); // the row already selected
+    EXPECT_EQ(writeBacks, 0);
+    click(2);
+    EXPECT_EQ(writeBacks, 1);
+    EXPECT_EQ(controller->selectionIndexes(), QList<qsizetype>({ 2 }));
+    press(Qt::Key_Up);
+    EXPECT_EQ(writeBacks, 2);
+    EXPECT_EQ(controller->selectionIndexes(), QList<qsizetype>({ 1 }));
+    view->setTableDelegate(nullptr);
 }
 
 TEST_F(RecipeTableViewTest, StarsWriteTheRatingAndHeadersSort)

@@ -243,3 +243,42 @@ TEST_F(RVTextViewTest, LinesBesideThePictureEndBeforeTheNotch)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(RVTextViewTest, APointFindsTheFirstFieldOfItsLine)
+{
+    RecipeMO* pie = bareRecipe(QStringLiteral("Pie"));
+    pie->setValueForKey(QStringLiteral("4 servings"), QStringLiteral("yield"));
+    addIngredient(pie, 1, QStringLiteral("2"), QStringLiteral("cup"), {}, QStringLiteral("flour"),
+        QStringLiteral("2 cup flour"));
+    addIngredient(pie, 2, QStringLiteral("1"), {}, {}, QStringLiteral("egg"), QStringLiteral("1 egg"));
+    addItem(pie, QStringLiteral("Direction"), 1, QStringLiteral("Bake"));
+    addItem(pie, QStringLiteral("Note"), 1, {});
+    pie->addCollectionsObject(library);
+    selectInList(pie);
+    QWidget* page = controller->recipePage();
+    page->resize(700, 700);
+    page->show();
+    RVTextView* view = controller->recipeView()->textView();
+    QStringList asked;
+    view->contextualMenuForAttributeValue = [&](const QString& keyPath, quint64 index, QWidget*) -> QMenu* {
+        asked.append(QStringLiteral("%1 %2").arg(keyPath).arg(index));
+        return nullptr;
+    };
+    const QString text = controller->page().textStorage().string();
+    auto pointAt = [&](const QString& what, qsizetype offset = 0) {
+        const qsizetype at = text.indexOf(what);
+        EXPECT_GE(at, 0) << what.toStdString();
+        return view->textLayout().boundingRectForRange({ at + offset, 1 }).center();
+    };
+    EXPECT_EQ(view->contextMenuForPoint(pointAt(QStringLiteral("1 egg"), 2)), nullptr);
+    view->contextMenuForPoint(pointAt(QStringLiteral("2 cup flour")));
+    // The label before the value finds the value after it.
+    const qsizetype label = text.lastIndexOf(u'\n', text.indexOf(QStringLiteral("4 servings"))) + 1;
+    view->contextMenuForPoint(view->textLayout().boundingRectForRange({ label, 1 }).center());
+    EXPECT_EQ(asked, QStringList({ "ingredients 2", "ingredients 1", "yield 0" }));
+}
+
+} // namespace
