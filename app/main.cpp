@@ -11,6 +11,7 @@
 #include "GroceryList.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
+#include "ImportService.h"
 #include "KRApplication.h"
 #include "KRApplicationScripting.h"
 #include "KitchoraController.h"
@@ -46,8 +47,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QTextStream>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 int main(int argc, char** argv)
 {
@@ -66,13 +69,21 @@ int main(int argc, char** argv)
     KRApplication application(argc, argv);
     // Closing the library window quits through the controller's save-and-quit sequence.
     application.setQuitOnLastWindowClosed(false);
-    const QStringList files = application.arguments().mid(1);
+    QStringList files = application.arguments().mid(1);
+    // `kitchora --import-text` takes the text on standard input into the import window.
+    std::optional<QString> handedText;
+    if (files.removeAll(QStringLiteral("--import-text")) > 0) {
+        QTextStream input(stdin);
+        input.setEncoding(QStringConverter::Utf8);
+        handedText = input.readAll();
+    }
 
     // Made below; the scripting interface, the recipe page and the uploader reach them through these.
     KitchoraController* self = nullptr;
     MainWindow* mainWindow = nullptr;
     SearchController* searchPane = nullptr;
     ContextualMenuEngine* menus = nullptr;
+    ImportService* importService = nullptr;
 
     // One program per user: a second launch hands its files to the running one over the session
     // bus and ends.
@@ -86,9 +97,19 @@ int main(int argc, char** argv)
             }
             if (!paths.isEmpty() && self)
                 self->openFiles(paths);
-        } });
+        },
+        [&importService](
+            const QString& text) { return importService ? importService->importText(text) : QString(); } });
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected() && !scripting.registerOn(bus)) {
+        if (handedText) {
+            QString error;
+            if (KRApplicationScripting::handTextToRunningProgram(bus, *handedText, &error)) {
+                if (!error.isEmpty())
+                    std::fprintf(stderr, "%s\n", qPrintable(error));
+                return error.isEmpty() ? 0 : 1;
+            }
+        }
         QStringList absolute;
         for (const QString& file : files)
             absolute.append(QFileInfo(file).absoluteFilePath());
@@ -164,6 +185,22 @@ int main(int argc, char** argv)
     CloudAgentWebRecipes webRecipes(QLMKitchoraCloudAgent::sharedCloudAgent());
     SearchEngine::setSharedWebService(&webRecipes);
     neighbours.searchEngine = &SearchEngine::sharedSearchEngine();
+    // The import window, made when first opened; a new recipe shows in the library window.
+    ImportController::Outlets importOutlets;
+    importOutlets.showRecipe = [&mainWindow](ManagedObject* recipe) {
+        if (mainWindow)
+            mainWindow->selectRecipe(recipe);
+    };
+    importOutlets.recipePageEditable = [&recipeController] { return recipeController.editable(); };
+    importOutlets.editRecipe = [&recipeController] { recipeController.edit(); };
+    importOutlets.openFiles = [&self](const QStringList& paths) {
+        if (self)
+            self->openFiles(paths);
+    };
+    importOutlets.supportedFileExtensions = [] { return KitchoraController::supportedFileExtensions(); };
+    ImportService imports(std::move(importOutlets));
+    importService = &imports;
+    neighbours.importWindow = &imports;
     KitchoraController controller(presenter, std::move(neighbours), {});
     self = &controller;
     SearchEngine::sharedSearchEngine().setPane({ {}, {}, [&controller] { controller.doneLoading(); }, {} });
@@ -307,7 +344,7 @@ int main(int argc, char** argv)
 
     // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
     // collection), so the lists are read again once that is done.
-    RunLoop::postToMain([&controller, &window, &searchController, files] {
+    RunLoop::postToMain([&controller, &window, &searchController, &imports, files, handedText] {
         window.reloadLibrary();
         // Without a window manager the window may never be activated; the first-run question
         // must come all the same.
@@ -315,6 +352,11 @@ int main(int argc, char** argv)
             window.windowDidBecomeMain();
         if (!files.isEmpty())
             controller.openFiles(files);
+        if (handedText) {
+            const QString error = imports.importText(*handedText);
+            if (!error.isEmpty())
+                std::fprintf(stderr, "%s\n", qPrintable(error));
+        }
         // scripts/screenshot pictures a secondary window: "Preferences" or "Preferences/<pane>".
         const QString open = qEnvironmentVariable("KITCHORA_OPEN_WINDOW");
         if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Preferences"))
@@ -325,6 +367,13 @@ int main(int argc, char** argv)
             window.activateWindow();
             searchController.searchView()->searchFields().first()->searchField()->setFocus();
         }
+        // "Import", with KITCHORA_IMPORT_FILE: the import window holding that file.
+        if (open == QStringLiteral("Import")) {
+            controller.openImportWindow();
+            const QString file = qEnvironmentVariable("KITCHORA_IMPORT_FILE");
+            if (!file.isEmpty() && imports.importController().readDataForFilename(file))
+                imports.importController().findAreas();
+        }
     });
 
     const int status = application.exec();
@@ -332,5 +381,6 @@ int main(int argc, char** argv)
     controller.setMainWindowAccess(nullptr);
     mainWindow = nullptr;
     searchPane = nullptr;
+    importService = nullptr;
     return status;
 }

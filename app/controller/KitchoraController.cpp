@@ -75,6 +75,7 @@ KitchoraController::KitchoraController(
     m_webRecipeService
         = neighbours.webRecipeService ? neighbours.webRecipeService : m_unavailableWebRecipeService.get();
     m_beginFirstSubmitUsernameSheet = std::move(neighbours.beginFirstSubmitUsernameSheet);
+    m_importWindow = neighbours.importWindow;
 
     // Units: the user's own, then the program's, then the bare measure words.
     UnitsEngine::defaultEngine().loadUnits(

@@ -7,6 +7,7 @@
 #include "DatabaseImportService.h"
 #include "DropboxService.h"
 #include "GroceryListControllerService.h"
+#include "ImportWindowService.h"
 #include "KitchoraServices.h"
 #include "Presenter.h"
 #include "RecipeControllerService.h"
@@ -93,6 +94,8 @@ public:
         // Asks for the user's online name before the first share (the preferences' sheet), then
         // shares the recipe; empty: the user is told to choose a name first.
         std::function<void(ManagedObject* recipe)> beginFirstSubmitUsernameSheet;
+        // The import window; nullptr: File > Import does nothing.
+        ImportWindowService* importWindow = nullptr;
     };
 
     // Where the controller's files come from.
@@ -171,6 +174,10 @@ public:
     DatabaseImportService& databaseImport() { return *m_databaseImport; }
     WebRecipeService& webRecipeService() { return *m_webRecipeService; }
     CloudAccountService& cloudAccount() { return *m_cloudAccount; }
+    // nullptr while no import window was handed in.
+    ImportWindowService* importWindow() { return m_importWindow; }
+    // Brings the import window to the front (made on first use).
+    void openImportWindow();
     UnitsEngine& unitsEngine();
 
     bool searchResultsTableHidden() const { return m_searchResultsTableHidden; }
@@ -343,6 +350,7 @@ private:
     std::unique_ptr<UnavailableWebRecipeService> m_unavailableWebRecipeService;
     WebRecipeService* m_webRecipeService = nullptr;
     std::function<void(ManagedObject* recipe)> m_beginFirstSubmitUsernameSheet;
+    ImportWindowService* m_importWindow = nullptr;
 
     // Store stack; members are destroyed in reverse order: context, coordinator, model.
     std::unique_ptr<ManagedObjectModel> m_model;

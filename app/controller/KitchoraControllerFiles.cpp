@@ -175,6 +175,12 @@ void KitchoraController::openAction()
     NotificationCenter::defaultCenter().postNotificationName(KRCollectionContentChangedNotification);
 }
 
+void KitchoraController::openImportWindow()
+{
+    if (m_importWindow)
+        m_importWindow->openImportWindow();
+}
+
 void KitchoraController::importMacGourmetAction()
 {
     Log::log(QStringLiteral("Starting MacGourmet import: find file"));

@@ -31,6 +31,22 @@ bool KRApplicationScripting::handFilesToRunningProgram(QDBusConnection connectio
     return connection.call(call).type() == QDBusMessage::ReplyMessage;
 }
 
+bool KRApplicationScripting::handTextToRunningProgram(
+    QDBusConnection connection, const QString& text, QString* error)
+{
+    if (!connection.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        serviceName(), objectPath(), interfaceName(), QStringLiteral("importText"));
+    call << text;
+    const QDBusMessage reply = connection.call(call);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return false;
+    if (error && !reply.arguments().isEmpty())
+        *error = reply.arguments().constFirst().toString();
+    return true;
+}
+
 ManagedObjectContext* KRApplicationScripting::context() const
 {
     return m_hooks.context ? m_hooks.context() : nullptr;
@@ -104,4 +120,11 @@ void KRApplicationScripting::openFiles(const QStringList& paths)
 {
     if (m_hooks.openFiles)
         m_hooks.openFiles(paths);
+}
+
+QString KRApplicationScripting::importText(const QString& text)
+{
+    if (!m_hooks.importText)
+        return tr("Text import is not available.");
+    return m_hooks.importText(text);
 }

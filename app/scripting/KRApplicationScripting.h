@@ -26,6 +26,8 @@ public:
         std::function<ManagedObjectContext*()> context;
         std::function<ManagedObject*()> selectedRecipe;
         std::function<void(const QStringList& paths)> openFiles;
+        // Opens the import window with the text; answers the message when it is of no use.
+        std::function<QString(const QString& text)> importText;
     };
 
     explicit KRApplicationScripting(Hooks hooks, QObject* parent = nullptr);
@@ -35,6 +37,9 @@ public:
     bool registerOn(QDBusConnection connection);
     // Hands `paths` to the program that holds the service; false when none answers.
     static bool handFilesToRunningProgram(QDBusConnection connection, const QStringList& paths);
+    // Hands text to the running program's import window; false when none answers. The program's
+    // message for text of no use goes to `error`.
+    static bool handTextToRunningProgram(QDBusConnection connection, const QString& text, QString* error);
 
 public slots:
     // The names of the element list's objects, in store order; empty for an unknown key.
@@ -49,6 +54,9 @@ public slots:
     Q_SCRIPTABLE bool setRecipeItems(
         const QString& recipe, const QString& listKey, const QStringList& itemURIs);
     Q_SCRIPTABLE void openFiles(const QStringList& paths);
+    // Text handed over by another program opens in the import window, replacing what it held;
+    // answers "" or the message for text of no use.
+    Q_SCRIPTABLE QString importText(const QString& text);
 
 private:
     ManagedObjectContext* context() const;

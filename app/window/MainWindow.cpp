@@ -91,7 +91,10 @@ void MainWindow::buildPanes()
     connect(addCollection, &QToolButton::clicked, this, [this] { m_collectionsController->newCollection(); });
     buttons->addWidget(addCollection);
     buttons->addStretch(1);
-    buttons->addWidget(addButton(tr("Import"), tr("Import recipes")));
+    QToolButton* importButton = addButton(tr("Import"), tr("Import recipes"));
+    importButton->setEnabled(m_controller.importWindow() != nullptr);
+    connect(importButton, &QToolButton::clicked, this, [this] { m_controller.openImportWindow(); });
+    buttons->addWidget(importButton);
     leftLayout->addLayout(buttons);
     leftPane->setMinimumWidth(0);
 

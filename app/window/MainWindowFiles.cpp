@@ -22,6 +22,10 @@ void MainWindow::buildFileActions(QMenu* file, QMenu* recipe)
     QAction* open = new QAction(tr("&Open…"), file);
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { m_controller.openAction(); });
+    QAction* importText = new QAction(tr("&Import…"), file);
+    importText->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    importText->setEnabled(m_controller.importWindow() != nullptr);
+    connect(importText, &QAction::triggered, this, [this] { m_controller.openImportWindow(); });
     QAction* importDatabase = new QAction(tr("Import MacGourmet Database…"), file);
     connect(importDatabase, &QAction::triggered, this, [this] { m_controller.importMacGourmetAction(); });
     QAction* save = new QAction(tr("&Save"), file);
@@ -32,7 +36,7 @@ void MainWindow::buildFileActions(QMenu* file, QMenu* recipe)
     connect(exportAction, &QAction::triggered, this, [this] { m_controller.exportAction(); });
     // Before Print, in the order a File menu has them.
     QAction* print = m_printAction;
-    file->insertActions(print, { open, importDatabase });
+    file->insertActions(print, { open, importText, importDatabase });
     file->insertSeparator(print);
     file->insertActions(print, { save, exportAction });
     file->insertSeparator(print);

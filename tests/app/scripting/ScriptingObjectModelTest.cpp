@@ -134,8 +134,13 @@ TEST_F(ScriptingObjectModelTest, RoundTripOverAPrivateSessionBus)
             = QDBusConnection::connectToBus(address, QStringLiteral("kitchora-test-client"));
         ASSERT_TRUE(server.isConnected());
         QStringList opened;
+        QStringList handed;
         KRApplicationScripting scripting({ [this] { return context.get(); }, [this] { return toast; },
-            [&opened](const QStringList& paths) { opened = paths; } });
+            [&opened](const QStringList& paths) { opened = paths; },
+            [&handed](const QString& text) {
+                handed.append(text);
+                return text.isEmpty() ? QStringLiteral("no text") : QString();
+            } });
         ASSERT_TRUE(scripting.registerOn(server));
         // A second program finds the name taken.
         KRApplicationScripting second({});
@@ -181,6 +186,11 @@ TEST_F(ScriptingObjectModelTest, RoundTripOverAPrivateSessionBus)
 
         call(QStringLiteral("openFiles"), { QStringList { QStringLiteral("/tmp/a.vrc") } });
         EXPECT_EQ(opened, QStringList { "/tmp/a.vrc" });
+
+        // Text handed over reaches the import window; its answer goes back to the sender.
+        EXPECT_EQ(call(QStringLiteral("importText"), { QStringLiteral("2 cups flour") }).toString(), "");
+        EXPECT_EQ(call(QStringLiteral("importText"), { QString() }).toString(), "no text");
+        EXPECT_EQ(handed, (QStringList { "2 cups flour", "" }));
     }
     QDBusConnection::disconnectFromBus(QStringLiteral("kitchora-test-server"));
     QDBusConnection::disconnectFromBus(QStringLiteral("kitchora-test-client"));
