@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "BlogController.h"
 #include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
@@ -11,6 +12,7 @@
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MGImporter.h"
+#include "MailController.h"
 #include "MainWindow.h"
 #include "ManagedObject.h"
 #include "MoveToApplications.h"
@@ -23,11 +25,13 @@
 #include "RecipeBackgroundUploader.h"
 #include "RecipeCollection.h"
 #include "RecipeController.h"
+#include "RecipeSharing.h"
 #include "RecipeTableView.h"
 #include "RunLoop.h"
 #include "SearchEngine.h"
 #include "StartupProbe.h"
 #include "UIDevice.h"
+#include "iChatTheaterController.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -160,6 +164,25 @@ int main(int argc, char** argv)
     groceries.setOutlets(groceryOutlets);
     window.setOpenSharingPreferences(
         [&window] { window.preferencesController().showPane(QStringLiteral("Sharing")); });
+    // Sharing a recipe: the blog sheet over the window, mail, and the presentation to a video call
+    // (no video-chat program of this desktop asks for one, so it has no manager).
+    BlogController blog({ [&controller] { return controller.currentRecipe(); },
+                            KitchoraController::applicationSupportFolder(), nullptr, {} },
+        &window);
+    MailController mail({ [&recipeController] { return recipeController.page().textStorage().string(); },
+        [&presenter](const QString& message, const QString& informative) {
+            presenter.runAlert(message + QStringLiteral("\n\n") + informative, { QObject::tr("OK") });
+        },
+        {} });
+    RecipeSharing sharing(blog, mail);
+    window.setRecipeSharing(&sharing);
+    iChatTheaterController::Outlets presentation;
+    presentation.currentRecipe = [&controller] { return controller.currentRecipe(); };
+    presentation.cookingModeIsOn = [&recipeController] { return recipeController.fullScreen(); };
+    presentation.runAlert = [&presenter](const QString& message, const QString& informative) {
+        presenter.runAlert(message + QStringLiteral("\n\n") + informative, { QObject::tr("OK") });
+    };
+    iChatTheaterController::sharedIChatController().setOutlets(std::move(presentation));
     presenter.setParentWindow(&window);
     importProgress.setParentWindow(&window);
     controller.setMainWindowAccess(&window);
@@ -188,7 +211,7 @@ int main(int argc, char** argv)
 
     // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
     // collection), so the lists are read again once that is done.
-    RunLoop::postToMain([&controller, &window, files] {
+    RunLoop::postToMain([&controller, &window, &blog, files] {
         window.reloadLibrary();
         // Without a window manager the window may never be activated; the first-run question
         // must come all the same.
@@ -200,6 +223,12 @@ int main(int argc, char** argv)
         const QString open = qEnvironmentVariable("KITCHORA_OPEN_WINDOW");
         if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Preferences"))
             window.preferencesController().showPane(open.section(QLatin1Char('/'), 1));
+        // "Blog" or "Blog/<tab>": the blog sheet for the shown recipe, at that tab.
+        if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Blog")) {
+            blog.showWindow();
+            if (!open.section(QLatin1Char('/'), 1).isEmpty())
+                blog.selectTab(open.section(QLatin1Char('/'), 1));
+        }
     });
 
     const int status = application.exec();

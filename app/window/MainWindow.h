@@ -29,6 +29,7 @@ class QTreeView;
 class RecipeArrayController;
 class RecipeListColumns;
 class RecipeListModel;
+class RecipeSharingService;
 class RecipeTableView;
 
 // The library window: the source list of collections on the left; on the right a second splitter
@@ -74,6 +75,9 @@ public:
     bool dropboxInfoViewShown() const;
     // What the info view's button does (the preferences window's Sharing pane); empty: nothing.
     void setOpenSharingPreferences(std::function<void()> open) { m_openSharingPreferences = std::move(open); }
+    // What Recipe > Blog this Recipe… and Email this Recipe… reach (not owned; nullptr: the items are
+    // disabled).
+    void setRecipeSharing(RecipeSharingService* sharing);
 
     // Edit > Delete acts on the view with the keyboard focus (the source list, the recipe list or
     // the grocery lists): it takes that view's title and enabling when the menu opens.
@@ -173,4 +177,7 @@ private:
     bool m_applyingRules = false;
     ImagePanel* m_imagePanel = nullptr;
     ScopedObserver m_collectionContentObserver;
+    RecipeSharingService* m_recipeSharing = nullptr;
+    QAction* m_blogRecipeAction = nullptr;
+    QAction* m_emailRecipeAction = nullptr;
 };
