@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "BlogController.h"
 #include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
@@ -17,6 +18,7 @@
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MGImporter.h"
+#include "MailController.h"
 #include "MainWindow.h"
 #include "ManagedObject.h"
 #include "MoveToApplications.h"
@@ -33,6 +35,7 @@
 #include "RecipeController.h"
 #include "RecipeIngredientMO.h"
 #include "RecipeMO.h"
+#include "RecipeSharing.h"
 #include "RecipeTableView.h"
 #include "RunLoop.h"
 #include "SVSearchField.h"
@@ -42,6 +45,7 @@
 #include "StartupProbe.h"
 #include "ToolbarController.h"
 #include "UIDevice.h"
+#include "iChatTheaterController.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -258,6 +262,25 @@ int main(int argc, char** argv)
     groceries.setOutlets(groceryOutlets);
     window.setOpenSharingPreferences(
         [&window] { window.preferencesController().showPane(QStringLiteral("Sharing")); });
+    // Sharing a recipe: the blog sheet over the window, mail, and the presentation to a video call
+    // (no video-chat program of this desktop asks for one, so it has no manager).
+    BlogController blog({ [&controller] { return controller.currentRecipe(); },
+                            KitchoraController::applicationSupportFolder(), nullptr, {} },
+        &window);
+    MailController mail({ [&recipeController] { return recipeController.page().textStorage().string(); },
+        [&presenter](const QString& message, const QString& informative) {
+            presenter.runAlert(message + QStringLiteral("\n\n") + informative, { QObject::tr("OK") });
+        },
+        {} });
+    RecipeSharing sharing(blog, mail);
+    window.setRecipeSharing(&sharing);
+    iChatTheaterController::Outlets presentation;
+    presentation.currentRecipe = [&controller] { return controller.currentRecipe(); };
+    presentation.cookingModeIsOn = [&recipeController] { return recipeController.fullScreen(); };
+    presentation.runAlert = [&presenter](const QString& message, const QString& informative) {
+        presenter.runAlert(message + QStringLiteral("\n\n") + informative, { QObject::tr("OK") });
+    };
+    iChatTheaterController::sharedIChatController().setOutlets(std::move(presentation));
     presenter.setParentWindow(&window);
     importProgress.setParentWindow(&window);
 
@@ -344,7 +367,7 @@ int main(int argc, char** argv)
 
     // Posted after the launch's own next-pass work (the clean-up of recipes that belong to no
     // collection), so the lists are read again once that is done.
-    RunLoop::postToMain([&controller, &window, &searchController, &imports, files, handedText] {
+    RunLoop::postToMain([&controller, &window, &searchController, &imports, &blog, files, handedText] {
         window.reloadLibrary();
         // Without a window manager the window may never be activated; the first-run question
         // must come all the same.
@@ -373,6 +396,12 @@ int main(int argc, char** argv)
             const QString file = qEnvironmentVariable("KITCHORA_IMPORT_FILE");
             if (!file.isEmpty() && imports.importController().readDataForFilename(file))
                 imports.importController().findAreas();
+        }
+        // "Blog" or "Blog/<tab>": the blog sheet for the shown recipe, at that tab.
+        if (open.section(QLatin1Char('/'), 0, 0) == QStringLiteral("Blog")) {
+            blog.showWindow();
+            if (!open.section(QLatin1Char('/'), 1).isEmpty())
+                blog.selectTab(open.section(QLatin1Char('/'), 1));
         }
     });
 

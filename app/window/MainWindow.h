@@ -30,6 +30,7 @@ class QTreeView;
 class RecipeArrayController;
 class RecipeListColumns;
 class RecipeListModel;
+class RecipeSharingService;
 class RecipeTableView;
 class RecipeTableDelegate;
 
@@ -76,6 +77,9 @@ public:
     bool dropboxInfoViewShown() const;
     // What the info view's button does (the preferences window's Sharing pane); empty: nothing.
     void setOpenSharingPreferences(std::function<void()> open) { m_openSharingPreferences = std::move(open); }
+    // What Recipe > Blog this Recipe… and Email this Recipe… reach (not owned; nullptr: the items are
+    // disabled).
+    void setRecipeSharing(RecipeSharingService* sharing);
 
     // Edit > Delete acts on the view with the keyboard focus (the source list, the recipe list or
     // the grocery lists): it takes that view's title and enabling when the menu opens.
@@ -190,4 +194,7 @@ private:
     SearchControllerService* m_searchController = nullptr;
     QMenu* m_recipeMenu = nullptr;
     std::unique_ptr<RecipeTableDelegate> m_recipeTableDelegate;
+    RecipeSharingService* m_recipeSharing = nullptr;
+    QAction* m_blogRecipeAction = nullptr;
+    QAction* m_emailRecipeAction = nullptr;
 };

@@ -9,6 +9,7 @@
 #include "ManagedObject.h"
 #include "RecipeArrayController.h"
 #include "RecipeCollection.h"
+#include "RecipeSharingService.h"
 #include "RecipeTableView.h"
 
 #include <QAction>
@@ -53,6 +54,16 @@ void MainWindow::buildFileActions(QMenu* file, QMenu* recipe)
     recipe->addSeparator();
     recipe->addAction(tr("Share on the Web"), this, [this] { m_controller.addToOnline(); });
     recipe->addAction(tr("Upload Picture to the Web"), this, [this] { m_controller.addImageToOnline(); });
+    recipe->addSeparator();
+    m_blogRecipeAction = recipe->addAction(tr("Blog this Recipe…"), this, [this] {
+        if (m_recipeSharing)
+            m_recipeSharing->blogRecipe(nullptr);
+    });
+    m_emailRecipeAction = recipe->addAction(tr("Email this Recipe…"), this, [this] {
+        if (m_recipeSharing)
+            m_recipeSharing->emailRecipe(nullptr);
+    });
+    setRecipeSharing(m_recipeSharing);
 
     // Recipes came in or moved: the lists read the store again.
     m_collectionContentObserver = ScopedObserver(NotificationCenter::defaultCenter(),
@@ -62,6 +73,15 @@ void MainWindow::buildFileActions(QMenu* file, QMenu* recipe)
         if (m_imagePanel)
             m_imagePanel->setRecipe(m_controller.currentRecipe());
     });
+}
+
+void MainWindow::setRecipeSharing(RecipeSharingService* sharing)
+{
+    m_recipeSharing = sharing;
+    for (QAction* action : { m_blogRecipeAction, m_emailRecipeAction }) {
+        if (action)
+            action->setEnabled(sharing != nullptr);
+    }
 }
 
 QList<ManagedObject*> MainWindow::selectedRecipes() const
