@@ -19,10 +19,12 @@
 #include "QLMKitchoraCloudAgent.h"
 #include "QtMGImportProgress.h"
 #include "QtPresenter.h"
+#include "RVFullScreenController.h"
 #include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
 #include "RecipeCollection.h"
 #include "RecipeController.h"
+#include "RecipeMO.h"
 #include "RecipeTableView.h"
 #include "RunLoop.h"
 #include "SearchEngine.h"
@@ -105,7 +107,23 @@ int main(int argc, char** argv)
             mainWindow->recipeTableView()->deleteSelectedRows();
     };
     pageOutlets.mainWindowIsKey = [&mainWindow] { return mainWindow && mainWindow->isActiveWindow(); };
+    // Cooking mode for the shown recipe. The remote controls' container is wired through its
+    // startListeningToRemote / stopListeningToRemote outlets and sendRemoteButtonEvent.
+    RVFullScreenController cooking;
+    pageOutlets.enterFullScreenForRecipe = [&cooking](ManagedObject* recipe) {
+        return cooking.enterFullScreenForRecipe(dynamic_cast<RecipeMO*>(recipe));
+    };
+    pageOutlets.exitFullScreen
+        = [&cooking] { cooking.exitFullScreen(RVFullScreenController::Sender::RecipeController); };
     RecipeController recipeController(std::move(pageOutlets));
+    // Cooking mode ended from inside (Escape, its exit button, a voice command, the remote): the
+    // page ends it on its side, which completes the tear-down.
+    const ScopedObserver cookingEnded(NotificationCenter::defaultCenter(),
+        NotificationCenter::defaultCenter().addObserver(
+            RVWillExitFullScreenMode, &cooking, [&recipeController](const Notification&) {
+                if (recipeController.fullScreen())
+                    recipeController.toggleFullScreen();
+            }));
     // Device sharing works on the synced folder the user chose, kept from run to run.
     DBSession::setSharedSession(
         std::make_shared<DBSession>(QStringLiteral("kitchora"), QString(), kDBRootDropbox));
