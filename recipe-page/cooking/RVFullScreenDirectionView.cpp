@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace
 {
@@ -100,13 +101,15 @@ void RVFullScreenDirectionView::createTextImage()
     const double w = std::max(1, clip.width());
     const double g = m_stepper.gradientHeight();
     const RVFullScreenText::Style style = textStyle();
+    // Each direction laid out once, for its size and for drawing.
     QList<QSizeF> sizes;
+    std::vector<std::unique_ptr<QTextLayout>> layouts;
     double textHeight = 0.0;
-    double textWidth = 1.0;
     for (const QString& direction : m_directions) {
-        sizes.append(RVFullScreenText::sizeOf(direction, style, w));
-        textHeight += sizes.last().height();
-        textWidth = std::max(textWidth, sizes.last().width());
+        QSizeF size;
+        layouts.push_back(RVFullScreenText::layout(direction, style, w, &size));
+        sizes.append(size);
+        textHeight += size.height();
     }
     const double last = sizes.isEmpty() ? 0.0 : sizes.last().height();
     // Room below the text, so the last step can still be scrolled up under the top fade.
@@ -119,7 +122,7 @@ void RVFullScreenDirectionView::createTextImage()
     QList<QRectF> rects;
     double y = g;
     for (qsizetype i = 0; i < m_directions.size(); ++i) {
-        RVFullScreenText::draw(painter, m_directions.at(i), style, 0, y, w);
+        layouts.at(size_t(i))->draw(&painter, QPointF(0, y));
         rects.append(QRectF(0, y, std::ceil(sizes.at(i).width()), std::ceil(sizes.at(i).height())));
         y += sizes.at(i).height();
     }

@@ -45,6 +45,15 @@ QFont font(double size)
     return font;
 }
 
+std::unique_ptr<QTextLayout> layout(const QString& text, const Style& style, double width, QSizeF* size)
+{
+    auto laidOut = std::make_unique<QTextLayout>(text);
+    const QSizeF measured = layOut(*laidOut, style, width);
+    if (size)
+        *size = measured;
+    return laidOut;
+}
+
 QSizeF sizeOf(const QString& text, const Style& style, double width)
 {
     QTextLayout layout(text);

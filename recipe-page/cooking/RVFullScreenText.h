@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QSizeF>
 #include <QString>
+#include <QTextLayout>
+#include <memory>
 
 class QPainter;
 
@@ -22,6 +24,8 @@ struct Style {
 QFont font(double size);
 // The size the text takes at the width: the widest line and the height of all lines.
 QSizeF sizeOf(const QString& text, const Style& style, double width);
+// The text laid out at the width, to be measured and drawn once; `size` receives its size.
+std::unique_ptr<QTextLayout> layout(const QString& text, const Style& style, double width, QSizeF* size);
 // Draws the text with its top left at `x`, `y`.
 void draw(QPainter& painter, const QString& text, const Style& style, double x, double y, double width);
 
