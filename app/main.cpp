@@ -29,6 +29,7 @@
 #include "QtMenuSheets.h"
 #include "QtPresenter.h"
 #include "RVRecipeView.h"
+#include "RVFullScreenController.h"
 #include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
 #include "RecipeCollection.h"
@@ -155,7 +156,23 @@ int main(int argc, char** argv)
         = [&menus](const QString& keyPath, quint64 index, QWidget* parent) -> QMenu* {
         return menus ? menus->qmenuForAttributeValue(keyPath, index, parent) : nullptr;
     };
+    // Cooking mode for the shown recipe. The remote controls' container is wired through its
+    // startListeningToRemote / stopListeningToRemote outlets and sendRemoteButtonEvent.
+    RVFullScreenController cooking;
+    pageOutlets.enterFullScreenForRecipe = [&cooking](ManagedObject* recipe) {
+        return cooking.enterFullScreenForRecipe(dynamic_cast<RecipeMO*>(recipe));
+    };
+    pageOutlets.exitFullScreen
+        = [&cooking] { cooking.exitFullScreen(RVFullScreenController::Sender::RecipeController); };
     RecipeController recipeController(std::move(pageOutlets));
+    // Cooking mode ended from inside (Escape, its exit button, a voice command, the remote): the
+    // page ends it on its side, which completes the tear-down.
+    const ScopedObserver cookingEnded(NotificationCenter::defaultCenter(),
+        NotificationCenter::defaultCenter().addObserver(
+            RVWillExitFullScreenMode, &cooking, [&recipeController](const Notification&) {
+                if (recipeController.fullScreen())
+                    recipeController.toggleFullScreen();
+            }));
     // Device sharing works on the synced folder the user chose, kept from run to run.
     DBSession::setSharedSession(
         std::make_shared<DBSession>(QStringLiteral("kitchora"), QString(), kDBRootDropbox));

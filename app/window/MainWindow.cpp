@@ -243,6 +243,10 @@ void MainWindow::buildMenus()
     QAction* editRecipe
         = recipe->addAction(tr("&Edit Recipe"), this, [this] { m_controller.recipeController().edit(); });
     editRecipe->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    // Cooking mode for the shown recipe; again (or Escape inside it) to leave.
+    QAction* cook = recipe->addAction(
+        tr("&Cook Full Screen"), this, [this] { m_controller.recipeController().toggleFullScreen(); });
+    cook->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
     buildFileActions(file, recipe);
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
