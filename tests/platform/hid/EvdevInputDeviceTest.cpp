@@ -62,6 +62,8 @@ TEST(EvdevInputDeviceTest, FindsSeizesReadsAndReleasesAVirtualRemote)
         return service && service->devicePath == remote.devicePath();
     }));
 
+    if (access(service->devicePath.toLocal8Bit().constData(), R_OK) != 0)
+        GTEST_SKIP() << "the virtual device's event node is not readable by this user";
     std::unique_ptr<InputDevice> device = backend.createDeviceInterface(*service);
     ASSERT_TRUE(device);
     EXPECT_TRUE(device->keyCodes().contains(KEY_ENTER));
