@@ -8,6 +8,7 @@
 
 #include <QFont>
 #include <QStringDecoder>
+#include <cstdio>
 
 using FuzzSupport::require;
 
@@ -63,7 +64,13 @@ void requireRTFRoundTrip(const AttributedString& string)
     const std::optional<AttributedString> again
         = RTFReader::attributedStringFromRTF(RTFWriter::RTFFromAttributedString(string), &error);
     require(again.has_value());
-    require(again->string() == asRTFCarriesIt(string.string()));
+    const QString expected = asRTFCarriesIt(string.string());
+    if (again->string() != expected) {
+        std::fprintf(stderr, "read back:\n%s\nexpected:\n%s\n",
+            again->string().toUtf8().toPercentEncoding(" \n").constData(),
+            expected.toUtf8().toPercentEncoding(" \n").constData());
+    }
+    require(again->string() == expected);
 }
 
 } // namespace

@@ -110,9 +110,12 @@ AttributedString HTMLReader::attributedStringFromHTML(const QByteArray& data)
             const QTextFragment fragment = it.fragment();
             if (!fragment.isValid())
                 continue;
+            // Pictures and other objects have no text here, and control characters none at all.
             QString piece = fragment.text();
-            // Pictures and other objects have no text here.
-            piece.remove(QChar::ObjectReplacementCharacter);
+            piece.removeIf([](QChar c) {
+                return c == QChar::ObjectReplacementCharacter || (c.unicode() < 0x20 && c != u'\t')
+                    || c.unicode() == 0x7F;
+            });
             if (piece.isEmpty())
                 continue;
             last = characterAttributes(fragment.charFormat());
@@ -125,6 +128,13 @@ AttributedString HTMLReader::attributedStringFromHTML(const QByteArray& data)
             stretches.append({ text.size(), 1, last });
             text += u'\n';
         }
+    }
+    // Character references can name half a surrogate pair.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (text.at(i).isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
     }
     string.replaceCharactersInRange(Range { 0, 0 }, text);
     for (const Stretch& stretch : std::as_const(stretches))
