@@ -12,7 +12,7 @@ FUZZ_DIR := build/fuzz
 FUZZ_SECONDS ?= 60
 PREFIX ?= $(HOME)/.local
 FUZZ_TARGETS := fuzz_vrc_reader fuzz_plist fuzz_predicate fuzz_jpeg2000 fuzz_ingredient_lines fuzz_card_store \
-                fuzz_importer
+                fuzz_importer fuzz_rtf_reader fuzz_html_reader fuzz_pdf_reader fuzz_plain_text_reader
 GENERATOR := -G Ninja
 
 export QT_QPA_PLATFORM ?= offscreen

@@ -33,10 +33,15 @@ public:
     bool runPrintPanel(QPrinter&) override { return false; }
     QStringList runOpenPanel(const OpenPanel&) override { return {}; }
     QString runExportPanel(const ExportPanel&) override { return {}; }
-    QString runAddIngredientSheet(std::function<std::optional<QString>(const QString&)>) override
+    UsernameSheetAnswer runEditUsernameSheet(const QString&) override { return {}; }
+    UsernameSheetAnswer runFirstSubmitUsernameSheet() override { return {}; }
+    std::optional<QString> runAddIngredientSheet(
+        const std::function<std::optional<QString>(const QString&)>&) override
     {
-        return {};
+        return std::nullopt;
     }
+    void beep() override { }
+    int runSuppressibleAlert(const QString&, const QString&, const QStringList&, bool*) override { return 0; }
 };
 
 class SelectionWindow : public MainWindowAccess

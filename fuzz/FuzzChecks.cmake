@@ -7,5 +7,6 @@ if(NOT TARGET fuzz_checks)
   target_compile_options(fuzz_checks PRIVATE ${KITCHORA_WARNINGS})
   target_compile_definitions(fuzz_checks PRIVATE ${KITCHORA_QT_DEFINES})
   target_link_libraries(fuzz_checks PUBLIC model importer platform_coredata platform_imaging platform_foundation model_vrc
+                                           platform_text
                                            Qt6::Gui)
 endif()

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QList>
 #include <cmath>
+#include <optional>
 
 namespace
 {
@@ -42,11 +43,27 @@ unsigned char windows1252(char16_t c)
 
 // Text as RTF: the three special characters escaped, tabs and line breaks as control words,
 // everything outside ASCII as \uN followed by its one-byte fallback (\uc1 is in force).
+bool isPlainAscii(char16_t c)
+{
+    return c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}';
+}
+
 void appendText(QByteArray& out, QStringView text)
 {
-    for (const QChar qc : text) {
-        const char16_t c = qc.unicode();
-        if (c == u'\\' || c == u'{' || c == u'}') {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (isPlainAscii(c)) {
+            // Plain text goes in as one stretch: most of a recipe is.
+            qsizetype end = i + 1;
+            while (end < text.size() && isPlainAscii(text[end].unicode()))
+                ++end;
+            const qsizetype start = out.size();
+            out.resize(start + (end - i));
+            char* write = out.data() + start;
+            for (qsizetype j = i; j < end; ++j)
+                *write++ = char(text[j].unicode());
+            i = end - 1;
+        } else if (c == u'\\' || c == u'{' || c == u'}') {
             out += '\\';
             out += char(c);
         } else if (c == u'\t') {
@@ -55,8 +72,6 @@ void appendText(QByteArray& out, QStringView text)
             out += "\\line ";
         } else if (c == NSAttachmentCharacter || c < 0x20 || c == 0x7F) {
             // Attachments and control characters have no text form.
-        } else if (c < 0x80) {
-            out += char(c);
         } else {
             // RTF numbers are signed 16-bit.
             out += "\\u" + QByteArray::number(c > 0x7FFF ? int(c) - 0x10000 : int(c));
@@ -183,28 +198,48 @@ QByteArray RTFWriter::RTFFromAttributedString(const AttributedString& string)
 
 QByteArray RTFWriter::RTFFromRange(const AttributedString& whole, Range range)
 {
-    const AttributedString string = whole.attributedSubstringFromRange(range);
+    // Exports hand over whole strings: copy only a part.
+    const bool all = range.location == 0 && range.length >= whole.length();
+    const AttributedString part = all ? AttributedString() : whole.attributedSubstringFromRange(range);
+    const AttributedString& string = all ? whole : part;
     const QString& text = string.string();
     Tables tables;
     tables.fontIndex(kDefaultFamily);
     QByteArray body;
+    body.reserve(text.size() + text.size() / 4);
 
+    // Paragraph and character properties hold until changed, across paragraph marks, so each
+    // is written where it changes (and the first paragraph and run write all of theirs).
+    std::optional<ParagraphStyle> lastParagraph;
+    std::optional<CharacterStyle> last;
     qsizetype start = 0;
     while (start < text.size()) {
         qsizetype end = start;
         while (end < text.size() && !isParagraphEnd(text.at(end)))
             ++end;
-        body += paragraphWords(paragraphStyle(string.attributesAtIndex(start)));
-        body += ' ';
+        const ParagraphStyle paragraph = paragraphStyle(string.attributesAtIndex(start));
+        if (paragraph != lastParagraph) {
+            body += paragraphWords(paragraph);
+            body += ' ';
+            lastParagraph = paragraph;
+        }
         string.enumerateAttributesInRange(
             Range { start, end - start }, [&](const QVariantMap& attributes, Range run, bool&) {
                 const CharacterStyle style = characterStyle(attributes);
-                body += "\\f" + QByteArray::number(tables.fontIndex(style.family));
-                body += "\\fs" + QByteArray::number(std::lround(style.pointSize * 2));
-                body += style.bold ? "\\b" : "\\b0";
-                body += style.italic ? "\\i" : "\\i0";
-                body += "\\cf" + QByteArray::number(tables.colorIndex(style.color));
-                body += ' ';
+                const qsizetype wordsStart = body.size();
+                if (!last || last->family != style.family)
+                    body += "\\f" + QByteArray::number(tables.fontIndex(style.family));
+                if (!last || last->pointSize != style.pointSize)
+                    body += "\\fs" + QByteArray::number(std::lround(style.pointSize * 2));
+                if (!last || last->bold != style.bold)
+                    body += style.bold ? "\\b" : "\\b0";
+                if (!last || last->italic != style.italic)
+                    body += style.italic ? "\\i" : "\\i0";
+                if (!last || last->color != style.color)
+                    body += "\\cf" + QByteArray::number(tables.colorIndex(style.color));
+                if (body.size() > wordsStart)
+                    body += ' ';
+                last = style;
                 appendText(body, QStringView(text).mid(run.location, run.length));
             });
         if (end < text.size())

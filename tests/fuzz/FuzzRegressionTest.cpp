@@ -1,4 +1,5 @@
 #include "FuzzCardStore.h"
+#include "FuzzDocumentReaders.h"
 #include "FuzzImporter.h"
 #include "FuzzIngredientLines.h"
 #include "FuzzJpeg2000.h"
@@ -29,6 +30,10 @@ TEST(FuzzRegressionTest, SavedInputsPassTheirTargetsChecks)
         { "fuzz_ingredient_lines", fuzzIngredientLines },
         { "fuzz_card_store", fuzzCardStore },
         { "fuzz_importer", fuzzImporter },
+        { "fuzz_rtf_reader", fuzzRTFReader },
+        { "fuzz_html_reader", fuzzHTMLReader },
+        { "fuzz_pdf_reader", fuzzPDFReader },
+        { "fuzz_plain_text_reader", fuzzPlainTextReader },
     };
     for (const Target& target : targets) {
         SCOPED_TRACE(target.name);

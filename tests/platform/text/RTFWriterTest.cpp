@@ -277,3 +277,21 @@ TEST(RTFWriterTest, RangeWritesOnlyThatPart)
 }
 
 } // namespace
+
+namespace
+{
+
+// Properties hold until changed, so a long export of like paragraphs names each once.
+TEST(RTFWriterTest, PropertiesAreWrittenWhereTheyChange)
+{
+    QString text;
+    for (int i = 0; i < 100; ++i)
+        text += QStringLiteral("1 cup flour\n");
+    const QByteArray rtf = RTFWriter::RTFFromAttributedString(
+        AttributedString(text, runAttributes(QStringLiteral("Times"), 12, false, false)));
+    EXPECT_EQ(rtf.count("\\pard"), 1);
+    EXPECT_EQ(rtf.count("\\fs24"), 1);
+    EXPECT_EQ(ReadDocument::read(rtf).text, text);
+}
+
+} // namespace
