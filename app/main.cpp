@@ -1,5 +1,6 @@
 // Starts Kitchora: the application controller, the library window and the launch sequence.
 
+#include "AppleRemote.h"
 #include "BlogController.h"
 #include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
@@ -15,6 +16,7 @@
 #include "ImportService.h"
 #include "KRApplication.h"
 #include "KRApplicationScripting.h"
+#include "KeyspanFrontRowControl.h"
 #include "KitchoraController.h"
 #include "Log.h"
 #include "MGImporter.h"
@@ -28,8 +30,8 @@
 #include "QtMGImportProgress.h"
 #include "QtMenuSheets.h"
 #include "QtPresenter.h"
-#include "RVRecipeView.h"
 #include "RVFullScreenController.h"
+#include "RVRecipeView.h"
 #include "RecipeArrayController.h"
 #include "RecipeBackgroundUploader.h"
 #include "RecipeCollection.h"
@@ -38,6 +40,7 @@
 #include "RecipeMO.h"
 #include "RecipeSharing.h"
 #include "RecipeTableView.h"
+#include "RemoteControlContainer.h"
 #include "RunLoop.h"
 #include "SVSearchField.h"
 #include "SVSearchFieldView.h"
@@ -156,9 +159,19 @@ int main(int argc, char** argv)
         = [&menus](const QString& keyPath, quint64 index, QWidget* parent) -> QMenu* {
         return menus ? menus->qmenuForAttributeValue(keyPath, index, parent) : nullptr;
     };
-    // Cooking mode for the shown recipe. The remote controls' container is wired through its
-    // startListeningToRemote / stopListeningToRemote outlets and sendRemoteButtonEvent.
-    RVFullScreenController cooking;
+    // Cooking mode for the shown recipe, driven also by an infrared or USB remote while it is on.
+    RVFullScreenController* cookingMode = nullptr;
+    RemoteControlContainer remotes([&cookingMode](int identifier, bool pressedDown, RemoteControl*) {
+        if (cookingMode)
+            cookingMode->sendRemoteButtonEvent(identifier, pressedDown);
+    });
+    remotes.instantiateAndAddRemoteControlDeviceWithClass<AppleRemote>();
+    remotes.instantiateAndAddRemoteControlDeviceWithClass<KeyspanFrontRowControl>();
+    RVFullScreenController::Outlets cookingOutlets;
+    cookingOutlets.startListeningToRemote = [&remotes] { remotes.startListening(); };
+    cookingOutlets.stopListeningToRemote = [&remotes] { remotes.stopListening(); };
+    RVFullScreenController cooking(std::move(cookingOutlets));
+    cookingMode = &cooking;
     pageOutlets.enterFullScreenForRecipe = [&cooking](ManagedObject* recipe) {
         return cooking.enterFullScreenForRecipe(dynamic_cast<RecipeMO*>(recipe));
     };
