@@ -1,9 +1,12 @@
 #include "RVRecipeView.h"
 
+#include "RVRulerView.h"
 #include "RVTextView.h"
 #include "RecipeController.h"
+#include "RulerMarkerSetup.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QMimeData>
 #include <QVBoxLayout>
 
@@ -19,7 +22,16 @@ RVRecipeView::RVRecipeView(RecipeController& controller, QWidget* parent)
     m_textView->acceptsPicture = [](const QMimeData* data) {
         return data && (data->hasImage() || (data->hasUrls() && !data->hasText()));
     };
-    layout->addWidget(m_textView);
+    // The item ruler stands beside the card while it is edited.
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    m_ruler = RVRulerView::create(Qt::Vertical, this);
+    m_ruler->setObjectName(QStringLiteral("recipeRulerView"));
+    row->addWidget(m_ruler);
+    row->addWidget(m_textView);
+    layout->addLayout(row);
+    m_markerSetup = new RulerMarkerSetup(controller, *m_textView, *m_ruler);
     connect(
         &controller, &RecipeController::currentRecipeChanged, m_textView, &RVTextView::updateTrackingRects);
     connect(&controller, &RecipeController::editableChanged, m_textView, [this] { m_textView->setFocus(); });

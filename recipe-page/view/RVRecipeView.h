@@ -4,6 +4,8 @@
 #include <QWidget>
 
 class RecipeController;
+class RulerMarkerSetup;
+class RVRulerView;
 class RVTextView;
 
 // The recipe page as the main window hosts it: the text view of the shown recipe's card. It can
@@ -16,6 +18,9 @@ public:
     explicit RVRecipeView(RecipeController& controller, QWidget* parent = nullptr);
 
     RVTextView* textView() const { return m_textView; }
+    // The item ruler beside the card, shown while editing, and what places its markers.
+    RVRulerView* rulerView() const { return m_ruler; }
+    RulerMarkerSetup* markerSetup() const { return m_markerSetup; }
     // Only a descendant is tracked.
     void setTracksHeightOfSubview(QWidget* view);
 
@@ -26,5 +31,7 @@ private:
     void trackedViewFrameChanged();
 
     RVTextView* m_textView = nullptr;
+    RVRulerView* m_ruler = nullptr;
+    RulerMarkerSetup* m_markerSetup = nullptr;
     QPointer<QWidget> m_tracked;
 };
