@@ -105,6 +105,14 @@ int main(int argc, char** argv)
             mainWindow->recipeTableView()->deleteSelectedRows();
     };
     pageOutlets.mainWindowIsKey = [&mainWindow] { return mainWindow && mainWindow->isActiveWindow(); };
+    pageOutlets.addImage = [&self] {
+        if (self)
+            self->openImage();
+    };
+    pageOutlets.showImagePanel = [&mainWindow] {
+        if (mainWindow)
+            mainWindow->showImagePanel();
+    };
     RecipeController recipeController(std::move(pageOutlets));
     // Device sharing works on the synced folder the user chose, kept from run to run.
     DBSession::setSharedSession(

@@ -1,5 +1,7 @@
 #include "RVRecipeView.h"
 
+#include "MagnetClipView.h"
+#include "PrintingSupport.h"
 #include "RVRulerView.h"
 #include "RVTextView.h"
 #include "RecipeController.h"
@@ -19,8 +21,9 @@ RVRecipeView::RVRecipeView(RecipeController& controller, QWidget* parent)
     m_textView->setObjectName(QStringLiteral("recipeTextView"));
     m_textView->generateTrackingRects = [&controller] { return controller.page().generateTrackingRects(); };
     m_textView->undoOrRedoRequested = [&controller](bool undo) { controller.undoOrRedo(undo); };
-    m_textView->acceptsPicture = [](const QMimeData* data) {
-        return data && (data->hasImage() || (data->hasUrls() && !data->hasText()));
+    m_textView->acceptsPicture = [](const QMimeData* data) { return RecipeController::isPictureDrag(data); };
+    m_textView->recipeViewShouldPerformDragOperation = [&controller](const QMimeData* data) {
+        return controller.recipeViewShouldPerformDragOperation(data);
     };
     // The item ruler stands beside the card while it is edited.
     auto* row = new QHBoxLayout;
@@ -32,6 +35,16 @@ RVRecipeView::RVRecipeView(RecipeController& controller, QWidget* parent)
     row->addWidget(m_textView);
     layout->addLayout(row);
     m_markerSetup = new RulerMarkerSetup(controller, *m_textView, *m_ruler);
+    // The recipe's picture in the card's notch, in both modes.
+    m_pictureHolder = new MagnetClipView;
+    m_pictureHolder->setObjectName(QStringLiteral("recipePictureHolder"));
+    m_pictureHolder->resize(160, 200);
+    m_textView->setImageView(m_pictureHolder);
+    controller.setImageView(m_pictureHolder->imageView());
+    // A printed card counts a cooking of the shown recipe.
+    m_printObserver = ScopedObserver(NotificationCenter::defaultCenter(),
+        NotificationCenter::defaultCenter().addObserver(KRDidPrintRecipeNotification, m_textView,
+            [&controller](const Notification&) { controller.didPrint(); }));
     connect(
         &controller, &RecipeController::currentRecipeChanged, m_textView, &RVTextView::updateTrackingRects);
     connect(&controller, &RecipeController::editableChanged, m_textView, [this] { m_textView->setFocus(); });

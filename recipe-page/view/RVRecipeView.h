@@ -1,8 +1,11 @@
 #pragma once
 
+#include "NotificationCenter.h"
+
 #include <QPointer>
 #include <QWidget>
 
+class MagnetClipView;
 class RecipeController;
 class RulerMarkerSetup;
 class RVRulerView;
@@ -21,6 +24,8 @@ public:
     // The item ruler beside the card, shown while editing, and what places its markers.
     RVRulerView* rulerView() const { return m_ruler; }
     RulerMarkerSetup* markerSetup() const { return m_markerSetup; }
+    // The holder of the recipe's picture, in the card's notch at the top right.
+    MagnetClipView* pictureHolder() const { return m_pictureHolder; }
     // Only a descendant is tracked.
     void setTracksHeightOfSubview(QWidget* view);
 
@@ -33,5 +38,7 @@ private:
     RVTextView* m_textView = nullptr;
     RVRulerView* m_ruler = nullptr;
     RulerMarkerSetup* m_markerSetup = nullptr;
+    ScopedObserver m_printObserver;
+    MagnetClipView* m_pictureHolder = nullptr;
     QPointer<QWidget> m_tracked;
 };
