@@ -177,6 +177,14 @@ int main(int argc, char** argv)
     };
     pageOutlets.exitFullScreen
         = [&cooking] { cooking.exitFullScreen(RVFullScreenController::Sender::RecipeController); };
+    pageOutlets.addImage = [&self] {
+        if (self)
+            self->openImage();
+    };
+    pageOutlets.showImagePanel = [&mainWindow] {
+        if (mainWindow)
+            mainWindow->showImagePanel();
+    };
     RecipeController recipeController(std::move(pageOutlets));
     // Cooking mode ended from inside (Escape, its exit button, a voice command, the remote): the
     // page ends it on its side, which completes the tear-down.

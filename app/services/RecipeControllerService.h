@@ -5,8 +5,10 @@
 
 #include <QImage>
 #include <QString>
+#include <functional>
 
 class ManagedObject;
+class QPrinter;
 class QWidget;
 
 // What the application controller asks of the recipe page's controller. Main thread only;
@@ -50,6 +52,13 @@ public:
     virtual void writeEditedCardBack() { }
     // Shows or hides the item rulers beside the page.
     virtual void setRulersVisible(bool visible) { (void)visible; }
+    // File > Print while the page is shown: prints the shown card, asking through `runPrintPanel`
+    // (the printer as the user left it; false: cancelled). True only when it was printed.
+    virtual bool printRecipePage(const std::function<bool(QPrinter&)>& runPrintPanel)
+    {
+        (void)runPrintPanel;
+        return false;
+    }
     // Gives the current recipe the picture (a null image removes it); its thumbnail follows.
     virtual void setImage(const QImage& image) { setImageOfRecipe(currentRecipe(), image); }
 

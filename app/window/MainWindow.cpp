@@ -617,6 +617,12 @@ void MainWindow::print()
     }
     if (printingTarget() != SplitViewRules::PrintingTarget::RecipeTextView)
         return;
+    // The recipe page prints the shown card itself (and counts the cooking).
+    if (m_recipePage) {
+        m_controller.recipeController().printRecipePage(
+            [this](QPrinter& printer) { return m_controller.presenter().runPrintPanel(printer); });
+        return;
+    }
     QPrinter printer;
     printer.setDocName(
         selectedRecipe() ? selectedRecipe()->valueForKey(QStringLiteral("name")).toString() : tr("Recipe"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ManagedObjectID.h"
+#include "NotificationCenter.h"
 #include "RVRecipeView.h"
 #include "RVTextContainer.h"
 #include "RecipeControllerService.h"
@@ -13,6 +14,8 @@
 
 class ManagedObjectContext;
 class QMenu;
+class QMimeData;
+class RecipeImageView;
 class RecipeMO;
 class UndoManager;
 struct Error;
@@ -53,6 +56,9 @@ public:
         // number), owned by the caller; nullptr: the text view's standard menu.
         std::function<QMenu*(const QString& keyPath, quint64 index, QWidget* parent)>
             contextualMenuForAttributeValue;
+        // The picture taker (an open panel for a picture file) and the picture panel.
+        std::function<void()> addImage;
+        std::function<void()> showImagePanel;
     };
 
     explicit RecipeController(Outlets outlets, QObject* parent = nullptr);
@@ -86,6 +92,28 @@ public:
     RVRecipeView* recipeView() const { return m_recipeView; }
     // The shown recipe's card was printed: one more cooking.
     void didPrint();
+    // Prints the shown card on the shared printer (the page is made when needed); a printer that
+    // fails is reported.
+    bool printRecipePage(const std::function<bool(QPrinter&)>& runPrintPanel) override;
+
+    // The picture well in the page's notch: it shows the shown recipe's thumbnail (hidden with no
+    // recipe), takes dropped and pasted pictures in both modes, and a double click on it adds a
+    // picture or shows the picture panel.
+    void setImageView(RecipeImageView* imageView);
+    RecipeImageView* imageView() const;
+    // Opens the picture taker.
+    void addImage();
+    // Stores the picture as the shown recipe's (a null image removes it) and shows its thumbnail.
+    void setImage(const QImage& image) override;
+    void removeImage();
+    // The well again, from the shown recipe.
+    void updateImageView();
+    // The drag types the well takes: picture data and files.
+    static QStringList acceptedImageTypes();
+    // A drag of picture data, or of at least one local file that is a readable picture.
+    static bool isPictureDrag(const QMimeData* data);
+    // A picture drop on the page goes to the well; true when it took the picture.
+    bool recipeViewShouldPerformDragOperation(const QMimeData* data);
 
 signals:
     void editableChanged(bool editable);
@@ -111,4 +139,6 @@ private:
     bool m_editable = false;
     bool m_fullScreen = false;
     bool m_rulersVisible = false;
+    QPointer<QWidget> m_recipeImageView;
+    ScopedObserver m_imageObserver;
 };

@@ -27,6 +27,8 @@ protected:
         outlets.searchSelectionIsLocal = [this] { return searchLocal; };
         outlets.mainWindowIsKey = [this] { return windowKey; };
         outlets.enterFullScreenForRecipe = [this](ManagedObject*) { return cookingStarts; };
+        outlets.addImage = [this] { ++addImageCalls; };
+        outlets.showImagePanel = [this] { ++imagePanelCalls; };
         controller = std::make_unique<RecipeController>(std::move(outlets));
     }
 
@@ -65,4 +67,6 @@ protected:
     bool windowKey = true;
     bool cookingStarts = true;
     QStringList presented;
+    int addImageCalls = 0;
+    int imagePanelCalls = 0;
 };
