@@ -46,6 +46,8 @@
 #include "SVSearchFieldView.h"
 #include "SearchController.h"
 #include "SearchEngine.h"
+#include "SearchResult.h"
+#include "SearchTerm.h"
 #include "StartupProbe.h"
 #include "ToolbarController.h"
 #include "UIDevice.h"
@@ -258,6 +260,12 @@ int main(int argc, char** argv)
             mainWindow->selectCollection(collection);
     };
     searchOutlets.currentRecipe = [&recipeController] { return recipeController.currentRecipe(); };
+    searchOutlets.recipeContextualMenu = [&menus](ManagedObject* recipe) -> QMenu* {
+        if (!menus)
+            return nullptr;
+        const MenuModelPtr menu = menus->buildRecipeContextualMenu(recipe);
+        return menu ? menus->qmenu(*menu) : nullptr;
+    };
     searchOutlets.setRecipePageEditable
         = [&recipeController](bool editable) { recipeController.setEditable(editable); };
     searchOutlets.pageSelectionDidChange = [&recipeController](bool fromSearchResults) {
@@ -315,6 +323,10 @@ int main(int argc, char** argv)
     iChatTheaterController::Outlets presentation;
     presentation.currentRecipe = [&controller] { return controller.currentRecipe(); };
     presentation.cookingModeIsOn = [&recipeController] { return recipeController.fullScreen(); };
+    presentation.enterCookingModeWindowed = [&cooking](ManagedObject* recipe) {
+        cooking.enterFullScreenForRecipe(dynamic_cast<RecipeMO*>(recipe), true);
+    };
+    presentation.cookingModeView = [&cooking]() -> QWidget* { return cooking.window(); };
     presentation.runAlert = [&presenter](const QString& message, const QString& informative) {
         presenter.runAlert(message + QStringLiteral("\n\n") + informative, { QObject::tr("OK") });
     };
@@ -363,6 +375,13 @@ int main(int argc, char** argv)
     menuOutlets.copyToClipboard = [](const QString& text) { QGuiApplication::clipboard()->setText(text); };
     menuOutlets.desktopSearch = &desktopSearch;
     menuOutlets.sheets = &menuSheets;
+    menuOutlets.blog = [&sharing](ManagedObject* recipe) { sharing.blogRecipe(recipe); };
+    menuOutlets.emailRecipe = [&sharing](ManagedObject* recipe) { sharing.emailRecipe(recipe); };
+    menuOutlets.searchSelectionIsLocal = [&searchController] { return searchController.selectionIsLocal(); };
+    menuOutlets.searchForObject = [&searchController](ManagedObject* object) {
+        if (const std::shared_ptr<SearchTerm> term = SearchTerm::searchTermWithObject(object))
+            searchController.manualSearchForTerms({ term }, true);
+    };
     ContextualMenuEngine menuEngine(std::move(menuOutlets));
     menus = &menuEngine;
     window.recipeTableView()->setContextualMenuBuilder([&menuEngine](ManagedObject* recipe) -> QMenu* {
@@ -376,6 +395,20 @@ int main(int argc, char** argv)
     toolbarOutlets.recipeController = &recipeController;
     toolbarOutlets.libraryCollection = [&controller] { return controller.libraryCollection(); };
     toolbarOutlets.print = [&window] { window.print(); };
+    toolbarOutlets.blog = [&sharing] { sharing.blogRecipe(nullptr); };
+    toolbarOutlets.emailRecipe = [&sharing] { sharing.emailRecipe(nullptr); };
+    toolbarOutlets.selectedSearchResults = [&searchController] {
+        QList<ToolbarController::SearchResultAccess> selected;
+        for (const std::shared_ptr<SearchResult>& result : searchController.multipleSelection())
+            selected.append({ [result] { return result->isLocalResult(); },
+                [result](bool local) { result->setIsLocalResult(local); },
+                [result] { return result->recipe(); } });
+        return selected;
+    };
+    toolbarOutlets.reselectSearchResults = [&searchController] {
+        searchController.setSearchResultsTableViewSelectionIndexes(
+            searchController.searchResultsTableViewSelectionIndexes());
+    };
     ToolbarController toolbar(std::move(toolbarOutlets));
     if (RVRecipeView* page = recipeController.recipeView())
         page->setToolbar(toolbar.toolbarView());
