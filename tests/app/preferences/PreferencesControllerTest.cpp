@@ -10,6 +10,7 @@
 #include "SubstitutionPreferencesController.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
@@ -252,4 +253,14 @@ TEST_F(PreferencesControllerTest, FirstSubmitCreatesTheNameThenSharesTheRecipe)
     presenter.usernameAnswers.enqueue({ Presenter::kSheetNeverShare, QString() });
     prefs->beginFirstSubmitUsernameSheet(recipe);
     EXPECT_FALSE(defaults.defaults().boolForKey(KRAutoShareRecipes));
+}
+
+// The help buttons open anchors of the help page; each must be there, or the page opens at its top.
+TEST(HelpPageTest, HasEveryAnchorTheProgramOpens)
+{
+    QFile page(QStringLiteral(":/help/index.html"));
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(page.readAll());
+    for (const char* anchor : { "helpTopic36", "helpTopic39", "helpTopic40" })
+        EXPECT_TRUE(html.contains(QStringLiteral("name=\"%1\"").arg(QLatin1String(anchor)))) << anchor;
 }
