@@ -210,19 +210,7 @@ QString KitchoraController::copyrightString()
 std::optional<QString> KitchoraController::completionForPartialString(const QString& partial)
 {
     const std::shared_ptr<IngredientTrie> trie = IngredientTrie::defaultIngredientTrie();
-    if (!trie || partial.isEmpty())
-        return std::nullopt;
-    QStringList names;
-    for (OFTrieBucket* bucket : trie->completionsFromString(partial)) {
-        const auto* held = dynamic_cast<const KRTrieBucket*>(bucket);
-        const KeyValueCoding* object = held ? KeyValueCoding::fromVariant(held->objectValue()) : nullptr;
-        if (object)
-            names.append(object->valueForKey(QStringLiteral("name")).toString());
-    }
-    if (names.isEmpty())
-        return std::nullopt;
-    return *std::min_element(names.begin(), names.end(),
-        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    return trie ? trie->firstCompletionForPartialString(partial) : std::nullopt;
 }
 
 bool KitchoraController::canRemoveCollection()

@@ -13,7 +13,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringConverter>
+#include <QStringList>
 #include <QThread>
+#include <algorithm>
 #include <unordered_map>
 
 namespace
@@ -354,4 +356,21 @@ IngredientMO* IngredientTrie::liveIngredientOf(const KRTrieBucket* bucket) const
     auto* ingredient = dynamic_cast<IngredientMO*>(KeyValueCoding::fromVariant(bucket->objectValue()));
     // A deleted ingredient is no answer: a line linked to it would lose its ingredient on save.
     return ingredient && !ingredient->isDeleted() ? ingredient : nullptr;
+}
+
+std::optional<QString> IngredientTrie::firstCompletionForPartialString(const QString& partial) const
+{
+    if (partial.isEmpty())
+        return std::nullopt;
+    QStringList names;
+    for (OFTrieBucket* bucket : completionsFromString(partial)) {
+        const auto* held = dynamic_cast<const KRTrieBucket*>(bucket);
+        const KeyValueCoding* object = held ? KeyValueCoding::fromVariant(held->objectValue()) : nullptr;
+        if (object)
+            names.append(object->valueForKey(QStringLiteral("name")).toString());
+    }
+    if (names.isEmpty())
+        return std::nullopt;
+    return *std::min_element(names.begin(), names.end(),
+        [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
 }

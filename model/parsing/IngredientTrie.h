@@ -6,6 +6,7 @@
 #include <QString>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 class IngredientMO;
 class ManagedObject;
@@ -67,6 +68,9 @@ public:
     OFTrieBucket* bucketForString(QStringView string) const;
     OFTrieBucket* bucketForPartialString(QStringView string) const;
     QList<OFTrieBucket*> completionsFromString(QStringView prefix) const;
+    // The name, first in case-insensitive order, of the ingredients whose names complete `partial`
+    // (the completion a text field offers as the user types); nothing for an empty partial.
+    std::optional<QString> firstCompletionForPartialString(const QString& partial) const;
     QList<OFTrieBucket*> bucketsHeldByText(QStringView text) const;
 
 private:
