@@ -40,10 +40,10 @@
 #include <QVBoxLayout>
 
 MainWindow::MainWindow(KitchoraController& controller, QWidget* parent)
-    : QMainWindow(parent)
+    : PolishedWindow(parent)
     , m_controller(controller)
 {
-    setWindowTitle(tr("Kitchora"));
+    setTitle(tr("Kitchora"));
     m_collectionsController = new CollectionsController(controller, this);
     m_controller.setCollectionsController(m_collectionsController);
     buildPanes();

@@ -2,6 +2,7 @@
 
 #include "MainWindowAccess.h"
 #include "NotificationCenter.h"
+#include "PolishedWindow.h"
 #include "SearchControllerService.h"
 #include "SplitViewRules.h"
 
@@ -36,13 +37,14 @@ class RecipeTableDelegate;
 
 // The library window: the source list of collections on the left; on the right a second splitter
 // with the middle pane (the recipe list of the selected collection, or the grocery lists) and the
-// recipe page, a read-only view of the selected recipe's card. The splitters keep the widths of
-// SplitViewRules. Closing the window asks the controller whether to quit and quits when it may.
+// recipe page. The splitters keep the widths of SplitViewRules. Closing the window asks the
+// controller whether to quit and quits when it may. Themed, like the other polished windows, when
+// the user turns theming on.
 //
 // The lists are snapshots of the controller's main context: reloadLibrary() reads them again
 // (after the store changed or an undo). Not owned: the controller, which must outlive the window.
 // Main thread only.
-class MainWindow : public QMainWindow, public MainWindowAccess
+class MainWindow : public PolishedWindow, public MainWindowAccess
 {
     Q_OBJECT
 

@@ -15,6 +15,7 @@
 #include "RecipeTableColumns.h"
 #include "RecipeTableView.h"
 #include "SampleLibraryBuilder.h"
+#include "Theming.h"
 #include "UserDefaults.h"
 
 #include <QAction>
@@ -339,4 +340,18 @@ TEST_F(MainWindowTest, TheGroceryListsPaneKeepsTheRecipePageInPlace)
     // The window goes before the controller its pane shows.
     controller->setMainWindowAccess(nullptr);
     mainWindow.reset();
+}
+
+TEST_F(MainWindowTest, FollowsTheThemingChoiceWithItsTitle)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Empty));
+    EXPECT_FALSE(mainWindow->themed());
+    UserDefaults::standardUserDefaults().setBool(true, KRThemedWindows);
+    NotificationCenter::defaultCenter().postNotificationName(KRThemingChanged);
+    EXPECT_TRUE(mainWindow->themed());
+    EXPECT_EQ(mainWindow->titleString(), QStringLiteral("Kitchora"));
+    EXPECT_EQ(mainWindow->background().size(), mainWindow->size());
+    UserDefaults::standardUserDefaults().setBool(false, KRThemedWindows);
+    NotificationCenter::defaultCenter().postNotificationName(KRThemingChanged);
+    EXPECT_FALSE(mainWindow->themed());
 }
