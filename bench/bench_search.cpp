@@ -48,14 +48,7 @@ void BM_Search(benchmark::State& state)
         BenchServices services;
         KitchoraServices::setShared(&services);
         {
-            PersistentStoreCoordinator coordinator(l.model.get());
-            coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, l.path);
-            ManagedObjectContext context;
-            context.setPersistentStoreCoordinator(&coordinator);
-            services.context = &context;
-            const auto collections = context.executeFetchRequest(
-                FetchRequest::fetchRequestWithEntityName(QStringLiteral("RecipeCollection")));
-            services.library = libraryIn(collections);
+            OpenedLibrary opened(l, services);
             SearchEngine engine;
             auto start = std::chrono::steady_clock::now();
             double cpu = cpuMs();
@@ -69,14 +62,12 @@ void BM_Search(benchmark::State& state)
             warmCpuMs += cpuMs() - cpu;
             results = engine.localResultsDataSourceArray().size();
             // A web result arriving leaves the context with an unsaved recipe.
-            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &context)
+            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &opened.context)
                 ->setValueForKey(QStringLiteral("Chicken with garlic"), QStringLiteral("name"));
             start = std::chrono::steady_clock::now();
             engine.search(terms);
             unsavedMs += msSince(start);
-            context.rollback();
-            services.context = nullptr;
-            services.library = nullptr;
+            opened.context.rollback();
         }
         KitchoraServices::setShared(nullptr);
     }

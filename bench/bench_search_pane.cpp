@@ -53,14 +53,7 @@ void BM_SearchPane(benchmark::State& state)
         BenchServices services;
         KitchoraServices::setShared(&services);
         {
-            PersistentStoreCoordinator coordinator(l.model.get());
-            coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, l.path);
-            ManagedObjectContext context;
-            context.setPersistentStoreCoordinator(&coordinator);
-            services.context = &context;
-            const auto collections = context.executeFetchRequest(
-                FetchRequest::fetchRequestWithEntityName(QStringLiteral("RecipeCollection")));
-            services.library = libraryIn(collections);
+            OpenedLibrary opened(l, services);
             SearchEngine engine;
             bool hidden = true;
             SearchController::Outlets outlets;
@@ -85,8 +78,6 @@ void BM_SearchPane(benchmark::State& state)
                 if (table->selectedRows() != QList<int>({ 1 }))
                     state.SkipWithError("the first result was not chosen");
             }
-            services.context = nullptr;
-            services.library = nullptr;
         }
         KitchoraServices::setShared(nullptr);
     }

@@ -9,6 +9,7 @@
 #include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
+#include "FetchRequest.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
@@ -170,6 +171,35 @@ inline Library& library()
     }();
     return *made;
 }
+
+// The generated library as the program opens it: its store in a fresh main context, and the
+// services pointing at the context and the library collection until this goes. The services must
+// outlive it.
+struct OpenedLibrary {
+    OpenedLibrary(Library& l, BenchServices& services)
+        : coordinator(l.model.get())
+        , m_services(services)
+    {
+        coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, l.path);
+        context.setPersistentStoreCoordinator(&coordinator);
+        services.context = &context;
+        services.library = libraryIn(context.executeFetchRequest(
+            FetchRequest::fetchRequestWithEntityName(QStringLiteral("RecipeCollection"))));
+    }
+    ~OpenedLibrary()
+    {
+        m_services.context = nullptr;
+        m_services.library = nullptr;
+    }
+    OpenedLibrary(const OpenedLibrary&) = delete;
+    OpenedLibrary& operator=(const OpenedLibrary&) = delete;
+
+    PersistentStoreCoordinator coordinator;
+    ManagedObjectContext context;
+
+private:
+    BenchServices& m_services;
+};
 
 // This thread's processor time: the figure that stays put while the machine is busy.
 inline double cpuMs()
