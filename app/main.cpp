@@ -261,10 +261,7 @@ int main(int argc, char** argv)
     };
     searchOutlets.currentRecipe = [&recipeController] { return recipeController.currentRecipe(); };
     searchOutlets.recipeContextualMenu = [&menus](ManagedObject* recipe) -> QMenu* {
-        if (!menus)
-            return nullptr;
-        const MenuModelPtr menu = menus->buildRecipeContextualMenu(recipe);
-        return menu ? menus->qmenu(*menu) : nullptr;
+        return menus ? menus->qmenuForRecipe(recipe) : nullptr;
     };
     searchOutlets.setRecipePageEditable
         = [&recipeController](bool editable) { recipeController.setEditable(editable); };
@@ -384,10 +381,8 @@ int main(int argc, char** argv)
     };
     ContextualMenuEngine menuEngine(std::move(menuOutlets));
     menus = &menuEngine;
-    window.recipeTableView()->setContextualMenuBuilder([&menuEngine](ManagedObject* recipe) -> QMenu* {
-        const MenuModelPtr menu = menuEngine.buildRecipeContextualMenu(recipe);
-        return menu ? menuEngine.qmenu(*menu) : nullptr;
-    });
+    window.recipeTableView()->setContextualMenuBuilder(
+        [&menuEngine](ManagedObject* recipe) { return menuEngine.qmenuForRecipe(recipe); });
     menuEngine.installInRecipeMenu(window.recipeMenu());
 
     // The strip of buttons above the recipe page.

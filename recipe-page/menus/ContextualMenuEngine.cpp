@@ -833,6 +833,12 @@ QMenu* ContextualMenuEngine::qmenu(const MenuModel& menu, QWidget* parent)
         menu, [this](const MenuItemModel& item) { performAction(item); }, parent);
 }
 
+QMenu* ContextualMenuEngine::qmenuForRecipe(ManagedObject* recipe, QWidget* parent)
+{
+    const MenuModelPtr menu = buildRecipeContextualMenu(recipe);
+    return menu ? qmenu(*menu, parent) : nullptr;
+}
+
 QMenu* ContextualMenuEngine::qmenuForAttributeValue(const QString& keyPath, quint64 index, QWidget* parent)
 {
     const MenuModelPtr menu = buildContextualMenuForAttributeValue(keyPath, index);

@@ -133,6 +133,8 @@ public:
     QMenu* qmenu(const MenuModel& menu, QWidget* parent = nullptr);
     // The page's field menu as a QMenu, or nullptr (also for a field without a menu of its own).
     QMenu* qmenuForAttributeValue(const QString& keyPath, quint64 index, QWidget* parent = nullptr);
+    // A recipe's contextual menu (the recipe list's and the search results') as a QMenu, or nullptr.
+    QMenu* qmenuForRecipe(ManagedObject* recipe, QWidget* parent = nullptr);
 
 private:
     bool searchSelectionIsLocal() const;
