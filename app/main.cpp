@@ -58,6 +58,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -410,6 +411,17 @@ int main(int argc, char** argv)
     controller.setMainWindowAccess(&window);
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &controller,
         [&controller] { controller.applicationWillTerminate(); });
+    // Another program taking the focus ends cooking mode. Looked at again once the event loop is
+    // back, so a focus hand-over between two of our own windows doesn't count.
+    QObject::connect(&application, &QGuiApplication::applicationStateChanged, &controller,
+        [&controller](Qt::ApplicationState state) {
+            if (state == Qt::ApplicationActive)
+                return;
+            QTimer::singleShot(0, &controller, [&controller] {
+                if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+                    controller.applicationWillResignActive();
+            });
+        });
 
     controller.awakeFromNib();
     groceries.awakeFromNib();
