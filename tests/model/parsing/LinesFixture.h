@@ -15,8 +15,8 @@ protected:
     {
         ModelStoreFixture::SetUp();
         IngredientTrie::rebuildIngredientTries();
-        // The units the application loads at launch.
-        if (UnitsEngine::defaultEngine().units().isEmpty())
+        // The units the application loads at launch (an earlier test may have added one of its own).
+        if (!UnitsEngine::defaultEngine().unitNames().contains(QStringLiteral("cup")))
             UnitsEngine::defaultEngine().loadUnits(QString());
         placeholder = dynamic_cast<IngredientMO*>(insert(QStringLiteral("Ingredient")));
         ASSERT_TRUE(placeholder);
