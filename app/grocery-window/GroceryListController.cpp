@@ -442,15 +442,18 @@ void GroceryListController::emailGroceryList()
     if (!selectedGroceryList())
         return;
     const QString body = emailBodyForSelectedGroceryList();
-    const bool sent = m_outlets.sendMail ? m_outlets.sendMail(mailSubject, body)
-                                         : MailComposer::composeMail(mailSubject, body);
-    if (sent)
-        return;
-    Log::log(QStringLiteral("email: error opening a new mail message"));
-    Error error;
-    error.domain = QStringLiteral("GroceryListController");
-    error.code = 1;
-    error.localizedDescription = localized("Kitchora could not open a new mail message. Check that a mail "
-                                           "program is set up as your preferred mail application.");
-    m_presenter.presentError(error);
+    auto failed = [this](const QString& reason) {
+        Log::logf(QStringLiteral("email: error opening a new mail message: %1"), reason);
+        Error error;
+        error.domain = QStringLiteral("GroceryListController");
+        error.code = 1;
+        error.localizedDescription
+            = localized("Kitchora could not open a new mail message. Check that a mail "
+                        "program is set up as your preferred mail application.");
+        m_presenter.presentError(error);
+    };
+    if (!m_outlets.sendMail)
+        MailComposer::composeMail(mailSubject, body, failed, this);
+    else if (!m_outlets.sendMail(mailSubject, body))
+        failed(QStringLiteral("not sent"));
 }

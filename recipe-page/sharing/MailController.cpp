@@ -1,12 +1,8 @@
 #include "MailController.h"
 
 #include "Log.h"
+#include "MailComposer.h"
 #include "RecipeMO.h"
-
-#include <QCoreApplication>
-#include <QDesktopServices>
-#include <QProcess>
-#include <QStandardPaths>
 
 MailController::MailController(Outlets outlets, QObject* parent)
     : QObject(parent)
@@ -21,13 +17,6 @@ QString MailController::messageText(const QString& recipeText)
     text.remove(QChar(0xFFFC));
     text += QStringLiteral("\n\n Sent from Kitchora <%1>").arg(kWebAddress);
     return text;
-}
-
-QUrl MailController::mailtoURL(const QString& subject, const QString& body)
-{
-    const QByteArray encoded
-        = "mailto:?subject=" + QUrl::toPercentEncoding(subject) + "&body=" + QUrl::toPercentEncoding(body);
-    return QUrl::fromEncoded(encoded, QUrl::StrictMode);
 }
 
 void MailController::emailRecipe(ManagedObject* representedRecipe)
@@ -49,36 +38,5 @@ void MailController::emailRecipe(ManagedObject* representedRecipe)
     if (m_outlets.openMail)
         m_outlets.openMail(kSubject, body, std::move(failed));
     else
-        openMailProgram(kSubject, body, std::move(failed));
-}
-
-void MailController::openMailProgram(const QString& subject, const QString& body, FailureHandler failed)
-{
-    const QUrl address = mailtoURL(subject, body);
-    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (xdgOpen.isEmpty()) {
-        if (!QDesktopServices::openUrl(address))
-            failed(tr("no program opens mailto: addresses"));
-        return;
-    }
-    auto* process = new QProcess(this);
-    process->setProgram(xdgOpen);
-    process->setArguments({ address.toString(QUrl::FullyEncoded) });
-    process->setStandardOutputFile(QProcess::nullDevice());
-    connect(process, &QProcess::errorOccurred, this, [process, failed](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        failed(process->errorString());
-        process->deleteLater();
-    });
-    connect(process, &QProcess::finished, this, [process, failed](int exitCode, QProcess::ExitStatus status) {
-        const QString errors = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
-        process->deleteLater();
-        if (status != QProcess::NormalExit)
-            failed(tr("xdg-open stopped unexpectedly"));
-        else if (exitCode != 0)
-            failed(errors.isEmpty() ? tr("xdg-open ended with status %1").arg(exitCode)
-                                    : errors.section(u'\n', -1));
-    });
-    process->start();
+        MailComposer::composeMail(kSubject, body, std::move(failed), this);
 }

@@ -8,11 +8,8 @@
 
 class ManagedObject;
 
-// Puts a recipe's text into a new message of the user's mail program: a mailto: address with the
-// subject and body percent-encoded, handed to xdg-open as its one argument (or to the desktop
-// through Qt when xdg-open is missing), never through a shell or a script text. (xdg-email is not
-// used: it builds the address itself and loses backslash sequences of the body.) A mail program
-// that cannot be started is reported to the user. Main thread only.
+// Puts a recipe's text into a new message of the user's mail program (MailComposer). A mail
+// program that cannot be started is reported to the user. Main thread only.
 class MailController : public QObject
 {
     Q_OBJECT
@@ -28,7 +25,7 @@ public:
         std::function<QString()> recipePageText;
         // Shows a failure to the user: the message and the informative text.
         std::function<void(const QString& message, const QString& informative)> presentFailure;
-        // Opens the mail program; empty: openMailProgram.
+        // Opens the mail program; empty: MailComposer::composeMail.
         std::function<void(const QString& subject, const QString& body, FailureHandler failed)> openMail;
     };
 
@@ -41,12 +38,6 @@ public:
     // The message body: double quotes become single quotes, object replacement characters (the
     // picture) go, and the signature ends it.
     static QString messageText(const QString& recipeText);
-    // "mailto:?subject=...&body=..." with every character outside the unreserved set
-    // percent-encoded as UTF-8.
-    static QUrl mailtoURL(const QString& subject, const QString& body);
-    // xdg-open with the mailto: address when it is on the PATH (its failure status is reported once
-    // it ends), else the desktop's handler of the address.
-    void openMailProgram(const QString& subject, const QString& body, FailureHandler failed);
 
 private:
     Outlets m_outlets;

@@ -35,17 +35,6 @@ TEST(MailControllerTextTest, MessageTextTable)
             << c.what;
 }
 
-TEST(MailControllerTextTest, TheMailtoAddressCarriesTheTextWhole)
-{
-    const QString body = QStringLiteral("1 & 2 = 3?\n#1 100% 'ok' ü");
-    const QUrl url = MailController::mailtoURL(QStringLiteral("Recipe from Kitchora"), body);
-    EXPECT_EQ(url.scheme(), QStringLiteral("mailto"));
-    const QUrlQuery query(url);
-    EXPECT_EQ(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded),
-        QStringLiteral("Recipe from Kitchora"));
-    EXPECT_EQ(query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded), body);
-}
-
 class MailControllerTest : public CardFixture
 {
 protected:
