@@ -5,11 +5,11 @@
 //   find_areas placing the ingredients and directions areas over the loaded text
 // The text is the evaluation data's recipes (title, ingredients, steps) repeated to 1 MB, or
 // a made-up recipe repeated when the data is not at hand.
-#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "DocumentReader.h"
 #include "EntityDescription.h"
 #include "EvalData.h"
+#include "FirstRunLibrary.h"
 #include "ImportController.h"
 #include "IngredientTrie.h"
 #include "ManagedObjectContext.h"
@@ -76,32 +76,16 @@ QByteArray rtfOf(const QString& text)
 }
 
 struct WindowBench {
-    QTemporaryDir dir;
-    std::unique_ptr<ManagedObjectModel> model;
-    std::unique_ptr<PersistentStoreCoordinator> coordinator;
-    ManagedObjectContext context;
-    BenchServices services;
+    FirstRunLibrary library;
+    QTemporaryDir& dir = library.dir;
     std::unique_ptr<ImportController> controller;
     QString textPath;
     QString rtfPath;
 
     bool setUp()
     {
-        registerModelClasses();
-        ConstantManager::importRecipeViewingConstants();
-        ConstantManager::importRecipeImportConstants();
-        model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));
-        if (!model)
+        if (!library.setUp(QStringLiteral("Import.recipedb")))
             return false;
-        coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
-        if (!coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {},
-                dir.filePath(QStringLiteral("Import.recipedb"))))
-            return false;
-        context.setPersistentStoreCoordinator(coordinator.get());
-        services.context = &context;
-        KitchoraServices::setShared(&services);
-        UnitsEngine::defaultEngine().loadUnits(QString());
-        IngredientTrie::rebuildIngredientTries();
 
         const QString text = recipeText();
         textPath = dir.filePath(QStringLiteral("recipes.txt"));

@@ -8,9 +8,9 @@
 // rss_MB is the process with the library listed (after the memory used to make the library was
 // given back); list_and_context_MB what opening and listing it added; peak_rss_MB the high-water
 // mark, making the library included.
-#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
+#include "FirstRunLibrary.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ManualCollection.h"
@@ -85,23 +85,14 @@ Library& library()
             return l;
         l->path = l->dir.filePath(QStringLiteral("Bench.recipedb"));
         VirtualClock clock;
-        BenchServices services;
-        KitchoraServices::setShared(&services);
         const auto start = std::chrono::steady_clock::now();
         {
-            PersistentStoreCoordinator coordinator(l->model.get());
-            coordinator.addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {}, l->path);
-            ManagedObjectContext context;
-            context.setPersistentStoreCoordinator(&coordinator);
-            services.context = &context;
-            auto* libraryCollection
-                = static_cast<ManualCollection*>(EntityDescription::insertNewObjectForEntityForName(
-                    QStringLiteral("ManualCollection"), &context));
-            libraryCollection->setPrimitiveValue(KRCollectionKindMainLibrary, QStringLiteral("kind"));
+            FirstRunLibrary store;
+            if (!store.setUp(l->path))
+                return l;
+            ManagedObjectContext& context = store.context;
+            auto* libraryCollection = static_cast<ManualCollection*>(store.services.library);
             libraryCollection->setPrimitiveValue(QStringLiteral("Recipe Library"), QStringLiteral("name"));
-            services.library = libraryCollection;
-            EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Ingredient"), &context)
-                ->setPrimitiveValue(QStringLiteral("Ingredient"), QStringLiteral("name"));
             auto* smart = static_cast<SmartCollection*>(EntityDescription::insertNewObjectForEntityForName(
                 QStringLiteral("SmartCollection"), &context));
             smart->setPrimitiveValue(QStringLiteral("Favourites"), QStringLiteral("name"));
@@ -126,9 +117,7 @@ Library& library()
             clock.advance(0);
             if (!context.save())
                 return l;
-            services.context = nullptr;
-            services.library = nullptr;
-            coordinator.persistentStores().value(0)->checkpoint();
+            store.coordinator->persistentStores().value(0)->checkpoint();
         }
         KitchoraServices::setShared(nullptr);
         malloc_trim(0); // what making the library took is given back

@@ -5,9 +5,9 @@
 //   keystroke     one letter typed at the end of direction 15 in editing mode: the rules, the
 //                 change mirrored into the page's document and laid out
 //   leave_editing leaving editing mode: the card written back into the recipe and the store saved
-#include "BenchServices.h"
 #include "ConstantManager.h"
 #include "EntityDescription.h"
+#include "FirstRunLibrary.h"
 #include "ManagedObjectContext.h"
 #include "ManagedObjectModel.h"
 #include "ModelClasses.h"
@@ -32,12 +32,9 @@ namespace
 
 // One library store with the big recipe, and the page showing it.
 struct PageBench {
-    QTemporaryDir dir;
-    std::unique_ptr<ManagedObjectModel> model;
-    std::unique_ptr<PersistentStoreCoordinator> coordinator;
-    ManagedObjectContext context;
+    FirstRunLibrary library;
+    ManagedObjectContext& context = library.context;
     UndoManager undoManager;
-    BenchServices services;
     RecipeMO* recipe = nullptr;
     ManagedObject* selection = nullptr;
     std::unique_ptr<RecipeController> controller;
@@ -45,24 +42,9 @@ struct PageBench {
 
     bool setUp()
     {
-        registerModelClasses();
-        ConstantManager::importRecipeViewingConstants();
-        ConstantManager::importRecipeImportConstants();
-        model = ManagedObjectModel::modelWithContentsOfFile(QStringLiteral(":/Kitchora.model.json"));
-        if (!model)
+        if (!library.setUp(QStringLiteral("Page.recipedb")))
             return false;
-        coordinator = std::make_unique<PersistentStoreCoordinator>(model.get());
-        if (!coordinator->addPersistentStoreWithType(PersistentStoreCoordinator::SQLiteStoreType, {},
-                dir.filePath(QStringLiteral("Page.recipedb"))))
-            return false;
-        context.setPersistentStoreCoordinator(coordinator.get());
         context.setUndoManager(&undoManager);
-        services.context = &context;
-        KitchoraServices::setShared(&services);
-        services.library = EntityDescription::insertNewObjectForEntityForName(
-            QStringLiteral("ManualCollection"), &context);
-        services.library->setValueForKey(
-            QStringLiteral("RBCollectionKindMainLibrary"), QStringLiteral("kind"));
 
         recipe = dynamic_cast<RecipeMO*>(
             EntityDescription::insertNewObjectForEntityForName(QStringLiteral("Recipe"), &context));
