@@ -1,6 +1,7 @@
 #include "RTFReader.h"
 
 #include "RTFWriter.h"
+#include "RunAttributes.h"
 
 #include <QColor>
 #include <QFile>
@@ -38,19 +39,6 @@ QByteArray fixture(const char* name)
     QFile file(QStringLiteral(KITCHORA_TEST_DATA "/") + QLatin1String(name));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
     return file.readAll();
-}
-
-QVariantMap runAttributes(
-    const QString& family, qreal points, bool bold, bool italic, const QColor& color = {})
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    font.setItalic(italic);
-    QVariantMap attributes { { NSFontAttributeName, font } };
-    if (color.isValid())
-        attributes.insert(NSForegroundColorAttributeName, color);
-    return attributes;
 }
 
 // What the writer keeps of a run: family, size, faces and colour.

@@ -1,5 +1,7 @@
 #include "RTFWriter.h"
 
+#include "RunAttributes.h"
+
 #include <QColor>
 #include <QFont>
 #include <gtest/gtest.h>
@@ -170,19 +172,6 @@ struct ReadDocument {
         return doc;
     }
 };
-
-QVariantMap runAttributes(
-    const QString& family, qreal points, bool bold, bool italic, const QColor& color = {})
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    font.setItalic(italic);
-    QVariantMap attributes { { NSFontAttributeName, font } };
-    if (color.isValid())
-        attributes.insert(NSForegroundColorAttributeName, color);
-    return attributes;
-}
 
 TEST(RTFWriterTest, ReadsBackTextFontsSizesFacesAndColours)
 {
