@@ -8,6 +8,7 @@
 #include "CollectionsController.h"
 #include "CollectionsOutlineView.h"
 #include "ContextualMenuEngine.h"
+#include "CookingModeSheet.h"
 #include "DBSession.h"
 #include "DesktopSearch.h"
 #include "GroceryList.h"
@@ -180,6 +181,8 @@ int main(int argc, char** argv)
     };
     pageOutlets.exitFullScreen
         = [&cooking] { cooking.exitFullScreen(RVFullScreenController::Sender::RecipeController); };
+    pageOutlets.runFullScreenSheet
+        = [&mainWindow](bool& showAgain) { return CookingModeSheet::run(mainWindow, showAgain); };
     pageOutlets.addImage = [&self] {
         if (self)
             self->openImage();

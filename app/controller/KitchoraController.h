@@ -49,7 +49,6 @@ struct Environment;
 // KRAutoShareRecipes in RecipeMO.h, RVImageViewSize in ImageMO.h).
 inline const QString KRCompletedSetup = QStringLiteral("KRCompletedSetup");
 inline const QString KRThreadedSearching = QStringLiteral("KRThreadedSearching");
-inline const QString KRShowFullScreenDialog = QStringLiteral("KRShowFullScreenDialog");
 inline const QString KRConfirmsRecipeDelete = QStringLiteral("KRConfirmsRecipeDelete");
 inline const QString KRConfirmsCollectionDelete = QStringLiteral("KRConfirmsCollectionDelete");
 inline const QString KRConfirmsGroceryListDelete = QStringLiteral("KRConfirmsGroceryListDelete");

@@ -9,6 +9,10 @@
 
 class ManagedObject;
 class QPrinter;
+
+// On: Full Screen first shows the sheet that introduces cooking mode.
+inline const QString KRShowFullScreenDialog = QStringLiteral("KRShowFullScreenDialog");
+
 class QWidget;
 
 // What the application controller asks of the recipe page's controller. Main thread only;

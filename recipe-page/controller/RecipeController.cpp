@@ -8,6 +8,7 @@
 #include "RecipeCollection.h"
 #include "RecipeMO.h"
 #include "UndoManager.h"
+#include "UserDefaults.h"
 
 namespace
 {
@@ -239,6 +240,17 @@ void RecipeController::toggleFullScreen()
     if (!m_fullScreen) {
         if (!ask(m_outlets.mainWindowIsKey))
             return;
+        UserDefaults& defaults = UserDefaults::standardUserDefaults();
+        if (m_outlets.runFullScreenSheet && defaults.boolForKey(KRShowFullScreenDialog)) {
+            bool showAgain = true;
+            const bool goOn = m_outlets.runFullScreenSheet(showAgain);
+            if (!showAgain) {
+                defaults.setBool(false, KRShowFullScreenDialog);
+                defaults.synchronize();
+            }
+            if (!goOn)
+                return;
+        }
         // Only a cooking mode that started counts: a cancelled start leaves one press to act.
         if (m_outlets.enterFullScreenForRecipe && m_outlets.enterFullScreenForRecipe(currentRecipe()))
             m_fullScreen = true;

@@ -52,6 +52,10 @@ public:
         std::function<bool()> mainWindowIsKey;
         std::function<bool(ManagedObject* recipe)> enterFullScreenForRecipe;
         std::function<void()> exitFullScreen;
+        // The sheet that introduces cooking mode, shown while "KRShowFullScreenDialog" is on: true
+        // when the user goes on to cooking mode; `showAgain` turns false when the user asks not to
+        // see it again. Empty: cooking mode starts at once.
+        std::function<bool(bool& showAgain)> runFullScreenSheet;
         // The contextual menu of a field of the card ("ingredients" with the line's 1-based
         // number), owned by the caller; nullptr: the text view's standard menu.
         std::function<QMenu*(const QString& keyPath, quint64 index, QWidget* parent)>

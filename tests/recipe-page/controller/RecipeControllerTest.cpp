@@ -2,6 +2,7 @@
 // manager, the cooking-mode flag and the cook count.
 #include "PageControllerFixture.h"
 #include "UndoManager.h"
+#include "UserDefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,47 @@ TEST_F(RecipeControllerTest, CookingModeCountsOnlyOnceStarted)
     EXPECT_TRUE(controller->fullScreen());
     controller->toggleFullScreen();
     EXPECT_FALSE(controller->fullScreen());
+}
+
+TEST_F(RecipeControllerTest, TheCookingSheetComesFirstWhileTheDefaultAsksForIt)
+{
+    struct Case {
+        const char* what;
+        bool defaultOn;
+        bool userGoesOn;
+        bool userAsksNotAgain;
+        bool sheetShown;
+        bool cooking;
+        bool defaultAfter;
+    } const cases[] = {
+        { "default off: cooking at once", false, false, false, false, true, false },
+        { "continue", true, true, false, true, true, true },
+        { "cancel", true, false, false, true, false, true },
+        { "continue, not again", true, true, true, true, true, false },
+        { "cancel, not again", true, false, true, true, false, false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecipeController::Outlets outlets;
+        outlets.mainWindowIsKey = [] { return true; };
+        outlets.enterFullScreenForRecipe = [](ManagedObject*) { return true; };
+        int sheets = 0;
+        outlets.runFullScreenSheet = [&](bool& showAgain) {
+            ++sheets;
+            showAgain = !c.userAsksNotAgain;
+            return c.userGoesOn;
+        };
+        RecipeController page(std::move(outlets));
+        UserDefaults::standardUserDefaults().setBool(c.defaultOn, KRShowFullScreenDialog);
+        page.toggleFullScreen();
+        EXPECT_EQ(sheets, c.sheetShown ? 1 : 0);
+        EXPECT_EQ(page.fullScreen(), c.cooking);
+        EXPECT_EQ(UserDefaults::standardUserDefaults().boolForKey(KRShowFullScreenDialog), c.defaultAfter);
+        // Leaving never asks; a cancelled start leaves the next press to ask again.
+        sheets = 0;
+        page.toggleFullScreen();
+        EXPECT_EQ(sheets, !c.cooking && c.defaultAfter ? 1 : 0);
+    }
 }
 
 TEST_F(RecipeControllerTest, PrintingCountsACooking)
