@@ -14,6 +14,8 @@ constexpr qreal kSmallestMinimum = 150.0;
 constexpr qreal kMinimumStripWidth = 300.0;
 // The title sits this far below the window's top edge.
 constexpr qreal kTitleTopMargin = 3.0;
+// The window's content leaves this much of its bottom edge to the bottom bar.
+constexpr qreal kBottomBorderThickness = 34.0;
 
 QSizeF clampedMinimumSize(const QSizeF& size);
 

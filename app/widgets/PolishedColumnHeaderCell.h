@@ -4,8 +4,9 @@
 #include <QImage>
 
 // Column headers painted on the header image: the image stretched over each section but its
-// last point of height (left to the table's grid line), the title centred in the small bold
-// system font, black. A section without text shows "Title".
+// last point of height, which takes the image's bottom line like the table's grid line; the title
+// centred in the small bold system font, black; the sort indicator where the style puts it. A
+// section without text shows "Title". As tall as the image, so it lines up with a pane header.
 class PolishedColumnHeaderCell : public QHeaderView
 {
     Q_OBJECT
@@ -20,6 +21,7 @@ public:
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
+    QSize sectionSizeFromContents(int logicalIndex) const override;
 
 private:
     QImage m_metalBg;

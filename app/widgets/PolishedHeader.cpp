@@ -10,6 +10,8 @@ PolishedHeader::PolishedHeader(QWidget* parent)
     : QWidget(parent)
     , m_metalBg(ThemedArtwork::image(QStringLiteral("polished_header_bg")))
 {
+    // A header keeps its height; only its width follows the pane.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     setTitle(QString());
 }
 

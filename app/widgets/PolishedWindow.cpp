@@ -6,6 +6,7 @@
 #include "UserDefaults.h"
 
 #include <QFontMetricsF>
+#include <QMenuBar>
 #include <QPainter>
 #include <QResizeEvent>
 
@@ -40,8 +41,16 @@ void PolishedWindow::setMinSize(const QSizeF& size)
 
 void PolishedWindow::setThemed(bool themed)
 {
+    const bool changed = themed != m_themed;
     m_themed = themed;
     windowDidResize();
+    if (changed)
+        emit themedChanged(themed);
+}
+
+int PolishedWindow::topBarHeight()
+{
+    return ThemedArtwork::image(QStringLiteral("themed_top_left")).height();
 }
 
 void PolishedWindow::setFlat(bool flat)
@@ -61,20 +70,31 @@ void PolishedWindow::resizeEvent(QResizeEvent* event)
     windowDidResize();
 }
 
+void PolishedWindow::paintEvent(QPaintEvent* event)
+{
+    QMainWindow::paintEvent(event);
+    if (m_background.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_background);
+}
+
 void PolishedWindow::windowDidResize()
 {
-    QPalette palette = this->palette();
-    if (!m_themed) {
-        m_background = QImage();
-        setPalette(QPalette());
-        setAutoFillBackground(false);
-        update();
-        return;
+    m_background = m_themed ? sizedPolishedBackground() : QImage();
+    // The menu bar starts at the window's origin, so the image as its brush lines up with the
+    // window's; it is as tall as the top bar, and its titles are white like the window's title.
+    if (auto* menuBar = qobject_cast<QMenuBar*>(menuWidget())) {
+        QPalette palette;
+        if (m_themed) {
+            palette = menuBar->palette();
+            palette.setBrush(QPalette::Window, QBrush(m_background));
+            palette.setColor(QPalette::ButtonText, Qt::white);
+            palette.setColor(QPalette::WindowText, Qt::white);
+        }
+        menuBar->setPalette(palette);
+        menuBar->setMinimumHeight(m_themed ? topBarHeight() : 0);
     }
-    m_background = sizedPolishedBackground();
-    palette.setBrush(QPalette::Window, QBrush(m_background));
-    setPalette(palette);
-    setAutoFillBackground(true);
     update();
 }
 

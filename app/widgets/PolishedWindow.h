@@ -7,7 +7,10 @@
 // A window that paints its own themed background while KRThemedWindows is on: a top bar with the
 // title, a bottom bar, and edges, built as one image the size of the window whenever its size or
 // the theming changes. The window manager keeps its own decorations (title bar, borders); the
-// painted bars belong to the content. Follows every KRThemingChanged. Main thread only.
+// painted bars belong to the content: the menu bar lies on the top bar, and the window's content
+// leaves the bottom bar's height free for it. Only the window paints the image; its children keep
+// their own backgrounds, and those that draw none show it. Follows every KRThemingChanged. Main
+// thread only.
 class PolishedWindow : public QMainWindow
 {
     Q_OBJECT
@@ -32,9 +35,16 @@ public:
     QImage sizedPolishedBackground() const;
     // The background as the window paints it: null while not themed.
     const QImage& background() const { return m_background; }
+    // Height of the painted top bar, which the menu bar takes while themed.
+    static int topBarHeight();
+
+signals:
+    // After the theming was switched.
+    void themedChanged(bool themed);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void windowDidResize();

@@ -21,7 +21,8 @@ constexpr int kButtonCapWidth = 5;
 const QColor kBody(0xd6, 0xd6, 0xd6);
 
 // A vertical gradient from `top` to `bottom`, with a darker line along the given edge.
-QImage bar(int width, int height, const QColor& top, const QColor& bottom, bool lineAtBottom)
+QImage bar(int width, int height, const QColor& top, const QColor& bottom, bool lineAtBottom,
+    const QColor& line = QColor(0x80, 0x80, 0x80))
 {
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);
@@ -29,7 +30,7 @@ QImage bar(int width, int height, const QColor& top, const QColor& bottom, bool 
     gradient.setColorAt(0, top);
     gradient.setColorAt(1, bottom);
     painter.fillRect(image.rect(), gradient);
-    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.setPen(line);
     const int y = lineAtBottom ? height - 1 : 0;
     painter.drawLine(0, y, width - 1, y);
     return image;
@@ -37,8 +38,10 @@ QImage bar(int width, int height, const QColor& top, const QColor& bottom, bool 
 
 QImage topPiece(int width)
 {
-    // Its top-left pixel is the window's body colour.
-    QImage image = bar(width, kTopHeight, QColor(0xe8, 0xe8, 0xe8), kBody, true);
+    // Dark enough for the white title and menu titles. Its top-left pixel is the window's body
+    // colour.
+    QImage image = bar(width, kTopHeight, QColor(0x8c, 0x8c, 0x8c), QColor(0x66, 0x66, 0x66), true,
+        QColor(0x3c, 0x3c, 0x3c));
     image.setPixelColor(0, 0, kBody);
     return image;
 }

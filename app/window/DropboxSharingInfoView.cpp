@@ -1,5 +1,7 @@
 #include "DropboxSharingInfoView.h"
 
+#include "PolishedHeader.h"
+
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -12,11 +14,8 @@ DropboxSharingInfoView::DropboxSharingInfoView(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_header = new QLabel(tr("Sharing"));
-    m_header->setContentsMargins(8, 4, 8, 4);
-    QFont headerFont = m_header->font();
-    headerFont.setBold(true);
-    m_header->setFont(headerFont);
+    m_header = new PolishedHeader;
+    m_header->setTitle(tr("Sharing"));
     layout->addWidget(m_header);
 
     auto* body = new QWidget;

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-class QLabel;
+class PolishedHeader;
 class QPushButton;
 
 // Shown in place of the recipe list while a device collection is selected: what sharing with a
@@ -14,13 +14,14 @@ class DropboxSharingInfoView : public QWidget
 public:
     explicit DropboxSharingInfoView(QWidget* parent = nullptr);
 
-    QLabel* header() const { return m_header; }
+    // Titled "Sharing", like the header it stands in for.
+    PolishedHeader* header() const { return m_header; }
     QPushButton* preferencesButton() const { return m_preferencesButton; }
 
 signals:
     void openSharingPreferences();
 
 private:
-    QLabel* m_header = nullptr;
+    PolishedHeader* m_header = nullptr;
     QPushButton* m_preferencesButton = nullptr;
 };

@@ -1,17 +1,24 @@
 #include "MainWindow.h"
 
+#include "BackgroundView.h"
 #include "CellRoles.h"
 #include "CollectionsController.h"
 #include "CollectionsOutlineView.h"
 #include "CollectionsTreeModel.h"
 #include "DropboxSharingInfoView.h"
+#include "GrayBackgroundView.h"
+#include "GrayButton.h"
 #include "GroceryListPane.h"
 #include "GroceryListView.h"
 #include "JRFeedbackController.h"
 #include "KRAboutWindow.h"
 #include "KitchoraController.h"
 #include "KitchoraExtensions.h"
+#include "LineSplitView.h"
 #include "ManagedObject.h"
+#include "PolishedChrome.h"
+#include "PolishedColumnHeaderCell.h"
+#include "PolishedHeader.h"
 #include "PreferencesController.h"
 #include "Presenter.h"
 #include "RecipeCardDocument.h"
@@ -35,7 +42,6 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTextBrowser>
-#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -48,6 +54,8 @@ MainWindow::MainWindow(KitchoraController& controller, QWidget* parent)
     m_controller.setCollectionsController(m_collectionsController);
     buildPanes();
     buildMenus();
+    connect(this, &PolishedWindow::themedChanged, this, &MainWindow::themedDidChange);
+    themedDidChange(themed());
     resize(1180, 760);
 }
 
@@ -61,41 +69,56 @@ MainWindow::~MainWindow()
     delete takeCentralWidget();
 }
 
-QToolButton* MainWindow::addButton(const QString& text, const QString& toolTip)
+GrayButton* MainWindow::addButton(const QString& text, const QString& toolTip)
 {
-    auto* button = new QToolButton;
-    button->setText(text);
+    auto* button = new GrayButton(text, m_bottomBar);
     button->setToolTip(toolTip);
-    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
     // The actions behind these buttons are not part of the program yet.
     button->setEnabled(false);
+    button->resize(button->sizeHint());
     return button;
+}
+
+void MainWindow::buildBottomBar()
+{
+    m_bottomBar = new QWidget;
+    m_bottomBar->setObjectName(QStringLiteral("bottomBar"));
+    m_bottomBar->setFixedHeight(int(PolishedChrome::kBottomBorderThickness));
+    m_bottomBarBackground = new GrayBackgroundView(m_bottomBar);
+    m_bottomBarBackground->lower();
+    m_bottomBar->installEventFilter(this);
+
+    m_addRecipeButton = addButton(QStringLiteral("+"), tr("Add a recipe"));
+    m_addGroceryListButton = addButton(QStringLiteral("+≡"), tr("Add a grocery list"));
+    m_addCollectionButton = addButton(QStringLiteral("+▤"), tr("Add a collection"));
+    m_addCollectionButton->setEnabled(true);
+    connect(m_addCollectionButton, &QPushButton::clicked, this,
+        [this] { m_collectionsController->newCollection(); });
+    m_importButton = addButton(tr("Import"), tr("Import recipes"));
+    m_importButton->setEnabled(m_controller.importWindow() != nullptr);
+    connect(m_importButton, &QPushButton::clicked, this, [this] { m_controller.openImportWindow(); });
 }
 
 void MainWindow::buildPanes()
 {
-    // Left: the source list and the add and import buttons under it.
-    auto* leftPane = new QWidget;
-    auto* leftLayout = new QVBoxLayout(leftPane);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    leftLayout->setSpacing(0);
+    buildBottomBar();
+
+    // Left: the source list under its column header.
     m_collections = &m_collectionsController->collectionsModel();
     m_collectionsOutlineView = new CollectionsOutlineView(*m_collectionsController);
-    leftLayout->addWidget(m_collectionsOutlineView, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->setContentsMargins(4, 2, 4, 2);
-    buttons->addWidget(addButton(QStringLiteral("+"), tr("Add a recipe")));
-    buttons->addWidget(addButton(QStringLiteral("+≡"), tr("Add a grocery list")));
-    QToolButton* addCollection = addButton(QStringLiteral("+▤"), tr("Add a collection"));
-    addCollection->setEnabled(true);
-    connect(addCollection, &QToolButton::clicked, this, [this] { m_collectionsController->newCollection(); });
-    buttons->addWidget(addCollection);
-    buttons->addStretch(1);
-    QToolButton* importButton = addButton(tr("Import"), tr("Import recipes"));
-    importButton->setEnabled(m_controller.importWindow() != nullptr);
-    connect(importButton, &QToolButton::clicked, this, [this] { m_controller.openImportWindow(); });
-    buttons->addWidget(importButton);
-    leftLayout->addLayout(buttons);
+    m_collectionsOutlineView->setFrameShape(QFrame::NoFrame);
+    auto* outlineHeader = new PolishedColumnHeaderCell(Qt::Horizontal, m_collectionsOutlineView);
+    m_collectionsOutlineView->setHeader(outlineHeader);
+    outlineHeader->setStretchLastSection(true);
+    outlineHeader->setSectionsClickable(false);
+    outlineHeader->show();
+    // Above the vertical scroller the header goes on, untitled.
+    auto* corner = new PolishedHeader;
+    corner->setTitle(QStringLiteral(" "));
+    corner->setFixedHeight(outlineHeader->sizeHint().height());
+    m_collectionsOutlineView->addScrollBarWidget(corner, Qt::AlignTop);
+    QWidget* leftPane = m_collectionsOutlineView;
     leftPane->setMinimumWidth(0);
 
     // Middle: the header over the recipe list or the grocery lists.
@@ -103,11 +126,7 @@ void MainWindow::buildPanes()
     auto* middleLayout = new QVBoxLayout(middlePane);
     middleLayout->setContentsMargins(0, 0, 0, 0);
     middleLayout->setSpacing(0);
-    m_tableHeader = new QLabel;
-    m_tableHeader->setContentsMargins(8, 4, 8, 4);
-    QFont headerFont = m_tableHeader->font();
-    headerFont.setBold(true);
-    m_tableHeader->setFont(headerFont);
+    m_tableHeader = new PolishedHeader;
     middleLayout->addWidget(m_tableHeader);
     RecipeArrayController::Outlets outlets;
     outlets.selectedCollection = [this] { return selectedCollection(); };
@@ -121,6 +140,12 @@ void MainWindow::buildPanes()
     m_recipeListColumns = std::make_unique<RecipeListColumns>(*m_recipes);
     m_collectionsController->setRecipeTableColumns(m_recipeListColumns.get());
     m_recipeTableView = new RecipeTableView;
+    m_recipeTableView->setFrameShape(QFrame::NoFrame);
+    auto* columnHeader = new PolishedColumnHeaderCell(Qt::Horizontal, m_recipeTableView);
+    // Clicking a column's header sorts by it, as with the table's own header.
+    columnHeader->setSectionsClickable(true);
+    columnHeader->setHighlightSections(true);
+    m_recipeTableView->setHorizontalHeader(columnHeader);
     m_recipeTableView->setSelectedCollection([this] { return selectedCollection(); });
     m_recipeTableView->bindContent(
         m_recipeArrayController.get(), QStringLiteral("arrangedObjects"), m_recipes.get());
@@ -162,7 +187,11 @@ void MainWindow::buildPanes()
             m_openSharingPreferences();
     });
     m_viewerBackground->addWidget(m_dropboxInfoView);
-    middleLayout->addWidget(m_viewerBackground, 1);
+    m_viewerBackgroundView = new BackgroundView;
+    auto* viewerLayout = new QVBoxLayout(m_viewerBackgroundView);
+    viewerLayout->setContentsMargins(0, 0, 0, 0);
+    viewerLayout->addWidget(m_viewerBackground);
+    middleLayout->addWidget(m_viewerBackgroundView, 1);
     middlePane->setMinimumWidth(int(RecipeTableViewMinWidth));
 
     // Right: the recipe page.
@@ -171,7 +200,7 @@ void MainWindow::buildPanes()
     m_recipeView->document()->setDocumentMargin(18);
     m_recipeView->setMinimumWidth(int(RecipeViewerMinWidth));
 
-    m_recipeViewSplitter = new QSplitter(Qt::Horizontal);
+    m_recipeViewSplitter = new LineSplitView(Qt::Horizontal);
     m_recipeViewSplitter->setObjectName(QStringLiteral("recipeViewSplitter"));
     m_recipeViewSplitter->addWidget(middlePane);
     m_recipePage = m_controller.recipeController().recipePage();
@@ -185,7 +214,7 @@ void MainWindow::buildPanes()
     m_recipeViewSplitter->setStretchFactor(1, 1);
     m_recipeViewSplitter->setSizes({ 300, 600 });
 
-    m_mainSplitter = new QSplitter(Qt::Horizontal);
+    m_mainSplitter = new LineSplitView(Qt::Horizontal);
     m_mainSplitter->setObjectName(QStringLiteral("outlineViewSplitter"));
     m_mainSplitter->addWidget(leftPane);
     m_mainSplitter->addWidget(m_recipeViewSplitter);
@@ -196,7 +225,18 @@ void MainWindow::buildPanes()
     m_mainSplitter->installEventFilter(this);
     connect(m_mainSplitter, &QSplitter::splitterMoved, this,
         [this](int position, int) { constrainMainDivider(position); });
-    setCentralWidget(m_mainSplitter);
+    middlePane->installEventFilter(this);
+    m_recipeViewSplitter->widget(1)->installEventFilter(this);
+    m_recipeViewSplitter->installEventFilter(this);
+
+    // The content leaves the bottom edge to the bar with the buttons.
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+    contentLayout->addWidget(m_mainSplitter, 1);
+    contentLayout->addWidget(m_bottomBar);
+    setCentralWidget(content);
 
     connect(m_collectionsController, &CollectionsController::selectedCollectionChanged, this,
         &MainWindow::collectionSelectionChanged);
@@ -432,10 +472,13 @@ void MainWindow::showRecipe(ManagedObject* recipe)
 void MainWindow::setGroceryListsTableHidden(bool hidden)
 {
     m_groceryListsTableHidden = hidden;
-    m_tableHeader->setText(tableHeaderTitle());
+    m_tableHeader->setTitle(tableHeaderTitle());
     // A device collection shows what sharing does in place of the recipe list and its header.
     const bool device = hidden && deviceCollectionSelected();
     m_tableHeader->setHidden(device);
+    // The add button of the list that shows.
+    m_addRecipeButton->setVisible(hidden);
+    m_addGroceryListButton->setVisible(!hidden);
     m_viewerBackground->setCurrentWidget(device
             ? static_cast<QWidget*>(m_dropboxInfoView)
             : (hidden ? m_recipeTableView->parentWidget() : m_groceryListsContainer));
@@ -462,6 +505,7 @@ void MainWindow::setGroceryListPane(GroceryListPane* pane)
     // The stack takes the recipe page's place and holds it: the editable page where there is one.
     QWidget* page = m_recipePage ? m_recipePage : static_cast<QWidget*>(m_recipeView);
     m_recipeViewSplitter->replaceWidget(1, m_recipeViewerStack);
+    m_recipeViewerStack->installEventFilter(this);
     m_recipeViewerStack->addWidget(page);
     page->show();
     m_recipeViewerStack->addWidget(pane->groceryListView());
@@ -475,13 +519,13 @@ void MainWindow::setSearchController(SearchControllerService* search)
 {
     if (!search || m_searchController)
         return;
-    QWidget* middlePane = m_viewerBackground->parentWidget();
+    QWidget* middlePane = m_viewerBackgroundView->parentWidget();
     auto* layout = middlePane ? qobject_cast<QVBoxLayout*>(middlePane->layout()) : nullptr;
     if (!layout)
         return;
     m_searchController = search;
-    const int index = layout->indexOf(m_viewerBackground);
-    if (QWidget* pane = search->searchPane(m_viewerBackground))
+    const int index = layout->indexOf(m_viewerBackgroundView);
+    if (QWidget* pane = search->searchPane(m_viewerBackgroundView))
         layout->insertWidget(index, pane, 1);
     connect(m_collectionsController, &CollectionsController::selectedCollectionChanged, this, [this] {
         if (m_searchController)
@@ -563,7 +607,43 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         // The splitter lays out first; the rules then correct what it did.
         QMetaObject::invokeMethod(this, &MainWindow::applyMainSplitterResizeRules, Qt::QueuedConnection);
     }
+    // The middle pane and the recipe page move with the dividers; the buttons follow them.
+    if ((event->type() == QEvent::Resize || event->type() == QEvent::Move)
+        && (watched == m_bottomBar || watched == m_recipeViewSplitter
+            || (m_recipeViewSplitter
+                && (watched == m_recipeViewSplitter->widget(0)
+                    || watched == m_recipeViewSplitter->widget(1)))))
+        layoutBottomBar();
     return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::layoutBottomBar()
+{
+    if (!m_bottomBar || !m_recipeViewSplitter || m_recipeViewSplitter->count() < 2)
+        return;
+    m_bottomBarBackground->setGeometry(m_bottomBar->rect());
+    const QWidget* middle = m_recipeViewSplitter->widget(0);
+    const QWidget* page = m_recipeViewSplitter->widget(1);
+    // Both panes sit in the window's content, which the bar spans from its left edge.
+    const QWidget* content = m_bottomBar->parentWidget();
+    if (!content)
+        return;
+    const double middleX = middle->mapTo(content, QPoint(0, 0)).x();
+    const double pageX = page->mapTo(content, QPoint(0, 0)).x();
+    const SplitViewRules::BottomBarButtons<QRectF> frames
+        = SplitViewRules::bottomBarFrames(middleX, pageX, m_bottomBar->height(),
+            { QSizeF(m_addCollectionButton->size()), QSizeF(m_addRecipeButton->size()),
+                QSizeF(m_addGroceryListButton->size()), QSizeF(m_importButton->size()) });
+    m_addCollectionButton->setGeometry(frames.addCollection.toRect());
+    m_addRecipeButton->setGeometry(frames.addRecipe.toRect());
+    m_addGroceryListButton->setGeometry(frames.addGroceryList.toRect());
+    m_importButton->setGeometry(frames.importButton.toRect());
+}
+
+void MainWindow::themedDidChange(bool themed)
+{
+    // The themed window paints its own bottom bar behind the buttons.
+    m_bottomBarBackground->setVisible(!themed);
 }
 
 void MainWindow::applyMainSplitterResizeRules()

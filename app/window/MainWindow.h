@@ -11,22 +11,25 @@
 #include <functional>
 #include <memory>
 
+class BackgroundView;
 class CollectionsController;
 class CollectionsOutlineView;
 class CollectionsTreeModel;
 class DropboxSharingInfoView;
+class GrayBackgroundView;
+class GrayButton;
 class GroceryListPane;
 class ImagePanel;
 class QMenu;
 class KitchoraController;
 class ManagedObject;
+class PolishedHeader;
 class PreferencesController;
 class QAction;
 class QLabel;
 class QSplitter;
 class QStackedWidget;
 class QTextBrowser;
-class QToolButton;
 class QTreeView;
 class RecipeArrayController;
 class RecipeListColumns;
@@ -37,9 +40,12 @@ class RecipeTableDelegate;
 
 // The library window: the source list of collections on the left; on the right a second splitter
 // with the middle pane (the recipe list of the selected collection, or the grocery lists) and the
-// recipe page. The splitters keep the widths of SplitViewRules. Closing the window asks the
+// recipe page. The splitters keep the widths of SplitViewRules and draw their dividers as one-point
+// lines. Headers on the header image title the source list and the middle pane; the bar along the
+// bottom edge holds the add and import buttons, each under its pane. Closing the window asks the
 // controller whether to quit and quits when it may. Themed, like the other polished windows, when
-// the user turns theming on.
+// the user turns theming on: the window then paints the bottom bar behind the buttons in place of
+// the plain grey one.
 //
 // The lists are snapshots of the controller's main context: reloadLibrary() reads them again
 // (after the store changed or an undo). Not owned: the controller, which must outlive the window.
@@ -69,6 +75,19 @@ public:
     // Under the recipe list: "12 Recipes".
     QString recipeCountText() const;
     QTextBrowser* recipeView() const { return m_recipeView; }
+
+    // The header above the middle pane.
+    PolishedHeader* tableHeader() const { return m_tableHeader; }
+    QSplitter* mainSplitter() const { return m_mainSplitter; }
+    QSplitter* recipeViewSplitter() const { return m_recipeViewSplitter; }
+    // The bar along the bottom edge, its grey background (hidden while the window paints its own
+    // bar) and its buttons.
+    QWidget* bottomBar() const { return m_bottomBar; }
+    GrayBackgroundView* bottomBarBackground() const { return m_bottomBarBackground; }
+    GrayButton* addCollectionButton() const { return m_addCollectionButton; }
+    GrayButton* addRecipeButton() const { return m_addRecipeButton; }
+    GrayButton* addGroceryListButton() const { return m_addGroceryListButton; }
+    GrayButton* importButton() const { return m_importButton; }
 
     bool groceryListsTableHidden() const { return m_groceryListsTableHidden; }
     // Shows the recipe list (true) or the grocery lists, and titles the header above them.
@@ -144,7 +163,11 @@ private:
     void buildPanes();
     void buildMenus();
     void updatePrintingTarget();
-    QToolButton* addButton(const QString& text, const QString& toolTip);
+    GrayButton* addButton(const QString& text, const QString& toolTip);
+    void buildBottomBar();
+    // Puts the bottom bar's buttons under their panes.
+    void layoutBottomBar();
+    void themedDidChange(bool themed);
     void collectionSelectionChanged();
     void recipeSelectionChanged();
     void showRecipe(ManagedObject* recipe);
@@ -167,8 +190,15 @@ private:
     CollectionsController* m_collectionsController = nullptr;
     CollectionsOutlineView* m_collectionsOutlineView = nullptr;
     CollectionsTreeModel* m_collections = nullptr;
-    QLabel* m_tableHeader = nullptr;
+    PolishedHeader* m_tableHeader = nullptr;
+    BackgroundView* m_viewerBackgroundView = nullptr; // white behind the middle pane's views
     QStackedWidget* m_viewerBackground = nullptr;
+    QWidget* m_bottomBar = nullptr;
+    GrayBackgroundView* m_bottomBarBackground = nullptr;
+    GrayButton* m_addCollectionButton = nullptr;
+    GrayButton* m_addRecipeButton = nullptr;
+    GrayButton* m_addGroceryListButton = nullptr;
+    GrayButton* m_importButton = nullptr;
     RecipeTableView* m_recipeTableView = nullptr;
     QLabel* m_recipeCount = nullptr;
     QWidget* m_groceryListsContainer = nullptr;

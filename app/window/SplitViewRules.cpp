@@ -60,6 +60,20 @@ QSizeF SplitViewRules::outlineViewSize(const PaneFrames& frames, double outlineV
     return QSizeF(frames.left.width(), std::max(size(outlineViewHeight), frames.left.height()));
 }
 
+SplitViewRules::BottomBarButtons<QRectF> SplitViewRules::bottomBarFrames(
+    double middlePaneX, double recipePageX, double barHeight, const BottomBarButtons<QSizeF>& sizes)
+{
+    const double height = size(barHeight);
+    auto frame = [height](double x, QSizeF button) {
+        button = QSizeF(size(button.width()), size(button.height()));
+        return QRectF(QPointF(x, (height - button.height()) / 2.0), button);
+    };
+    const double middle = std::max(0.0, size(middlePaneX) - 1.0);
+    const double page = std::max(0.0, size(recipePageX) - 1.0);
+    return { frame(0.0, sizes.addCollection), frame(middle, sizes.addRecipe),
+        frame(middle, sizes.addGroceryList), frame(page, sizes.importButton) };
+}
+
 QString SplitViewRules::tableHeaderTitle(bool groceryListsTableHidden)
 {
     return groceryListsTableHidden ? localized("Recipes") : localized("Grocery Lists");

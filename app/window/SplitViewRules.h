@@ -50,6 +50,19 @@ public:
     // unless the split view is taller.
     static QSizeF outlineViewSize(const PaneFrames& frames, double outlineViewHeight);
 
+    // The buttons of the bar along the window's bottom edge, in the bar's coordinates.
+    template <typename T> struct BottomBarButtons {
+        T addCollection; // under the source list
+        T addRecipe; // under the middle pane while it shows the recipe list
+        T addGroceryList; // in the same place while it shows the grocery lists
+        T importButton; // under the recipe page
+    };
+    // Each button keeps its size and is centred in the bar's height. The source list's button sits at
+    // the bar's left end; the others a point left of their pane's left edge, so that their left
+    // border lies on the divider before it.
+    static BottomBarButtons<QRectF> bottomBarFrames(
+        double middlePaneX, double recipePageX, double barHeight, const BottomBarButtons<QSizeF>& sizes);
+
     // Title of the header above the middle pane.
     static QString tableHeaderTitle(bool groceryListsTableHidden);
     // Print follows what the user sees in the main window, and prints nothing from other windows.

@@ -11,6 +11,7 @@
 #include "Theming.h"
 
 #include <QStandardItemModel>
+#include <QTableView>
 #include <gtest/gtest.h>
 
 namespace
@@ -158,4 +159,45 @@ TEST(SplitViewTest, DividerThickness)
     LineSplitView line;
     EXPECT_EQ(polished.handleWidth(), 0);
     EXPECT_EQ(line.handleWidth(), 1);
+}
+
+TEST(HeaderTest, ColumnHeaderLinesUpWithAPaneHeaderAndKeepsItsSortIndicator)
+{
+    QStandardItemModel model(3, 2);
+    model.setHorizontalHeaderLabels({ QStringLiteral("Name"), QStringLiteral("Rating") });
+    QTableView table;
+    auto* columns = new PolishedColumnHeaderCell(Qt::Horizontal, &table);
+    table.setHorizontalHeader(columns);
+    table.setModel(&model);
+    table.setSortingEnabled(true);
+    table.resize(300, 200);
+    table.show();
+    PolishedHeader pane;
+    EXPECT_EQ(columns->sizeHint().height(), pane.sizeHint().height());
+
+    // The last point of height shows the header image's bottom line, like a pane header's.
+    pane.resize(300, pane.sizeHint().height());
+    const QImage paneImage = pane.grab().toImage();
+    const QColor paneLine = paneImage.pixelColor(2, paneImage.height() - 1);
+    const QColor paneBody = paneImage.pixelColor(2, 2);
+    columns->setSortIndicator(1, Qt::AscendingOrder);
+    const QImage image = columns->grab().toImage();
+    EXPECT_EQ(image.pixelColor(2, image.height() - 1), paneLine);
+    EXPECT_EQ(image.pixelColor(2, 2), paneBody);
+
+    // The indicator shows in the sorted column only.
+    columns->setSortIndicatorShown(false);
+    const QImage unsorted = columns->grab().toImage();
+    auto differsIn = [&](int section) {
+        const int x0 = columns->sectionViewportPosition(section);
+        for (int x = x0; x < x0 + columns->sectionSize(section); ++x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (image.pixelColor(x, y) != unsorted.pixelColor(x, y))
+                    return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(differsIn(0));
+    EXPECT_TRUE(differsIn(1));
 }

@@ -7,8 +7,14 @@
 #include "DropboxSharingInfoView.h"
 #include "EntityDescription.h"
 #include "Folder.h"
+#include "GrayBackgroundView.h"
+#include "GrayButton.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
+#include "LineSplitView.h"
+#include "PolishedChrome.h"
+#include "PolishedColumnHeaderCell.h"
+#include "PolishedHeader.h"
 #include "RecipeCardDocument.h"
 #include "RecipeCollection.h"
 #include "RecipeListModel.h"
@@ -16,6 +22,7 @@
 #include "RecipeTableView.h"
 #include "SampleLibraryBuilder.h"
 #include "Theming.h"
+#include "ToolBarColor.h"
 #include "UserDefaults.h"
 
 #include <QAction>
@@ -24,6 +31,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -248,7 +256,7 @@ TEST_F(MainWindowTest, DeviceCollectionShowsSharingInPlaceOfTheRecipeList)
     mainWindow->selectCollection(device);
     ASSERT_EQ(mainWindow->selectedCollection(), device);
     EXPECT_TRUE(mainWindow->dropboxInfoViewShown());
-    EXPECT_EQ(mainWindow->dropboxInfoView()->header()->text(), QStringLiteral("Sharing"));
+    EXPECT_EQ(mainWindow->dropboxInfoView()->header()->title(), QStringLiteral("Sharing"));
     EXPECT_EQ(mainWindow->selectedRecipe(), nullptr);
     EXPECT_TRUE(mainWindow->recipeView()->toPlainText().isEmpty());
     mainWindow->dropboxInfoView()->preferencesButton()->click();
@@ -354,4 +362,115 @@ TEST_F(MainWindowTest, FollowsTheThemingChoiceWithItsTitle)
     UserDefaults::standardUserDefaults().setBool(false, KRThemedWindows);
     NotificationCenter::defaultCenter().postNotificationName(KRThemingChanged);
     EXPECT_FALSE(mainWindow->themed());
+}
+
+TEST_F(MainWindowTest, PanesCarryTheirHeadersAndTheDividersAreLines)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    for (QSplitter* splitter : { mainWindow->mainSplitter(), mainWindow->recipeViewSplitter() }) {
+        EXPECT_NE(qobject_cast<LineSplitView*>(splitter), nullptr) << splitter->objectName().toStdString();
+        EXPECT_EQ(splitter->handleWidth(), 1);
+    }
+
+    // The source list's column header and the middle pane's header make one row.
+    auto* outlineHeader
+        = qobject_cast<PolishedColumnHeaderCell*>(mainWindow->collectionsOutlineView()->header());
+    ASSERT_NE(outlineHeader, nullptr);
+    EXPECT_TRUE(outlineHeader->isVisibleTo(mainWindow.get()));
+    EXPECT_EQ(outlineHeader->titleForSection(0), QStringLiteral("Collections"));
+    PolishedHeader* header = mainWindow->tableHeader();
+    EXPECT_TRUE(header->isVisibleTo(mainWindow.get()));
+    EXPECT_EQ(header->title(), QStringLiteral("Recipes"));
+    EXPECT_EQ(outlineHeader->mapTo(mainWindow.get(), QPoint(0, 0)).y(),
+        header->mapTo(mainWindow.get(), QPoint(0, 0)).y());
+    EXPECT_EQ(outlineHeader->height(), header->height());
+
+    // The recipe list's columns keep their titles and their sort indicator on the header image.
+    auto* columns
+        = qobject_cast<PolishedColumnHeaderCell*>(mainWindow->recipeTableView()->horizontalHeader());
+    ASSERT_NE(columns, nullptr);
+    EXPECT_EQ(columns->titleForSection(0), QStringLiteral("Name"));
+    EXPECT_TRUE(columns->isSortIndicatorShown());
+    EXPECT_TRUE(columns->sectionsClickable());
+
+    mainWindow->setGroceryListsTableHidden(false);
+    EXPECT_EQ(header->title(), QStringLiteral("Grocery Lists"));
+}
+
+TEST_F(MainWindowTest, BottomBarButtonsStandUnderTheirPanes)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    QCoreApplication::processEvents();
+    QWidget* bar = mainWindow->bottomBar();
+    const QRect barFrame(bar->mapTo(mainWindow.get(), QPoint(0, 0)), bar->size());
+    EXPECT_EQ(barFrame.height(), int(PolishedChrome::kBottomBorderThickness));
+    EXPECT_EQ(barFrame.bottom(), mainWindow->height() - 1);
+    EXPECT_EQ(barFrame.width(), mainWindow->width());
+
+    QSplitter* inner = mainWindow->recipeViewSplitter();
+    auto leftEdgeInBar = [bar](QWidget* pane) { return pane->mapTo(bar->parentWidget(), QPoint(0, 0)).x(); };
+    auto expectUnderPanes = [&] {
+        EXPECT_EQ(mainWindow->addCollectionButton()->x(), 0);
+        EXPECT_EQ(mainWindow->addRecipeButton()->x(), leftEdgeInBar(inner->widget(0)) - 1);
+        EXPECT_EQ(mainWindow->addGroceryListButton()->x(), leftEdgeInBar(inner->widget(0)) - 1);
+        EXPECT_EQ(mainWindow->importButton()->x(), leftEdgeInBar(inner->widget(1)) - 1);
+        for (GrayButton* button : bar->findChildren<GrayButton*>()) {
+            SCOPED_TRACE(button->text().toStdString());
+            EXPECT_TRUE(bar->rect().contains(button->geometry()));
+        }
+    };
+    expectUnderPanes();
+    // Dragging a divider takes the buttons along.
+    const QList<int> sizes = inner->sizes();
+    inner->setSizes({ sizes.at(0) + 60, sizes.at(1) - 60 });
+    QCoreApplication::processEvents();
+    expectUnderPanes();
+
+    // One add button at a time: the one for the list that shows.
+    EXPECT_TRUE(mainWindow->addRecipeButton()->isVisibleTo(mainWindow.get()));
+    EXPECT_FALSE(mainWindow->addGroceryListButton()->isVisibleTo(mainWindow.get()));
+    mainWindow->setGroceryListsTableHidden(false);
+    EXPECT_FALSE(mainWindow->addRecipeButton()->isVisibleTo(mainWindow.get()));
+    EXPECT_TRUE(mainWindow->addGroceryListButton()->isVisibleTo(mainWindow.get()));
+
+    // The add-collection button works; the others wait for their actions.
+    const int before = mainWindow->collectionsModel().rowCount();
+    mainWindow->addCollectionButton()->click();
+    mainWindow->reloadLibrary();
+    EXPECT_GT(mainWindow->collectionsModel().rowCount(), before);
+}
+
+TEST_F(MainWindowTest, ThemingSwitchesTheBottomAndTopBarsPainting)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Empty));
+    QCoreApplication::processEvents();
+    QWidget* bar = mainWindow->bottomBar();
+    // A point of the bar that no button covers.
+    const QPoint inBar(mainWindow->addCollectionButton()->geometry().right() + 8, bar->height() / 2);
+    const QPoint inWindow = bar->mapTo(mainWindow.get(), inBar);
+    auto shownAt = [&](const QPoint& point) { return mainWindow->grab().toImage().pixelColor(point); };
+
+    EXPECT_TRUE(mainWindow->bottomBarBackground()->isVisibleTo(mainWindow.get()));
+    EXPECT_EQ(shownAt(inWindow).rgb(), ToolBarColor::toolBarGray().rgb());
+
+    UserDefaults::standardUserDefaults().setBool(true, KRThemedWindows);
+    NotificationCenter::defaultCenter().postNotificationName(KRThemingChanged);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(mainWindow->themed());
+    EXPECT_FALSE(mainWindow->bottomBarBackground()->isVisibleTo(mainWindow.get()));
+    EXPECT_EQ(shownAt(inWindow), mainWindow->background().pixelColor(inWindow));
+    EXPECT_NE(shownAt(inWindow).rgb(), ToolBarColor::toolBarGray().rgb());
+    // The menu bar lies on the painted top bar, which it shows through.
+    QMenuBar* menus = mainWindow->menuBar();
+    EXPECT_EQ(menus->height(), PolishedWindow::topBarHeight());
+    const QPoint emptyMenuBarPoint(menus->width() - 3, menus->height() / 2);
+    const QColor topBar = mainWindow->background().pixelColor(emptyMenuBarPoint);
+    EXPECT_EQ(shownAt(emptyMenuBarPoint), topBar);
+
+    UserDefaults::standardUserDefaults().setBool(false, KRThemedWindows);
+    NotificationCenter::defaultCenter().postNotificationName(KRThemingChanged);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(mainWindow->bottomBarBackground()->isVisibleTo(mainWindow.get()));
+    EXPECT_EQ(shownAt(inWindow).rgb(), ToolBarColor::toolBarGray().rgb());
+    EXPECT_NE(shownAt(emptyMenuBarPoint), topBar);
 }

@@ -104,3 +104,29 @@ TEST(SplitViewRulesTest, ShownPaneTitlesTheHeaderAndDecidesWhatPrintPrints)
     EXPECT_EQ(SplitViewRules::printingTarget(false, true), Target::None);
     EXPECT_EQ(SplitViewRules::printingTarget(false, false), Target::None);
 }
+
+TEST(SplitViewRulesTest, BottomBarButtonsLineUpWithTheDividers)
+{
+    const SplitViewRules::BottomBarButtons<QSizeF> sizes { { 40.0, 22.0 }, { 32.0, 22.0 }, { 36.0, 22.0 },
+        { 60.0, 20.0 } };
+    const struct {
+        const char* what;
+        double middleX, pageX, barHeight;
+        QRectF addCollection, addRecipe, addGroceryList, importButton;
+    } cases[] = {
+        { "panes where the dividers are", 201.0, 534.0, 34.0, { 0, 6, 40, 22 }, { 200, 6, 32, 22 },
+            { 200, 6, 36, 22 }, { 533, 7, 60, 20 } },
+        { "source list dragged to the left edge", 1.0, 234.0, 34.0, { 0, 6, 40, 22 }, { 0, 6, 32, 22 },
+            { 0, 6, 36, 22 }, { 233, 7, 60, 20 } },
+        { "window not laid out yet", notANumber, -5.0, notANumber, { 0, -11, 40, 22 }, { 0, -11, 32, 22 },
+            { 0, -11, 36, 22 }, { 0, -10, 60, 20 } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto frames = SplitViewRules::bottomBarFrames(c.middleX, c.pageX, c.barHeight, sizes);
+        EXPECT_EQ(frames.addCollection, c.addCollection);
+        EXPECT_EQ(frames.addRecipe, c.addRecipe);
+        EXPECT_EQ(frames.addGroceryList, c.addGroceryList);
+        EXPECT_EQ(frames.importButton, c.importButton);
+    }
+}
