@@ -5,12 +5,11 @@
 #include "CloudAgentAccount.h"
 #include "CloudAgentWebRecipeService.h"
 #include "CloudAgentWebRecipes.h"
-#include "CollectionsController.h"
 #include "CollectionsOutlineView.h"
 #include "ContextualMenuEngine.h"
 #include "CookingModeSheet.h"
-#include "DBSession.h"
 #include "DesktopSearch.h"
+#include "DeviceSharing.h"
 #include "GroceryList.h"
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
@@ -26,7 +25,6 @@
 #include "ManagedObject.h"
 #include "MoveToApplications.h"
 #include "PreferencesController.h"
-#include "QLMDropboxController.h"
 #include "QLMKitchoraCloudAgent.h"
 #include "QtMGImportProgress.h"
 #include "QtMenuSheets.h"
@@ -51,12 +49,10 @@
 #include "SearchTerm.h"
 #include "StartupProbe.h"
 #include "ToolbarController.h"
-#include "UIDevice.h"
 #include "iChatTheaterController.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QTextStream>
 #include <QTimer>
@@ -201,18 +197,11 @@ int main(int argc, char** argv)
                     recipeController.toggleFullScreen();
             }));
     // Device sharing works on the synced folder the user chose, kept from run to run.
-    DBSession::setSharedSession(
-        std::make_shared<DBSession>(QStringLiteral("kitchora"), QString(), kDBRootDropbox));
-    QLMDropboxController dropbox({ UIDevice::currentDevice().name(),
-        UIDevice::currentDevice().saltedUniqueIdentifier(), KitchoraController::buildVersion() });
-    dropbox.setFolderChooser([] {
-        return QFileDialog::getExistingDirectory(nullptr,
-            QCoreApplication::translate("DBAuthHelperOSX", "Choose the folder your sync client keeps"));
-    });
+    DeviceSharing deviceSharing;
     KitchoraController::Neighbours neighbours;
     neighbours.groceryListController = &groceries;
     neighbours.recipeController = &recipeController;
-    neighbours.dropbox = &dropbox;
+    neighbours.dropbox = &deviceSharing.service();
     neighbours.makeUploader = [&self]() -> std::unique_ptr<BackgroundUploaderService> {
         return std::make_unique<RecipeBackgroundUploader>(self->persistentStoreCoordinator(),
             self->managedObjectModel(), QLMKitchoraCloudAgent::sharedCloudAgent(),
@@ -288,13 +277,7 @@ int main(int argc, char** argv)
     MainWindow window(controller);
     mainWindow = &window;
     // Files arriving from the devices' folders turn the devices folder's icon into a spinner.
-    dropbox.setFetchCountObserver([guard = QPointer<MainWindow>(&window)](int change) {
-        if (!guard)
-            return;
-        CollectionsController& collections = guard->collectionsController();
-        const int count = std::max(0, int(collections.dropboxProgressIndicatorCounter()) + change);
-        collections.setDropboxProgressIndicatorCounter(unsigned(count));
-    });
+    deviceSharing.showFetchesOn(window.collectionsController());
     window.setGroceryListPane(new GroceryListPane(groceries));
     window.setSearchController(&searchController);
     GroceryListController::Outlets groceryOutlets;
