@@ -50,7 +50,9 @@ public:
     static inline const QString QLMDropboxReceivedRecipeIdentifiersKey
         = QStringLiteral("QLMDropboxReceivedRecipeIdentifiers");
     static constexpr double kDeviceInfoWriteInterval = 60.0;
-    static constexpr int kLoadsInFlight = 8;
+    // The synced folder answers each request in a pass of the main loop: so many files are
+    // fetched at once, so a pass holds only a few file reads.
+    static constexpr int kLoadsInFlight = 2;
 
     // An empty push sender sends with a network manager of its own.
     explicit QLMDropboxController(Identity identity, PushSender sendPush = {});
@@ -155,9 +157,14 @@ private:
     bool ignored(const QString& path) const;
     void searchForItemWithIdent(const QString& ident, const QString& folder, ItemBlock block);
     void claimRecipesList(const QString& recipesFolder, std::function<void()> then);
+    // Pairs the gathered recipes with their pictures and starts handing them out.
+    void startReceiving(const std::shared_ptr<Receiving>& receiving, const QList<DBMetadata>& pictureEntries);
+    // Fetches the next pictures in handing-out order, made ready for storing off the main thread.
+    void loadPictures(const std::shared_ptr<Receiving>& receiving);
+    // Hands out one recipe, then the next in a later pass; waits while its picture is not ready.
+    void receiveNext(const std::shared_ptr<Receiving>& receiving);
     void handOutRecipe(const std::shared_ptr<Receiving>& receiving, qsizetype index,
         const QByteArray& picture, const QString& picturePath);
-    void finishReceiving(const std::shared_ptr<Receiving>& receiving);
     ManagedObject* existingRecipeForIdentifier(const QString& identifier) const;
 
     // Sending.

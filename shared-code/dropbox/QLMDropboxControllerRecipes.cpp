@@ -5,6 +5,10 @@
 #include "DropboxErrors.h"
 #include "DropboxPaths.h"
 #include "FetchRequest.h"
+#include "ImageCoding.h"
+#include "ImageMO.h"
+#include "ImageScaling.h"
+#include "Jpeg2000.h"
 #include "KitchoraServices.h"
 #include "Log.h"
 #include "ManagedObject.h"
@@ -13,6 +17,7 @@
 #include "ManagedObjectModel.h"
 #include "PersistentStoreCoordinator.h"
 #include "PropertyList.h"
+#include "QLMBlocks.h"
 #include "QLMDropboxController.h"
 #include "QLMDropboxPathConstants.h"
 #include "QLMPlistToAndFromRecipeMO.h"
@@ -33,12 +38,33 @@ namespace
 const QString kImageSuffix = QStringLiteral("-imageData");
 // So many identifiers of received recipes are remembered; beyond it the first by name go.
 constexpr qsizetype kRememberedIdentifiers = 2000;
+// The quality the library keeps its pictures at (ImageMO).
+constexpr double kStoredPictureCompression = 0.8;
 
 QString baseName(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot > 0 ? name.left(dot) : name;
+}
+
+// A received picture in the form the library keeps (JPEG 2000, its longer side KRMaxImageSize),
+// made off the main thread so that storing it there costs no decoding and encoding. JPEG 2000 is
+// kept as it came, as the library does; bytes that are no picture go on unchanged.
+QByteArray storedPicture(const QByteArray& data)
+{
+    const QByteArray signature = Jpeg2000::jp2Signature();
+    if (data.size() > signature.size() && data.startsWith(signature))
+        return data;
+    Error error;
+    const QImage image = ImageCoding::imageFromData(data, &error, int(KRMaxImageSize));
+    if (image.isNull())
+        return data;
+    const QImage scaled = ImageScaling::scaledToLongerSide(image, KRMaxImageSize);
+    if (scaled.isNull())
+        return data;
+    const QByteArray converted = ImageCoding::jpeg2000Data(scaled, kStoredPictureCompression, &error);
+    return converted.isEmpty() ? data : converted;
 }
 
 } // namespace
@@ -262,15 +288,27 @@ void QLMDropboxController::searchForItemWithIdent(
 
 // --- receiving recipes ---
 
+// Recipes are handed out one per pass of the main loop, those with a picture first; the pictures
+// are fetched a few ahead of the recipe that takes them, so a folder of many neither holds up the
+// main loop in one burst nor has every picture in memory at once.
 struct QLMDropboxController::Receiving {
     RecipeProcessor block;
     std::vector<GatheredItem> items;
-    std::vector<bool> handedOut;
+    // The items in the order they are handed out, and each one's picture file (empty: none).
+    std::vector<qsizetype> order;
+    std::vector<QString> picturePaths;
+    qsizetype next = 0; // into order
+    qsizetype nextLoad = 0; // into order: the next picture to fetch
+    int loading = 0;
+    // Fetched pictures by item, and the items whose picture did not load.
+    QHash<qsizetype, QByteArray> pictures;
+    QSet<qsizetype> picturesMissing;
+    // The next recipe waits for its picture; its answer hands it out.
+    bool waiting = false;
     // Recipes of each file not yet handed out; a file goes once it reaches 0.
     QHash<QString, qsizetype> remainingInFile;
     // Files of a recipe whose save failed: read again at the next poll.
     QSet<QString> keep;
-    qsizetype picturesAnswering = 0;
 };
 
 // The list senders rewrite is first moved to a name of its own, so a sender appending to it
@@ -306,53 +344,130 @@ void QLMDropboxController::processRecipePlistsAndImagesIndividuallyWithBlock(Rec
                     auto receiving = std::make_shared<Receiving>();
                     receiving->block = processRecipe;
                     receiving->items = std::move(*items);
-                    receiving->handedOut.assign(receiving->items.size(), false);
                     for (const GatheredItem& item : receiving->items)
                         ++receiving->remainingInFile[item.sourcePath];
                     m_dropboxAgent.contentsOfDirectoryAtDropboxPath(
                         DropboxPaths::join(recipes, QLMDropboxRecipeImagesFolderName),
-                        [this, receiving](const QList<DBMetadata>& entries) {
-                            QList<DBMetadata> pictures;
-                            for (const DBMetadata& entry : entries) {
-                                if (!entry.isDirectory && !entry.isDeleted)
-                                    pictures.append(entry);
-                            }
-                            receiving->picturesAnswering = pictures.size();
-                            if (pictures.isEmpty()) {
-                                finishReceiving(receiving);
-                                return;
-                            }
-                            QStringList paths;
-                            for (const DBMetadata& picture : std::as_const(pictures))
-                                paths.append(picture.path);
-                            loadFiles(paths,
-                                [this, receiving](
-                                    const QString& path, const std::optional<QByteArray>& data) {
-                                    const QString base = baseName(path);
-                                    const QString ident = data && base.endsWith(kImageSuffix)
-                                        ? base.chopped(kImageSuffix.size())
-                                        : QString();
-                                    for (size_t i = 0; !ident.isEmpty() && i < receiving->items.size(); ++i) {
-                                        if (!receiving->handedOut[i]
-                                            && recipeIdentifier(receiving->items[i].plist) == ident) {
-                                            handOutRecipe(receiving, qsizetype(i), *data, path);
-                                            break;
-                                        }
-                                    }
-                                    if (--receiving->picturesAnswering == 0)
-                                        finishReceiving(receiving);
-                                });
-                        },
-                        [this, receiving](const std::optional<Error>&) { finishReceiving(receiving); });
+                        [this, receiving](
+                            const QList<DBMetadata>& entries) { startReceiving(receiving, entries); },
+                        [this, receiving](const std::optional<Error>&) { startReceiving(receiving, {}); });
                 });
         });
+    });
+}
+
+void QLMDropboxController::startReceiving(
+    const std::shared_ptr<Receiving>& receiving, const QList<DBMetadata>& pictureEntries)
+{
+    // A picture belongs to the first recipe of its identifier; one of no recipe is not fetched.
+    QHash<QString, QString> pictureByIdentifier;
+    for (const DBMetadata& entry : pictureEntries) {
+        const QString base = baseName(entry.path);
+        if (!entry.isDirectory && !entry.isDeleted && base.endsWith(kImageSuffix)
+            && base.size() > kImageSuffix.size())
+            pictureByIdentifier.insert(base.chopped(kImageSuffix.size()), entry.path);
+    }
+    std::vector<qsizetype> withPicture;
+    std::vector<qsizetype> without;
+    std::vector<QString> paths(receiving->items.size());
+    for (size_t i = 0; i < receiving->items.size(); ++i) {
+        const QString ident = recipeIdentifier(receiving->items[i].plist);
+        const auto found = ident.isEmpty() ? pictureByIdentifier.end() : pictureByIdentifier.find(ident);
+        if (found == pictureByIdentifier.end()) {
+            without.push_back(qsizetype(i));
+            continue;
+        }
+        paths[i] = found.value();
+        pictureByIdentifier.erase(found);
+        withPicture.push_back(qsizetype(i));
+    }
+    receiving->order = std::move(withPicture);
+    receiving->order.insert(receiving->order.end(), without.begin(), without.end());
+    receiving->picturePaths = std::move(paths);
+    const qsizetype pictures = qsizetype(receiving->items.size() - without.size());
+    if (m_fetchCountObserver && pictures > 0)
+        m_fetchCountObserver(int(pictures));
+    receiveNext(receiving);
+}
+
+void QLMDropboxController::loadPictures(const std::shared_ptr<Receiving>& receiving)
+{
+    const qsizetype order = qsizetype(receiving->order.size());
+    while (receiving->loading < kLoadsInFlight && receiving->nextLoad < order) {
+        const qsizetype index = receiving->order[size_t(receiving->nextLoad)];
+        const QString path = receiving->picturePaths[size_t(index)];
+        if (path.isEmpty()) { // the recipes without a picture come last
+            receiving->nextLoad = order;
+            return;
+        }
+        ++receiving->nextLoad;
+        ++receiving->loading;
+        auto ready = [this, receiving, index](bool loaded, const QByteArray& data) {
+            --receiving->loading;
+            if (loaded)
+                receiving->pictures.insert(index, data);
+            else
+                receiving->picturesMissing.insert(index);
+            if (receiving->waiting && receiving->order[size_t(receiving->next)] == index) {
+                receiving->waiting = false;
+                receiveNext(receiving);
+            } else {
+                loadPictures(receiving);
+            }
+        };
+        auto answer = [this, ready](bool loaded, const QByteArray& data) {
+            if (m_fetchCountObserver)
+                m_fetchCountObserver(-1);
+            if (!loaded) {
+                ready(false, {});
+                return;
+            }
+            auto picture = std::make_shared<QByteArray>(data);
+            QLMBlocks::performBlockInBackground([picture] { *picture = storedPicture(*picture); },
+                [alive = std::weak_ptr<bool>(m_alive), ready, picture] {
+                    if (alive.lock())
+                        ready(true, *picture);
+                });
+        };
+        m_dropboxAgent.contentsOfFileAtDropboxPath(
+            path, [answer](const QByteArray& data) { answer(true, data); },
+            [answer](const std::optional<Error>&) { answer(false, {}); });
+    }
+}
+
+void QLMDropboxController::receiveNext(const std::shared_ptr<Receiving>& receiving)
+{
+    if (receiving->next >= qsizetype(receiving->order.size()))
+        return;
+    loadPictures(receiving);
+    const qsizetype index = receiving->order[size_t(receiving->next)];
+    QByteArray picture;
+    QString picturePath = receiving->picturePaths[size_t(index)];
+    if (!picturePath.isEmpty()) {
+        if (receiving->picturesMissing.remove(index)) {
+            picturePath.clear(); // not fetched: it stays for the next poll
+        } else {
+            const auto fetched = receiving->pictures.constFind(index);
+            if (fetched == receiving->pictures.cend()) {
+                receiving->waiting = true;
+                return;
+            }
+            picture = fetched.value();
+            receiving->pictures.erase(fetched);
+        }
+    }
+    ++receiving->next;
+    handOutRecipe(receiving, index, picture, picturePath);
+    loadPictures(receiving);
+    RunLoop::postToMain([this, alive = std::weak_ptr<bool>(m_alive), receiving] {
+        if (alive.lock())
+            receiveNext(receiving);
     });
 }
 
 void QLMDropboxController::handOutRecipe(const std::shared_ptr<Receiving>& receiving, qsizetype index,
     const QByteArray& picture, const QString& picturePath)
 {
-    receiving->handedOut[size_t(index)] = true;
     const GatheredItem item = receiving->items[size_t(index)];
     const int failuresBefore = m_saveFailures;
     const bool made = receiving->block(item.plist, picture);
@@ -362,20 +477,6 @@ void QLMDropboxController::handOutRecipe(const std::shared_ptr<Receiving>& recei
         m_dropboxAgent.deleteDropboxPath(picturePath);
     if (--receiving->remainingInFile[item.sourcePath] == 0 && !receiving->keep.contains(item.sourcePath))
         m_dropboxAgent.deleteDropboxPath(item.sourcePath);
-}
-
-// One recipe per pass of the main loop: each is made and saved in turn, and the window stays
-// responsive while many arrive.
-void QLMDropboxController::finishReceiving(const std::shared_ptr<Receiving>& receiving)
-{
-    const auto next = std::find(receiving->handedOut.begin(), receiving->handedOut.end(), false);
-    if (next == receiving->handedOut.end())
-        return;
-    handOutRecipe(receiving, next - receiving->handedOut.begin(), {}, {});
-    RunLoop::postToMain([this, alive = std::weak_ptr<bool>(m_alive), receiving] {
-        if (alive.lock())
-            finishReceiving(receiving);
-    });
 }
 
 void QLMDropboxController::fetchRecipeWithRecipeID(const QString& identifier, ItemBlock processPlist)

@@ -1,10 +1,14 @@
 #include "DBSession.h"
+#include "ImageCoding.h"
+#include "ImageMO.h"
+#include "Jpeg2000.h"
 #include "ModelStoreFixture.h"
 #include "PropertyList.h"
 #include "QLMDropboxController.h"
 #include "QLMPlistToAndFromRecipeMO.h"
 #include "RecipeMO.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -101,4 +105,36 @@ TEST_F(QLMDropboxControllerLibraryTest, ReceivedRecipesAreSavedIntoTheLibraryAnd
     leave(recipes);
     receive();
     EXPECT_EQ(namesInLibrary(), QStringList({ "Bread", "Soup" }));
+}
+
+// A photo arrives as the library keeps pictures (JPEG 2000, its longer side KRMaxImageSize),
+// whatever thread prepared it, and its file goes once the recipe is saved.
+TEST_F(QLMDropboxControllerLibraryTest, AReceivedPhotoIsKeptAsTheLibraryKeepsPictures)
+{
+    const QVariantList recipes { sentRecipe("Soup", 9) };
+    ASSERT_TRUE(context->save());
+    leave(recipes);
+    QImage photo(640, 480, QImage::Format_RGB32);
+    photo.fill(Qt::darkYellow);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(photo.save(&buffer, "JPEG"));
+    const QString pictures = root + "/Kitchora/Devices/Mac/Recipes/Images";
+    QDir().mkpath(pictures);
+    QFile file(pictures + "/9-imageData.jpg");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(jpeg);
+    file.close();
+
+    EXPECT_EQ(receive(), 1);
+    const QList<ManagedObject*> soups = library->objectsForKey("recipes");
+    ASSERT_EQ(soups.size(), 1);
+    EXPECT_TRUE(soups.first()->valueForKey("hasImage").toBool());
+    const QByteArray stored = soups.first()->valueForKeyPath("image.data").toByteArray();
+    EXPECT_TRUE(stored.startsWith(Jpeg2000::jp2Signature()));
+    const QImage kept = ImageCoding::imageFromData(stored);
+    EXPECT_EQ(std::max(kept.width(), kept.height()), int(KRMaxImageSize));
+    EXPECT_FALSE(context->hasChanges());
+    EXPECT_EQ(QDir(pictures).entryList(QDir::Files), QStringList());
 }

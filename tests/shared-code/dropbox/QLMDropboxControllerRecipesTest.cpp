@@ -338,3 +338,20 @@ TEST_F(QLMDropboxControllerRecipesTest, AKillBetweenReadingAndSavingLosesNothing
     EXPECT_EQ(received, QStringList({ "A", "B", "C" }));
     EXPECT_EQ(names(device("Mac") + "/Recipes"), QStringList());
 }
+
+// A picture that cannot be fetched holds nothing up: its recipe arrives without it, and the
+// picture stays for the next poll while the recipe's file goes.
+TEST_F(QLMDropboxControllerRecipesTest, APictureThatDoesNotLoadStaysAndItsRecipeStillArrives)
+{
+    auto mac = computer("Mac", "OURS");
+    writePlist(
+        device("Mac") + "/Recipes/Recipes.plist", QVariantList { recipe("Soup", 42), recipe("Tea", 43) });
+    write(device("Mac") + "/Recipes/Images/42-imageData.jpg", "soup-jpeg");
+    write(device("Mac") + "/Recipes/Images/43-imageData.jpg", "tea-jpeg");
+    session->faults().failNext(1, DBOperation::LoadFile, device("Mac") + "/Recipes/Images/42-imageData.jpg");
+    QStringList received = receive(*mac);
+    received.sort();
+    EXPECT_EQ(received, QStringList({ "Soup", "Tea+tea-jpeg" }));
+    EXPECT_EQ(names(device("Mac") + "/Recipes"), QStringList({ "Images" }));
+    EXPECT_EQ(names(device("Mac") + "/Recipes/Images"), QStringList({ "42-imageData.jpg" }));
+}
