@@ -45,6 +45,20 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+namespace
+{
+
+// A column whose children meet edge to edge, as the chrome's dividers expect.
+QVBoxLayout* flushColumn(QWidget* owner)
+{
+    auto* layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+} // namespace
+
 MainWindow::MainWindow(KitchoraController& controller, QWidget* parent)
     : PolishedWindow(parent)
     , m_controller(controller)
@@ -123,9 +137,7 @@ void MainWindow::buildPanes()
 
     // Middle: the header over the recipe list or the grocery lists.
     auto* middlePane = new QWidget;
-    auto* middleLayout = new QVBoxLayout(middlePane);
-    middleLayout->setContentsMargins(0, 0, 0, 0);
-    middleLayout->setSpacing(0);
+    auto* middleLayout = flushColumn(middlePane);
     m_tableHeader = new PolishedHeader;
     middleLayout->addWidget(m_tableHeader);
     RecipeArrayController::Outlets outlets;
@@ -172,9 +184,7 @@ void MainWindow::buildPanes()
             m_recipeCount->setText(recipeCountText());
     });
     auto* recipeListPane = new QWidget;
-    auto* recipeListLayout = new QVBoxLayout(recipeListPane);
-    recipeListLayout->setContentsMargins(0, 0, 0, 0);
-    recipeListLayout->setSpacing(0);
+    auto* recipeListLayout = flushColumn(recipeListPane);
     recipeListLayout->addWidget(m_recipeTableView, 1);
     recipeListLayout->addWidget(m_recipeCount);
     m_groceryListsContainer = new QWidget;
@@ -188,8 +198,7 @@ void MainWindow::buildPanes()
     });
     m_viewerBackground->addWidget(m_dropboxInfoView);
     m_viewerBackgroundView = new BackgroundView;
-    auto* viewerLayout = new QVBoxLayout(m_viewerBackgroundView);
-    viewerLayout->setContentsMargins(0, 0, 0, 0);
+    auto* viewerLayout = flushColumn(m_viewerBackgroundView);
     viewerLayout->addWidget(m_viewerBackground);
     middleLayout->addWidget(m_viewerBackgroundView, 1);
     middlePane->setMinimumWidth(int(RecipeTableViewMinWidth));
@@ -231,9 +240,7 @@ void MainWindow::buildPanes()
 
     // The content leaves the bottom edge to the bar with the buttons.
     auto* content = new QWidget;
-    auto* contentLayout = new QVBoxLayout(content);
-    contentLayout->setContentsMargins(0, 0, 0, 0);
-    contentLayout->setSpacing(0);
+    auto* contentLayout = flushColumn(content);
     contentLayout->addWidget(m_mainSplitter, 1);
     contentLayout->addWidget(m_bottomBar);
     setCentralWidget(content);
@@ -497,8 +504,7 @@ void MainWindow::setGroceryListPane(GroceryListPane* pane)
     if (!pane || m_groceryListPane)
         return;
     m_groceryListPane = pane;
-    auto* layout = new QVBoxLayout(m_groceryListsContainer);
-    layout->setContentsMargins(0, 0, 0, 0);
+    auto* layout = flushColumn(m_groceryListsContainer);
     layout->addWidget(pane);
     m_recipeViewerStack = new QStackedWidget;
     m_recipeViewerStack->setMinimumWidth(int(RecipeViewerMinWidth));
