@@ -27,6 +27,8 @@ OFTrie::~OFTrie() = default;
 
 char16_t OFTrie::foldedCharacter(char16_t character)
 {
+    if (character < 128)
+        return character >= u'A' && character <= u'Z' ? char16_t(character + (u'a' - u'A')) : character;
     // Through upper case first, so that letters with several lower-case forms (ſ, ς, ı) meet
     // their usual one.
     return char16_t(QChar::toLower(QChar::toUpper(char32_t(character))));
@@ -149,6 +151,19 @@ bool OFTrie::addBucket(std::unique_ptr<OFTrieBucket> bucket, QStringView string)
         stored->setRemainingLower(lower.data() + p + 1, upper + p + 1, length - p - 1);
     else
         stored->setRemainingLower(nullptr, nullptr, 0);
+
+    // Only the nodes on the key's way changed, and with them what goes on from them by "s" or
+    // "es" (a node two above a change is on the way too).
+    OFTrieNode* on = m_head.get();
+    for (qsizetype q = 0;; ++q) {
+        on->setPluralKeys(quint8((bucketBelow(*on, u"s") ? OFTrieNode::PluralS : 0)
+            | (bucketBelow(*on, u"es") ? OFTrieNode::PluralES : 0)));
+        const OFTrieChild* child = q < length ? on->childForCharacter(lower[q]) : nullptr;
+        OFTrieNode* next = child ? OFTrieNode::nodeOf(*child) : nullptr;
+        if (!next)
+            break;
+        on = next;
+    }
     return true;
 }
 
@@ -265,9 +280,13 @@ QList<OFTrieBucket*> OFTrie::bucketsHeldByText(QStringView text) const
     std::vector<std::pair<std::u16string, OFTrieBucket*>> found;
     std::u16string key;
     const auto fold = [this](char16_t c) { return m_caseSensitive ? c : foldedCharacter(c); };
-    const auto keep = [&](OFTrieBucket* bucket, std::u16string full) {
-        if (bucket)
+    // The key is only spelled out for a bucket found.
+    const auto keep = [&](OFTrieBucket* bucket, std::u16string_view ending) {
+        if (bucket) {
+            std::u16string full = key;
+            full += ending;
             found.emplace_back(std::move(full), bucket);
+        }
     };
     const qsizetype size = text.size();
     for (qsizetype start = 0; start < size; ++start) {
@@ -277,12 +296,13 @@ QList<OFTrieBucket*> OFTrie::bucketsHeldByText(QStringView text) const
             // Keys that end here, and those that end here but for their plural ending; a key
             // ending in "es" is held by the text without both letters.
             if (const OFTrieChild* ending = node->childForCharacter(0))
-                keep(OFTrieNode::bucketOf(*ending), key);
+                keep(OFTrieNode::bucketOf(*ending), {});
             // An empty stem holds nothing.
             if (!key.empty()) {
-                if (key.back() != u'e')
-                    keep(bucketBelow(*node, u"s"), key + u"s");
-                keep(bucketBelow(*node, u"es"), key + u"es");
+                if (key.back() != u'e' && node->hasPluralKey(OFTrieNode::PluralS))
+                    keep(bucketBelow(*node, u"s"), u"s");
+                if (node->hasPluralKey(OFTrieNode::PluralES))
+                    keep(bucketBelow(*node, u"es"), u"es");
             }
             if (p >= size)
                 break;
@@ -300,26 +320,33 @@ QList<OFTrieBucket*> OFTrie::bucketsHeldByText(QStringView text) const
             }
             // A bucket: the key is what was walked, the edge and the bucket's rest.
             OFTrieBucket* bucket = OFTrieNode::bucketOf(*child);
-            std::u16string full = key;
-            full += edge;
-            full.append(bucket->lowerCharacters(), std::size_t(bucket->remainingLength()));
+            const std::size_t walked = key.size();
+            const std::size_t fullSize = walked + 1 + std::size_t(bucket->remainingLength());
+            const char16_t* rest = bucket->lowerCharacters();
+            const auto fullAt = [&](std::size_t i) {
+                return i < walked ? key[i] : i == walked ? edge : rest[i - walked - 1];
+            };
             // How much of the key the text must hold: all of it, or all but its plural ending
             // (when that ending lies within the rest; shorter stems were tried at the node).
-            std::size_t needed = full.size();
-            if (full.size() >= 2 && full.compare(full.size() - 2, 2, u"es") == 0)
+            std::size_t needed = fullSize;
+            if (fullSize >= 2 && fullAt(fullSize - 2) == u'e' && fullAt(fullSize - 1) == u's')
                 needed -= 2;
-            else if (!full.empty() && full.back() == u's')
+            else if (fullAt(fullSize - 1) == u's')
                 needed -= 1;
-            std::size_t matched = key.size() + 1;
+            std::size_t matched = walked + 1;
             qsizetype q = p + 1;
-            while (matched < full.size() && q < size
-                && sameCharacter(text[q].unicode(), *bucket, qsizetype(matched - key.size() - 1))) {
+            while (matched < fullSize && q < size
+                && sameCharacter(text[q].unicode(), *bucket, qsizetype(matched - walked - 1))) {
                 ++matched;
                 ++q;
             }
             // A stem no longer than what was walked was tried at the node; an empty one holds nothing.
-            if (matched == full.size() || (needed > key.size() && matched >= needed))
+            if (matched == fullSize || (needed > walked && matched >= needed)) {
+                std::u16string full = key;
+                full += edge;
+                full.append(rest, std::size_t(bucket->remainingLength()));
                 found.emplace_back(std::move(full), bucket);
+            }
             break;
         }
     }
