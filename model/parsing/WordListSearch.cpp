@@ -8,6 +8,19 @@
 namespace
 {
 
+quint32 bitCount(quint64 v)
+{
+#if defined(__POPCNT__)
+    return quint32(__builtin_popcountll(v));
+#else
+    // Without the instruction the library call costs more than counting here.
+    v = v - ((v >> 1) & 0x5555555555555555ULL);
+    v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+    v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return quint32((v * 0x0101010101010101ULL) >> 56);
+#endif
+}
+
 // Nodes with more edges than this are bisected, smaller ones read in order.
 constexpr quint32 fewEdges = 8;
 
@@ -48,8 +61,11 @@ WordListSearch::WordListSearch(const QStringList& words)
         Node& node = m_nodes[n];
         node.firstEdge = quint32(m_edges.size());
         node.edgeCount = quint32(built[n].edges.size());
-        for (const auto& [unit, child] : built[n].edges)
+        for (const auto& [unit, child] : built[n].edges) {
             m_edges.push_back({ unit, child });
+            if (unit < 128)
+                node.ascii[unit >> 6] |= quint64(1) << (unit & 63);
+        }
         node.firstWord = quint32(m_wordsEnding.size());
         node.wordCount = quint32(built[n].words.size());
         m_wordsEnding.insert(m_wordsEnding.end(), built[n].words.begin(), built[n].words.end());
@@ -129,6 +145,14 @@ void WordListSearch::fold(QStringView text, Folded& folded)
 
 quint32 WordListSearch::childOf(const Node& node, char16_t unit) const
 {
+    if (unit < 128) {
+        const quint64 bit = quint64(1) << (unit & 63);
+        const quint64 half = node.ascii[unit >> 6];
+        if (!(half & bit))
+            return 0;
+        const qsizetype index = (unit < 64 ? 0 : bitCount(node.ascii[0])) + bitCount(half & (bit - 1));
+        return m_edges[node.firstEdge + index].node;
+    }
     const Edge* begin = m_edges.data() + node.firstEdge;
     const Edge* end = begin + node.edgeCount;
     if (node.edgeCount <= fewEdges) {

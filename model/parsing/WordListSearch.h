@@ -53,6 +53,7 @@ public:
 
 private:
     struct Node {
+        quint64 ascii[2] = { 0, 0 }; // which ASCII units have an edge: they come first, in order
         quint32 firstEdge = 0;
         quint32 edgeCount = 0;
         quint32 firstWord = 0; // into m_wordsEnding

@@ -40,12 +40,8 @@ char16_t OFTrie::upperCharacter(char16_t folded)
     return foldedCharacter(upper) == folded ? upper : folded;
 }
 
-const OFTrieChild* OFTrie::childFor(const OFTrieNode& node, char16_t character) const
+const OFTrieChild* OFTrie::childForFolded(const OFTrieNode& node, char16_t character) const
 {
-    if (const OFTrieChild* child = node.childForCharacter(character))
-        return child;
-    if (m_caseSensitive)
-        return nullptr;
     const char16_t folded = foldedCharacter(character);
     return folded == character ? nullptr : node.childForCharacter(folded);
 }
