@@ -4,8 +4,11 @@
 #include "ArraySearch.h"
 #include "DecimalAndFractionCharacters.h"
 #include "IsEmpty.h"
+#include "TextIds.h"
+#include "WordListSearch.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -87,7 +90,7 @@ public:
         m_searchEachTime = std::any_of(patterns.begin(), patterns.end(),
             [](const QString& pattern) { return pattern.contains(LineText::mark, Qt::CaseInsensitive); });
         if (!m_searchEachTime)
-            m_occurrences = ArraySearch::occurrencesOfElements(text.work(), patterns);
+            m_occurrences = WordListSearch::occurrencesOfEach(text.work(), patterns);
         m_lengths.reserve(patterns.size());
         for (const QString& pattern : patterns)
             m_lengths.append(pattern.size());
@@ -115,12 +118,12 @@ public:
 private:
     qsizetype patternOf(QStringList& patterns, const QString& pattern)
     {
-        auto it = m_patternIds.constFind(pattern);
-        if (it == m_patternIds.constEnd()) {
-            it = m_patternIds.insert(pattern, patterns.size());
+        qsizetype id = m_patternIds.find(pattern);
+        if (id < 0) {
             patterns.append(pattern);
+            id = m_patternIds.add(patterns.last());
         }
-        return *it;
+        return id;
     }
 
     qsizetype firstOf(qsizetype pattern)
@@ -143,7 +146,7 @@ private:
     LineText& m_text;
     std::vector<bool> m_masked;
     QList<std::pair<qsizetype, qsizetype>> m_mentions; // name and stem pattern, -1 for no stem
-    QHash<QString, qsizetype> m_patternIds;
+    TextIds m_patternIds;
     QStringList m_patterns;
     QList<qsizetype> m_lengths;
     QList<QList<qsizetype>> m_occurrences;
@@ -235,7 +238,7 @@ void removeUnitName(Rest& rest, const QString& name)
 // ending) by a blank, a period, a slash or the end; at one place the longest name, then the first
 // in the list. With `firstWordOnly`, only a name at the stretch's first word counts. The range
 // holds the ending; *nameLength is the name's own length.
-Range firstUnitIn(const QString& work, qsizetype from, qsizetype to, const QStringList& unitNames,
+Range firstUnitIn(const QString& work, qsizetype from, qsizetype to, const WordListSearch& units,
     bool firstWordOnly, qsizetype* nameLength)
 {
     if (to <= from)
@@ -243,22 +246,27 @@ Range firstUnitIn(const QString& work, qsizetype from, qsizetype to, const QStri
     qsizetype firstWord = from;
     while (firstWord < to && work.at(firstWord).isSpace())
         ++firstWord;
-    const QList<QList<qsizetype>> occurrences
-        = ArraySearch::occurrencesOfElements(QStringView(work).mid(from, to - from), unitNames);
+    WordListSearch::Folded folded;
+    WordListSearch::fold(QStringView(work).mid(from, to - from), folded);
+    const QStringView foldedView(folded.constData(), folded.size());
+    // Only a name that starts a word counts.
+    std::vector<WordListSearch::Hit> hits;
+    for (qsizetype at = from; at < to; ++at) {
+        if ((!firstWordOnly || at == firstWord) && (at == 0 || !work.at(at - 1).isLetter()))
+            units.occurrencesAt(foldedView, at - from, hits);
+    }
     struct Candidate {
         qsizetype at;
         qsizetype length;
         qsizetype index;
     };
     std::vector<Candidate> candidates;
-    for (qsizetype i = 0; i < unitNames.size(); ++i) {
-        for (qsizetype offset : occurrences.at(i)) {
-            const qsizetype at = from + offset;
-            if (firstWordOnly && at != firstWord)
-                continue;
-            if (at == 0 || !work.at(at - 1).isLetter())
-                candidates.push_back({ at, unitNames.at(i).size(), i });
-        }
+    for (const WordListSearch::Hit& hit : hits) {
+        const qsizetype at = from + hit.at;
+        if (firstWordOnly && at != firstWord)
+            continue;
+        if (at == 0 || !work.at(at - 1).isLetter())
+            candidates.push_back({ at, units.wordLength(hit.word), hit.word });
     }
     std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
         if (a.at != b.at)
@@ -280,6 +288,62 @@ Range firstUnitIn(const QString& work, qsizetype from, qsizetype to, const QStri
         }
     }
     return { Range::NotFound, 0 };
+}
+
+// What ArraySearch::successiveRangesOfElementsOfArray answers: the longest word at a word start
+// (the first in the list of equal ones, at its first place) taken and masked with the mark, again
+// and again. A short line holds few occurrences, so each hit is the best of those that still
+// count; masking only takes occurrences away and makes word starts, since the mark is no letter
+// and in no word.
+QList<Range> successiveHits(const QString& text, const WordListSearch& search, QChar mark)
+{
+    constexpr qsizetype shortText = 256;
+    if (text.size() > shortText || mark.isLetter() || search.anyWordContains(mark))
+        return ArraySearch::successiveRangesOfElementsOfArray(text, search.words(), mark);
+    WordListSearch::Folded folded;
+    WordListSearch::fold(text, folded);
+    const QStringView foldedView(folded.constData(), folded.size());
+    // Only an occurrence at a word start can be taken, or one right after a taken one, which
+    // is an occurrence too: the places after the ends of occurrences found so far.
+    QVarLengthArray<bool, 256> afterOccurrence(text.size() + 1);
+    std::fill(afterOccurrence.begin(), afterOccurrence.end(), false);
+    std::vector<WordListSearch::Hit> hits;
+    for (qsizetype start = 0; start < text.size(); ++start) {
+        if (start > 0 && !afterOccurrence[start] && text.at(start - 1).isLetter())
+            continue;
+        const std::size_t before = hits.size();
+        search.occurrencesAt(foldedView, start, hits);
+        for (std::size_t h = before; h < hits.size(); ++h)
+            afterOccurrence[start + search.wordLength(hits[h].word)] = true;
+    }
+    QList<Range> taken;
+    if (hits.empty())
+        return taken;
+    QVarLengthArray<bool, 256> masked(text.size());
+    std::fill(masked.begin(), masked.end(), false);
+    for (;;) {
+        const WordListSearch::Hit* best = nullptr;
+        qsizetype bestLength = 0;
+        for (const WordListSearch::Hit& hit : hits) {
+            const qsizetype length = search.wordLength(hit.word);
+            if (best
+                && (length < bestLength
+                    || (length == bestLength
+                        && (hit.word > best->word || (hit.word == best->word && hit.at > best->at)))))
+                continue;
+            if (hit.at > 0 && !masked[hit.at - 1] && text.at(hit.at - 1).isLetter())
+                continue;
+            if (std::any_of(
+                    masked.begin() + hit.at, masked.begin() + hit.at + length, [](bool m) { return m; }))
+                continue;
+            best = &hit;
+            bestLength = length;
+        }
+        if (!best)
+            return taken;
+        taken.append({ best->at, bestLength });
+        std::fill(masked.begin() + best->at, masked.begin() + best->at + bestLength, true);
+    }
 }
 
 // Whether the text between two ingredients makes the second an alternative to the first or a
@@ -328,6 +392,8 @@ IngredientLineParser::IngredientLineParser(
     : m_modifiers(std::move(modifiers))
     , m_unitNames(std::move(unitNames))
     , m_knownIngredients(std::move(knownIngredients))
+    , m_modifierSearch(WordListSearch::of(m_modifiers))
+    , m_unitSearch(WordListSearch::of(m_unitNames))
 {
 }
 
@@ -355,8 +421,7 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
     }
 
     // Modifiers, longest first, each masked as found so the next search cannot find it again.
-    for (const Range& hit :
-        ArraySearch::successiveRangesOfElementsOfArray(text.work(), m_modifiers, LineText::mark)) {
+    for (const Range& hit : successiveHits(text.work(), *m_modifierSearch, LineText::mark)) {
         result.modifiers.append(line.mid(hit.location, hit.length));
         text.mask(hit, true, LineText::Kind::Modifier);
         result.modifierRange = hit;
@@ -427,7 +492,7 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
         }
     }
     qsizetype nameLength = 0;
-    Range unit = firstUnitIn(work, headStart, headEnd, m_unitNames, false, &nameLength);
+    Range unit = firstUnitIn(work, headStart, headEnd, *m_unitSearch, false, &nameLength);
     if (unit.location == Range::NotFound) {
         qsizetype last = headEnd - 1;
         while (last >= headStart && work.at(last).isSpace())
@@ -448,7 +513,7 @@ IngredientLineParser::Result IngredientLineParser::parse(const QString& line) co
                 qsizetype to = from;
                 while (to < work.size() && text.kindAt(to) == LineText::Kind::None)
                     ++to;
-                unit = firstUnitIn(work, from, to, m_unitNames, true, &nameLength);
+                unit = firstUnitIn(work, from, to, *m_unitSearch, true, &nameLength);
             }
         }
     }

@@ -6,6 +6,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
+
+class WordListSearch;
 
 // Reads one ingredient line ("2 1/2 cups finely chopped onions") into its parts: the amount, the
 // unit, the modifier words and the ingredient, each with the stretch of the line it came from.
@@ -75,4 +78,7 @@ private:
     QStringList m_modifiers;
     QStringList m_unitNames;
     ParsingEngine::KnownIngredients m_knownIngredients;
+    // The word lists made ready for search once, not for every line.
+    std::shared_ptr<const WordListSearch> m_modifierSearch;
+    std::shared_ptr<const WordListSearch> m_unitSearch;
 };

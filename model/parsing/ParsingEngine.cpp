@@ -8,11 +8,14 @@
 #include "KRTrieBucket.h"
 #include "KeyValueCoding.h"
 #include "KitchoraServices.h"
+#include "TextIds.h"
 #include "UnitsEngine.h"
+#include "WordListSearch.h"
 
 #include <QHash>
-#include <QSet>
+#include <QVarLengthArray>
 #include <algorithm>
+#include <array>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -107,21 +110,36 @@ bool leadingIntegerIsNonZero(QStringView text)
     return false;
 }
 
-// The words of a list as a set, kept for the list last asked for on this thread: the parser asks
-// with the same unit names for every line. A list that shares the kept copy's data is that list
-// unchanged (a change would have detached it).
-const QSet<QString>& setOfWords(const QStringList& words)
+// Punctuation or white space: what separates words.
+bool separatesWords(QChar c)
 {
-    thread_local QStringList kept;
-    thread_local QSet<QString> set;
-    thread_local bool made = false;
-    if (!made || kept.constData() != words.constData() || kept.size() != words.size()) {
-        if (!made || kept != words)
-            set = QSet<QString>(words.begin(), words.end());
-        kept = words;
-        made = true;
+    // ASCII from a table made by the same tests.
+    static const std::array<bool, 128> ascii = [] {
+        std::array<bool, 128> table {};
+        for (char16_t u = 0; u < 128; ++u)
+            table[u] = QChar(u).isPunct() || QChar(u).isSpace();
+        return table;
+    }();
+    const char16_t u = c.unicode();
+    return u < 128 ? ascii[u] : c.isPunct() || c.isSpace();
+}
+
+// The words of wordsInString, as views of the text.
+std::vector<QStringView> wordViews(QStringView text)
+{
+    std::vector<QStringView> words;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool separator = i == text.size() || separatesWords(text.at(i));
+        if (!separator) {
+            if (start < 0)
+                start = i;
+        } else if (start >= 0) {
+            words.push_back(text.mid(start, i - start));
+            start = -1;
+        }
     }
-    return set;
+    return words;
 }
 
 bool isBlank(QStringView line)
@@ -526,17 +544,8 @@ Range ParsingEngine::rangeOfDirectionsBlockInString(const QString& text) const
 QStringList ParsingEngine::wordsInString(const QString& text)
 {
     QStringList words;
-    qsizetype start = -1;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool separator = i == text.size() || text.at(i).isPunct() || text.at(i).isSpace();
-        if (!separator) {
-            if (start < 0)
-                start = i;
-        } else if (start >= 0) {
-            words.append(text.mid(start, i - start));
-            start = -1;
-        }
-    }
+    for (const QStringView word : wordViews(text))
+        words.append(word.toString());
     return words;
 }
 
@@ -550,13 +559,22 @@ QStringList ParsingEngine::unitNamesInString(const QString& text)
 QStringList ParsingEngine::unitNamesInString(const QString& text, const QStringList& unitNames)
 {
     QStringList found;
-    // All names in one pass over the text: there are many of them.
-    const QList<QList<qsizetype>> occurrences = ArraySearch::occurrencesOfElements(text, unitNames);
-    for (qsizetype i = 0; i < unitNames.size(); ++i) {
-        const QString& name = unitNames.at(i);
-        if (occurrences.at(i).isEmpty())
+    if (text.isEmpty())
+        return found;
+    // All names in one walk over the text: there are many of them. The walk meets places in
+    // order, so a name's first hit is its first occurrence.
+    const std::shared_ptr<const WordListSearch> search = WordListSearch::of(unitNames);
+    WordListSearch::Folded folded;
+    WordListSearch::fold(text, folded);
+    std::vector<WordListSearch::Hit> hits;
+    search->occurrences(QStringView(folded.constData(), folded.size()), hits);
+    std::stable_sort(hits.begin(), hits.end(),
+        [](const WordListSearch::Hit& a, const WordListSearch::Hit& b) { return a.word < b.word; });
+    for (std::size_t i = 0; i < hits.size(); ++i) {
+        if (i > 0 && hits[i].word == hits[i - 1].word)
             continue;
-        const qsizetype at = occurrences.at(i).first();
+        const QString& name = unitNames.at(hits[i].word);
+        const qsizetype at = hits[i].at;
         // Only the first occurrence is tried: inside a word ("pinch" for "inch") it names nothing.
         if (at > 0 && text.at(at - 1).isLetter())
             continue;
@@ -627,13 +645,15 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
 {
     if ((!known.namesBeginningWith && !known.namesHeldBy) || !known.nameForKey || text.isEmpty())
         return {};
-    const QStringList words = wordsInString(text);
-    const QSet<QString>& unitSet = setOfWords(unitNames);
-    const auto isUnit = [&](const QString& word) { return unitSet.contains(word); };
     // The names the text holds, when the lookups can tell them at once.
     std::optional<QStringList> namesInText;
-    if (known.namesHeldBy)
+    if (known.namesHeldBy) {
         namesInText = known.namesHeldBy(text);
+        if (namesInText->isEmpty())
+            return {};
+    }
+    const std::vector<QStringView> words = wordViews(text);
+    const std::shared_ptr<const WordListSearch> units = WordListSearch::of(unitNames);
     // A short text is searched for each name as it comes; a long one once for all of them.
     const bool searchEachName = !namesInText && text.size() <= 256;
     const auto textHolds = [&](const QString& name) {
@@ -644,41 +664,43 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
 
     // Every known name that begins with a word of the text, asked for once for each distinct
     // prefix; the prefixes in the order the words give them.
-    QHash<QString, qsizetype> prefixIds;
-    QList<QList<qsizetype>> namesOfPrefix;
-    QList<qsizetype> prefixSequence;
-    QHash<QString, qsizetype> nameIds;
+    TextIds prefixIds;
+    // The names of each prefix: prefixNames from namesOfPrefix[id].first, .second of them.
+    QVarLengthArray<std::pair<qsizetype, qsizetype>, 32> namesOfPrefix;
+    QVarLengthArray<qsizetype, 64> prefixNames;
+    QVarLengthArray<qsizetype, 64> prefixSequence;
+    TextIds nameIds;
     QStringList names;
-    const auto addPrefix = [&](const QString& prefix) {
-        auto it = prefixIds.constFind(prefix);
-        if (it == prefixIds.constEnd()) {
-            QList<qsizetype> ids;
-            QStringList beginning;
+    const auto addPrefix = [&](QStringView prefix) {
+        qsizetype id = prefixIds.find(prefix);
+        if (id < 0) {
+            const qsizetype first = prefixNames.size();
+            const auto addName = [&](const QString& name) {
+                if (name.isEmpty() || (searchEachName && !textHolds(name)))
+                    return;
+                qsizetype named = nameIds.find(name);
+                if (named < 0) {
+                    names.append(name);
+                    named = nameIds.add(names.last());
+                }
+                prefixNames.append(named);
+            };
             if (namesInText) {
                 for (const QString& name : *namesInText) {
                     if (name.startsWith(prefix, Qt::CaseInsensitive))
-                        beginning.append(name);
+                        addName(name);
                 }
             } else {
-                beginning = known.namesBeginningWith(prefix);
+                for (const QString& name : known.namesBeginningWith(prefix.toString()))
+                    addName(name);
             }
-            for (const QString& name : beginning) {
-                if (name.isEmpty() || (searchEachName && !textHolds(name)))
-                    continue;
-                auto named = nameIds.constFind(name);
-                if (named == nameIds.constEnd()) {
-                    named = nameIds.insert(name, names.size());
-                    names.append(name);
-                }
-                ids.append(*named);
-            }
-            it = prefixIds.insert(prefix, namesOfPrefix.size());
-            namesOfPrefix.append(ids);
+            id = prefixIds.add(prefix);
+            namesOfPrefix.append({ first, prefixNames.size() - first });
         }
-        prefixSequence.append(*it);
+        prefixSequence.append(id);
     };
-    for (const QString& word : words) {
-        if (isUnit(word))
+    for (const QStringView word : words) {
+        if (units->containsWord(word))
             continue;
         addPrefix(word);
         // A plural word begins no singular name ("onions" and "onion"): try it without its ending.
@@ -691,31 +713,33 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
         return {};
 
     // Each name and its stem is a pattern, found in the text once.
-    QHash<QString, qsizetype> patternIds;
+    TextIds patternIds;
     QStringList patterns;
     const auto patternOf = [&](const QString& pattern) -> qsizetype {
         if (pattern.isEmpty())
             return -1;
-        auto it = patternIds.constFind(pattern);
-        if (it == patternIds.constEnd()) {
-            it = patternIds.insert(pattern, patterns.size());
+        qsizetype id = patternIds.find(pattern);
+        if (id < 0) {
             patterns.append(pattern);
+            id = patternIds.add(patterns.last());
         }
-        return *it;
+        return id;
     };
-    QList<qsizetype> namePattern(names.size());
-    QList<qsizetype> stemPattern(names.size());
+    QVarLengthArray<qsizetype, 16> namePattern(names.size());
+    QVarLengthArray<qsizetype, 16> stemPattern(names.size());
     for (qsizetype i = 0; i < names.size(); ++i) {
         namePattern[i] = patternOf(names.at(i));
         stemPattern[i] = patternOf(singularStem(names.at(i)));
     }
-    const QList<QList<qsizetype>> occurrences = ArraySearch::occurrencesOfElements(text, patterns);
+    const QList<QList<qsizetype>> occurrences = WordListSearch::occurrencesOfEach(text, patterns);
 
     // The names the text holds, in full or without its plural ending, once for each word that
     // begins them; longer names first.
-    QList<qsizetype> candidates;
+    QVarLengthArray<qsizetype, 32> candidates;
     for (qsizetype prefix : prefixSequence) {
-        for (qsizetype name : namesOfPrefix.at(prefix)) {
+        const auto [first, count] = namesOfPrefix.at(prefix);
+        for (qsizetype k = first; k < first + count; ++k) {
+            const qsizetype name = prefixNames.at(k);
             if (searchEachName || !occurrences.at(namePattern.at(name)).isEmpty()
                 || (stemPattern.at(name) >= 0 && !occurrences.at(stemPattern.at(name)).isEmpty()))
                 candidates.append(name);
@@ -728,7 +752,8 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
     // which is the text with the claimed places removed.
     ClaimedText rest(text, patterns, occurrences);
     QList<KnownMention> mentions;
-    QHash<qsizetype, std::optional<QString>> heldNames;
+    // The name held under each candidate's key, asked for once: unknown, none, or the name.
+    QVarLengthArray<std::optional<std::optional<QString>>, 16> heldNames(names.size());
     for (qsizetype name : candidates) {
         std::optional<ClaimedText::Place> place = rest.firstPlaceOf(namePattern.at(name));
         if (!place) {
@@ -738,9 +763,9 @@ QList<ParsingEngine::KnownMention> ParsingEngine::knownIngredientsInString(
         }
         if (!place)
             continue;
-        auto held = heldNames.constFind(name);
-        if (held == heldNames.constEnd())
-            held = heldNames.insert(name, known.nameForKey(names.at(name)));
+        std::optional<std::optional<QString>>& held = heldNames[name];
+        if (!held)
+            held = known.nameForKey(names.at(name));
         if (!*held)
             continue;
         mentions.append({ names.at(name), **held });

@@ -27,6 +27,8 @@ OFTrie::~OFTrie() = default;
 
 char16_t OFTrie::foldedCharacter(char16_t character)
 {
+    if (character < 128)
+        return character >= u'A' && character <= u'Z' ? char16_t(character + (u'a' - u'A')) : character;
     // Through upper case first, so that letters with several lower-case forms (ſ, ς, ı) meet
     // their usual one.
     return char16_t(QChar::toLower(QChar::toUpper(char32_t(character))));
@@ -38,12 +40,8 @@ char16_t OFTrie::upperCharacter(char16_t folded)
     return foldedCharacter(upper) == folded ? upper : folded;
 }
 
-const OFTrieChild* OFTrie::childFor(const OFTrieNode& node, char16_t character) const
+const OFTrieChild* OFTrie::childForFolded(const OFTrieNode& node, char16_t character) const
 {
-    if (const OFTrieChild* child = node.childForCharacter(character))
-        return child;
-    if (m_caseSensitive)
-        return nullptr;
     const char16_t folded = foldedCharacter(character);
     return folded == character ? nullptr : node.childForCharacter(folded);
 }
@@ -149,6 +147,19 @@ bool OFTrie::addBucket(std::unique_ptr<OFTrieBucket> bucket, QStringView string)
         stored->setRemainingLower(lower.data() + p + 1, upper + p + 1, length - p - 1);
     else
         stored->setRemainingLower(nullptr, nullptr, 0);
+
+    // Only the nodes on the key's way changed, and with them what goes on from them by "s" or
+    // "es" (a node two above a change is on the way too).
+    OFTrieNode* on = m_head.get();
+    for (qsizetype q = 0;; ++q) {
+        on->setPluralKeys(quint8((bucketBelow(*on, u"s") ? OFTrieNode::PluralS : 0)
+            | (bucketBelow(*on, u"es") ? OFTrieNode::PluralES : 0)));
+        const OFTrieChild* child = q < length ? on->childForCharacter(lower[q]) : nullptr;
+        OFTrieNode* next = child ? OFTrieNode::nodeOf(*child) : nullptr;
+        if (!next)
+            break;
+        on = next;
+    }
     return true;
 }
 
@@ -261,28 +272,46 @@ OFTrieBucket* OFTrie::bucketBelow(const OFTrieNode& node, std::u16string_view re
 
 QList<OFTrieBucket*> OFTrie::bucketsHeldByText(QStringView text) const
 {
-    // Each bucket found with its folded key, so that they can be put in the enumerator's order.
-    std::vector<std::pair<std::u16string, OFTrieBucket*>> found;
-    std::u16string key;
-    const auto fold = [this](char16_t c) { return m_caseSensitive ? c : foldedCharacter(c); };
-    const auto keep = [&](OFTrieBucket* bucket, std::u16string full) {
-        if (bucket)
-            found.emplace_back(std::move(full), bucket);
-    };
     const qsizetype size = text.size();
+    // The text folded as keys are stored: what a walk from a place has walked is the key so far.
+    QVarLengthArray<char16_t, 256> folded(size);
+    for (qsizetype i = 0; i < size; ++i)
+        folded[i] = m_caseSensitive ? text[i].unicode() : foldedCharacter(text[i].unicode());
+    // Each bucket found with its folded key, so that they can be put in the enumerator's order:
+    // the key is folded[start, start + length) followed by an ending.
+    struct Found {
+        OFTrieBucket* bucket;
+        qsizetype start;
+        qsizetype length;
+        const char16_t* ending;
+        qsizetype endingLength;
+
+        char16_t at(const char16_t* text, qsizetype i) const
+        {
+            return i < length ? text[start + i] : ending[i - length];
+        }
+        qsizetype size() const { return length + endingLength; }
+    };
+    QVarLengthArray<Found, 32> found;
     for (qsizetype start = 0; start < size; ++start) {
         const OFTrieNode* node = m_head.get();
-        key.clear();
         for (qsizetype p = start;; ++p) {
+            const qsizetype walked = p - start;
             // Keys that end here, and those that end here but for their plural ending; a key
             // ending in "es" is held by the text without both letters.
-            if (const OFTrieChild* ending = node->childForCharacter(0))
-                keep(OFTrieNode::bucketOf(*ending), key);
+            if (const OFTrieChild* ending = node->childForCharacter(0);
+                ending && OFTrieNode::bucketOf(*ending))
+                found.append({ OFTrieNode::bucketOf(*ending), start, walked, nullptr, 0 });
             // An empty stem holds nothing.
-            if (!key.empty()) {
-                if (key.back() != u'e')
-                    keep(bucketBelow(*node, u"s"), key + u"s");
-                keep(bucketBelow(*node, u"es"), key + u"es");
+            if (walked > 0) {
+                if (folded[p - 1] != u'e' && node->hasPluralKey(OFTrieNode::PluralS)) {
+                    if (OFTrieBucket* bucket = bucketBelow(*node, u"s"))
+                        found.append({ bucket, start, walked, u"s", 1 });
+                }
+                if (node->hasPluralKey(OFTrieNode::PluralES)) {
+                    if (OFTrieBucket* bucket = bucketBelow(*node, u"es"))
+                        found.append({ bucket, start, walked, u"es", 2 });
+                }
             }
             if (p >= size)
                 break;
@@ -292,42 +321,58 @@ QList<OFTrieBucket*> OFTrie::bucketsHeldByText(QStringView text) const
             const OFTrieChild* child = childFor(*node, character);
             if (!child)
                 break;
-            const char16_t edge = fold(character);
             if (const OFTrieNode* next = OFTrieNode::nodeOf(*child)) {
                 node = next;
-                key += edge;
                 continue;
             }
             // A bucket: the key is what was walked, the edge and the bucket's rest.
             OFTrieBucket* bucket = OFTrieNode::bucketOf(*child);
-            std::u16string full = key;
-            full += edge;
-            full.append(bucket->lowerCharacters(), std::size_t(bucket->remainingLength()));
+            const Found full { bucket, start, walked + 1, bucket->lowerCharacters(),
+                bucket->remainingLength() };
+            const qsizetype fullSize = full.size();
             // How much of the key the text must hold: all of it, or all but its plural ending
             // (when that ending lies within the rest; shorter stems were tried at the node).
-            std::size_t needed = full.size();
-            if (full.size() >= 2 && full.compare(full.size() - 2, 2, u"es") == 0)
+            qsizetype needed = fullSize;
+            if (fullSize >= 2 && full.at(folded.constData(), fullSize - 2) == u'e'
+                && full.at(folded.constData(), fullSize - 1) == u's')
                 needed -= 2;
-            else if (!full.empty() && full.back() == u's')
+            else if (full.at(folded.constData(), fullSize - 1) == u's')
                 needed -= 1;
-            std::size_t matched = key.size() + 1;
+            qsizetype matched = walked + 1;
             qsizetype q = p + 1;
-            while (matched < full.size() && q < size
-                && sameCharacter(text[q].unicode(), *bucket, qsizetype(matched - key.size() - 1))) {
+            while (matched < fullSize && q < size
+                && sameCharacter(text[q].unicode(), *bucket, matched - walked - 1)) {
                 ++matched;
                 ++q;
             }
             // A stem no longer than what was walked was tried at the node; an empty one holds nothing.
-            if (matched == full.size() || (needed > key.size() && matched >= needed))
-                found.emplace_back(std::move(full), bucket);
+            if (matched == fullSize || (needed > walked && matched >= needed))
+                found.append(full);
             break;
         }
     }
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
+    // In the order of the keys, then of the buckets; each pair once.
+    const char16_t* text16 = folded.constData();
+    const auto compare = [text16](const Found& a, const Found& b) {
+        const qsizetype common = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            const char16_t x = a.at(text16, i);
+            const char16_t y = b.at(text16, i);
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+        return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    };
+    std::sort(found.begin(), found.end(), [&](const Found& a, const Found& b) {
+        const int order = compare(a, b);
+        return order != 0 ? order < 0 : std::less<OFTrieBucket*>()(a.bucket, b.bucket);
+    });
     QList<OFTrieBucket*> buckets;
-    buckets.reserve(qsizetype(found.size()));
-    for (const auto& [folded, bucket] : found)
-        buckets.append(bucket);
+    buckets.reserve(found.size());
+    for (qsizetype i = 0; i < found.size(); ++i) {
+        if (i > 0 && found[i].bucket == found[i - 1].bucket && compare(found[i], found[i - 1]) == 0)
+            continue;
+        buckets.append(found[i].bucket);
+    }
     return buckets;
 }

@@ -67,7 +67,13 @@ public:
     static char16_t upperCharacter(char16_t folded);
 
 private:
-    const OFTrieChild* childFor(const OFTrieNode& node, char16_t character) const;
+    const OFTrieChild* childFor(const OFTrieNode& node, char16_t character) const
+    {
+        if (const OFTrieChild* child = node.childForCharacter(character))
+            return child;
+        return m_caseSensitive ? nullptr : childForFolded(node, character);
+    }
+    const OFTrieChild* childForFolded(const OFTrieNode& node, char16_t character) const;
     bool sameCharacter(char16_t query, const OFTrieBucket& bucket, qsizetype index) const;
     // Whether string from `from` on matches the bucket's rest: all of it, or only its beginning.
     bool restMatches(const OFTrieBucket& bucket, QStringView string, qsizetype from, bool wholeRest) const;

@@ -20,6 +20,7 @@ OFTrieNode::~OFTrieNode()
         pending.pop_back();
         if (node && node.use_count() == 1) {
             node->m_characters.clear();
+            node->m_ascii[0] = node->m_ascii[1] = 0;
             harvest(node->m_children);
         }
     }
@@ -35,5 +36,7 @@ void OFTrieNode::addChild(OFTrieChild child, char16_t character)
         return;
     }
     m_characters.insert(m_characters.begin() + index, character);
+    if (character < 128)
+        m_ascii[character >> 6] |= quint64(1) << (character & 63);
     m_children.insert(m_children.begin() + index, std::move(child));
 }

@@ -38,6 +38,15 @@ public:
     // The entry under character, or nullptr.
     const OFTrieChild* childForCharacter(char16_t character) const
     {
+        if (character < 128) {
+            // ASCII entries come first, in order, so an entry's index is the number of ASCII
+            // entries below it.
+            const quint64 bit = quint64(1) << (character & 63);
+            const quint64 half = m_ascii[character >> 6];
+            if (!(half & bit))
+                return nullptr;
+            return &m_children[(character < 64 ? 0 : bitCount(m_ascii[0])) + bitCount(half & (bit - 1))];
+        }
         const quint32 index = indexOfCharacter(character);
         if (index < quint32(m_characters.size()) && m_characters[index] == character)
             return &m_children[index];
@@ -45,6 +54,12 @@ public:
     }
     // Stores child under character, replacing what was there; a null child is ignored.
     void addChild(OFTrieChild child, char16_t character);
+
+    // Whether a key goes on from this node with just "s" (PluralS) or "es" (PluralES), as the
+    // trie last noted it; the trie notes it for each node a new key passes.
+    enum PluralKey : quint8 { PluralS = 1, PluralES = 2 };
+    bool hasPluralKey(PluralKey ending) const { return m_pluralKeys & ending; }
+    void setPluralKeys(quint8 endings) { m_pluralKeys = endings; }
 
     static OFTrieNode* nodeOf(const OFTrieChild& child)
     {
@@ -58,9 +73,26 @@ public:
     }
 
 private:
+    static quint32 bitCount(quint64 v)
+    {
+#if defined(__POPCNT__)
+        return quint32(__builtin_popcountll(v));
+#else
+        // Without the instruction the library call costs more than counting here.
+        v = v - ((v >> 1) & 0x5555555555555555ULL);
+        v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+        v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+        return quint32((v * 0x0101010101010101ULL) >> 56);
+#endif
+    }
+
     // Most nodes lead to one or two children, that is two or four entries with their twins:
     // those stay inside the node, so a lookup touches one allocation per level.
     static constexpr qsizetype InlineEntries = 4;
+    // Which ASCII code units have an entry: most lookups are answered without a search. First,
+    // beside the entries' header, so that a lookup reads one line of the node.
+    quint64 m_ascii[2] = { 0, 0 };
+    quint8 m_pluralKeys = 0;
     QVarLengthArray<char16_t, InlineEntries> m_characters;
     QVarLengthArray<OFTrieChild, InlineEntries> m_children;
 };
