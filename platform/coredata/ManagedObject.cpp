@@ -57,16 +57,22 @@ QVariant listVariant(const QList<ManagedObject*>& objects)
 
 void ManagedObject::Members::add(ManagedObject* object)
 {
-    if (set.contains(object))
+    if (contains(object))
         return;
-    set.insert(object);
     list.append(object);
+    if (!set.isEmpty())
+        set.insert(object);
+    else if (list.size() >= kIndexedFrom)
+        set = QSet<ManagedObject*>(list.cbegin(), list.cend());
 }
 
 void ManagedObject::Members::remove(ManagedObject* object)
 {
-    if (set.remove(object))
+    if (set.isEmpty()) {
         list.removeOne(object);
+    } else if (set.remove(object)) {
+        list.removeOne(object);
+    }
 }
 
 ManagedObject::ManagedObject()
@@ -619,7 +625,7 @@ QVariantMap ManagedObject::changedValues() const
         const RelationshipDescription* relationship = m_entity->relationships()[size_t(it.key())];
         const Members& members = toManyMembers(relationship);
         const QSet<ManagedObject*> original(it.value().begin(), it.value().end());
-        if (original != members.set)
+        if (original != QSet<ManagedObject*>(members.list.cbegin(), members.list.cend()))
             result.insert(relationship->name(), listVariant(members.list));
     }
     return result;

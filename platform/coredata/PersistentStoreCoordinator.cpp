@@ -131,7 +131,7 @@ ManagedObjectID PersistentStoreCoordinator::managedObjectIDForURIRepresentation(
             // Only contexts of the calling thread may be looked into.
             if (context->thread() != QThread::currentThread())
                 continue;
-            for (ManagedObject* object : context->m_inserted.list) {
+            for (ManagedObject* object : context->m_inserted.list()) {
                 if (object->objectID().referenceKey() == key && object->entity() == entity)
                     return object->objectID();
             }
@@ -172,11 +172,12 @@ void PersistentStoreCoordinator::unregisterContext(ManagedObjectContext* context
     m_contexts.removeAll(context);
 }
 
-void PersistentStoreCoordinator::noteSavedID(
-    const ManagedObjectID& temporary, const ManagedObjectID& permanent)
+void PersistentStoreCoordinator::noteSavedIDs(const QList<std::pair<ManagedObjectID, ManagedObjectID>>& saved)
 {
     QMutexLocker lock(&m_lock);
-    m_savedTemporaryIDs.insert(temporary, permanent);
+    m_savedTemporaryIDs.reserve(m_savedTemporaryIDs.size() + saved.size());
+    for (const auto& [temporary, permanent] : saved)
+        m_savedTemporaryIDs.insert(temporary, permanent);
 }
 
 ManagedObjectID PersistentStoreCoordinator::permanentIDFor(const ManagedObjectID& temporary) const

@@ -61,7 +61,8 @@ private:
     friend class ManagedObjectContext;
     void registerContext(ManagedObjectContext* context);
     void unregisterContext(ManagedObjectContext* context);
-    void noteSavedID(const ManagedObjectID& temporary, const ManagedObjectID& permanent);
+    // Pairs of a temporary ID and the permanent one its object took on being saved.
+    void noteSavedIDs(const QList<std::pair<ManagedObjectID, ManagedObjectID>>& saved);
     ManagedObjectID permanentIDFor(const ManagedObjectID& temporary) const;
 
     const ManagedObjectModel* m_model;
