@@ -155,6 +155,7 @@ private:
             allocateRowStorage();
     }
     void allocateRowStorage() const;
+    void freeRowStorage() const;
     void fireFault() const;
     void ensureLoaded() const
     {
@@ -208,9 +209,10 @@ private:
     quint8 m_listed = 0;
     quint8 m_staleListed = 0;
 
-    // By attribute and relationship index; both made together, and dropped with the row.
-    mutable std::unique_ptr<QVariant[]> m_attributes;
-    mutable std::unique_ptr<RelationSlot[]> m_relations;
+    // By attribute and relationship index; both made together in one block, and dropped with the
+    // row.
+    mutable QVariant* m_attributes = nullptr;
+    mutable RelationSlot* m_relations = nullptr;
     // Values before the first change since the last save, by property name.
     QHash<int, QVariant> m_originalAttributes;
     QHash<int, ManagedObject*> m_originalToOne;

@@ -237,7 +237,6 @@ void ManagedObjectContext::noteInserted(ManagedObject* object)
     m_inserted.add(object);
     m_pendingInserted.add(object);
     m_pendingDeleted.remove(object);
-    m_changed.add(object);
     registerUndo([this, object] { deleteObject(object); });
     schedulePendingChanges();
 }

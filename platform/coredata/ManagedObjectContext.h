@@ -290,7 +290,8 @@ private:
     QHash<ManagedObjectID, ManagedObject*> m_registered;
     EntityObjectList m_inserted { 0x01 };
     ObjectList m_deleted { 0x02 };
-    EntityObjectList m_changed { 0x04 }; // objects with recorded changes since the last save
+    // Stored objects with recorded changes since the last save (new ones are in m_inserted).
+    EntityObjectList m_changed { 0x04 };
     // Since the last processPendingChanges.
     ObjectList m_pendingInserted { 0x08 };
     ObjectList m_pendingUpdated { 0x10 };

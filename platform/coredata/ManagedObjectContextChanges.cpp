@@ -52,9 +52,11 @@ void ManagedObjectContext::undelete(ManagedObject* object)
 
 void ManagedObjectContext::objectDidChange(ManagedObject* object)
 {
-    m_changed.add(object);
-    if (!object->m_inserted)
+    // A new object's changes are all of it: the inserted list speaks for it.
+    if (!object->m_inserted) {
+        m_changed.add(object);
         m_pendingUpdated.add(object);
+    }
     schedulePendingChanges();
 }
 

@@ -69,5 +69,6 @@ private:
     mutable QRecursiveMutex m_lock;
     std::vector<std::unique_ptr<PersistentStore>> m_stores;
     QList<ManagedObjectContext*> m_contexts;
-    QHash<ManagedObjectID, ManagedObjectID> m_savedTemporaryIDs;
+    // By the number of the temporary ID, which is unique in the process.
+    QHash<qint64, ManagedObjectID> m_savedTemporaryIDs;
 };
