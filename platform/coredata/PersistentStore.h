@@ -193,8 +193,11 @@ private:
     bool assignKeys(const QList<ManagedObject*>& inserted, Save& save);
     bool highestKey(const TableLayout* table, qint64* key, QString* message);
     bool insertRows(const QList<ManagedObject*>& inserted, Save& save);
-    SqlStatement prepareInsert(const EntityDescription* entity, QString* message);
-    void bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save) const;
+    // An INSERT of `rows` rows of the entity; *columns receives the parameters of each row.
+    SqlStatement prepareInsert(
+        const EntityDescription* entity, qsizetype rows, int* columns, QString* message);
+    // Binds the object's row from parameter `first` on.
+    void bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save, int first) const;
     bool updateRows(const QList<ManagedObject*>& updated, Save& save);
     bool updateRow(ManagedObject* object, Save& save);
     bool writeJoinPairs(

@@ -13,7 +13,6 @@
 #include <QTimeZone>
 #include <QUrl>
 #include <sqlite3.h>
-#include <unordered_map>
 
 using namespace PersistentStorePrivate;
 
@@ -490,29 +489,59 @@ void PersistentStore::bindTarget(
     }
 }
 
+namespace
+{
+
+// New rows go to SQLite this many to a statement: a statement a row costs it more than the rows.
+constexpr qsizetype kRowsPerInsert = 32;
+
+} // namespace
+
 bool PersistentStore::insertRows(const QList<ManagedObject*>& inserted, Save& save)
 {
-    // One statement per entity for the whole save.
-    std::unordered_map<const EntityDescription*, SqlStatement> inserts;
+    // Each entity's new rows in their order, through statements prepared once for the save.
+    QHash<const EntityDescription*, QList<ManagedObject*>> byEntity;
+    QList<const EntityDescription*> entities;
     for (ManagedObject* object : inserted) {
-        const EntityDescription* entity = object->entity();
-        auto it = inserts.find(entity);
-        if (it == inserts.end()) {
-            SqlStatement insert = prepareInsert(entity, &save.message);
+        QList<ManagedObject*>& rows = byEntity[object->entity()];
+        if (rows.isEmpty())
+            entities.append(object->entity());
+        rows.append(object);
+    }
+    for (const EntityDescription* entity : std::as_const(entities)) {
+        const QList<ManagedObject*>& rows = byEntity[entity];
+        qsizetype done = 0;
+        if (rows.size() >= kRowsPerInsert) {
+            int columns = 0;
+            SqlStatement insert = prepareInsert(entity, kRowsPerInsert, &columns, &save.message);
             if (!insert)
                 return save.fail(save.message);
-            it = inserts.emplace(entity, std::move(insert)).first;
+            for (; rows.size() - done >= kRowsPerInsert; done += kRowsPerInsert) {
+                insert.reset();
+                for (qsizetype i = 0; i < kRowsPerInsert; ++i)
+                    bindInsert(insert, rows.at(done + i), save, int(i) * columns + 1);
+                if (!insert.run())
+                    return save.fail(m_db.lastError());
+            }
         }
-        SqlStatement& insert = it->second;
-        insert.reset();
-        bindInsert(insert, object, save);
-        if (!insert.run())
-            return save.fail(m_db.lastError());
+        if (done == rows.size())
+            continue;
+        int columns = 0;
+        SqlStatement insert = prepareInsert(entity, 1, &columns, &save.message);
+        if (!insert)
+            return save.fail(save.message);
+        for (; done < rows.size(); ++done) {
+            insert.reset();
+            bindInsert(insert, rows.at(done), save, 1);
+            if (!insert.run())
+                return save.fail(m_db.lastError());
+        }
     }
     return true;
 }
 
-SqlStatement PersistentStore::prepareInsert(const EntityDescription* entity, QString* message)
+SqlStatement PersistentStore::prepareInsert(
+    const EntityDescription* entity, qsizetype rows, int* columnCount, QString* message)
 {
     const EntityLayout& entityLayout = layout(entity);
     QStringList columns { QStringLiteral("pk"), QStringLiteral("ent") };
@@ -529,18 +558,24 @@ SqlStatement PersistentStore::prepareInsert(const EntityDescription* entity, QSt
     QStringList marks;
     for (int i = 0; i < columns.size(); ++i)
         marks.append(QStringLiteral("?"));
-    return m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+    const QString row = QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    QStringList values;
+    for (qsizetype i = 0; i < rows; ++i)
+        values.append(row);
+    *columnCount = int(columns.size());
+    return m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
                             .arg(quoted(entityLayout.table->name), columns.join(QLatin1Char(',')),
-                                marks.join(QLatin1Char(','))),
+                                values.join(QLatin1Char(','))),
         message);
 }
 
 // Binds in the column order of prepareInsert().
-void PersistentStore::bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save) const
+void PersistentStore::bindInsert(
+    SqlStatement& insert, ManagedObject* object, const Save& save, int first) const
 {
     const EntityDescription* entity = object->entity();
     const EntityLayout& entityLayout = layout(entity);
-    int index = 1;
+    int index = first;
     insert.bindInt64(index++, object->m_newKey);
     insert.bindInt64(index++, entityLayout.storeEntityID);
     for (const AttributeDescription* attribute : entity->attributes()) {
