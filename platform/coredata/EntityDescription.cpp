@@ -6,14 +6,6 @@
 #include "ManagedObjectModel.h"
 #include "PersistentStoreCoordinator.h"
 
-const EntityDescription* EntityDescription::rootEntity() const
-{
-    const EntityDescription* entity = this;
-    while (entity->m_superentity)
-        entity = entity->m_superentity;
-    return entity;
-}
-
 bool EntityDescription::isKindOfEntity(const EntityDescription* entity) const
 {
     for (const EntityDescription* e = this; e; e = e->m_superentity) {

@@ -25,7 +25,13 @@ public:
     const EntityDescription* superentity() const { return m_superentity; }
     const QList<const EntityDescription*>& subentities() const { return m_subentities; }
     // The topmost ancestor (itself when it has no parent); all its descendants share one table.
-    const EntityDescription* rootEntity() const;
+    const EntityDescription* rootEntity() const
+    {
+        const EntityDescription* entity = this;
+        while (entity->m_superentity)
+            entity = entity->m_superentity;
+        return entity;
+    }
     const ManagedObjectModel* managedObjectModel() const { return m_model; }
     QString renamingIdentifier() const { return m_renamingIdentifier; }
     // True for this entity and every descendant of `entity`.

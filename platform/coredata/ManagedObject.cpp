@@ -7,6 +7,7 @@
 
 #include <QMutex>
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 namespace
@@ -57,16 +58,22 @@ QVariant listVariant(const QList<ManagedObject*>& objects)
 
 void ManagedObject::Members::add(ManagedObject* object)
 {
-    if (set.contains(object))
+    if (contains(object))
         return;
-    set.insert(object);
     list.append(object);
+    if (!set.isEmpty())
+        set.insert(object);
+    else if (list.size() >= kIndexedFrom)
+        set = QSet<ManagedObject*>(list.cbegin(), list.cend());
 }
 
 void ManagedObject::Members::remove(ManagedObject* object)
 {
-    if (set.remove(object))
+    if (set.isEmpty()) {
         list.removeOne(object);
+    } else if (set.remove(object)) {
+        list.removeOne(object);
+    }
 }
 
 ManagedObject::ManagedObject()
@@ -74,7 +81,10 @@ ManagedObject::ManagedObject()
     registerMetaTypes();
 }
 
-ManagedObject::~ManagedObject() = default;
+ManagedObject::~ManagedObject()
+{
+    freeRowStorage();
+}
 
 void ManagedObject::registerClass(const QString& className, Factory factory)
 {
@@ -100,17 +110,56 @@ ManagedObject* ManagedObject::createInstance(const QString& className)
 void ManagedObject::attach(
     ManagedObjectContext* context, const EntityDescription* entity, const ManagedObjectID& id)
 {
+    freeRowStorage();
     m_context = context;
     m_entity = entity;
     m_objectID = id;
-    m_attributes.reset();
-    m_relations.reset();
 }
 
+namespace
+{
+
+// Ahead of a row's values: their numbers, for taking them down without the entity.
+struct RowHeader {
+    quint32 attributes;
+    quint32 relations;
+};
+// Keeps the values behind it as aligned as operator new's own blocks.
+constexpr size_t kRowHeaderSize = __STDCPP_DEFAULT_NEW_ALIGNMENT__;
+static_assert(kRowHeaderSize >= sizeof(RowHeader) && kRowHeaderSize % alignof(QVariant) == 0);
+
+} // namespace
+
+// One allocation for the values and the relationship slots: every object read or made has both.
 void ManagedObject::allocateRowStorage() const
 {
-    m_attributes = std::make_unique<QVariant[]>(m_entity ? m_entity->attributes().size() : 0);
-    m_relations = std::make_unique<RelationSlot[]>(m_entity ? m_entity->relationships().size() : 0);
+    static_assert(sizeof(QVariant) % alignof(RelationSlot) == 0);
+    const size_t attributes = m_entity ? m_entity->attributes().size() : 0;
+    const size_t relations = m_entity ? m_entity->relationships().size() : 0;
+    char* block = static_cast<char*>(
+        ::operator new(kRowHeaderSize + attributes * sizeof(QVariant) + relations * sizeof(RelationSlot)));
+    *reinterpret_cast<RowHeader*>(block) = { quint32(attributes), quint32(relations) };
+    auto* values = reinterpret_cast<QVariant*>(block + kRowHeaderSize);
+    std::uninitialized_value_construct_n(values, attributes);
+    auto* relationSlots = reinterpret_cast<RelationSlot*>(values + attributes);
+    std::uninitialized_value_construct_n(relationSlots, relations);
+    m_attributes = values;
+    m_relations = relationSlots;
+}
+
+void ManagedObject::freeRowStorage() const
+{
+    if (!m_attributes)
+        return;
+    QVariant* values = m_attributes;
+    RelationSlot* relationSlots = m_relations;
+    m_attributes = nullptr;
+    m_relations = nullptr;
+    char* block = reinterpret_cast<char*>(values) - kRowHeaderSize;
+    const RowHeader header = *reinterpret_cast<const RowHeader*>(block);
+    std::destroy_n(values, header.attributes);
+    std::destroy_n(relationSlots, header.relations);
+    ::operator delete(block);
 }
 
 bool ManagedObject::isUpdated() const
@@ -619,7 +668,7 @@ QVariantMap ManagedObject::changedValues() const
         const RelationshipDescription* relationship = m_entity->relationships()[size_t(it.key())];
         const Members& members = toManyMembers(relationship);
         const QSet<ManagedObject*> original(it.value().begin(), it.value().end());
-        if (original != members.set)
+        if (original != QSet<ManagedObject*>(members.list.cbegin(), members.list.cend()))
             result.insert(relationship->name(), listVariant(members.list));
     }
     return result;
@@ -663,8 +712,7 @@ void ManagedObject::clearChanges()
 
 void ManagedObject::forgetRow() const
 {
-    m_attributes.reset();
-    m_relations.reset();
+    freeRowStorage();
 }
 
 void ManagedObject::turnIntoFault()

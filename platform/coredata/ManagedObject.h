@@ -102,12 +102,18 @@ private:
     friend class MutableObjectSet;
     friend class PersistentStore;
 
+    // A to-many's members in the order they joined. Most lists are short: a set beside the list
+    // is only kept once it grows long enough that searching the list costs more.
     struct Members {
+        static constexpr qsizetype kIndexedFrom = 16;
         QList<ManagedObject*> list;
-        QSet<ManagedObject*> set;
+        QSet<ManagedObject*> set; // empty, or exactly the members of `list`
         void add(ManagedObject* object);
         void remove(ManagedObject* object);
-        bool contains(ManagedObject* object) const { return set.contains(object); }
+        bool contains(ManagedObject* object) const
+        {
+            return set.isEmpty() ? list.contains(object) : set.contains(object);
+        }
     };
     struct RelationSlot {
         ManagedObject* object = nullptr; // to-one, when resolved
@@ -149,6 +155,7 @@ private:
             allocateRowStorage();
     }
     void allocateRowStorage() const;
+    void freeRowStorage() const;
     void fireFault() const;
     void ensureLoaded() const
     {
@@ -193,12 +200,19 @@ private:
     // The objects read with this one (see ManagedObjectContext::formBatch), and its place there.
     std::shared_ptr<const std::vector<ManagedObjectID>> m_batch;
     quint32 m_batchIndex = 0;
+    // The key a save in progress gave its new row (PersistentStore::saveChanges); else 0.
+    qint64 m_newKey = 0;
     bool m_invalid = false; // its row or its store is gone
     bool m_pendingDelete = false;
+    // The change lists of its context that hold it, and those still holding a stale entry of it,
+    // one bit a list (see ManagedObjectContext::ObjectList).
+    quint8 m_listed = 0;
+    quint8 m_staleListed = 0;
 
-    // By attribute and relationship index; both made together, and dropped with the row.
-    mutable std::unique_ptr<QVariant[]> m_attributes;
-    mutable std::unique_ptr<RelationSlot[]> m_relations;
+    // By attribute and relationship index; both made together in one block, and dropped with the
+    // row.
+    mutable QVariant* m_attributes = nullptr;
+    mutable RelationSlot* m_relations = nullptr;
     // Values before the first change since the last save, by property name.
     QHash<int, QVariant> m_originalAttributes;
     QHash<int, ManagedObject*> m_originalToOne;

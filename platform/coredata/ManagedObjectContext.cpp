@@ -29,51 +29,86 @@ const QString ManagedObjectContext::InsertedObjectIDsKey = QStringLiteral("inser
 const QString ManagedObjectContext::UpdatedObjectIDsKey = QStringLiteral("updatedObjectIDs");
 const QString ManagedObjectContext::DeletedObjectIDsKey = QStringLiteral("deletedObjectIDs");
 
+void ManagedObjectContext::ObjectList::sweep() const
+{
+    const quint8 bit = m_bit;
+    m_entries.removeIf([bit](ManagedObject* object) {
+        if (object->m_listed & bit)
+            return false;
+        object->m_staleListed &= quint8(~bit);
+        return true;
+    });
+    m_stale = 0;
+}
+
+void ManagedObjectContext::ObjectList::clear()
+{
+    for (ManagedObject* object : std::as_const(m_entries)) {
+        object->m_listed &= quint8(~m_bit);
+        object->m_staleListed &= quint8(~m_bit);
+    }
+    m_entries.clear();
+    m_stale = 0;
+}
+
 void ManagedObjectContext::EntityObjectList::add(ManagedObject* object)
 {
-    if (stamps.contains(object))
+    if (m_all.contains(object))
         return;
-    stamps.insert(object, nextStamp++);
-    list.append(object);
-    byEntity[object->m_entity].add(object);
+    // An object added again after leaving still has a stale entry: it goes first.
+    if (m_all.hasStaleEntryOf(object))
+        sweep();
+    m_all.add(object);
+    m_byEntity[object->m_entity].push_back({ object, m_nextStamp++ });
 }
 
 void ManagedObjectContext::EntityObjectList::remove(ManagedObject* object)
 {
-    if (!stamps.remove(object))
-        return;
-    list.removeOne(object);
-    auto members = byEntity.find(object->m_entity);
-    if (members != byEntity.end()) {
-        members->remove(object);
-        if (members->list.isEmpty())
-            byEntity.erase(members);
+    if (m_all.unlist(object) && m_all.wantsSweep())
+        sweep();
+}
+
+void ManagedObjectContext::EntityObjectList::sweep() const
+{
+    for (auto it = m_byEntity.begin(); it != m_byEntity.end();) {
+        std::vector<Entry>& entries = it.value();
+        std::erase_if(entries, [this](const Entry& entry) { return !m_all.contains(entry.object); });
+        if (entries.empty())
+            it = m_byEntity.erase(it);
+        else
+            ++it;
     }
+    m_all.sweep();
 }
 
 void ManagedObjectContext::EntityObjectList::clear()
 {
-    list.clear();
-    stamps.clear();
-    byEntity.clear();
+    m_all.clear();
+    m_byEntity.clear();
 }
 
 QList<ManagedObject*> ManagedObjectContext::EntityObjectList::membersOf(
     const QList<const EntityDescription*>& entities) const
 {
-    QList<ManagedObject*> result;
+    if (m_all.hasStaleEntries())
+        sweep();
+    std::vector<Entry> found;
     int sources = 0;
     for (const EntityDescription* entity : entities) {
-        auto members = byEntity.find(entity);
-        if (members == byEntity.end())
+        auto members = m_byEntity.constFind(entity);
+        if (members == m_byEntity.cend())
             continue;
-        result.append(members->list);
+        found.insert(found.end(), members->begin(), members->end());
         ++sources;
     }
     // Each entity's members are already in order; several entities interleave by stamp.
     if (sources > 1)
-        std::sort(result.begin(), result.end(),
-            [this](ManagedObject* a, ManagedObject* b) { return stamps.value(a) < stamps.value(b); });
+        std::sort(
+            found.begin(), found.end(), [](const Entry& a, const Entry& b) { return a.stamp < b.stamp; });
+    QList<ManagedObject*> result;
+    result.reserve(qsizetype(found.size()));
+    for (const Entry& entry : found)
+        result.append(entry.object);
     return result;
 }
 
@@ -202,7 +237,6 @@ void ManagedObjectContext::noteInserted(ManagedObject* object)
     m_inserted.add(object);
     m_pendingInserted.add(object);
     m_pendingDeleted.remove(object);
-    m_changed.add(object);
     registerUndo([this, object] { deleteObject(object); });
     schedulePendingChanges();
 }

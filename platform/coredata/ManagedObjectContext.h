@@ -81,9 +81,9 @@ public:
     ManagedObject* objectRegisteredForID(const ManagedObjectID& objectID) const;
 
     bool hasChanges() const;
-    QList<ManagedObject*> insertedObjects() const { return m_inserted.list; }
+    QList<ManagedObject*> insertedObjects() const { return m_inserted.list(); }
     QList<ManagedObject*> updatedObjects() const;
-    QList<ManagedObject*> deletedObjects() const { return m_deleted.list; }
+    QList<ManagedObject*> deletedObjects() const { return m_deleted.list(); }
     QList<ManagedObject*> registeredObjects() const { return m_registered.values(); }
 
     // Validates, then writes every change in one transaction. On failure the store and this
@@ -108,43 +108,105 @@ private:
     friend class ManagedObject;
     friend class PersistentStoreCoordinator;
 
-    struct ObjectList {
-        QList<ManagedObject*> list;
-        QSet<ManagedObject*> set;
-        void add(ManagedObject* object)
+    // Objects in the order they joined, for change tracking. Membership is a bit on the object
+    // (one per list), so adding, testing and removing cost no lookup; a removed object leaves a
+    // stale entry that is swept out, order kept, before the list is read again.
+    class ObjectList
+    {
+    public:
+        explicit ObjectList(quint8 bit)
+            : m_bit(bit)
         {
-            if (!set.contains(object)) {
-                set.insert(object);
-                list.append(object);
-            }
         }
-        void remove(ManagedObject* object)
+        ObjectList(const ObjectList&) = delete;
+        ObjectList& operator=(const ObjectList&) = delete;
+
+        // True when the object was not a member.
+        bool add(ManagedObject* object)
         {
-            if (set.remove(object))
-                list.removeOne(object);
+            if (object->m_listed & m_bit)
+                return false;
+            if (object->m_staleListed & m_bit)
+                sweep(); // its old entry goes first, so that it is listed once
+            object->m_listed |= m_bit;
+            m_entries.append(object);
+            return true;
         }
-        bool contains(ManagedObject* object) const { return set.contains(object); }
-        void clear()
+        // True when the object was a member.
+        bool remove(ManagedObject* object)
         {
-            list.clear();
-            set.clear();
+            if (!unlist(object))
+                return false;
+            if (wantsSweep())
+                sweep();
+            return true;
         }
+        // As remove, leaving its entry until the next sweep whatever their number.
+        bool unlist(ManagedObject* object)
+        {
+            if (!(object->m_listed & m_bit))
+                return false;
+            object->m_listed &= quint8(~m_bit);
+            object->m_staleListed |= m_bit;
+            ++m_stale;
+            return true;
+        }
+        bool contains(const ManagedObject* object) const { return object->m_listed & m_bit; }
+        bool hasStaleEntryOf(const ManagedObject* object) const { return object->m_staleListed & m_bit; }
+        bool isEmpty() const { return m_entries.size() == m_stale; }
+        bool hasStaleEntries() const { return m_stale != 0; }
+        // Many stale entries: worth sweeping now, so that they do not pile up.
+        bool wantsSweep() const { return m_stale > 64 && m_stale * 2 > m_entries.size(); }
+        const QList<ManagedObject*>& list() const
+        {
+            if (m_stale)
+                sweep();
+            return m_entries;
+        }
+        void sweep() const;
+        void clear();
+
+    private:
+        quint8 m_bit;
+        mutable QList<ManagedObject*> m_entries;
+        mutable qsizetype m_stale = 0;
     };
 
     // An ObjectList that also keeps each entity's members apart, so that a fetch looks only at
     // the objects of the entities it asks for instead of at every unsaved object.
-    struct EntityObjectList {
-        QList<ManagedObject*> list;
-        QHash<ManagedObject*, quint64>
-            stamps; // when each member was added: orders members of several entities
-        QHash<const EntityDescription*, ObjectList> byEntity;
-        quint64 nextStamp = 0;
+    class EntityObjectList
+    {
+    public:
+        explicit EntityObjectList(quint8 bit)
+            : m_all(bit)
+        {
+        }
         void add(ManagedObject* object);
         void remove(ManagedObject* object);
-        bool contains(ManagedObject* object) const { return stamps.contains(object); }
+        bool contains(const ManagedObject* object) const { return m_all.contains(object); }
+        bool isEmpty() const { return m_all.isEmpty(); }
+        const QList<ManagedObject*>& list() const
+        {
+            if (m_all.hasStaleEntries())
+                sweep();
+            return m_all.list();
+        }
         void clear();
         // The members of these entities, in the order of `list`.
         QList<ManagedObject*> membersOf(const QList<const EntityDescription*>& entities) const;
+
+    private:
+        // When each member was added: orders members of several entities.
+        struct Entry {
+            ManagedObject* object;
+            quint64 stamp;
+        };
+        // The entity lists first, while the stale entries still show as non-members.
+        void sweep() const;
+
+        ObjectList m_all;
+        mutable QHash<const EntityDescription*, std::vector<Entry>> m_byEntity;
+        quint64 m_nextStamp = 0;
     };
 
     // Defined beside the code that uses them.
@@ -178,7 +240,14 @@ private:
     void invalidate(ManagedObject* object);
 
     // Change tracking, delete rules and undo (ManagedObjectContextChanges.cpp).
-    void registerUndo(std::function<void()> action);
+    // The action is only made into a std::function (an allocation) when undo records it.
+    template <class Action> void registerUndo(Action&& action)
+    {
+        if (registersUndo())
+            recordUndo(std::function<void()>(std::forward<Action>(action)));
+    }
+    bool registersUndo() const;
+    void recordUndo(std::function<void()> action);
     void objectDidChange(ManagedObject* object);
     void schedulePendingChanges();
     void applyPendingDeleteRules();
@@ -219,13 +288,14 @@ private:
 
     std::vector<std::unique_ptr<ManagedObject>> m_owned;
     QHash<ManagedObjectID, ManagedObject*> m_registered;
-    EntityObjectList m_inserted;
-    ObjectList m_deleted;
-    EntityObjectList m_changed; // objects with recorded changes since the last save
+    EntityObjectList m_inserted { 0x01 };
+    ObjectList m_deleted { 0x02 };
+    // Stored objects with recorded changes since the last save (new ones are in m_inserted).
+    EntityObjectList m_changed { 0x04 };
     // Since the last processPendingChanges.
-    ObjectList m_pendingInserted;
-    ObjectList m_pendingUpdated;
-    ObjectList m_pendingDeleted;
+    ObjectList m_pendingInserted { 0x08 };
+    ObjectList m_pendingUpdated { 0x10 };
+    ObjectList m_pendingDeleted { 0x20 };
     bool m_processing = false;
     bool m_processScheduled = false;
     std::unique_ptr<QObject> m_scheduler; // target of the queued processPendingChanges

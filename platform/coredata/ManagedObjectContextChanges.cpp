@@ -22,10 +22,14 @@ struct ManagedObjectContext::LocalChanges {
     QHash<int, QList<ManagedObject*>> currentToMany;
 };
 
-void ManagedObjectContext::registerUndo(std::function<void()> action)
+bool ManagedObjectContext::registersUndo() const
 {
-    if (m_undoManager && m_undoManager->isUndoRegistrationEnabled())
-        m_undoManager->registerUndo(std::move(action));
+    return m_undoManager && m_undoManager->isUndoRegistrationEnabled();
+}
+
+void ManagedObjectContext::recordUndo(std::function<void()> action)
+{
+    m_undoManager->registerUndo(std::move(action));
 }
 
 void ManagedObjectContext::undelete(ManagedObject* object)
@@ -48,9 +52,11 @@ void ManagedObjectContext::undelete(ManagedObject* object)
 
 void ManagedObjectContext::objectDidChange(ManagedObject* object)
 {
-    m_changed.add(object);
-    if (!object->m_inserted)
+    // A new object's changes are all of it: the inserted list speaks for it.
+    if (!object->m_inserted) {
+        m_changed.add(object);
         m_pendingUpdated.add(object);
+    }
     schedulePendingChanges();
 }
 
@@ -109,7 +115,7 @@ void ManagedObjectContext::applyPendingDeleteRules()
     // Delete rules can delete more objects; run until none is left.
     for (;;) {
         QList<ManagedObject*> toProcess;
-        for (ManagedObject* object : m_pendingDeleted.list) {
+        for (ManagedObject* object : m_pendingDeleted.list()) {
             if (object->m_pendingDelete)
                 toProcess.append(object);
         }
@@ -129,10 +135,10 @@ void ManagedObjectContext::processPendingChanges()
         return;
     m_processing = true;
     applyPendingDeleteRules();
-    QList<ManagedObject*> inserted = m_pendingInserted.list;
-    QList<ManagedObject*> deleted = m_pendingDeleted.list;
+    QList<ManagedObject*> inserted = m_pendingInserted.list();
+    QList<ManagedObject*> deleted = m_pendingDeleted.list();
     QList<ManagedObject*> updated;
-    for (ManagedObject* object : m_pendingUpdated.list) {
+    for (ManagedObject* object : m_pendingUpdated.list()) {
         if (!object->m_inserted && !object->m_deleted && !m_pendingInserted.contains(object))
             updated.append(object);
     }
@@ -149,16 +155,16 @@ void ManagedObjectContext::processPendingChanges()
 
 bool ManagedObjectContext::hasChanges() const
 {
-    if (!m_inserted.list.isEmpty() || !m_deleted.list.isEmpty())
+    if (!m_inserted.list().isEmpty() || !m_deleted.list().isEmpty())
         return true;
-    return std::any_of(m_changed.list.begin(), m_changed.list.end(),
+    return std::any_of(m_changed.list().begin(), m_changed.list().end(),
         [](ManagedObject* object) { return object->isUpdated(); });
 }
 
 QList<ManagedObject*> ManagedObjectContext::updatedObjects() const
 {
     QList<ManagedObject*> result;
-    for (ManagedObject* object : m_changed.list) {
+    for (ManagedObject* object : m_changed.list()) {
         if (object->isUpdated())
             result.append(object);
     }
@@ -184,7 +190,7 @@ void ManagedObjectContext::restoreCommittedValues(ManagedObject* object)
 
 void ManagedObjectContext::dropUnsavedObjects()
 {
-    for (ManagedObject* object : m_inserted.list) {
+    for (ManagedObject* object : m_inserted.list()) {
         m_registered.remove(object->m_objectID);
         object->m_inserted = false;
         object->clearChanges();
@@ -212,12 +218,12 @@ void ManagedObjectContext::clearChangeLists()
 void ManagedObjectContext::rollback()
 {
     checkThread();
-    for (ManagedObject* object : m_changed.list) {
+    for (ManagedObject* object : m_changed.list()) {
         if (!object->m_inserted)
             restoreCommittedValues(object);
     }
     dropUnsavedObjects();
-    for (ManagedObject* object : m_deleted.list) {
+    for (ManagedObject* object : m_deleted.list()) {
         object->m_deleted = false;
         object->m_pendingDelete = false;
     }

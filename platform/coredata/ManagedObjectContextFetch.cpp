@@ -208,7 +208,7 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(
         return std::nullopt;
     }
     // Deletions take their delete rules with them before anything is looked for.
-    if (!m_pendingDeleted.list.isEmpty())
+    if (!m_pendingDeleted.list().isEmpty())
         processPendingChanges();
     return fetchObjects(request, entity, error);
 }
@@ -312,8 +312,8 @@ bool ManagedObjectContext::fetchFromStore(PersistentStore* store, FetchPass& pas
             compiled = PredicateSqlCompiler(*store, pass.entity).compile(*pass.predicate);
         if (pass.dirty && compiled.usesRelationships) {
             if (!pass.affectedComputed) {
-                pass.affected = objectsAffectedByChanges(
-                    pass.predicate, pass.entity, { &m_changed.list, &m_inserted.list, &m_deleted.list });
+                pass.affected = objectsAffectedByChanges(pass.predicate, pass.entity,
+                    { &m_changed.list(), &m_inserted.list(), &m_deleted.list() });
                 pass.affectedComputed = true;
             }
             if (!pass.affected)

@@ -106,13 +106,13 @@ void ManagedObjectContext::validateDenyRules(ManagedObject* object, QList<Error>
 bool ManagedObjectContext::validate(Error* error)
 {
     QList<Error> errors;
-    for (ManagedObject* object : m_inserted.list)
+    for (ManagedObject* object : m_inserted.list())
         validateProperties(object, errors);
-    for (ManagedObject* object : m_changed.list) {
+    for (ManagedObject* object : m_changed.list()) {
         if (object->isUpdated())
             validateProperties(object, errors);
     }
-    for (ManagedObject* object : m_deleted.list)
+    for (ManagedObject* object : m_deleted.list())
         validateDenyRules(object, errors);
     if (errors.isEmpty())
         return true;
@@ -148,7 +148,7 @@ bool ManagedObjectContext::save(Error* error)
 void ManagedObjectContext::prepareForSave()
 {
     // willSave may change more; those changes are processed before validation.
-    const QList<ManagedObject*> saving = m_inserted.list + updatedObjects() + m_deleted.list;
+    const QList<ManagedObject*> saving = m_inserted.list() + updatedObjects() + m_deleted.list();
     for (ManagedObject* object : saving)
         object->willSave();
     processPendingChanges();
@@ -157,9 +157,9 @@ void ManagedObjectContext::prepareForSave()
 ManagedObjectContext::SaveBatch ManagedObjectContext::collectChanges() const
 {
     SaveBatch batch;
-    batch.inserted = m_inserted.list;
+    batch.inserted = m_inserted.list();
     batch.updated = updatedObjects();
-    batch.deleted = m_deleted.list;
+    batch.deleted = m_deleted.list();
     // Group by store; new objects go to the first store.
     PersistentStore* newStore = storeForNewObjects();
     for (ManagedObject* object : batch.inserted)
@@ -194,24 +194,28 @@ bool ManagedObjectContext::writeChanges(SaveBatch& batch, Error* error)
 
 bool ManagedObjectContext::writeToStore(PersistentStore* store, SaveBatch& batch, Error* error)
 {
-    PersistentStore::KeyMap keys;
+    const QList<ManagedObject*> inserted = batch.insertedBy.value(store);
     {
         QMutexLocker lock(&m_coordinator->lock());
-        if (!store->saveChanges(batch.insertedBy.value(store), batch.updatedBy.value(store),
-                batch.deletedBy.value(store), &keys, error))
+        if (!store->saveChanges(inserted, batch.updatedBy.value(store), batch.deletedBy.value(store), error))
             return false;
     }
     // New objects take the permanent IDs of their new rows.
-    for (ManagedObject* object : batch.insertedBy.value(store)) {
+    QList<std::pair<ManagedObjectID, ManagedObjectID>> saved;
+    saved.reserve(inserted.size());
+    batch.insertedIDs.reserve(batch.insertedIDs.size() + inserted.size());
+    for (ManagedObject* object : inserted) {
         const ManagedObjectID temporary = object->m_objectID;
         const ManagedObjectID permanent
-            = ManagedObjectID::permanentID(object->m_entity, store->storeNumber(), keys.value(object));
+            = ManagedObjectID::permanentID(object->m_entity, store->storeNumber(), object->m_newKey);
+        object->m_newKey = 0;
         m_registered.remove(temporary);
         m_registered.insert(permanent, object);
         object->m_objectID = permanent;
-        m_coordinator->noteSavedID(temporary, permanent);
+        saved.append({ temporary, permanent });
         batch.insertedIDs.append(permanent);
     }
+    m_coordinator->noteSavedIDs(saved);
     return true;
 }
 
@@ -228,7 +232,7 @@ void ManagedObjectContext::finishSave(const SaveBatch& batch)
         m_registered.remove(object->m_objectID);
         object->m_context = nullptr;
     }
-    for (ManagedObject* object : m_changed.list)
+    for (ManagedObject* object : m_changed.list())
         object->clearChanges();
     m_inserted.clear();
     m_deleted.clear();

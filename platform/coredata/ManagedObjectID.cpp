@@ -14,6 +14,14 @@ ManagedObjectID ManagedObjectID::temporaryID(const EntityDescription* entity)
     return id;
 }
 
+ManagedObjectID ManagedObjectID::temporaryIDWithNumber(const EntityDescription* entity, qint64 number)
+{
+    ManagedObjectID id;
+    id.m_entity = entity;
+    id.m_key = number;
+    return id;
+}
+
 ManagedObjectID ManagedObjectID::permanentID(
     const EntityDescription* entity, quint32 storeNumber, qint64 primaryKey)
 {

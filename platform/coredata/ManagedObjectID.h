@@ -16,6 +16,8 @@ public:
     ManagedObjectID() = default;
 
     static ManagedObjectID temporaryID(const EntityDescription* entity);
+    // The temporary ID of that number again (as a URI names it).
+    static ManagedObjectID temporaryIDWithNumber(const EntityDescription* entity, qint64 number);
     static ManagedObjectID permanentID(
         const EntityDescription* entity, quint32 storeNumber, qint64 primaryKey);
 

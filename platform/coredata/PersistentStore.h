@@ -97,8 +97,6 @@ private:
         QString name;
         const RelationshipDescription* owner = nullptr; // the side whose objects go in column "a"
     };
-    // The result of a save: keys given to inserted objects.
-    using KeyMap = QHash<ManagedObject*, qint64>;
     using RowHandler = std::function<void(const EntityDescription* entity, qint64 key, SqlStatement& row)>;
 
     // Working state of one migration and of one save; defined where they are used.
@@ -188,13 +186,18 @@ private:
 
     // Writing (PersistentStoreRows.cpp): one transaction, in passes. A pass that fails leaves the
     // reason in the Save and the transaction to be rolled back.
+    // On success each inserted object holds the key of its new row in m_newKey, for the caller
+    // to take; on failure none does.
     bool saveChanges(const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated,
-        const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error);
+        const QList<ManagedObject*>& deleted, Error* error);
     bool assignKeys(const QList<ManagedObject*>& inserted, Save& save);
     bool highestKey(const TableLayout* table, qint64* key, QString* message);
     bool insertRows(const QList<ManagedObject*>& inserted, Save& save);
-    SqlStatement prepareInsert(const EntityDescription* entity, QString* message);
-    void bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save) const;
+    // An INSERT of `rows` rows of the entity; *columns receives the parameters of each row.
+    SqlStatement prepareInsert(
+        const EntityDescription* entity, qsizetype rows, int* columns, QString* message);
+    // Binds the object's row from parameter `first` on.
+    void bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save, int first) const;
     bool updateRows(const QList<ManagedObject*>& updated, Save& save);
     bool updateRow(ManagedObject* object, Save& save);
     bool writeJoinPairs(
@@ -208,6 +211,10 @@ private:
     void bindTarget(SqlStatement& statement, int index, ManagedObject* target, const Save& save) const;
 
     QVariant encode(const AttributeDescription* attribute, const QVariant& value) const;
+    // Binds what encode() gives, the common types without a converted copy; a text is bound in
+    // place, so the value must stay as it is until the statement has run.
+    void bindValue(SqlStatement& statement, int index, const AttributeDescription* attribute,
+        const QVariant& value) const;
     QVariant decode(const AttributeDescription* attribute, SqlStatement& row, int column) const;
     QString entityList(const EntityDescription* entity, bool includeSubentities) const;
 

@@ -123,15 +123,15 @@ ManagedObjectID PersistentStoreCoordinator::managedObjectIDForURIRepresentation(
         if (!uri.host().isEmpty())
             return ManagedObjectID();
         QMutexLocker lock(&m_lock);
-        for (auto it = m_savedTemporaryIDs.begin(); it != m_savedTemporaryIDs.end(); ++it) {
-            if (it.key().referenceKey() == key && it.key().entity() == entity)
-                return it.key();
-        }
+        // A saved object's permanent ID names the entity its temporary one did.
+        const auto saved = m_savedTemporaryIDs.constFind(key);
+        if (saved != m_savedTemporaryIDs.cend() && saved->entity() == entity)
+            return ManagedObjectID::temporaryIDWithNumber(entity, key);
         for (ManagedObjectContext* context : m_contexts) {
             // Only contexts of the calling thread may be looked into.
             if (context->thread() != QThread::currentThread())
                 continue;
-            for (ManagedObject* object : context->m_inserted.list) {
+            for (ManagedObject* object : context->m_inserted.list()) {
                 if (object->objectID().referenceKey() == key && object->entity() == entity)
                     return object->objectID();
             }
@@ -172,15 +172,19 @@ void PersistentStoreCoordinator::unregisterContext(ManagedObjectContext* context
     m_contexts.removeAll(context);
 }
 
-void PersistentStoreCoordinator::noteSavedID(
-    const ManagedObjectID& temporary, const ManagedObjectID& permanent)
+void PersistentStoreCoordinator::noteSavedIDs(const QList<std::pair<ManagedObjectID, ManagedObjectID>>& saved)
 {
     QMutexLocker lock(&m_lock);
-    m_savedTemporaryIDs.insert(temporary, permanent);
+    m_savedTemporaryIDs.reserve(m_savedTemporaryIDs.size() + saved.size());
+    for (const auto& [temporary, permanent] : saved)
+        m_savedTemporaryIDs.insert(temporary.referenceKey(), permanent);
 }
 
 ManagedObjectID PersistentStoreCoordinator::permanentIDFor(const ManagedObjectID& temporary) const
 {
+    if (!temporary.isTemporaryID())
+        return ManagedObjectID();
     QMutexLocker lock(&m_lock);
-    return m_savedTemporaryIDs.value(temporary);
+    const ManagedObjectID permanent = m_savedTemporaryIDs.value(temporary.referenceKey());
+    return permanent.entity() == temporary.entity() ? permanent : ManagedObjectID();
 }

@@ -61,12 +61,14 @@ private:
     friend class ManagedObjectContext;
     void registerContext(ManagedObjectContext* context);
     void unregisterContext(ManagedObjectContext* context);
-    void noteSavedID(const ManagedObjectID& temporary, const ManagedObjectID& permanent);
+    // Pairs of a temporary ID and the permanent one its object took on being saved.
+    void noteSavedIDs(const QList<std::pair<ManagedObjectID, ManagedObjectID>>& saved);
     ManagedObjectID permanentIDFor(const ManagedObjectID& temporary) const;
 
     const ManagedObjectModel* m_model;
     mutable QRecursiveMutex m_lock;
     std::vector<std::unique_ptr<PersistentStore>> m_stores;
     QList<ManagedObjectContext*> m_contexts;
-    QHash<ManagedObjectID, ManagedObjectID> m_savedTemporaryIDs;
+    // By the number of the temporary ID, which is unique in the process.
+    QHash<qint64, ManagedObjectID> m_savedTemporaryIDs;
 };

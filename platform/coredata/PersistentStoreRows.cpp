@@ -13,7 +13,6 @@
 #include <QTimeZone>
 #include <QUrl>
 #include <sqlite3.h>
-#include <unordered_map>
 
 using namespace PersistentStorePrivate;
 
@@ -50,6 +49,40 @@ QVariant PersistentStore::encode(const AttributeDescription* attribute, const QV
     }
     }
     return QVariant();
+}
+
+void PersistentStore::bindValue(
+    SqlStatement& statement, int index, const AttributeDescription* attribute, const QVariant& value) const
+{
+    using Type = AttributeDescription::AttributeType;
+    if (!value.isValid() || value.isNull()) {
+        statement.bindNull(index);
+        return;
+    }
+    switch (attribute->attributeType()) {
+    case Type::String:
+        if (value.metaType() == QMetaType::fromType<QString>()) {
+            statement.bindTextInPlace(index, *static_cast<const QString*>(value.constData()));
+            return;
+        }
+        break;
+    case Type::Integer16:
+    case Type::Integer32:
+    case Type::Integer64:
+    case Type::Boolean:
+        statement.bindInt64(index, value.toLongLong());
+        return;
+    case Type::Double:
+    case Type::Float:
+        statement.bindDouble(index, value.toDouble());
+        return;
+    case Type::Date:
+        statement.bindInt64(index, value.toDateTime().toMSecsSinceEpoch());
+        return;
+    default:
+        break;
+    }
+    statement.bind(index, encode(attribute, value));
 }
 
 QVariant PersistentStore::decode(const AttributeDescription* attribute, SqlStatement& row, int column) const
@@ -347,7 +380,6 @@ QString PersistentStore::orderByFor(
 
 // One save in progress. failure is the reason given when a pass fails.
 struct PersistentStore::Save {
-    KeyMap* keys = nullptr;
     // The highest key handed out per table, stored again at the end of the save.
     QHash<const TableLayout*, qint64> maxKeys;
     // SQLite's reason from preparing a statement; a failed pass may report it.
@@ -362,7 +394,7 @@ struct PersistentStore::Save {
 };
 
 bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const QList<ManagedObject*>& updated,
-    const QList<ManagedObject*>& deleted, KeyMap* keys, Error* error)
+    const QList<ManagedObject*>& deleted, Error* error)
 {
     const QString name = QFileInfo(m_path).fileName();
     const auto saveError = [&](const QString& why) {
@@ -376,7 +408,6 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
         return false;
     }
     Save save;
-    save.keys = keys;
     if (!m_db.exec(QStringLiteral("BEGIN IMMEDIATE"), &save.message)) {
         setError(error, saveError(save.message));
         return false;
@@ -386,7 +417,8 @@ bool PersistentStore::saveChanges(const QList<ManagedObject*>& inserted, const Q
         && (m_db.exec(QStringLiteral("COMMIT"), &save.message) || save.fail(save.message));
     if (!saved) {
         m_db.exec(QStringLiteral("ROLLBACK"));
-        keys->clear();
+        for (ManagedObject* object : inserted)
+            object->m_newKey = 0;
         setError(error, saveError(save.failure));
     }
     return saved;
@@ -405,7 +437,7 @@ bool PersistentStore::assignKeys(const QList<ManagedObject*>& inserted, Save& sa
         }
         const qint64 key = save.maxKeys.value(table) + 1;
         save.maxKeys.insert(table, key);
-        save.keys->insert(object, key);
+        object->m_newKey = key;
     }
     return true;
 }
@@ -436,9 +468,9 @@ qint64 PersistentStore::keyOf(const Save& save, ManagedObject* object) const
 {
     if (!object)
         return 0;
-    auto it = save.keys->constFind(object);
-    if (it != save.keys->cend())
-        return *it;
+    Q_UNUSED(save);
+    if (object->m_newKey != 0)
+        return object->m_newKey;
     return object->objectID().isTemporaryID() ? 0 : object->objectID().referenceKey();
 }
 
@@ -457,29 +489,59 @@ void PersistentStore::bindTarget(
     }
 }
 
+namespace
+{
+
+// New rows go to SQLite this many to a statement: a statement a row costs it more than the rows.
+constexpr qsizetype kRowsPerInsert = 32;
+
+} // namespace
+
 bool PersistentStore::insertRows(const QList<ManagedObject*>& inserted, Save& save)
 {
-    // One statement per entity for the whole save.
-    std::unordered_map<const EntityDescription*, SqlStatement> inserts;
+    // Each entity's new rows in their order, through statements prepared once for the save.
+    QHash<const EntityDescription*, QList<ManagedObject*>> byEntity;
+    QList<const EntityDescription*> entities;
     for (ManagedObject* object : inserted) {
-        const EntityDescription* entity = object->entity();
-        auto it = inserts.find(entity);
-        if (it == inserts.end()) {
-            SqlStatement insert = prepareInsert(entity, &save.message);
+        QList<ManagedObject*>& rows = byEntity[object->entity()];
+        if (rows.isEmpty())
+            entities.append(object->entity());
+        rows.append(object);
+    }
+    for (const EntityDescription* entity : std::as_const(entities)) {
+        const QList<ManagedObject*>& rows = byEntity[entity];
+        qsizetype done = 0;
+        if (rows.size() >= kRowsPerInsert) {
+            int columns = 0;
+            SqlStatement insert = prepareInsert(entity, kRowsPerInsert, &columns, &save.message);
             if (!insert)
                 return save.fail(save.message);
-            it = inserts.emplace(entity, std::move(insert)).first;
+            for (; rows.size() - done >= kRowsPerInsert; done += kRowsPerInsert) {
+                insert.reset();
+                for (qsizetype i = 0; i < kRowsPerInsert; ++i)
+                    bindInsert(insert, rows.at(done + i), save, int(i) * columns + 1);
+                if (!insert.run())
+                    return save.fail(m_db.lastError());
+            }
         }
-        SqlStatement& insert = it->second;
-        insert.reset();
-        bindInsert(insert, object, save);
-        if (!insert.run())
-            return save.fail(m_db.lastError());
+        if (done == rows.size())
+            continue;
+        int columns = 0;
+        SqlStatement insert = prepareInsert(entity, 1, &columns, &save.message);
+        if (!insert)
+            return save.fail(save.message);
+        for (; done < rows.size(); ++done) {
+            insert.reset();
+            bindInsert(insert, rows.at(done), save, 1);
+            if (!insert.run())
+                return save.fail(m_db.lastError());
+        }
     }
     return true;
 }
 
-SqlStatement PersistentStore::prepareInsert(const EntityDescription* entity, QString* message)
+SqlStatement PersistentStore::prepareInsert(
+    const EntityDescription* entity, qsizetype rows, int* columnCount, QString* message)
 {
     const EntityLayout& entityLayout = layout(entity);
     QStringList columns { QStringLiteral("pk"), QStringLiteral("ent") };
@@ -496,23 +558,29 @@ SqlStatement PersistentStore::prepareInsert(const EntityDescription* entity, QSt
     QStringList marks;
     for (int i = 0; i < columns.size(); ++i)
         marks.append(QStringLiteral("?"));
-    return m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+    const QString row = QLatin1Char('(') + marks.join(QLatin1Char(',')) + QLatin1Char(')');
+    QStringList values;
+    for (qsizetype i = 0; i < rows; ++i)
+        values.append(row);
+    *columnCount = int(columns.size());
+    return m_db.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
                             .arg(quoted(entityLayout.table->name), columns.join(QLatin1Char(',')),
-                                marks.join(QLatin1Char(','))),
+                                values.join(QLatin1Char(','))),
         message);
 }
 
 // Binds in the column order of prepareInsert().
-void PersistentStore::bindInsert(SqlStatement& insert, ManagedObject* object, const Save& save) const
+void PersistentStore::bindInsert(
+    SqlStatement& insert, ManagedObject* object, const Save& save, int first) const
 {
     const EntityDescription* entity = object->entity();
     const EntityLayout& entityLayout = layout(entity);
-    int index = 1;
-    insert.bindInt64(index++, save.keys->value(object));
+    int index = first;
+    insert.bindInt64(index++, object->m_newKey);
     insert.bindInt64(index++, entityLayout.storeEntityID);
     for (const AttributeDescription* attribute : entity->attributes()) {
         if (entityLayout.attributeColumns[size_t(attribute->index())] >= 0)
-            insert.bind(index++, encode(attribute, object->attributeSlot(attribute->index())));
+            bindValue(insert, index++, attribute, object->attributeSlot(attribute->index()));
     }
     for (const RelationshipDescription* relationship : entity->relationships()) {
         if (!relationship->isToMany()) {
@@ -563,7 +631,7 @@ bool PersistentStore::updateRow(ManagedObject* object, Save& save)
         return save.fail(save.message);
     int index = 1;
     for (const AttributeDescription* attribute : attributes)
-        update.bind(index++, encode(attribute, object->attributeSlot(attribute->index())));
+        bindValue(update, index++, attribute, object->attributeSlot(attribute->index()));
     for (const RelationshipDescription* relationship : toOnes) {
         bindTarget(update, index, object->toOneValue(relationship), save);
         index += 2;
@@ -605,16 +673,19 @@ bool PersistentStore::writeObjectPairs(ManagedObject* object, bool isNew, Save& 
         const int index = relationship->index();
         if (!isNew && !object->m_originalToMany.contains(index))
             continue;
-        const QList<ManagedObject*> current = object->toManyMembers(relationship).list;
+        const ManagedObject::Members& members = object->toManyMembers(relationship);
+        const QList<ManagedObject*> current = members.list;
         const QList<ManagedObject*> before
             = isNew ? QList<ManagedObject*>() : object->m_originalToMany.value(index);
+        // A collection of thousands gaining a few: each side is looked up, not searched.
+        const QSet<ManagedObject*> beforeSet(before.cbegin(), before.cend());
         for (ManagedObject* member : before) {
-            if (!current.contains(member) && keyOf(save, member) != 0
+            if (!members.contains(member) && keyOf(save, member) != 0
                 && !writePair(table, object, member, false, save))
                 return false;
         }
         for (ManagedObject* member : current) {
-            if (!before.contains(member) && keyOf(save, member) != 0 && !member->isDeleted()
+            if (!beforeSet.contains(member) && keyOf(save, member) != 0 && !member->isDeleted()
                 && !writePair(table, object, member, true, save))
                 return false;
         }

@@ -82,6 +82,19 @@ void SqlStatement::bindText(int index, const QString& value)
     sqlite3_bind_text16(m_stmt, index, value.utf16(), int(value.size() * sizeof(char16_t)), SQLITE_TRANSIENT);
 }
 
+void SqlStatement::bindTextInPlace(int index, const QString& value)
+{
+    // The length is given, so the text needs no terminator (utf16() would copy one into place);
+    // an empty text binds '' as bindText does, never NULL.
+    const void* text = value.isEmpty() ? static_cast<const void*>(u"") : value.constData();
+    sqlite3_bind_text16(m_stmt, index, text, int(value.size() * sizeof(char16_t)), SQLITE_STATIC);
+}
+
+void SqlStatement::bindDouble(int index, double value)
+{
+    sqlite3_bind_double(m_stmt, index, value);
+}
+
 void SqlStatement::bindBlob(int index, const QByteArray& value)
 {
     // A zero-length blob must stay a blob, not NULL.

@@ -39,6 +39,9 @@ public:
     void bind(int index, const QVariant& value);
     void bindInt64(int index, qint64 value);
     void bindText(int index, const QString& value);
+    // Without a copy: the text must stay as it is until the statement has run.
+    void bindTextInPlace(int index, const QString& value);
+    void bindDouble(int index, double value);
     void bindBlob(int index, const QByteArray& value);
     void bindNull(int index);
 

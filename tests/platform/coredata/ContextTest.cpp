@@ -419,3 +419,52 @@ TEST_F(ContextTest, UseFromAnotherThreadIsCaughtInDebugBuilds)
         "thread other than its own");
 }
 #endif
+
+// Many objects leaving the change lists and coming back (deletes and their undo, on new and on
+// saved objects): each is listed once, in the order it last joined, and the save writes each once.
+TEST_F(ContextTest, ChangeListsHoldEachObjectOnceThroughManyDeletesAndUndo)
+{
+    UndoManager undo;
+    context->setUndoManager(&undo);
+    DetachUndo detach { context };
+    QList<ManagedObject*> saved, fresh;
+    for (int i = 0; i < 150; ++i)
+        saved.append(recipe(QStringLiteral("saved %1").arg(i)));
+    undo.endUndoGrouping();
+    ASSERT_TRUE(save());
+    for (int i = 0; i < 300; ++i)
+        fresh.append(recipe(QStringLiteral("new %1").arg(i)));
+    undo.endUndoGrouping();
+
+    undo.beginUndoGrouping();
+    for (int i = 0; i < 300; i += 3)
+        context->deleteObject(fresh[i]);
+    for (ManagedObject* object : saved)
+        context->deleteObject(object);
+    context->processPendingChanges();
+    undo.endUndoGrouping();
+    EXPECT_EQ(context->insertedObjects().size(), 200);
+    EXPECT_EQ(context->deletedObjects(), saved);
+
+    undo.undo();
+    EXPECT_TRUE(context->deletedObjects().isEmpty());
+    const QList<ManagedObject*> inserted = context->insertedObjects();
+    EXPECT_EQ(QSet<ManagedObject*>(inserted.begin(), inserted.end()).size(), inserted.size());
+    ASSERT_EQ(inserted.size(), 300);
+    // Those that stayed keep their places ahead of those that came back.
+    QList<ManagedObject*> stayed;
+    for (int i = 0; i < 300; ++i) {
+        if (i % 3 != 0)
+            stayed.append(fresh[i]);
+    }
+    EXPECT_EQ(inserted.mid(0, 200), stayed);
+
+    // Deleted again and brought back once more before saving.
+    undo.redo();
+    undo.undo();
+    EXPECT_EQ(context->insertedObjects().size(), 300);
+    ASSERT_TRUE(save());
+    EXPECT_FALSE(context->hasChanges());
+    openStack();
+    EXPECT_EQ(fetch(QStringLiteral("Recipe")).size(), 450);
+}
