@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BitCount.h"
+
 #include <QVarLengthArray>
 #include <QtGlobal>
 #include <algorithm>
@@ -73,19 +75,6 @@ public:
     }
 
 private:
-    static quint32 bitCount(quint64 v)
-    {
-#if defined(__POPCNT__)
-        return quint32(__builtin_popcountll(v));
-#else
-        // Without the instruction the library call costs more than counting here.
-        v = v - ((v >> 1) & 0x5555555555555555ULL);
-        v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
-        v = (v + (v >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-        return quint32((v * 0x0101010101010101ULL) >> 56);
-#endif
-    }
-
     // Most nodes lead to one or two children, that is two or four entries with their twins:
     // those stay inside the node, so a lookup touches one allocation per level.
     static constexpr qsizetype InlineEntries = 4;
