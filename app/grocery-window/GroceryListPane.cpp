@@ -63,3 +63,8 @@ QString GroceryListPane::countText() const
 {
     return m_controller.groceryListCountString();
 }
+
+void GroceryListPane::newGroceryList()
+{
+    m_controller.newGroceryList();
+}

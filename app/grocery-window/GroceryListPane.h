@@ -24,6 +24,8 @@ public:
     // Made with the pane; the window takes it into its own layout.
     GroceryListView* groceryListView() const { return m_listView; }
     QString countText() const;
+    // A new list, as the pane's own button makes it (the window's bottom bar has one too).
+    void newGroceryList();
 
 private:
     GroceryListController& m_controller;

@@ -88,7 +88,7 @@ GrayButton* MainWindow::addButton(const QString& text, const QString& toolTip)
     auto* button = new GrayButton(text, m_bottomBar);
     button->setToolTip(toolTip);
     button->setFocusPolicy(Qt::NoFocus);
-    // The actions behind these buttons are not part of the program yet.
+    // Enabled where what they act on is there.
     button->setEnabled(false);
     button->resize(button->sizeHint());
     return button;
@@ -147,6 +147,10 @@ void MainWindow::buildPanes()
     outlets.recipePageEditable = [this] { return m_controller.recipeController().editable(); };
     outlets.editRecipe = [this] { m_controller.recipeController().edit(); };
     m_recipeArrayController = std::make_unique<RecipeArrayController>(std::move(outlets));
+    connect(m_addRecipeButton, &QPushButton::clicked, this, [this] {
+        if (m_recipeArrayController->canAdd())
+            m_recipeArrayController->add();
+    });
     m_recipeArrayController->setSortDescriptors({ SortDescriptor(QStringLiteral("name")) });
     m_recipes = std::make_unique<RecipeListModel>(*m_recipeArrayController);
     m_recipeListColumns = std::make_unique<RecipeListColumns>(*m_recipes);
@@ -415,6 +419,7 @@ void MainWindow::collectionSelectionChanged()
     const auto* collection = dynamic_cast<const RecipeCollection*>(selectedCollection());
     setGroceryListsTableHidden(!collection || !collection->isGroceryListsCollection());
     m_recipeArrayController->setCollection(selectedCollection());
+    m_addRecipeButton->setEnabled(m_recipeArrayController->canAdd());
     selectRecipeRow(0);
     if (m_recipePage)
         m_controller.recipeController().observedSelectionDidChange(
@@ -504,6 +509,8 @@ void MainWindow::setGroceryListPane(GroceryListPane* pane)
     if (!pane || m_groceryListPane)
         return;
     m_groceryListPane = pane;
+    m_addGroceryListButton->setEnabled(true);
+    connect(m_addGroceryListButton, &QPushButton::clicked, pane, &GroceryListPane::newGroceryList);
     auto* layout = flushColumn(m_groceryListsContainer);
     layout->addWidget(pane);
     m_recipeViewerStack = new QStackedWidget;

@@ -133,6 +133,13 @@ void RecipeArrayController::add()
     }
 }
 
+bool RecipeArrayController::canAdd() const
+{
+    ManagedObject* selected = m_outlets.selectedCollection ? m_outlets.selectedCollection() : nullptr;
+    const auto* collection = dynamic_cast<const ManualCollection*>(selected);
+    return collection && !collection->isDeleted() && collection->canAdd();
+}
+
 bool RecipeArrayController::confirmDelete(qsizetype count) const
 {
     if (!m_outlets.presenter || !onMainThread()

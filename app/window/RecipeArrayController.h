@@ -57,6 +57,9 @@ public:
     // Inserts a recipe; when it is selected, tells the add delegate and, unless the recipe page
     // is already editing, puts it into editing mode on the next pass of the run loop.
     void add() override;
+    // Whether a new recipe would show in the list: the selected collection is a manual one that
+    // takes recipes (the library among them).
+    bool canAdd() const;
 
     void removeObjectAtArrangedObjectIndex(qsizetype index) override;
     void removeObjectsAtArrangedObjectIndexes(const QList<qsizetype>& indexes) override;

@@ -12,6 +12,7 @@
 #include "GroceryListController.h"
 #include "GroceryListPane.h"
 #include "LineSplitView.h"
+#include "ManualCollection.h"
 #include "PolishedChrome.h"
 #include "PolishedColumnHeaderCell.h"
 #include "PolishedHeader.h"
@@ -433,7 +434,7 @@ TEST_F(MainWindowTest, BottomBarButtonsStandUnderTheirPanes)
     EXPECT_FALSE(mainWindow->addRecipeButton()->isVisibleTo(mainWindow.get()));
     EXPECT_TRUE(mainWindow->addGroceryListButton()->isVisibleTo(mainWindow.get()));
 
-    // The add-collection button works; the others wait for their actions.
+    // The add-collection button works.
     const int before = mainWindow->collectionsModel().rowCount();
     mainWindow->addCollectionButton()->click();
     mainWindow->reloadLibrary();
@@ -473,4 +474,48 @@ TEST_F(MainWindowTest, ThemingSwitchesTheBottomAndTopBarsPainting)
     EXPECT_TRUE(mainWindow->bottomBarBackground()->isVisibleTo(mainWindow.get()));
     EXPECT_EQ(shownAt(inWindow).rgb(), ToolBarColor::toolBarGray().rgb());
     EXPECT_NE(shownAt(emptyMenuBarPoint), topBar);
+}
+
+TEST_F(MainWindowTest, AddRecipeButtonAddsWhereTheNewRecipeWouldShow)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    QPushButton* add = mainWindow->addRecipeButton();
+    const RecipeArrayController& recipes = mainWindow->recipesModel().recipes();
+
+    mainWindow->selectCollection(controller->libraryCollection());
+    ASSERT_TRUE(add->isEnabled());
+    const qsizetype before = recipes.count();
+    const int edits = recipe.edits;
+    add->click();
+    EXPECT_EQ(recipes.count(), before + 1);
+    ASSERT_EQ(recipes.selectedRecipes().size(), 1);
+    auto* library = dynamic_cast<ManualCollection*>(controller->libraryCollection());
+    ASSERT_NE(library, nullptr);
+    EXPECT_TRUE(library->recipes().contains(recipes.selectedRecipes().first()));
+    clock.advance(0);
+    EXPECT_EQ(recipe.edits, edits + 1) << "the new recipe opens for editing";
+
+    // Collections that make their own contents take no new recipe.
+    for (ManagedObject* collection :
+        { controller->importedCollection(), controller->recentlyCookedCollection() }) {
+        mainWindow->selectCollection(collection);
+        EXPECT_FALSE(add->isEnabled());
+    }
+    mainWindow->selectCollection(controller->libraryCollection());
+    EXPECT_TRUE(add->isEnabled());
+}
+
+TEST_F(MainWindowTest, AddGroceryListButtonMakesAListOnceThePaneIsThere)
+{
+    ASSERT_NO_FATAL_FAILURE(launchWithWindow(Presenter::LibraryChoice::Sample));
+    EXPECT_FALSE(mainWindow->addGroceryListButton()->isEnabled());
+    GroceryListController groceries(presenter);
+    auto* pane = new GroceryListPane(groceries);
+    mainWindow->setGroceryListPane(pane);
+    const QString before = pane->countText();
+    ASSERT_TRUE(mainWindow->addGroceryListButton()->isEnabled());
+    mainWindow->addGroceryListButton()->click();
+    EXPECT_NE(pane->countText(), before);
+    controller->setMainWindowAccess(nullptr);
+    mainWindow.reset();
 }
