@@ -102,36 +102,41 @@ bool ImageMO::setDataValue(const QVariant& value, Error* error)
         setRecipeFlag(QStringLiteral("hasImage"), false);
         return true;
     }
-    if (value.typeId() == QMetaType::QByteArray && isJpeg2000Data(value.toByteArray())) {
-        storeData(value.toByteArray());
-        return true;
-    }
-
-    QImage image;
-    if (value.typeId() == QMetaType::QImage) {
-        image = value.value<QImage>();
-    } else if (value.typeId() == QMetaType::QByteArray) {
-        image = ImageCoding::imageFromData(value.toByteArray(), error, int(KRMaxImageSize));
-        if (image.isNull())
-            return false;
-    } else {
+    QByteArray converted;
+    if (value.typeId() == QMetaType::QImage)
+        converted = storageData(value.value<QImage>(), error);
+    else if (value.typeId() == QMetaType::QByteArray)
+        converted = storageData(value.toByteArray(), error);
+    else
         return ImagingErrors::fail(error, ImagingErrors::InvalidImage,
             QStringLiteral("A recipe picture must be picture data or an image, not %1.")
                 .arg(QString::fromLatin1(value.typeName())));
-    }
-
-    // Smaller pictures are enlarged too: every stored picture has the same longer side.
-    const QImage scaled = ImageScaling::scaledToLongerSide(image, KRMaxImageSize);
-    if (scaled.isNull())
-        return ImagingErrors::fail(error, ImagingErrors::InvalidImage,
-            QStringLiteral("The picture of %1 x %2 pixels cannot be scaled for storage.")
-                .arg(image.width())
-                .arg(image.height()));
-    const QByteArray converted = ImageCoding::jpeg2000Data(scaled, compressionFactor, error);
     if (converted.isEmpty())
         return false;
     storeData(converted);
     return true;
+}
+
+QByteArray ImageMO::storageData(const QByteArray& data, Error* error)
+{
+    if (isJpeg2000Data(data))
+        return data;
+    const QImage image = ImageCoding::imageFromData(data, error, int(KRMaxImageSize));
+    return image.isNull() ? QByteArray() : storageData(image, error);
+}
+
+QByteArray ImageMO::storageData(const QImage& image, Error* error)
+{
+    // Smaller pictures are enlarged too: every stored picture has the same longer side.
+    const QImage scaled = ImageScaling::scaledToLongerSide(image, KRMaxImageSize);
+    if (scaled.isNull()) {
+        ImagingErrors::fail(error, ImagingErrors::InvalidImage,
+            QStringLiteral("The picture of %1 x %2 pixels cannot be scaled for storage.")
+                .arg(image.width())
+                .arg(image.height()));
+        return {};
+    }
+    return ImageCoding::jpeg2000Data(scaled, compressionFactor, error);
 }
 
 QByteArray ImageMO::jpegData() const

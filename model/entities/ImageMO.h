@@ -37,6 +37,11 @@ public:
     bool setData(const QVariant& value, Error* error = nullptr);
     // The storage rule alone: the recipe's changedImage and the thumbnail are left as they are.
     bool setDataValue(const QVariant& value, Error* error = nullptr);
+    // What the storage rule keeps of picture data or an image: JPEG 2000 data as it came, anything
+    // else scaled to KRMaxImageSize and encoded as JPEG 2000. Empty with *error filled when it
+    // cannot be converted. Touches no object, so pictures may be made ready on any thread.
+    static QByteArray storageData(const QByteArray& data, Error* error = nullptr);
+    static QByteArray storageData(const QImage& image, Error* error = nullptr);
 
     // The stored picture as JPEG; empty when no picture of its own is stored.
     QByteArray jpegData() const;

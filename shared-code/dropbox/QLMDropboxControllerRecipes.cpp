@@ -5,10 +5,7 @@
 #include "DropboxErrors.h"
 #include "DropboxPaths.h"
 #include "FetchRequest.h"
-#include "ImageCoding.h"
 #include "ImageMO.h"
-#include "ImageScaling.h"
-#include "Jpeg2000.h"
 #include "KitchoraServices.h"
 #include "Log.h"
 #include "ManagedObject.h"
@@ -38,8 +35,6 @@ namespace
 const QString kImageSuffix = QStringLiteral("-imageData");
 // So many identifiers of received recipes are remembered; beyond it the first by name go.
 constexpr qsizetype kRememberedIdentifiers = 2000;
-// The quality the library keeps its pictures at (ImageMO).
-constexpr double kStoredPictureCompression = 0.8;
 
 QString baseName(const QString& path)
 {
@@ -48,22 +43,11 @@ QString baseName(const QString& path)
     return dot > 0 ? name.left(dot) : name;
 }
 
-// A received picture in the form the library keeps (JPEG 2000, its longer side KRMaxImageSize),
-// made off the main thread so that storing it there costs no decoding and encoding. JPEG 2000 is
-// kept as it came, as the library does; bytes that are no picture go on unchanged.
+// A received picture in the form the library keeps, made off the main thread so that storing it
+// there costs no decoding and encoding; bytes that are no picture go on unchanged.
 QByteArray storedPicture(const QByteArray& data)
 {
-    const QByteArray signature = Jpeg2000::jp2Signature();
-    if (data.size() > signature.size() && data.startsWith(signature))
-        return data;
-    Error error;
-    const QImage image = ImageCoding::imageFromData(data, &error, int(KRMaxImageSize));
-    if (image.isNull())
-        return data;
-    const QImage scaled = ImageScaling::scaledToLongerSide(image, KRMaxImageSize);
-    if (scaled.isNull())
-        return data;
-    const QByteArray converted = ImageCoding::jpeg2000Data(scaled, kStoredPictureCompression, &error);
+    const QByteArray converted = ImageMO::storageData(data);
     return converted.isEmpty() ? data : converted;
 }
 
