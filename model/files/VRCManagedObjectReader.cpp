@@ -94,6 +94,13 @@ MeasurementUnitPtr unitNamed(const QString& text)
     return engine.unitForName(text);
 }
 
+QStringList unitNamesIn(const QString& text)
+{
+    UnitsEngine& engine = UnitsEngine::defaultEngine();
+    std::lock_guard<UnitsEngine> guard(engine);
+    return ParsingEngine::unitNamesInString(text);
+}
+
 // The display name of the unit the text names. A word no unit answers to becomes a unit for this
 // run only: text from elsewhere must not add to the user's own units.
 QString measureForText(const QString& text)
@@ -251,8 +258,6 @@ QList<RecipeMO*> VRCManagedObjectReader::setOfManagedObjectsInContext(
 
     m_trie.reset();
     m_namedObjects.clear();
-    m_unitNamesInText.clear();
-    m_memoUnitNames.clear();
     m_context = nullptr;
     if (countProcessed)
         *countProcessed = count;
@@ -491,25 +496,4 @@ ManagedObject* VRCManagedObjectReader::ingredientNamed(const QString& name)
     if (!m_trie->containsIngredient(name))
         m_trie->addIngredient(name);
     return m_trie->ingredientObjectForKey(name);
-}
-
-// Cards repeat few names over many lines; the search of all unit names in one is kept for the
-// read. The kept list of names pins its data, so a changed list (a unit added, here or on another
-// thread) never shares it and starts the memo anew.
-QStringList VRCManagedObjectReader::unitNamesIn(const QString& text)
-{
-    if (text.isNull())
-        return {};
-    UnitsEngine& engine = UnitsEngine::defaultEngine();
-    std::lock_guard<UnitsEngine> guard(engine);
-    const QStringList names = engine.unitNames();
-    if (names.constData() != m_memoUnitNames.constData() || names.size() != m_memoUnitNames.size()
-        || m_unitNamesInText.size() >= kMaxMemoizedTexts) {
-        m_unitNamesInText.clear();
-        m_memoUnitNames = names;
-    }
-    auto found = m_unitNamesInText.constFind(text);
-    if (found == m_unitNamesInText.cend())
-        found = m_unitNamesInText.insert(text, ParsingEngine::unitNamesInString(text, names));
-    return *found;
 }

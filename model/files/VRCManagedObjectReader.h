@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <memory>
 
 class IngredientTrie;
@@ -59,8 +58,6 @@ private:
     void addItem(const QString& entityName, const QString& value, RecipeMO* recipe);
     ManagedObject* ingredientNamed(const QString& name);
     bool beginsWithTag(QStringView trimmedLine) const;
-    // The unit names the text holds, as ParsingEngine::unitNamesInString finds them.
-    QStringList unitNamesIn(const QString& text);
 
     quint64 m_batchLimit = 0;
     // For the length of one read.
@@ -68,8 +65,4 @@ private:
     std::shared_ptr<IngredientTrie> m_trie;
     // "Entity:name" to the object found or made for it during this read.
     QHash<QString, ManagedObject*> m_namedObjects;
-    // Texts searched for unit names during this read, valid while the engine's names are these.
-    static constexpr qsizetype kMaxMemoizedTexts = 4096;
-    QHash<QString, QStringList> m_unitNamesInText;
-    QStringList m_memoUnitNames;
 };
