@@ -155,7 +155,7 @@ void ManagedObjectContext::processPendingChanges()
 
 bool ManagedObjectContext::hasChanges() const
 {
-    if (!m_inserted.list().isEmpty() || !m_deleted.list().isEmpty())
+    if (!m_inserted.isEmpty() || !m_deleted.isEmpty())
         return true;
     return std::any_of(m_changed.list().begin(), m_changed.list().end(),
         [](ManagedObject* object) { return object->isUpdated(); });

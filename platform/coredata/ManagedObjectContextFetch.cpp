@@ -208,7 +208,7 @@ std::optional<QList<ManagedObject*>> ManagedObjectContext::executeFetchRequest(
         return std::nullopt;
     }
     // Deletions take their delete rules with them before anything is looked for.
-    if (!m_pendingDeleted.list().isEmpty())
+    if (!m_pendingDeleted.isEmpty())
         processPendingChanges();
     return fetchObjects(request, entity, error);
 }
